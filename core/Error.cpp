@@ -1,0 +1,30 @@
+#include "core/Error.h"
+
+#include <cstdio>
+
+namespace zefir {
+
+namespace {
+
+std::string Compose(const std::string& message, const std::filesystem::path& path)
+{
+    if (path.empty())
+        return message;
+    return path.string() + ": " + message;
+}
+
+} // namespace
+
+IoError::IoError(const std::string& message, std::filesystem::path path)
+    : std::runtime_error(Compose(message, path)), m_path(std::move(path)), m_message(message)
+{
+}
+
+std::string Hex(std::uint64_t value)
+{
+    char text[24];
+    std::snprintf(text, sizeof text, "0x%llX", static_cast<unsigned long long>(value));
+    return text;
+}
+
+} // namespace zefir

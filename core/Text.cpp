@@ -1,0 +1,123 @@
+#include "core/Text.h"
+
+#include <array>
+#include <cstdint>
+
+namespace zefir {
+
+namespace {
+
+// Unicode code points of Windows-1251 bytes 0x80 to 0xBF; 0xC0 to 0xFF are
+// U+0410 to U+044F in order. Byte 0x98 is unassigned.
+constexpr std::array<char16_t, 64> kHighTable = {
+    0x0402, 0x0403, 0x201A, 0x0453, 0x201E, 0x2026, 0x2020, 0x2021, // 80
+    0x20AC, 0x2030, 0x0409, 0x2039, 0x040A, 0x040C, 0x040B, 0x040F, // 88
+    0x0452, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, // 90
+    0x0000, 0x2122, 0x0459, 0x203A, 0x045A, 0x045C, 0x045B, 0x045F, // 98
+    0x00A0, 0x040E, 0x045E, 0x0408, 0x00A4, 0x0490, 0x00A6, 0x00A7, // A0
+    0x0401, 0x00A9, 0x0404, 0x00AB, 0x00AC, 0x00AD, 0x00AE, 0x0407, // A8
+    0x00B0, 0x00B1, 0x0406, 0x0456, 0x0491, 0x00B5, 0x00B6, 0x00B7, // B0
+    0x0451, 0x2116, 0x0454, 0x00BB, 0x0458, 0x0405, 0x0455, 0x0457, // B8
+};
+
+char32_t CodePointOf(unsigned char byte)
+{
+    if (byte < 0x80)
+        return byte;
+    if (byte >= 0xC0)
+        return 0x0410 + (byte - 0xC0);
+    // The unassigned byte 0x98 maps to U+0098 so that it still survives a
+    // round trip.
+    char16_t cp = kHighTable[byte - 0x80];
+    return cp == 0 ? char32_t{byte} : char32_t{cp};
+}
+
+void AppendUtf8(std::string& out, char32_t cp)
+{
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+std::optional<unsigned char> ByteOf(char32_t cp)
+{
+    if (cp < 0x80)
+        return static_cast<unsigned char>(cp);
+    for (unsigned b = 0x80; b <= 0xFF; ++b)
+        if (CodePointOf(static_cast<unsigned char>(b)) == cp)
+            return static_cast<unsigned char>(b);
+    return std::nullopt;
+}
+
+} // namespace
+
+std::string Cp1251ToUtf8(std::string_view bytes)
+{
+    std::string out;
+    out.reserve(bytes.size() * 2);
+    for (char c : bytes)
+        AppendUtf8(out, CodePointOf(static_cast<unsigned char>(c)));
+    return out;
+}
+
+std::optional<std::string> Utf8ToCp1251(std::string_view utf8)
+{
+    std::string out;
+    out.reserve(utf8.size());
+    for (std::size_t i = 0; i < utf8.size();) {
+        auto lead = static_cast<unsigned char>(utf8[i]);
+        std::size_t length = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3 : 0;
+        if (length == 0 || i + length > utf8.size())
+            return std::nullopt;
+        char32_t cp = length == 1 ? lead : length == 2 ? (lead & 0x1F) : (lead & 0x0F);
+        for (std::size_t k = 1; k < length; ++k) {
+            auto next = static_cast<unsigned char>(utf8[i + k]);
+            if ((next & 0xC0) != 0x80)
+                return std::nullopt;
+            cp = (cp << 6) | (next & 0x3F);
+        }
+        auto byte = ByteOf(cp);
+        if (!byte)
+            return std::nullopt;
+        out += static_cast<char>(*byte);
+        i += length;
+    }
+    return out;
+}
+
+std::string AsciiUpper(std::string_view text)
+{
+    std::string out(text);
+    for (char& c : out)
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    return out;
+}
+
+std::string_view ExtensionOf(std::string_view path)
+{
+    auto dot = path.rfind('.');
+    if (dot == std::string_view::npos)
+        return {};
+    auto slash = path.find('/', dot);
+    if (slash != std::string_view::npos)
+        return {};
+    return path.substr(dot);
+}
+
+std::string ReplaceExtension(std::string_view path, std::string_view extension)
+{
+    auto current = ExtensionOf(path);
+    std::string out(path.substr(0, path.size() - current.size()));
+    out += extension;
+    return out;
+}
+
+} // namespace zefir

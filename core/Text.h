@@ -1,0 +1,27 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace zefir {
+
+// Member names and conversion-map keys are bytes; bytes 0x80 and above are
+// Windows-1251 text, the code page the phone's own tools used.
+std::string Cp1251ToUtf8(std::string_view bytes);
+// The inverse; empty when the text holds a character Windows-1251 lacks or is
+// not valid UTF-8.
+std::optional<std::string> Utf8ToCp1251(std::string_view utf8);
+
+// Upper-cases ASCII letters only, as extension comparisons do.
+std::string AsciiUpper(std::string_view text);
+
+// The extension of a path: the text from its last "." to the end, provided no
+// "/" follows that "."; otherwise empty. A name such as ".k" has the
+// extension ".k".
+std::string_view ExtensionOf(std::string_view path);
+// Cuts the path before its extension (keeps it whole when there is none) and
+// appends `extension`.
+std::string ReplaceExtension(std::string_view path, std::string_view extension);
+
+} // namespace zefir

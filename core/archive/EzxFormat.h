@@ -1,0 +1,119 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zefir::fileio {
+class InputFile;
+class OutputFile;
+} // namespace zefir::fileio
+
+namespace zefir::archive {
+
+namespace fs = std::filesystem;
+
+// Capacities both reader and writer depend on.
+inline constexpr std::size_t kMaxEntries = 65536;            // EntryTable
+inline constexpr std::size_t kMaxMemberSize = 1024 * 1024;   // MemberBuffer
+inline constexpr std::size_t kNameReadSize = 100;            // a name and its 0x0A
+inline constexpr std::size_t kMaxNameLength = kNameReadSize - 1;
+
+inline constexpr std::uint32_t kDirectoryMarker = 0xABCDDCBA;
+inline constexpr std::uint32_t kMemberMarker = 0xDCBAABCD;
+inline constexpr std::size_t kHeaderSize = 55;
+inline constexpr std::size_t kOffsetFieldPosition = 16;
+inline constexpr std::size_t kDirectorySize = 20;
+inline constexpr std::size_t kEntrySize = 12;
+inline constexpr std::size_t kMemberHeaderSize = 8;
+
+std::uint32_t NameHash(std::string_view name);
+
+// The header's offset field: eight hexadecimal digits, lower case when
+// written, either case when read.
+std::array<char, 8> EncodeOffsetField(std::uint32_t offset);
+// Throws IoError naming `path` when a character is not a hexadecimal digit.
+std::uint32_t DecodeOffsetField(std::span<const std::byte, 8> field, const fs::path& path);
+
+struct Directory {
+    std::uint32_t namesBase = 0;
+    std::uint32_t entryCount = 0;
+    std::uint32_t tableOffset = 0;
+    std::uint32_t dataBase = 0;
+};
+
+struct Entry {
+    std::uint32_t hash = 0;
+    std::uint32_t nameOffset = 0;
+    std::uint32_t dataOffset = 0;
+};
+
+// Reads an archive one record at a time with positioned reads, so memory does
+// not grow with the archive. Every offset is checked against the file size
+// before it is used; a bad archive throws IoError naming the file, the entry
+// and the fault.
+class ArchiveReader {
+public:
+    explicit ArchiveReader(const fs::path& path);
+    ~ArchiveReader();
+
+    const fs::path& path() const noexcept;
+    const Directory& directory() const noexcept { return m_directory; }
+    std::uint32_t directoryOffset() const noexcept { return m_directoryOffset; }
+    // EntryTable: the first EntryCount entries.
+    std::span<const Entry> entries() const noexcept { return m_entries; }
+
+    // The entry's name: the bytes before the first 0x0A of the 100 bytes at
+    // NamesBase + NameOffset. Empty for entries that extraction skips.
+    std::string ReadName(std::size_t index) const;
+    // The entry's data size, read from its member block.
+    std::uint32_t ReadMemberSize(std::size_t index) const;
+    // The entry's data into `memberBuffer`, resized to fit.
+    void ReadMember(std::size_t index, std::vector<std::byte>& memberBuffer) const;
+
+private:
+    std::string EntryLabel(std::size_t index) const;
+
+    std::unique_ptr<fileio::InputFile> m_file;
+    std::uint32_t m_directoryOffset = 0;
+    Directory m_directory;
+    std::vector<Entry> m_entries;
+};
+
+// The layout a writer produces for a list of members, every offset computed
+// before anything is written.
+struct ArchiveLayout {
+    std::uint32_t directoryOffset = 0; // P
+    std::uint32_t entryCount = 0;
+    std::uint64_t fileSize = 0;
+    std::vector<Entry> entries;
+};
+
+// `names` and `sizes` are in member order. Throws IoError naming `archive`
+// when a limit is broken (too many members, a name too long or holding 0x0A,
+// a member above 1 MiB).
+ArchiveLayout PlanArchive(std::span<const std::string> names, std::span<const std::uint32_t> sizes,
+                          const fs::path& archive);
+
+// Writers in file order: header (with the final offset field), names and
+// padding, directory and entry table; then one member block per member.
+void WriteArchiveHead(fileio::OutputFile& out, const ArchiveLayout& layout,
+                      std::span<const std::string> names);
+void WriteMemberBlock(fileio::OutputFile& out, std::span<const std::byte> data);
+
+// A whole archive in memory, for small archives and tests.
+struct Member {
+    std::string name;
+    std::vector<std::byte> data;
+};
+std::vector<std::byte> BuildArchive(std::span<const Member> members, const fs::path& archive);
+// Writes it to `archive` (through a temporary file).
+void WriteArchive(std::span<const Member> members, const fs::path& archive);
+
+} // namespace zefir::archive
