@@ -68,11 +68,11 @@ private:
 };
 
 // Parses the bytes of a conv.dat and inserts every record in file order.
-// A damaged map (over 1 MiB, a count or a length running past the end, bytes
-// left over) throws IoError naming `path`.
+// A damaged map (over 1 MiB, a count or a length running past the end, a
+// kind above 4) throws IoError naming `path`.
 void ParseConvMap(std::span<const std::byte> bytes, const fs::path& path, ConvMap& map);
 // Loads folder/conv.dat. Returns false, leaving the map empty, when there is
-// no such file; a damaged file throws.
+// no such file; a damaged or unreadable file throws.
 bool LoadConvMap(const fs::path& folder, ConvMap& map);
 
 } // namespace zefir::archive

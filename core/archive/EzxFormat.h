@@ -12,7 +12,6 @@
 
 namespace zefir::fileio {
 class InputFile;
-class OutputFile;
 } // namespace zefir::fileio
 
 namespace zefir::archive {
@@ -101,11 +100,12 @@ struct ArchiveLayout {
 ArchiveLayout PlanArchive(std::span<const std::string> names, std::span<const std::uint32_t> sizes,
                           const fs::path& archive);
 
-// Writers in file order: header (with the final offset field), names and
-// padding, directory and entry table; then one member block per member.
-void WriteArchiveHead(fileio::OutputFile& out, const ArchiveLayout& layout,
-                      std::span<const std::string> names);
-void WriteMemberBlock(fileio::OutputFile& out, std::span<const std::byte> data);
+// The bytes before the first member block: header (with the final offset
+// field), names and padding, directory and entry table.
+std::vector<std::byte> EncodeArchiveHead(const ArchiveLayout& layout,
+                                         std::span<const std::string> names);
+// The first 8 bytes of a member block: marker and size; the data follows.
+std::array<std::byte, kMemberHeaderSize> EncodeMemberHeader(std::uint32_t size);
 
 // A whole archive in memory, for small archives and tests.
 struct Member {

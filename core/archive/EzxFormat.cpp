@@ -1,0 +1,323 @@
+// The EZX icon archive. All integers are unsigned 32-bit little-endian.
+//
+//   0        55 bytes  header text "motoskin\n\nv1.00\n" + offset field (8 hex
+//                      digits at 16, giving P) + "\n\nComment: zefirkit\nID table:\n\n"
+//   55       names     each member name followed by 0x0A, in entry order
+//            padding   0x00 up to the next multiple of 4
+//   P        20 bytes  directory: marker 0xABCDDCBA, NamesBase, EntryCount,
+//                      TableOffset, DataBase
+//   P + 20   12 bytes per entry: Hash, NameOffset (from NamesBase),
+//                      DataOffset (from DataBase)
+//   DataBase member blocks: marker 0xDCBAABCD, size, size data bytes
+//
+// The reader takes every region from the directory, so regions may lie in any
+// order; it ignores the markers and the hashes.
+
+#include "core/archive/EzxFormat.h"
+
+#include <algorithm>
+
+#include "core/ByteReader.h"
+#include "core/Error.h"
+#include "core/FileIo.h"
+#include "core/Text.h"
+
+namespace zefir::archive {
+
+namespace {
+
+constexpr std::string_view kHeaderTemplate =
+    "motoskin\n\nv1.00\n00000000\n\nComment: zefirkit\nID table:\n\n";
+static_assert(kHeaderTemplate.size() == kHeaderSize);
+
+// Offsets in the archive are 32-bit file positions, signed on the phone.
+constexpr std::uint64_t kMaxArchiveSize = 0x7FFFFFFF;
+
+std::string Entries(std::uint64_t n)
+{
+    return std::to_string(n) + (n == 1 ? " entry" : " entries");
+}
+
+int HexDigitValue(char c)
+{
+    // Folded to upper case first: "a" to "f" read as "A" to "F".
+    if (c >= 'a' && c <= 'z')
+        c = static_cast<char>(c - 'a' + 'A');
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+Directory DecodeDirectory(std::span<const std::byte> bytes)
+{
+    // The word at P, the directory marker, is not checked.
+    Directory d;
+    d.namesBase = GetU32(bytes.data() + 4);
+    d.entryCount = GetU32(bytes.data() + 8);
+    d.tableOffset = GetU32(bytes.data() + 12);
+    d.dataBase = GetU32(bytes.data() + 16);
+    return d;
+}
+
+Entry DecodeEntry(const std::byte* bytes)
+{
+    return Entry{GetU32(bytes), GetU32(bytes + 4), GetU32(bytes + 8)};
+}
+
+} // namespace
+
+std::uint32_t NameHash(std::string_view name)
+{
+    std::uint32_t h = 0;
+    for (char c : name)
+        h = (h << 1) ^ (h >> 20) ^ static_cast<unsigned char>(c);
+    return h;
+}
+
+std::array<char, 8> EncodeOffsetField(std::uint32_t offset)
+{
+    constexpr char kDigits[] = "0123456789abcdef";
+    std::array<char, 8> field{};
+    for (int j = 0; j < 8; ++j)
+        field[j] = kDigits[(offset >> (28 - 4 * j)) & 0xF];
+    return field;
+}
+
+std::uint32_t DecodeOffsetField(std::span<const std::byte, 8> field, const fs::path& path)
+{
+    std::uint32_t value = 0;
+    for (std::byte b : field) {
+        int digit = HexDigitValue(static_cast<char>(b));
+        if (digit < 0) {
+            std::string text;
+            for (std::byte c : field) {
+                auto u = static_cast<unsigned char>(c);
+                text += (u >= 0x20 && u < 0x7F) ? static_cast<char>(u) : '?';
+            }
+            throw IoError("the header's offset field \"" + text + "\" is not hexadecimal", path);
+        }
+        value = value * 16 + static_cast<std::uint32_t>(digit);
+    }
+    return value;
+}
+
+ArchiveReader::ArchiveReader(const fs::path& path)
+    : m_file(std::make_unique<fileio::InputFile>(path))
+{
+    const std::uint64_t size = m_file->Size();
+    std::array<std::byte, 8> field{};
+    if (size < kOffsetFieldPosition + field.size())
+        throw IoError("not an EZX archive: the file is too short for its header (" +
+                          Hex(size) + " bytes)",
+                      path);
+    m_file->ReadExactAt(kOffsetFieldPosition, field, "offset field");
+    m_directoryOffset = DecodeOffsetField(field, path);
+
+    std::array<std::byte, kDirectorySize> dir{};
+    if (m_directoryOffset > size || dir.size() > size - m_directoryOffset)
+        throw IoError("the directory at " + Hex(m_directoryOffset) +
+                          " lies past the end of the file (" + Hex(size) + " bytes)",
+                      path);
+    m_file->ReadExactAt(m_directoryOffset, dir, "directory");
+    m_directory = DecodeDirectory(dir);
+
+    if (m_directory.entryCount > kMaxEntries)
+        throw IoError("the directory lists " + Entries(m_directory.entryCount) +
+                          ", more than the limit of " + std::to_string(kMaxEntries),
+                      path);
+    const std::uint64_t tableSize = std::uint64_t{m_directory.entryCount} * kEntrySize;
+    if (m_directory.tableOffset > size || tableSize > size - m_directory.tableOffset)
+        throw IoError("the entry table at " + Hex(m_directory.tableOffset) + " (" +
+                          Entries(m_directory.entryCount) +
+                          ") runs past the end of the file (" + Hex(size) + " bytes)",
+                      path);
+
+    // EntryTable: read whole, decoded one entry at a time.
+    std::vector<std::byte> table(static_cast<std::size_t>(tableSize));
+    m_file->ReadExactAt(m_directory.tableOffset, table, "entry table");
+    m_entries.reserve(m_directory.entryCount);
+    for (std::size_t i = 0; i < m_directory.entryCount; ++i)
+        m_entries.push_back(DecodeEntry(table.data() + i * kEntrySize));
+}
+
+ArchiveReader::~ArchiveReader() = default;
+
+const fs::path& ArchiveReader::path() const noexcept { return m_file->path(); }
+
+std::string ArchiveReader::EntryLabel(std::size_t index) const
+{
+    return "entry " + std::to_string(index) + ": ";
+}
+
+std::string ArchiveReader::ReadName(std::size_t index) const
+{
+    const std::uint64_t size = m_file->Size();
+    const std::uint64_t at = std::uint64_t{m_directory.namesBase} + m_entries.at(index).nameOffset;
+    if (at >= size)
+        throw IoError(EntryLabel(index) + "the name at " + Hex(at) +
+                          " lies past the end of the file (" + Hex(size) + " bytes)",
+                      path());
+    // A fixed 100 bytes are read for every name (fewer at the end of the
+    // file); the name ends at the first 0x0A.
+    std::array<std::byte, kNameReadSize> buffer{};
+    std::size_t got = m_file->ReadAt(at, buffer);
+    auto end = std::find(buffer.begin(), buffer.begin() + got, std::byte{0x0A});
+    if (end == buffer.begin() + got)
+        throw IoError(EntryLabel(index) + "the name at " + Hex(at) + " has no end (0x0A) within " +
+                          std::to_string(kNameReadSize) + " bytes",
+                      path());
+    return std::string(reinterpret_cast<const char*>(buffer.data()),
+                       static_cast<std::size_t>(end - buffer.begin()));
+}
+
+std::uint32_t ArchiveReader::ReadMemberSize(std::size_t index) const
+{
+    const std::uint64_t size = m_file->Size();
+    const std::uint64_t at = std::uint64_t{m_directory.dataBase} + m_entries.at(index).dataOffset;
+    if (at > size || kMemberHeaderSize > size - at)
+        throw IoError(EntryLabel(index) + "the member block at " + Hex(at) +
+                          " lies past the end of the file (" + Hex(size) + " bytes)",
+                      path());
+    std::array<std::byte, 4> word{};
+    m_file->ReadExactAt(at + 4, word, "member size");
+    const std::uint32_t memberSize = GetU32(word.data());
+    if (memberSize > kMaxMemberSize)
+        throw IoError(EntryLabel(index) + "the member's size " + Hex(memberSize) +
+                          " is above the limit of 1 MiB",
+                      path());
+    const std::uint64_t data = at + kMemberHeaderSize;
+    if (memberSize > size - data)
+        throw IoError(EntryLabel(index) + "the member's data at " + Hex(data) + " (" +
+                          Hex(memberSize) + " bytes) runs past the end of the file (" +
+                          Hex(size) + " bytes)",
+                      path());
+    return memberSize;
+}
+
+void ArchiveReader::ReadMember(std::size_t index, std::vector<std::byte>& memberBuffer) const
+{
+    const std::uint32_t memberSize = ReadMemberSize(index);
+    const std::uint64_t data =
+        std::uint64_t{m_directory.dataBase} + m_entries[index].dataOffset + kMemberHeaderSize;
+    memberBuffer.resize(memberSize);
+    m_file->ReadExactAt(data, memberBuffer, "member data");
+}
+
+ArchiveLayout PlanArchive(std::span<const std::string> names, std::span<const std::uint32_t> sizes,
+                          const fs::path& archive)
+{
+    if (names.size() != sizes.size())
+        throw IoError("internal error: names and sizes differ in number", archive);
+    if (names.size() > kMaxEntries)
+        throw IoError(std::to_string(names.size()) + " members are more than the limit of " +
+                          std::to_string(kMaxEntries),
+                      archive);
+    ArchiveLayout layout;
+    layout.entryCount = static_cast<std::uint32_t>(names.size());
+    layout.entries.reserve(names.size());
+
+    std::uint64_t namesEnd = kHeaderSize;
+    std::uint64_t nameOffset = 0;
+    std::uint64_t dataOffset = 0;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        const std::string& name = names[i];
+        // The reader reads 100 bytes for a name and stops at the first 0x0A:
+        // a longer name, or one holding 0x0A, would not read back.
+        if (name.empty() || name.size() > kMaxNameLength ||
+            name.find('\n') != std::string::npos)
+            throw IoError("member name \"" + Cp1251ToUtf8(name) + "\" is empty, longer than " +
+                              std::to_string(kMaxNameLength) + " bytes or holds a line break",
+                          archive);
+        if (sizes[i] > kMaxMemberSize)
+            throw IoError("member \"" + Cp1251ToUtf8(name) + "\" is " + Hex(sizes[i]) +
+                              " bytes, more than the limit of 1 MiB",
+                          archive);
+        layout.entries.push_back(Entry{NameHash(name), static_cast<std::uint32_t>(nameOffset),
+                                       static_cast<std::uint32_t>(dataOffset)});
+        nameOffset += name.size() + 1;
+        namesEnd += name.size() + 1;
+        dataOffset += kMemberHeaderSize + sizes[i];
+    }
+    const std::uint64_t directory = (namesEnd + 3) / 4 * 4;
+    const std::uint64_t dataBase = directory + kDirectorySize + kEntrySize * names.size();
+    layout.fileSize = dataBase + dataOffset;
+    if (layout.fileSize > kMaxArchiveSize)
+        throw IoError("the archive would be " + Hex(layout.fileSize) +
+                          " bytes, more than the limit of 2 GiB",
+                      archive);
+    layout.directoryOffset = static_cast<std::uint32_t>(directory);
+    return layout;
+}
+
+std::vector<std::byte> EncodeArchiveHead(const ArchiveLayout& layout,
+                                         std::span<const std::string> names)
+{
+    const std::uint32_t p = layout.directoryOffset;
+    const std::uint32_t tableOffset = p + kDirectorySize;
+    const std::uint32_t dataBase = tableOffset + kEntrySize * layout.entryCount;
+    std::vector<std::byte> out(dataBase, std::byte{0});
+
+    auto header = std::as_bytes(std::span(kHeaderTemplate));
+    std::copy(header.begin(), header.end(), out.begin());
+    const auto field = EncodeOffsetField(p);
+    for (std::size_t j = 0; j < field.size(); ++j)
+        out[kOffsetFieldPosition + j] = static_cast<std::byte>(field[j]);
+
+    std::size_t at = kHeaderSize;
+    for (const std::string& name : names) {
+        auto bytes = std::as_bytes(std::span(name));
+        std::copy(bytes.begin(), bytes.end(), out.begin() + static_cast<std::ptrdiff_t>(at));
+        at += name.size();
+        out[at++] = std::byte{0x0A};
+    }
+    // The padding up to P is already zero.
+
+    PutU32(&out[p], kDirectoryMarker);
+    PutU32(&out[p + 4], kHeaderSize);
+    PutU32(&out[p + 8], layout.entryCount);
+    PutU32(&out[p + 12], tableOffset);
+    PutU32(&out[p + 16], dataBase);
+    for (std::size_t i = 0; i < layout.entries.size(); ++i) {
+        std::byte* entry = &out[tableOffset + i * kEntrySize];
+        PutU32(entry, layout.entries[i].hash);
+        PutU32(entry + 4, layout.entries[i].nameOffset);
+        PutU32(entry + 8, layout.entries[i].dataOffset);
+    }
+    return out;
+}
+
+std::array<std::byte, kMemberHeaderSize> EncodeMemberHeader(std::uint32_t size)
+{
+    std::array<std::byte, kMemberHeaderSize> header{};
+    PutU32(header.data(), kMemberMarker);
+    PutU32(header.data() + 4, size);
+    return header;
+}
+
+std::vector<std::byte> BuildArchive(std::span<const Member> members, const fs::path& archive)
+{
+    std::vector<std::string> names;
+    std::vector<std::uint32_t> sizes;
+    for (const Member& m : members) {
+        names.push_back(m.name);
+        sizes.push_back(static_cast<std::uint32_t>(std::min<std::size_t>(m.data.size(), 0xFFFFFFFF)));
+    }
+    ArchiveLayout layout = PlanArchive(names, sizes, archive);
+    std::vector<std::byte> out = EncodeArchiveHead(layout, names);
+    out.reserve(static_cast<std::size_t>(layout.fileSize));
+    for (const Member& m : members) {
+        auto header = EncodeMemberHeader(static_cast<std::uint32_t>(m.data.size()));
+        out.insert(out.end(), header.begin(), header.end());
+        out.insert(out.end(), m.data.begin(), m.data.end());
+    }
+    return out;
+}
+
+void WriteArchive(std::span<const Member> members, const fs::path& archive)
+{
+    fileio::WriteFile(archive, BuildArchive(members, archive));
+}
+
+} // namespace zefir::archive

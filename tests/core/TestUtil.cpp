@@ -1,0 +1,28 @@
+#include "TestUtil.h"
+
+#include <cstring>
+#include <fstream>
+#include <iterator>
+
+namespace zefir::test {
+
+void WriteBytes(const fs::path& path, const std::vector<std::byte>& bytes)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    if (!out)
+        throw std::runtime_error("cannot write test file " + path.string());
+}
+
+std::vector<std::byte> ReadBytes(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        throw std::runtime_error("cannot read test file " + path.string());
+    std::vector<char> chars((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::vector<std::byte> out(chars.size());
+    std::memcpy(out.data(), chars.data(), chars.size());
+    return out;
+}
+
+} // namespace zefir::test
