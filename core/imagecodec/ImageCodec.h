@@ -47,22 +47,39 @@ inline constexpr std::size_t kMaxPhoneFileSize = 2 * WorkBufferSize + 16;
 // The kind of a phone-side file from its name and, for ".k" files, its
 // header's BitDepth field (the first 16 bytes, fewer for a short file).
 ImageKind DetectImageKind(std::string_view name, std::span<const std::byte> header);
-// The same for a file on disk; reads the header of ".k" files (read-only).
+// The same for a file on disk; reads the header of ".k" files (read-only) and
+// throws IoError when it cannot.
 ImageKind DetectImageKind(const fs::path& path);
 
 // Reads "(WxH)" from a raw picture's path. False when the name carries no
-// size. Throws IoError when the width has more digits than an int32 holds.
+// size. The height is read as Delphi's StrToIntDef reads it, so it may come
+// out 0 or negative. Throws IoError when the width is above 2147483647.
 bool ParseRawDimensions(std::string_view path, std::int32_t& width, std::int32_t& height);
 
+// The 16-byte header both Moto Bitmap variants share, fields as stored.
+struct MotoBitmapHeader {
+    std::uint32_t Width = 0;
+    std::uint32_t Height = 0;
+    std::uint32_t BitDepth = 0;
+    std::uint32_t RowBytes = 0;
+};
+inline constexpr std::size_t kMotoBitmapHeaderSize = 16;
+// Reads the header from the start of a file; bytes a short file does not
+// supply read as zero.
+MotoBitmapHeader ReadMotoBitmapHeader(std::span<const std::byte> file);
+
 // Decoders: the file's bytes in, a picture out. `source` names the file in
-// errors. Bytes a short file does not supply read as zero.
+// errors. Bytes a short file does not supply read as zero. Sizes outside the
+// design limits (an empty picture, more than kMaxRawPixels raw pixels, Moto
+// Bitmap pixel data or mask over WorkBufferSize bytes, pixel rows that would
+// overlap) are refused with IoError.
 imaging::Bitmap DecodeRawPicture(std::span<const std::byte> file, std::int32_t width,
                                  std::int32_t height, const fs::path& source);
 imaging::Bitmap DecodeMotoBitmap18(std::span<const std::byte> file, const fs::path& source);
 imaging::Bitmap DecodeMotoBitmap32(std::span<const std::byte> file, const fs::path& source);
 
 // Encoders: a picture in, the phone file's bytes out. `target` names the file
-// in errors.
+// in errors. A picture too large for the format is refused with IoError.
 std::vector<std::byte> EncodeRawPicture(const imaging::Bitmap& picture, const fs::path& target);
 std::vector<std::byte> EncodeMotoBitmap18(const imaging::Bitmap& picture, const fs::path& target);
 std::vector<std::byte> EncodeMotoBitmap32(const imaging::Bitmap& picture, const fs::path& target);
@@ -70,14 +87,18 @@ std::vector<std::byte> EncodeMotoBitmap32(const imaging::Bitmap& picture, const 
 // Phone file to standard picture. `kind` is always set. Returns whether the
 // kind has a converter; when it returns false nothing is written and
 // `whyNot` (if given) receives the reason. For a Moto Image `target` is
-// replaced by the name actually written (".gif", ".png" or ".unk").
+// replaced by the name actually written (".gif", ".png" or ".unk"). Throws
+// IoError when the source cannot be read or is refused, or for a format code
+// above 3.
 bool ConvertFromPhone(const fs::path& source, fs::path& target, Format format, ImageKind& kind,
                       std::string* whyNot = nullptr);
 
 // Standard picture to phone file. A GIF or PNG source always becomes a Moto
 // Image. Returns whether a file was written; then `target` holds its name
 // (extension ".k", ".g" or ".raw"). Otherwise `target` is unchanged and
-// `whyNot` (if given) receives the reason.
+// `whyNot` (if given) receives the reason. For ikRaw the size comes from the
+// target's name, "(WxH)", which must match the picture's; a missing or
+// different size is an IoError.
 bool ConvertToPhone(const fs::path& source, ImageKind kind, fs::path& target,
                     std::string* whyNot = nullptr);
 
@@ -85,8 +106,11 @@ bool ConvertToPhone(const fs::path& source, ImageKind kind, fs::path& target,
 void CopyMotoImageOut(const fs::path& source, fs::path& target);
 void CopyAsMotoImage(const fs::path& source, fs::path& target);
 
-// A phone file's kind and picture size as the conversion sees it (0 x 0 when
-// it cannot tell).
+// A phone file's kind and picture size as the conversion sees it: a raw
+// picture's from its name, a Moto Bitmap's from its header, a Moto Image's
+// from the GIF or PNG it holds. 0 x 0 when it cannot tell, and for files it
+// cannot read; a ".k" file whose header cannot be read is ikUnknown. Never
+// throws IoError.
 struct PhoneFileInfo {
     ImageKind kind = ImageKind::ikUnknown;
     std::uint32_t width = 0;
