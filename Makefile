@@ -6,7 +6,11 @@ CMAKE_FLAGS ?=
 
 CLI := $(BUILD)/cli/zefir-cli
 
-.PHONY: all deps configure build test run clean
+SANITIZE_BUILD ?= build-sanitize
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 60
+
+.PHONY: all deps configure build test run clean test-sanitize fuzz
 
 all: build
 
@@ -26,5 +30,24 @@ test: build
 run: build
 	$(CLI) list examples/iconres.ezx
 
+# The whole test suite built with AddressSanitizer and UndefinedBehaviorSanitizer.
+test-sanitize: deps
+	@test -f $(SANITIZE_BUILD)/CMakeCache.txt || \
+		cmake -S . -B $(SANITIZE_BUILD) -DCMAKE_BUILD_TYPE=Debug -DZEFIR_SANITIZE=ON
+	cmake --build $(SANITIZE_BUILD) -j $(JOBS)
+	cd $(SANITIZE_BUILD) && \
+		ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 \
+		LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
+		UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+		ctest --output-on-failure -j $(JOBS)
+
+# Every fuzz target for FUZZ_SECONDS each (libFuzzer, clang).
+fuzz: deps
+	@test -f $(FUZZ_BUILD)/CMakeCache.txt || \
+		CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+			-DZEFIR_FUZZ=ON -DZEFIR_BUILD_UI=OFF
+	cmake --build $(FUZZ_BUILD) -j $(JOBS)
+	scripts/run-fuzzers $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(SANITIZE_BUILD) $(FUZZ_BUILD)
