@@ -37,7 +37,10 @@ fs::path WithExtension(const fs::path& path, std::string_view extension)
     return fs::path(ReplaceExtension(path.string(), extension));
 }
 
-std::string UpperExtension(const fs::path& path) { return AsciiUpper(ExtensionOf(path.string())); }
+std::string UpperExtension(const fs::path& path)
+{
+    return AsciiUpper(ExtensionOf(path.string()));
+}
 
 void SetReason(std::string* whyNot, std::string reason)
 {

@@ -42,9 +42,15 @@ namespace {
 constexpr std::uint32_t kBitDepth18 = 18;
 constexpr std::uint32_t kBitDepth32 = 32;
 
-std::uint64_t MaskRowBytes(std::uint64_t width) { return ((width + 7) / 8 + 3) / 4 * 4; }
+std::uint64_t MaskRowBytes(std::uint64_t width)
+{
+    return ((width + 7) / 8 + 3) / 4 * 4;
+}
 
-std::uint64_t RowBytes18(std::uint64_t width) { return (3 * width + 3) / 4 * 4; }
+std::uint64_t RowBytes18(std::uint64_t width)
+{
+    return (3 * width + 3) / 4 * 4;
+}
 
 std::string SizeText(std::uint64_t width, std::uint64_t height)
 {
@@ -94,8 +100,7 @@ void CheckPictureLimit(const imaging::Bitmap& picture, std::uint64_t pixelBytes,
     if (pixelBytes > WorkBufferSize)
         throw IoError("the picture (" + SizeText(picture.width, picture.height) +
                           " pixels) is too large for a Moto Bitmap: its pixel data would take " +
-                          Hex(pixelBytes) + " bytes, more than the limit of " +
-                          Hex(WorkBufferSize),
+                          Hex(pixelBytes) + " bytes, more than the limit of " + Hex(WorkBufferSize),
                       target);
 }
 
@@ -210,7 +215,8 @@ imaging::Bitmap DecodeMotoBitmap32(std::span<const std::byte> file, const fs::pa
         for (std::uint32_t x = 0; x < header.Width; ++x) {
             const std::uint8_t* p = row + 4 * static_cast<std::size_t>(x);
             out[x] = p[0] | static_cast<std::uint32_t>(p[1]) << 8 |
-                     static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
+                     static_cast<std::uint32_t>(p[2]) << 16 |
+                     static_cast<std::uint32_t>(p[3]) << 24;
         }
     }
     return picture;
@@ -242,8 +248,8 @@ std::vector<std::byte> EncodeMotoBitmap18(const imaging::Bitmap& picture, const 
         const std::uint32_t* in = picture.Row(y);
         for (std::uint32_t x = 0; x < picture.width; ++x) {
             std::uint32_t argb = in[x];
-            std::uint32_t v = ((argb >> 18) & 63) << 12 | ((argb >> 10) & 63) << 6 |
-                              ((argb >> 2) & 63);
+            std::uint32_t v =
+                ((argb >> 18) & 63) << 12 | ((argb >> 10) & 63) << 6 | ((argb >> 2) & 63);
             std::uint8_t* p = row + 3 * static_cast<std::size_t>(x);
             p[0] = static_cast<std::uint8_t>(v);
             p[1] = static_cast<std::uint8_t>(v >> 8);
