@@ -7,6 +7,7 @@
 //   offset 0  89 50 4E 47           -> ".png"
 //   anything else, or fewer bytes   -> ".unk"
 
+#include <algorithm>
 #include <array>
 #include <string>
 
@@ -58,10 +59,15 @@ std::string_view MimeTypeFor(Format format, const fs::path& target)
     return TargetMimeTypes[code];
 }
 
-// A phone file is read only as far as its largest possible layout goes.
+// A phone file is read only as far as its largest possible layout goes; the
+// decoders ignore the rest.
 std::vector<std::byte> ReadPhoneFile(const fs::path& source)
 {
-    return fileio::ReadPrefix(source, kMaxPhoneFileSize);
+    fileio::InputFile file(source);
+    std::vector<std::byte> bytes(
+        static_cast<std::size_t>(std::min<std::uint64_t>(file.Size(), kMaxPhoneFileSize)));
+    bytes.resize(file.ReadAt(0, bytes));
+    return bytes;
 }
 
 bool RawFromPhone(const fs::path& source, const fs::path& target, Format format,
