@@ -1,0 +1,203 @@
+// PNG through libpng's low-level API.
+//
+// Layout: signature 89 50 4E 47 0D 0A 1A 0A, then chunks of
+//   +0 length (u32 big-endian)  +4 type (4 letters)  +8 data  +8+length CRC-32.
+// The first chunk is IHDR: +16 width, +20 height (u32 big-endian, from the
+// start of the file), +24 bit depth, +25 colour type, +28 interlace method.
+//
+// Reading asks libpng only for expansions (palette, low bit depths, tRNS, gray
+// to RGB, 16 to 8 bits, alpha filler), never for gamma: the simplified API
+// applies gAMA and treats 16-bit samples as linear light, which changes the
+// stored values. libpng reports errors by longjmp, so the functions that call
+// it hold no C++ objects with destructors; the state they share is plain.
+
+#include <csetjmp>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <new>
+
+#include <png.h>
+
+#include "core/Error.h"
+#include "core/imaging/Codecs.h"
+
+namespace zefir::imaging {
+
+namespace {
+
+constexpr std::size_t kIhdrWidthOffset = 16;
+constexpr std::size_t kIhdrHeightOffset = 20;
+
+// What the libpng callbacks share with the code that called libpng.
+struct PngIo {
+    const png_byte* data = nullptr;
+    std::size_t size = 0;
+    std::size_t offset = 0;
+    std::vector<std::byte>* output = nullptr;
+    bool ranOut = false;
+    char message[256] = {};
+};
+
+void OnError(png_structp png, png_const_charp message)
+{
+    auto* io = static_cast<PngIo*>(png_get_error_ptr(png));
+    std::snprintf(io->message, sizeof io->message, "%s", message);
+    png_longjmp(png, 1);
+}
+
+// Warnings (an unknown sRGB profile, a damaged ancillary chunk) leave the
+// pixels intact.
+void OnWarning(png_structp, png_const_charp) {}
+
+void ReadBytes(png_structp png, png_bytep out, std::size_t length)
+{
+    auto* io = static_cast<PngIo*>(png_get_io_ptr(png));
+    if (length > io->size - io->offset) {
+        io->ranOut = true;
+        png_error(png, "the data ends early");
+    }
+    std::memcpy(out, io->data + io->offset, length);
+    io->offset += length;
+}
+
+void WriteBytes(png_structp png, png_bytep in, std::size_t length)
+{
+    auto* io = static_cast<PngIo*>(png_get_io_ptr(png));
+    try {
+        auto* first = reinterpret_cast<const std::byte*>(in);
+        io->output->insert(io->output->end(), first, first + length);
+    } catch (const std::bad_alloc&) {
+        png_error(png, "out of memory");
+    }
+}
+
+void FlushBytes(png_structp) {}
+
+std::uint32_t BigEndianU32(const std::byte* p)
+{
+    return std::uint32_t(p[0]) << 24 | std::uint32_t(p[1]) << 16 | std::uint32_t(p[2]) << 8 |
+           std::uint32_t(p[3]);
+}
+
+// Reads the header and sets up the transforms that turn every colour type
+// and bit depth into B, G, R, A bytes. False when libpng failed.
+bool ReadHeader(png_structp png, png_infop info, png_uint_32* width, png_uint_32* height)
+{
+    if (setjmp(png_jmpbuf(png)))
+        return false;
+    png_read_info(png, info);
+    *width = png_get_image_width(png, info);
+    *height = png_get_image_height(png, info);
+    png_set_expand(png);
+    png_set_scale_16(png);
+    png_set_gray_to_rgb(png);
+    png_set_bgr(png);
+    png_set_add_alpha(png, 0xFF, PNG_FILLER_AFTER);
+    png_set_interlace_handling(png);
+    png_read_update_info(png, info);
+    if (png_get_rowbytes(png, info) != std::size_t{*width} * 4)
+        png_error(png, "unexpected row layout after expansion");
+    return true;
+}
+
+bool ReadRows(png_structp png, png_bytepp rows)
+{
+    if (setjmp(png_jmpbuf(png)))
+        return false;
+    // The chunks after the pixels (IEND, text) are not read: a file cut
+    // after its last pixel still gives the whole picture.
+    png_read_image(png, rows);
+    return true;
+}
+
+bool WriteAll(png_structp png, png_infop info, png_uint_32 width, png_uint_32 height,
+              png_bytepp rows)
+{
+    if (setjmp(png_jmpbuf(png)))
+        return false;
+    png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGB_ALPHA, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    png_set_bgr(png);
+    png_write_image(png, rows);
+    png_write_end(png, nullptr);
+    return true;
+}
+
+struct ReadStructs {
+    png_structp png = nullptr;
+    png_infop info = nullptr;
+    ~ReadStructs() { png_destroy_read_struct(&png, info ? &info : nullptr, nullptr); }
+};
+
+struct WriteStructs {
+    png_structp png = nullptr;
+    png_infop info = nullptr;
+    ~WriteStructs() { png_destroy_write_struct(&png, info ? &info : nullptr); }
+};
+
+} // namespace
+
+Bitmap DecodePng(std::span<const std::byte> bytes, const fs::path& path)
+{
+    // The size is checked here, before libpng allocates anything, so that
+    // every too-large PNG gets the same message.
+    if (bytes.size() >= kIhdrHeightOffset + 4 && std::memcmp(bytes.data() + 12, "IHDR", 4) == 0)
+        CheckDimensions(BigEndianU32(bytes.data() + kIhdrWidthOffset),
+                        BigEndianU32(bytes.data() + kIhdrHeightOffset), "PNG", path);
+
+    PngIo io;
+    io.data = reinterpret_cast<const png_byte*>(bytes.data());
+    io.size = bytes.size();
+    ReadStructs s;
+    s.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &io, OnError, OnWarning);
+    if (s.png)
+        s.info = png_create_info_struct(s.png);
+    if (!s.png || !s.info)
+        throw std::bad_alloc();
+    png_set_read_fn(s.png, &io, ReadBytes);
+
+    png_uint_32 width = 0;
+    png_uint_32 height = 0;
+    bool ok = ReadHeader(s.png, s.info, &width, &height);
+    Bitmap bitmap;
+    std::vector<png_bytep> rows;
+    if (ok) {
+        bitmap = Bitmap(width, height);
+        rows.resize(height);
+        for (png_uint_32 y = 0; y < height; ++y)
+            rows[y] = reinterpret_cast<png_bytep>(bitmap.Row(y));
+        ok = ReadRows(s.png, rows.data());
+    }
+    if (!ok) {
+        if (io.ranOut)
+            ThrowTruncated("PNG", bytes.size(), path);
+        ThrowDamaged("PNG", io.message, path);
+    }
+    return bitmap;
+}
+
+std::vector<std::byte> EncodePng(const Bitmap& bitmap, const fs::path& path)
+{
+    std::vector<std::byte> out;
+    PngIo io;
+    io.output = &out;
+    WriteStructs s;
+    s.png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &io, OnError, OnWarning);
+    if (s.png)
+        s.info = png_create_info_struct(s.png);
+    if (!s.png || !s.info)
+        throw std::bad_alloc();
+    png_set_write_fn(s.png, &io, WriteBytes, FlushBytes);
+
+    // libpng takes row pointers to mutable bytes but only reads them.
+    std::vector<png_bytep> rows(bitmap.height);
+    for (std::uint32_t y = 0; y < bitmap.height; ++y)
+        rows[y] = reinterpret_cast<png_bytep>(const_cast<std::uint32_t*>(bitmap.Row(y)));
+    if (!WriteAll(s.png, s.info, bitmap.width, bitmap.height, rows.data()))
+        throw IoError(std::string("cannot encode PNG: ") + io.message, path);
+    return out;
+}
+
+} // namespace zefir::imaging
