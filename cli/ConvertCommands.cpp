@@ -1,0 +1,164 @@
+#include <filesystem>
+#include <iostream>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <CLI/CLI.hpp>
+
+#include "cli/Commands.h"
+#include "core/Text.h"
+#include "core/imagecodec/ImageCodec.h"
+
+namespace zefir::cli {
+
+namespace {
+
+namespace fs = std::filesystem;
+using imagecodec::Format;
+using imagecodec::ImageKind;
+
+struct ConvertOptions {
+    std::string source;
+    std::string target;
+    std::string format;
+    std::string kind;
+};
+
+std::optional<Format> FormatByName(std::string_view name)
+{
+    std::string upper = AsciiUpper(name);
+    if (upper == "GIF")
+        return Format::Gif;
+    if (upper == "PNG")
+        return Format::Png;
+    if (upper == "BMP")
+        return Format::Bmp;
+    if (upper == "JPG" || upper == "JPEG")
+        return Format::Jpeg;
+    return std::nullopt;
+}
+
+// --format wins; then the target's extension; BMP when neither says.
+Format ChooseFormat(const ConvertOptions& options)
+{
+    if (auto format = FormatByName(options.format))
+        return *format;
+    std::string_view extension = ExtensionOf(options.target);
+    if (!extension.empty())
+        if (auto format = FormatByName(extension.substr(1)))
+            return *format;
+    return Format::Bmp;
+}
+
+// --kind wins; then the target's extension; an 18-bit Moto Bitmap when
+// neither says, as packing chooses.
+ImageKind ChooseKind(const ConvertOptions& options)
+{
+    if (options.kind == "18")
+        return ImageKind::ikMotoBitmap18;
+    if (options.kind == "32")
+        return ImageKind::ikMotoBitmap32;
+    if (options.kind == "g")
+        return ImageKind::ikMotoImage;
+    std::string extension = AsciiUpper(ExtensionOf(options.target));
+    if (extension == ".G")
+        return ImageKind::ikMotoImage;
+    return ImageKind::ikMotoBitmap18;
+}
+
+int RunConvert(const ConvertOptions& options)
+{
+    fs::path source = options.source;
+    fs::path target = options.target;
+    std::string whyNot;
+    bool written = false;
+    ImageKind kind = imagecodec::DetectImageKind(source);
+    if (kind != ImageKind::ikUnknown)
+        written =
+            imagecodec::ConvertFromPhone(source, target, ChooseFormat(options), kind, &whyNot);
+    else
+        written = imagecodec::ConvertToPhone(source, ChooseKind(options), target, &whyNot);
+    if (!written) {
+        std::cerr << "zefir-cli: " << source.string() << ": " << whyNot << '\n';
+        return 1;
+    }
+    std::cout << target.string() << '\n';
+    return 0;
+}
+
+std::string_view KindName(ImageKind kind)
+{
+    switch (kind) {
+    case ImageKind::ikRaw:
+        return "raw";
+    case ImageKind::ikMotoBitmap18:
+        return "moto-bitmap-18";
+    case ImageKind::ikMotoBitmap32:
+        return "moto-bitmap-32";
+    case ImageKind::ikMotoImage:
+        return "moto-image";
+    case ImageKind::ikUnknown:
+        break;
+    }
+    return "unknown";
+}
+
+int RunInfo(const std::vector<std::string>& files)
+{
+    std::string out;
+    for (const auto& file : files) {
+        imagecodec::PhoneFileInfo info = imagecodec::InspectPhoneFile(file);
+        out += file;
+        out += '\t';
+        out += KindName(info.kind);
+        out += '\t';
+        out += std::to_string(info.width) + "x" + std::to_string(info.height);
+        out += '\n';
+    }
+    std::cout << out;
+    return 0;
+}
+
+void AddConvertCommand(CLI::App& app, Action& action)
+{
+    auto* convert = app.add_subcommand(
+        "convert", "Convert a phone picture (.raw, .k, .g) to a standard picture, or a standard "
+                   "picture to a phone file; prints the path written");
+    auto options = std::make_shared<ConvertOptions>();
+    convert->add_option("SOURCE", options->source, "the picture to convert")->required();
+    convert
+        ->add_option("TARGET", options->target,
+                     "the file to write; a Moto Image or phone file may get another extension")
+        ->required();
+    convert
+        ->add_option("--format", options->format,
+                     "standard picture format (default: from TARGET's extension, else bmp)")
+        ->check(CLI::IsMember({"gif", "png", "bmp", "jpg"}));
+    convert
+        ->add_option("--kind", options->kind,
+                     "phone format: 18 or 32 (Moto Bitmap .k), g (Moto Image .g) (default: from "
+                     "TARGET's extension, .g gives g, else 18)")
+        ->check(CLI::IsMember({"18", "32", "g"}));
+    convert->callback([&action, options] { action = [options] { return RunConvert(*options); }; });
+}
+
+void AddInfoCommand(CLI::App& app, Action& action)
+{
+    auto* info = app.add_subcommand(
+        "info", "Print each phone file's kind and picture size: FILE<TAB>KIND<TAB>WxH");
+    auto files = std::make_shared<std::vector<std::string>>();
+    info->add_option("FILE", *files, "phone files (.raw, .k, .g)")->required();
+    info->callback([&action, files] { action = [files] { return RunInfo(*files); }; });
+}
+
+} // namespace
+
+void AddConvertCommands(CLI::App& app, Action& action)
+{
+    AddConvertCommand(app, action);
+    AddInfoCommand(app, action);
+}
+
+} // namespace zefir::cli
