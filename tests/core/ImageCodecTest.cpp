@@ -72,14 +72,6 @@ TEST(ImageKindTest, ByNameAndBitDepth)
     }
 }
 
-TEST(ImageKindTest, TargetTables)
-{
-    EXPECT_EQ(TargetExtension(Format::Gif), ".gif");
-    EXPECT_EQ(TargetExtension(Format::Jpeg), ".jpg");
-    EXPECT_EQ(TargetMimeType(Format::Png), "image/png");
-    EXPECT_EQ(TargetMimeType(Format::Bmp), "image/bmp");
-}
-
 TEST(RawNameTest, Parses)
 {
     struct Case {
@@ -95,7 +87,6 @@ TEST(RawNameTest, Parses)
         {"(16x08).raw", true, 16, 8},
         {"icon(8x16).raw", true, 8, 16},
         {"icon(1x01).raw", true, 1, 1},
-        {"folder.d/icon(4x04)", true, 4, 4},
         {"icon(0000000000000000016x16).raw", true, 16, 16},
         {"icon(2147483647x01).raw", true, INT_MAX, 1},
         {"icon16x16.raw", false, 0, 0},
@@ -104,23 +95,18 @@ TEST(RawNameTest, Parses)
         {"icon(16x8).raw", false, 0, 0},
         {"icon(1x1).raw", false, 0, 0},
         {"icon(123456).raw", false, 0, 0},
-        {"icon(16-16).raw", false, 0, 0},
         {"icon(16x16.raw", false, 0, 0},
         {"icon)16x16(.raw", false, 0, 0},
         {"C:/pics (old)/a(16x16).raw", false, 0, 0},
         // The height is read as an integer conversion reads it.
         {"icon(16xx10).raw", true, 16, 16},
         {"icon(16x$1F).raw", true, 16, 31},
-        {"icon(16x0X1f).raw", true, 16, 31},
         {"icon(16x 12).raw", true, 16, 12},
-        {"icon(16x+12).raw", true, 16, 12},
         {"icon(16x-5).raw", true, 16, -5},
         {"icon(16x-$10).raw", true, 16, -16},
         {"icon(16xab).raw", true, 16, 0},
         {"icon(0x16).raw", true, 0, 16},
         {"icon(16x12 ).raw", true, 16, 0},
-        {"icon(16x-$).raw", true, 16, 0},
-        {"icon(16x16)(2).raw", true, 16, 0},
         {"icon(16x2147483647).raw", true, 16, INT_MAX},
         {"icon(16x2147483648).raw", true, 16, 0},
         {"icon(16x-2147483648).raw", true, 16, INT_MIN},
@@ -354,15 +340,6 @@ TEST(MotoBitmap18Test, WideRowBytesLeaveTheMaskLocatedByWidth)
     auto picture = DecodeMotoBitmap18(file, "a.k");
     EXPECT_EQ(picture.pixels,
               (std::vector<std::uint32_t>{0xFFFC0000, 0x000000FC, 0x0000FC00, 0xFFFCFCFC}));
-}
-
-TEST(MotoBitmap18Test, RoundTripKeepsEveryByte)
-{
-    std::vector<std::byte> file = MotoHeader(3, 2, 18, 12);
-    for (unsigned i = 0; i < 24; ++i)
-        file.push_back(i % 12 < 9 ? std::byte(i % 3 == 2 ? (i * 37) & 3 : i * 37) : std::byte{0});
-    Append(file, Bytes({0x05, 0, 0, 0, 0x02, 0, 0, 0}));
-    EXPECT_EQ(EncodeMotoBitmap18(DecodeMotoBitmap18(file, "a.k"), "a.k"), file);
 }
 
 TEST(MotoBitmap32Test, KeepsEveryByteAndSkipsWideRows)
