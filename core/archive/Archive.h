@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -17,29 +18,43 @@ struct ConversionSettings {
     imagecodec::Format TargetFormat = imagecodec::Format::Bmp;
 };
 
+// A file or member an operation found and left out, and why.
+struct LeftOut {
+    std::string file; // UTF-8 name, no folder
+    std::string reason;
+};
+
 // Extracts every member of `archive` into workFolder/raws and, with
 // conversion enabled, a standard picture of each into workFolder/icons with
-// the map icons/conv.dat. Member names go to `list` in archive order.
-// Returns the working folder (WorkFolder). Throws IoError.
+// the map icons/conv.dat. Member names go to `list` in archive order, and the
+// first is selected at the end. Members that have no converter (neither a
+// Moto Bitmap, a Moto Image nor a raw picture with its size in its name), or
+// whose conversion fails (a damaged picture), keep only their raw file and
+// their map record, and go to `notConverted`, if given, with the reason.
+//
+// Returns the working folder (WorkFolder). Throws IoError; folders and files
+// written before the error stay, so the caller should keep workFolder as
+// WorkFolder in that case too. conv.dat is written last, so a failed
+// extraction leaves an earlier map as it was.
 fs::path UnpackArchive(const fs::path& archive, const fs::path& workFolder,
                        const ConversionSettings& settings, IProgress& progress,
-                       IMemberList& list);
+                       IMemberList& list, std::vector<LeftOut>* notConverted = nullptr);
 
 // What packing did: whether an archive was written, how many members it
-// holds, and each listed file it left out with the reason.
+// holds, and each file it found and left out with the reason.
 struct PackReport {
     bool written = false;
     std::size_t members = 0;
-    struct LeftOut {
-        std::string file; // UTF-8 file name
-        std::string reason;
-    };
+    using LeftOut = archive::LeftOut;
     std::vector<LeftOut> leftOut;
 };
 
-// Packs the files of `sourceFolder` into `archive`: phone files as they are
-// (conversion disabled) or standard pictures converted back (enabled).
-// Throws IoError; after an error the archive path is as it was before.
+// Packs the files of `sourceFolder` into `archive`: phone files (".k", ".g")
+// as they are (conversion disabled) or standard pictures (".bmp", ".gif",
+// ".png" and, with a conversion map, ".unk") converted back through
+// sourceFolder/conv (enabled). Writes no archive when no file matches.
+// Throws IoError; after an error the archive path is as it was before and
+// the converted files are removed.
 PackReport PackArchive(const fs::path& sourceFolder, const fs::path& archive,
                        bool convertEnabled, IProgress& progress);
 

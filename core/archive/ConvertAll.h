@@ -1,0 +1,30 @@
+#pragma once
+
+#include <filesystem>
+#include <vector>
+
+#include "core/archive/Archive.h"
+#include "core/imagecodec/ImageCodec.h"
+
+namespace zefir::archive {
+
+namespace fs = std::filesystem;
+
+// What converting a folder did.
+struct ConvertAllReport {
+    std::vector<fs::path> written; // the files written, in the order made
+    std::vector<LeftOut> leftOut;  // files found and not converted, and why
+};
+
+// Converts every picture of `sourceFolder` into `targetFolder`, which must
+// exist. From the phone: every ".k" and then every ".g" file into `format`,
+// a Moto Bitmap's picture always named ".bmp" so that packing without a
+// conversion map takes it back as an 18-bit Moto Bitmap. To the phone: every
+// ".bmp", then ".png", then ".gif" file into an 18-bit Moto Bitmap (".k") or
+// a Moto Image (".g"); `format` is not used. Existing files of the same name
+// in targetFolder are replaced. Throws IoError at the first file that cannot
+// be converted; what was written before stays.
+ConvertAllReport ConvertAll(const fs::path& sourceFolder, const fs::path& targetFolder,
+                            bool fromPhone, imagecodec::Format format);
+
+} // namespace zefir::archive
