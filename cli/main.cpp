@@ -15,6 +15,7 @@ int main(int argc, char** argv)
 
     zefir::cli::Action action;
     zefir::cli::AddListCommand(app, action);
+    zefir::cli::AddArchiveCommands(app, action);
     zefir::cli::AddConvertCommands(app, action);
 
     try {
