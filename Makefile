@@ -5,12 +5,13 @@ BUILD_TYPE ?= RelWithDebInfo
 CMAKE_FLAGS ?=
 
 CLI := $(BUILD)/cli/zefir-cli
+DEMO := $(BUILD)/demo
 
 SANITIZE_BUILD ?= build-sanitize
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps configure build test run clean test-sanitize fuzz
+.PHONY: all deps configure build test run demo example clean test-sanitize fuzz
 
 all: build
 
@@ -27,8 +28,18 @@ build: configure
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
-run: build
-	$(CLI) list examples/iconres.ezx
+# The example archive extracted with conversion into a fresh folder, and
+# what that wrote.
+run: demo
+
+demo: build
+	rm -rf $(DEMO)
+	$(CLI) extract examples/iconres.ezx $(DEMO)
+	cd $(DEMO) && ls -l raws icons
+
+# Regenerates examples/iconres.ezx with the codecs.
+example: build
+	$(BUILD)/examples/zefir-make-example examples/iconres.ezx
 
 # The whole test suite built with AddressSanitizer and UndefinedBehaviorSanitizer.
 test-sanitize: deps
