@@ -11,7 +11,7 @@ SANITIZE_BUILD ?= build-sanitize
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps configure build test run demo example clean test-sanitize fuzz
+.PHONY: all deps configure build test run demo example clean test-sanitize fuzz bench
 
 all: build
 
@@ -41,6 +41,11 @@ demo: build
 example: build
 	$(BUILD)/examples/zefir-make-example examples/iconres.ezx
 
+# The desktop program on the example archive; it asks where to extract it.
+.PHONY: gui
+gui: build
+	$(BUILD)/ui/zefir examples/iconres.ezx
+
 # The whole test suite built with AddressSanitizer and UndefinedBehaviorSanitizer.
 test-sanitize: deps
 	@test -f $(SANITIZE_BUILD)/CMakeCache.txt || \
@@ -59,6 +64,10 @@ fuzz: deps
 			-DZEFIR_FUZZ=ON -DZEFIR_BUILD_UI=OFF
 	cmake --build $(FUZZ_BUILD) -j $(JOBS)
 	scripts/run-fuzzers $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
+# Speed against tar on the same files; not a test.
+bench: build
+	bench/run-bench $(BUILD)
 
 clean:
 	rm -rf $(BUILD) $(SANITIZE_BUILD) $(FUZZ_BUILD)
