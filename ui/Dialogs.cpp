@@ -1,0 +1,65 @@
+#include "ui/Dialogs.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace zefir::ui {
+
+namespace {
+
+std::optional<FileAnswer> RunFileDialog(QWidget* parent, const FileRequest& request,
+                                        QFileDialog::AcceptMode mode)
+{
+    QFileDialog dialog(parent, request.title);
+    dialog.setAcceptMode(mode);
+    // AnyFile even for opening: a typed name is taken as it is, and some
+    // commands only want the folder it points into.
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    if (!request.filters.isEmpty()) {
+        dialog.setNameFilters(request.filters);
+        if (request.filterIndex >= 0 && request.filterIndex < request.filters.size())
+            dialog.selectNameFilter(request.filters[request.filterIndex]);
+    }
+    if (!request.directory.isEmpty())
+        dialog.setDirectory(request.directory);
+    if (!request.fileName.isEmpty())
+        dialog.selectFile(request.fileName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    int index = request.filters.indexOf(dialog.selectedNameFilter());
+    return FileAnswer{dialog.selectedFiles().constFirst(), index < 0 ? 0 : index};
+}
+
+} // namespace
+
+std::optional<FileAnswer> QtDialogs::OpenFile(QWidget* parent, const FileRequest& request)
+{
+    return RunFileDialog(parent, request, QFileDialog::AcceptOpen);
+}
+
+std::optional<FileAnswer> QtDialogs::SaveFile(QWidget* parent, const FileRequest& request)
+{
+    return RunFileDialog(parent, request, QFileDialog::AcceptSave);
+}
+
+std::optional<QString> QtDialogs::Folder(QWidget* parent, const QString& title,
+                                         const QString& start)
+{
+    QString folder = QFileDialog::getExistingDirectory(parent, title, start);
+    if (folder.isEmpty())
+        return std::nullopt;
+    return folder;
+}
+
+void QtDialogs::Message(QWidget* parent, MessageKind kind, const QString& title,
+                        const QString& text)
+{
+    QMessageBox::Icon icon = kind == MessageKind::Critical  ? QMessageBox::Critical
+                             : kind == MessageKind::Warning ? QMessageBox::Warning
+                                                            : QMessageBox::Information;
+    QMessageBox box(icon, title, text, QMessageBox::Ok, parent);
+    box.exec();
+}
+
+} // namespace zefir::ui

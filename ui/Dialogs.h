@@ -1,0 +1,61 @@
+#pragma once
+
+#include <optional>
+
+#include <QString>
+#include <QStringList>
+
+class QWidget;
+
+namespace zefir::ui {
+
+// What a command asks of a file dialog. The commands keep, between calls,
+// what the dialogs would remember: the selected filter and the file name.
+struct FileRequest {
+    QString title;
+    // Qt name filters, e.g. "EZX files (*.ezx)"; empty lists every file.
+    QStringList filters;
+    // The filter selected when the dialog opens, counted from 0.
+    int filterIndex = 0;
+    // A file name or a full path to propose; empty for none.
+    QString fileName;
+    // The folder to open in when fileName names none.
+    QString directory;
+};
+
+struct FileAnswer {
+    QString path;
+    // The filter selected when the user confirmed, counted from 0.
+    int filterIndex = 0;
+};
+
+enum class MessageKind { Critical, Warning, Information };
+
+// The dialogs and message boxes the main window runs. The program uses the
+// Qt ones; tests answer from a script and record what was asked.
+class IDialogs {
+public:
+    virtual ~IDialogs() = default;
+    // Each returns nothing when the user cancels.
+    virtual std::optional<FileAnswer> OpenFile(QWidget* parent, const FileRequest& request) = 0;
+    virtual std::optional<FileAnswer> SaveFile(QWidget* parent, const FileRequest& request) = 0;
+    virtual std::optional<QString> Folder(QWidget* parent, const QString& title,
+                                          const QString& start) = 0;
+    virtual void Message(QWidget* parent, MessageKind kind, const QString& title,
+                         const QString& text) = 0;
+};
+
+// QFileDialog and QMessageBox. Like the dialogs this program's users know,
+// they accept typed names that do not exist yet, never add an extension of
+// their own and do not ask before replacing a file.
+class QtDialogs final : public IDialogs {
+public:
+    std::optional<FileAnswer> OpenFile(QWidget* parent, const FileRequest& request) override;
+    std::optional<FileAnswer> SaveFile(QWidget* parent, const FileRequest& request) override;
+    std::optional<QString> Folder(QWidget* parent, const QString& title,
+                                  const QString& start) override;
+    void Message(QWidget* parent, MessageKind kind, const QString& title,
+                 const QString& text) override;
+};
+
+} // namespace zefir::ui

@@ -1,0 +1,599 @@
+#include "ui/MainWindow.h"
+
+#include <algorithm>
+#include <exception>
+#include <new>
+#include <system_error>
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QFileInfo>
+#include <QFrame>
+#include <QKeySequence>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QStyle>
+
+#include "core/Error.h"
+#include "core/Text.h"
+#include "core/archive/ConvertAll.h"
+#include "core/imagecodec/ImageCodec.h"
+
+namespace zefir::ui {
+
+namespace {
+
+using imagecodec::Format;
+using imagecodec::ImageKind;
+
+const QString kEzxFilter = QStringLiteral("EZX files (*.ezx)");
+const QStringList kPhoneOrPictureFilters = {QStringLiteral("Moto Files (*.k *.g)"),
+                                            QStringLiteral("Image Files (*.bmp *.gif *.png)")};
+const QStringList kPictureFilters = {QStringLiteral("BMP Image (*.bmp)"),
+                                     QStringLiteral("GIF Image (*.gif)"),
+                                     QStringLiteral("PNG Image (*.png)")};
+const QStringList kPhoneFilters = {QStringLiteral("Moto Bitmap 18-bit (*.k)"),
+                                   QStringLiteral("Moto Bitmap 32-bit (*.k)"),
+                                   QStringLiteral("Moto Image (*.g)")};
+
+// The picture format chosen by the filter of kPictureFilters.
+Format FormatOfFilter(int index)
+{
+    return index == 0 ? Format::Bmp : index == 1 ? Format::Gif : Format::Png;
+}
+
+// The phone format chosen by the filter of kPhoneFilters.
+ImageKind KindOfFilter(int index)
+{
+    return index == 0   ? ImageKind::ikMotoBitmap18
+           : index == 1 ? ImageKind::ikMotoBitmap32
+                        : ImageKind::ikMotoImage;
+}
+
+std::string UpperExtension(const fs::path& path)
+{
+    return AsciiUpper(ExtensionOf(path.filename().string()));
+}
+
+// The info line's format word: the Moto Bitmap variant, otherwise the kind of
+// standard picture the preview shows.
+QString FormatWord(ImageKind kind, const fs::path& picture)
+{
+    if (kind == ImageKind::ikMotoBitmap18)
+        return QStringLiteral("18-bit BMP");
+    if (kind == ImageKind::ikMotoBitmap32)
+        return QStringLiteral("32-bit BMP");
+    return UpperExtension(picture) == ".GIF" ? QStringLiteral("GIF") : QStringLiteral("PNG");
+}
+
+// Extraction reports a member file it cannot create under raws/ by naming
+// that file; the user is told which one before the error itself.
+bool IsMemberFileFailure(const IoError& error, const fs::path& raws)
+{
+    const std::string& message = error.message();
+    return error.path().parent_path() == raws &&
+           (message.starts_with("cannot create") || message.starts_with("cannot replace"));
+}
+
+// Packing reports a file of the folder, or one it converted into conv/, that
+// has gone missing by naming that file.
+bool IsMissingFile(const IoError& error, const fs::path& folder)
+{
+    const fs::path& file = error.path();
+    std::error_code ignored;
+    return error.message().starts_with("cannot open") &&
+           (file.parent_path() == folder || file.parent_path() == folder / "conv") &&
+           !fs::exists(file, ignored);
+}
+
+// "1 file", "2 files".
+QString Count(std::size_t n, const char* noun)
+{
+    return QStringLiteral("%1 %2%3").arg(n).arg(QLatin1String(noun)).arg(n == 1 ? "" : "s");
+}
+
+bool LessIgnoringCase(const QString& a, const QString& b)
+{
+    return QString::compare(a, b, Qt::CaseInsensitive) < 0;
+}
+
+} // namespace
+
+QString ErrorText(std::string_view message)
+{
+    QString text = QString::fromUtf8(message.data(), static_cast<qsizetype>(message.size()));
+    if (!message.empty() && static_cast<unsigned char>(message.back()) > '.')
+        text += QLatin1Char('.');
+    return text;
+}
+
+MemberList::~MemberList()
+{
+    // Names extracted before a failure still show.
+    Flush();
+}
+
+void MemberList::AddName(std::string_view name)
+{
+    m_pending.push_back(QString::fromStdString(Cp1251ToUtf8(name)));
+}
+
+void MemberList::SelectIndex(int index)
+{
+    Flush();
+    if (index >= 0 && index < m_list.count()) {
+        QSignalBlocker quiet(m_list);
+        m_list.setCurrentRow(index);
+    }
+}
+
+void MemberList::Flush()
+{
+    if (m_pending.empty())
+        return;
+    QSignalBlocker quiet(m_list);
+    for (int i = 0; i < m_list.count(); ++i)
+        m_pending.push_back(m_list.item(i)->text());
+    // Stable: names equal but for case keep the archive's order.
+    std::stable_sort(m_pending.begin(), m_pending.end(), LessIgnoringCase);
+    m_list.clear();
+    for (const QString& name : m_pending)
+        m_list.addItem(name);
+    m_pending.clear();
+}
+
+TSDIAppForm::TSDIAppForm(IDialogs& dialogs) : m_dialogs(dialogs)
+{
+    setObjectName(QStringLiteral("SDIAppForm"));
+    setWindowTitle(QStringLiteral("Zefir 0.3"));
+    setWindowIcon(ApplicationIcon());
+    move(197, 111);
+    resize(ClientSize({360, 276}));
+
+    auto* client = new QWidget(this);
+    setCentralWidget(client);
+
+    Panel2 = new QFrame(client);
+    Panel2->setObjectName(QStringLiteral("Panel2"));
+    Panel2->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    Panel2->setGeometry(-8, 0, 360, 33);
+
+    Label1 = new QLabel(Panel2);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setFont(PixelFont(QStringLiteral("Tahoma"), 13));
+    Label1->move(16, 8);
+    Label1->adjustSize();
+
+    ListBox1 = new QListWidget(client);
+    ListBox1->setObjectName(QStringLiteral("ListBox1"));
+    ListBox1->setFont(PixelFont(QStringLiteral("Tahoma"), 13));
+    ListBox1->setGeometry(16, 40, 201, 161);
+    ListBox1->setUniformItemSizes(true);
+
+    Button1 = new QPushButton(QStringLiteral("Save Picture"), client);
+    Button1->setObjectName(QStringLiteral("Button1"));
+    Button1->setFont(PixelFont(QStringLiteral("Tahoma"), 13));
+    Button1->setGeometry(240, 40, 97, 25);
+
+    CheckBox1 = new QCheckBox(QStringLiteral("Show preview"), client);
+    CheckBox1->setObjectName(QStringLiteral("CheckBox1"));
+    CheckBox1->setFont(PixelFont(QStringLiteral("Tahoma"), 13));
+    CheckBox1->setGeometry(240, 88, 105, 17);
+    if (CheckBox1->sizeHint().width() > CheckBox1->width())
+        CheckBox1->resize(CheckBox1->sizeHint().width(), CheckBox1->height());
+
+    setTabOrder(ListBox1, Button1);
+    setTabOrder(Button1, CheckBox1);
+
+    connect(ListBox1, &QListWidget::currentRowChanged, this, &TSDIAppForm::ListBox1Click);
+    connect(Button1, &QPushButton::clicked, this, &TSDIAppForm::Button1Click);
+    connect(CheckBox1, &QCheckBox::clicked, this, &TSDIAppForm::CheckBox1Click);
+
+    createActions();
+    FormCreate();
+}
+
+void TSDIAppForm::FormCreate()
+{
+    m_settings.TargetFormat = Format::Bmp;
+    m_settings.FormatChoice = 2;
+    m_settings.ConvertEnabled = true;
+    m_settings.ShowPreview = false;
+}
+
+void TSDIAppForm::createActions()
+{
+    auto makeAction = [this](const char* name, const QString& text, auto slot) {
+        auto* action = new QAction(text, this);
+        action->setObjectName(QString::fromLatin1(name));
+        connect(action, &QAction::triggered, this, slot);
+        return action;
+    };
+    QStyle* look = style();
+
+    auto* fileOpen =
+        makeAction("FileOpen1", QStringLiteral("&Open EZX..."), &TSDIAppForm::FileOpen1Execute);
+    fileOpen->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    fileOpen->setIcon(look->standardIcon(QStyle::SP_DirOpenIcon));
+    auto* fileSaveAs = makeAction("FileSaveAs1", QStringLiteral("&Save to EZX..."),
+                                  &TSDIAppForm::FileSave1Execute);
+    fileSaveAs->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    fileSaveAs->setIcon(look->standardIcon(QStyle::SP_DialogSaveButton));
+    auto* fileExit =
+        makeAction("FileExit1", QStringLiteral("E&xit"), &TSDIAppForm::FileExit1Execute);
+
+    auto* file = menuBar()->addMenu(QStringLiteral("&File"));
+    file->setObjectName(QStringLiteral("File1"));
+    file->addAction(fileOpen);
+    file->addAction(fileSaveAs);
+    file->addSeparator()->setObjectName(QStringLiteral("N1"));
+    file->addAction(fileExit);
+
+    auto* convertImage = makeAction("Convertimage1", QStringLiteral("Convert &image"),
+                                    &TSDIAppForm::Convertimage1Click);
+    convertImage->setIcon(look->standardIcon(QStyle::SP_BrowserReload));
+    auto* convertAll =
+        makeAction("Convertall2", QStringLiteral("Convert &all"), &TSDIAppForm::Convertall2Click);
+    auto* converter = menuBar()->addMenu(QStringLiteral("&Converter"));
+    converter->setObjectName(QStringLiteral("Converter1"));
+    converter->addAction(convertImage);
+    converter->addAction(convertAll);
+
+    menuBar()->addAction(
+        makeAction("Settings1", QStringLiteral("&Settings"), &TSDIAppForm::Settings1Click));
+
+    auto* about =
+        makeAction("HelpAbout1", QStringLiteral("&About..."), &TSDIAppForm::HelpAbout1Execute);
+    about->setIcon(look->standardIcon(QStyle::SP_MessageBoxInformation));
+    auto* help = menuBar()->addMenu(QStringLiteral("&Help"));
+    help->setObjectName(QStringLiteral("Help1"));
+    help->addAction(about);
+
+    // Off the menu but answering its shortcut while the window is active.
+    // Ctrl+S belongs to "Save to EZX..." alone: two actions sharing a
+    // shortcut would cancel each other.
+    auto* fileNew = makeAction("FileNew1", QStringLiteral("&New"), &TSDIAppForm::FileNew1Execute);
+    fileNew->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
+    addAction(fileNew);
+}
+
+void TSDIAppForm::Attach(TAboutBox& aboutBox, TOKRightDlg& okRightDlg, TForm1& form1, TForm2& form2)
+{
+    AboutBox = &aboutBox;
+    OKRightDlg = &okRightDlg;
+    Form1 = &form1;
+    Form2 = &form2;
+}
+
+template <typename Command> void TSDIAppForm::Guarded(Command&& command)
+{
+    try {
+        command();
+    } catch (const IoError& e) {
+        ShowError(e.what());
+    } catch (const std::bad_alloc&) {
+        ShowError("out of memory");
+    } catch (const std::exception& e) {
+        ShowError(e.what());
+    }
+}
+
+void TSDIAppForm::ShowError(std::string_view message)
+{
+    // An operation that stops early leaves no progress window behind.
+    Form1->Close();
+    m_dialogs.Message(this, MessageKind::Critical, kApplicationTitle, ErrorText(message));
+}
+
+void TSDIAppForm::TellNothingWritten(const fs::path& source, const std::string& whyNot)
+{
+    QString text = QStringLiteral("Nothing was written for %1").arg(ToQString(source.filename()));
+    if (!whyNot.empty())
+        text += QStringLiteral(": ") + QString::fromStdString(whyNot);
+    m_dialogs.Message(this, MessageKind::Information, kApplicationTitle,
+                      ErrorText(text.toStdString()));
+}
+
+void TSDIAppForm::ShowPackReport(const archive::PackReport& report, const fs::path& folder,
+                                 const fs::path& output)
+{
+    if (!report.written)
+        ShowLeftOut(QStringLiteral("Nothing was packed: %1 holds no file to pack, so %2 was not "
+                                   "written.")
+                        .arg(ToQString(folder), ToQString(output)),
+                    report.leftOut);
+    else if (!report.leftOut.empty())
+        ShowLeftOut(QStringLiteral("%1 holds %2. Left out:")
+                        .arg(ToQString(output), Count(report.members, "member")),
+                    report.leftOut);
+}
+
+void TSDIAppForm::ShowLeftOut(QString text, const std::vector<archive::LeftOut>& leftOut)
+{
+    // A long list is cut so that the box still fits on the screen.
+    constexpr std::size_t kMaxLines = 25;
+    for (std::size_t i = 0; i < leftOut.size() && i < kMaxLines; ++i)
+        text += QStringLiteral("\n%1: %2")
+                    .arg(QString::fromStdString(leftOut[i].file),
+                         QString::fromStdString(leftOut[i].reason));
+    if (leftOut.size() > kMaxLines)
+        text += QStringLiteral("\n... and %1 more.").arg(leftOut.size() - kMaxLines);
+    m_dialogs.Message(this, MessageKind::Information, kApplicationTitle, text);
+}
+
+void TSDIAppForm::CloseViewer()
+{
+    if (Form2->isVisible())
+        Form2->close();
+}
+
+fs::path TSDIAppForm::RawFileOf(const QString& member) const
+{
+    // Extraction names raw files with the member name in UTF-8.
+    return m_settings.WorkFolder / "raws" / fs::path(member.toStdString());
+}
+
+void TSDIAppForm::UpdatePreview()
+{
+    if (!m_settings.ShowPreview)
+        return;
+    QListWidgetItem* item = ListBox1->currentItem();
+    if (!item)
+        return;
+    const QString name = item->text();
+    Form2->SourceFile = RawFileOf(name);
+    Form2->PictureFile =
+        ToPath(m_previewDir.path()) /
+        ("temp" + std::string(imagecodec::TargetExtension(m_settings.TargetFormat)));
+    Form2->PreviewFormat = m_settings.TargetFormat;
+    Form2->show();
+    Form2->raise();
+    Form2->DrawPicture();
+
+    const QSize size = Form2->PictureSize();
+    Label1->setText(QStringLiteral("%1  %2x%3   %4")
+                        .arg(name)
+                        .arg(size.width())
+                        .arg(size.height())
+                        .arg(FormatWord(Form2->SourceKind(), Form2->PictureFile)));
+    Label1->adjustSize();
+}
+
+void TSDIAppForm::FileOpen1Execute()
+{
+    CloseViewer();
+    auto answer = m_dialogs.OpenFile(
+        this,
+        {QStringLiteral("Open EZX file"), {kEzxFilter}, m_openFilterIndex, m_openFileName, {}});
+    if (!answer)
+        return;
+    m_openFilterIndex = answer->filterIndex;
+    m_openFileName = answer->path;
+    OpenArchive(answer->path);
+}
+
+void TSDIAppForm::OpenArchive(const QString& archive)
+{
+    CloseViewer();
+    const QFileInfo info(archive);
+    const fs::path archivePath = ToPath(info.absoluteFilePath());
+    const QString archiveFolder = info.absolutePath();
+    // Cancelling extracts next to the archive.
+    const auto chosen =
+        m_dialogs.Folder(this, QStringLiteral("Select a folder to save icons"), archiveFolder);
+    const fs::path folder = ToPath(chosen.value_or(archiveFolder));
+
+    ListBox1->clear();
+    // Files extracted before a failure are there to preview.
+    m_settings.WorkFolder = folder;
+    try {
+        MemberList list(*ListBox1);
+        m_settings.WorkFolder = archive::UnpackArchive(
+            archivePath, folder, {m_settings.ConvertEnabled, m_settings.TargetFormat}, *Form1,
+            list);
+    } catch (const IoError& e) {
+        if (IsMemberFileFailure(e, folder / "raws"))
+            m_dialogs.Message(this, MessageKind::Critical, QStringLiteral("Error"),
+                              ToQString(e.path()));
+        ShowError(e.what());
+        return;
+    } catch (const std::exception& e) {
+        ShowError(e.what());
+        return;
+    }
+    if (ListBox1->count() > 0)
+        Guarded([this] { UpdatePreview(); });
+}
+
+void TSDIAppForm::FileSave1Execute()
+{
+    CloseViewer();
+    auto source =
+        m_dialogs.OpenFile(this, {QStringLiteral("Select folder and file to take icons from"),
+                                  kPhoneOrPictureFilters,
+                                  m_openFilterIndex,
+                                  {},
+                                  {}});
+    if (!source)
+        return;
+    m_openFilterIndex = source->filterIndex;
+    m_openFileName = source->path;
+    const fs::path chosen = ToPath(source->path);
+    const fs::path folder = chosen.parent_path();
+    // A phone file picked packs phone files as they are; anything else packs
+    // standard pictures converted back. The setting itself is left alone.
+    const std::string ext = UpperExtension(chosen);
+    const bool convert = !(ext == ".G" || ext == ".K");
+
+    auto output = m_dialogs.SaveFile(this, {QStringLiteral("Select file to save EZX"),
+                                            {kEzxFilter},
+                                            m_saveFilterIndex,
+                                            QStringLiteral("iconres.ezx"),
+                                            ToQString(folder)});
+    if (!output)
+        return;
+    m_saveFilterIndex = output->filterIndex;
+    const fs::path outputPath = ToPath(output->path);
+
+    try {
+        auto report = archive::PackArchive(folder, outputPath, convert, *Form1);
+        ShowPackReport(report, folder, outputPath);
+    } catch (const IoError& e) {
+        if (IsMissingFile(e, folder))
+            m_dialogs.Message(nullptr, MessageKind::Critical, QStringLiteral("Not Found"),
+                              ToQString(e.path().filename()));
+        ShowError(e.what());
+    } catch (const std::exception& e) {
+        ShowError(e.what());
+    }
+}
+
+void TSDIAppForm::FileExit1Execute()
+{
+    close();
+}
+
+void TSDIAppForm::FileNew1Execute() {}
+
+void TSDIAppForm::HelpAbout1Execute()
+{
+    AboutBox->exec();
+}
+
+void TSDIAppForm::Settings1Click()
+{
+    if (OKRightDlg->exec() != QDialog::Accepted)
+        return;
+    if (OKRightDlg->ConversionChecked()) {
+        m_settings.TargetFormat = static_cast<Format>(m_settings.FormatChoice);
+        m_settings.ConvertEnabled = true;
+    } else {
+        m_settings.TargetFormat = Format::Bmp;
+        m_settings.FormatChoice = 2;
+        m_settings.ConvertEnabled = false;
+    }
+}
+
+void TSDIAppForm::ListBox1Click()
+{
+    if (ListBox1->count() > 0)
+        Guarded([this] { UpdatePreview(); });
+}
+
+void TSDIAppForm::CheckBox1Click(bool checked)
+{
+    if (checked) {
+        m_settings.ShowPreview = true;
+        if (ListBox1->count() > 0)
+            Guarded([this] { UpdatePreview(); });
+    } else {
+        m_settings.ShowPreview = false;
+        Form2->close();
+    }
+}
+
+void TSDIAppForm::Button1Click()
+{
+    // Without a selected member there is nothing to save.
+    QListWidgetItem* item = ListBox1->currentItem();
+    if (!item)
+        return;
+    const fs::path source = RawFileOf(item->text());
+    auto target = m_dialogs.SaveFile(
+        this, {QStringLiteral("Save picture as"), kPictureFilters, m_saveFilterIndex, {}, {}});
+    if (!target)
+        return;
+    m_saveFilterIndex = target->filterIndex;
+    Guarded([&] {
+        fs::path targetPath = ToPath(target->path);
+        ImageKind kind = ImageKind::ikUnknown;
+        std::string whyNot;
+        if (!imagecodec::ConvertFromPhone(source, targetPath, FormatOfFilter(target->filterIndex),
+                                          kind, &whyNot))
+            TellNothingWritten(source, whyNot);
+    });
+}
+
+void TSDIAppForm::Convertimage1Click()
+{
+    CloseViewer();
+    auto source = m_dialogs.OpenFile(
+        this, {QStringLiteral("Open picture"), kPhoneOrPictureFilters, m_openFilterIndex, {}, {}});
+    if (!source)
+        return;
+    m_openFilterIndex = source->filterIndex;
+    m_openFileName = source->path;
+    // The filter the file was picked with decides the direction, not the
+    // file's extension.
+    const bool fromPhone = source->filterIndex == 0;
+    auto target = m_dialogs.SaveFile(this, {QStringLiteral("Save picture as"),
+                                            fromPhone ? kPictureFilters : kPhoneFilters,
+                                            m_saveFilterIndex,
+                                            source->path,
+                                            {}});
+    if (!target)
+        return;
+    m_saveFilterIndex = target->filterIndex;
+
+    Guarded([&] {
+        const fs::path sourcePath = ToPath(source->path);
+        fs::path targetPath = ToPath(target->path);
+        std::string whyNot;
+        bool written = false;
+        if (fromPhone) {
+            ImageKind kind = ImageKind::ikUnknown;
+            written = imagecodec::ConvertFromPhone(
+                sourcePath, targetPath, FormatOfFilter(target->filterIndex), kind, &whyNot);
+        } else {
+            written = imagecodec::ConvertToPhone(sourcePath, KindOfFilter(target->filterIndex),
+                                                 targetPath, &whyNot);
+        }
+        if (!written)
+            TellNothingWritten(sourcePath, whyNot);
+    });
+}
+
+void TSDIAppForm::Convertall2Click()
+{
+    CloseViewer();
+    auto source = m_dialogs.OpenFile(this, {QStringLiteral("Select source image folder"),
+                                            kPhoneOrPictureFilters,
+                                            m_openFilterIndex,
+                                            {},
+                                            {}});
+    if (!source)
+        return;
+    m_openFilterIndex = source->filterIndex;
+    m_openFileName = source->path;
+    const fs::path chosen = ToPath(source->path);
+    const fs::path sourceFolder = chosen.parent_path();
+    auto target = m_dialogs.Folder(this, QStringLiteral("Select target image folder"),
+                                   ToQString(sourceFolder));
+    if (!target)
+        return;
+    // A phone file picked converts the folder's phone files; anything else
+    // its standard pictures.
+    const std::string ext = UpperExtension(chosen);
+    const bool fromPhone = ext == ".K" || ext == ".G";
+
+    Guarded([&] {
+        const auto report =
+            archive::ConvertAll(sourceFolder, ToPath(*target), fromPhone, m_settings.TargetFormat);
+        if (!report.leftOut.empty())
+            ShowLeftOut(QStringLiteral("Converted %1 from %2. Left out:")
+                            .arg(Count(report.written.size(), "file"), ToQString(sourceFolder)),
+                        report.leftOut);
+    });
+}
+
+ZefirWindows::ZefirWindows(IDialogs& dialogs)
+    : SDIAppForm(dialogs), OKRightDlg(SDIAppForm.settings())
+{
+    SDIAppForm.Attach(AboutBox, OKRightDlg, Form1, Form2);
+}
+
+} // namespace zefir::ui

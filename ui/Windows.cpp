@@ -1,0 +1,369 @@
+#include "ui/Windows.h"
+
+#include <algorithm>
+#include <cstring>
+#include <system_error>
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFrame>
+#include <QIcon>
+#include <QLabel>
+#include <QPainter>
+#include <QPixmap>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QThread>
+#include <QWindow>
+
+#include "core/Error.h"
+#include "core/imaging/Imaging.h"
+
+namespace zefir::ui {
+
+namespace {
+
+#include "ui/zefir.xpm"
+
+template <typename W> W* Place(QWidget* parent, const char* name, QRect geometry)
+{
+    auto* widget = new W(parent);
+    widget->setObjectName(QString::fromLatin1(name));
+    widget->setGeometry(geometry);
+    return widget;
+}
+
+// Fonts differ from system to system, so a label never cuts its text: a
+// label too narrow for it grows to the right or, centred, to both sides.
+QLabel* PlaceLabel(QWidget* parent, const char* name, QRect geometry, const QString& text,
+                   Qt::Alignment alignment = Qt::AlignLeft)
+{
+    auto* label = Place<QLabel>(parent, name, geometry);
+    label->setText(text);
+    label->setAlignment(alignment | Qt::AlignVCenter);
+    const int needed = label->sizeHint().width();
+    if (needed > geometry.width()) {
+        const int left =
+            alignment & Qt::AlignHCenter ? geometry.center().x() - needed / 2 : geometry.left();
+        label->setGeometry(left, geometry.top(), needed, geometry.height());
+    }
+    return label;
+}
+
+} // namespace
+
+// How long the progress window waits to be shown on the screen; a window
+// that never is (on a hidden desktop, say) must not hold up the work.
+constexpr qint64 kExposeWaitMs = 500;
+
+QSize ClientSize(QSize outer)
+{
+    // Four-pixel borders and a 26-pixel title bar.
+    return outer - QSize(8, 34);
+}
+
+QFont PixelFont(const QString& family, int pixels)
+{
+    QFont font(family);
+    font.setPixelSize(pixels);
+    return font;
+}
+
+fs::path ToPath(const QString& path)
+{
+    return fs::path(QFile::encodeName(path).toStdString());
+}
+
+QString ToQString(const fs::path& path)
+{
+    return QFile::decodeName(QByteArray::fromStdString(path.string()));
+}
+
+QIcon ApplicationIcon()
+{
+    return QIcon(QPixmap(zefir_xpm));
+}
+
+TAboutBox::TAboutBox()
+{
+    setObjectName(QStringLiteral("AboutBox"));
+    setWindowTitle(QStringLiteral("About"));
+    setAttribute(Qt::WA_QuitOnClose, false);
+    setFixedSize(298, 218);
+    setFont(PixelFont(QStringLiteral("MS Sans Serif"), 11));
+
+    auto* panel = Place<QFrame>(this, "Panel1", {8, 8, 281, 161});
+    panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+
+    // The labels stand centred in the panel.
+    auto* product = PlaceLabel(panel, "ProductName", {64, 24, 166, 62}, QStringLiteral("Zefir "),
+                               Qt::AlignHCenter);
+    QFont big = PixelFont(QStringLiteral("Arial"), 53);
+    big.setBold(true);
+    product->setFont(big);
+    QPalette red = product->palette();
+    red.setColor(QPalette::WindowText, Qt::red);
+    product->setPalette(red);
+
+    PlaceLabel(panel, "Label1", {48, 88, 182, 13},
+               QStringLiteral("ROKR E2 EZX file parser and compiler"), Qt::AlignHCenter);
+    PlaceLabel(panel, "Version", {104, 112, 53, 13}, QStringLiteral("Version 0.3"),
+               Qt::AlignHCenter);
+    PlaceLabel(panel, "Credit", {64, 128, 144, 13}, QStringLiteral("Made for ROKR E2 skinners"),
+               Qt::AlignHCenter);
+
+    auto* ok = Place<QPushButton>(this, "OKButton", {120, 178, 65, 31});
+    ok->setText(QStringLiteral("OK"));
+    ok->setDefault(true);
+    ok->setFocus();
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+}
+
+TOKRightDlg::TOKRightDlg(Settings& settings) : m_settings(settings)
+{
+    setObjectName(QStringLiteral("OKRightDlg"));
+    setWindowTitle(QStringLiteral("Settings"));
+    setAttribute(Qt::WA_QuitOnClose, false);
+    setFixedSize(221, 323);
+    // The size of the usual dialog font the layout was made for.
+    setFont(PixelFont(font().family(), 11));
+
+    auto* bevel = Place<QFrame>(this, "Bevel1", {8, 8, 201, 249});
+    bevel->setFrameStyle(QFrame::Box | QFrame::Sunken);
+
+    CheckBox1 = Place<QCheckBox>(this, "CheckBox1", {32, 24, 129, 17});
+    CheckBox1->setText(QStringLiteral("Enable conversion"));
+    CheckBox1->setChecked(true);
+    if (CheckBox1->sizeHint().width() > CheckBox1->width())
+        CheckBox1->resize(CheckBox1->sizeHint().width(), CheckBox1->height());
+
+    Label1 = PlaceLabel(this, "Label1", {32, 72, 158, 13},
+                        QStringLiteral("Set target file format for bitmaps"));
+
+    ComboBox1 = Place<QComboBox>(this, "ComboBox1", {32, 96, 153, 21});
+    ComboBox1->addItems({QStringLiteral("GIF image (.GIF)"), QStringLiteral("PNG image (.PNG)"),
+                         QStringLiteral("32-bit bitmap (.BMP)"),
+                         QStringLiteral("JPEG image (.JPG)")});
+    ComboBox1->setMaxVisibleItems(4);
+
+    auto* ok = Place<QPushButton>(this, "OKBtn", {132, 286, 75, 25});
+    ok->setText(QStringLiteral("OK"));
+    ok->setDefault(true);
+    auto* cancel = Place<QPushButton>(this, "CancelBtn", {36, 286, 75, 25});
+    cancel->setText(QStringLiteral("Cancel"));
+    cancel->setAutoDefault(false);
+
+    setTabOrder(ok, cancel);
+    setTabOrder(cancel, ComboBox1);
+    setTabOrder(ComboBox1, CheckBox1);
+
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(ComboBox1, &QComboBox::activated, this, &TOKRightDlg::ComboBox1Select);
+    connect(CheckBox1, &QCheckBox::toggled, this, &TOKRightDlg::CheckBox1Click);
+}
+
+bool TOKRightDlg::ConversionChecked() const
+{
+    return CheckBox1->isChecked();
+}
+
+void TOKRightDlg::showEvent(QShowEvent* event)
+{
+    FormShow();
+    QDialog::showEvent(event);
+}
+
+void TOKRightDlg::FormShow()
+{
+    ComboBox1->setCurrentIndex(m_settings.FormatChoice);
+}
+
+void TOKRightDlg::ComboBox1Select(int index)
+{
+    m_settings.FormatChoice = index;
+}
+
+void TOKRightDlg::CheckBox1Click(bool checked)
+{
+    Label1->setEnabled(checked);
+    ComboBox1->setEnabled(checked);
+}
+
+TForm1::TForm1()
+{
+    setObjectName(QStringLiteral("Form1"));
+    // A title bar without buttons: the work cannot be closed half-way.
+    setWindowFlags(Qt::Window | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint |
+                   Qt::WindowTitleHint);
+    setAttribute(Qt::WA_QuitOnClose, false);
+    setWindowTitle(QStringLiteral("Please wait..."));
+    setFont(PixelFont(QStringLiteral("Tahoma"), 11));
+    setFixedSize(ClientSize({347, 93}));
+
+    ProgressBar1 = Place<QProgressBar>(this, "ProgressBar1", {16, 24, 305, 17});
+    ProgressBar1->setRange(0, 100);
+    ProgressBar1->setValue(0);
+    ProgressBar1->setTextVisible(false);
+}
+
+void TForm1::Show()
+{
+    move(150, 100);
+    ProgressBar1->setValue(0);
+    show();
+    raise();
+    // Nothing is painted before the window system reports the window on the
+    // screen, which it does through an event. Only that kind of event is
+    // let through here: user input waits until the work is done.
+    QElapsedTimer waited;
+    waited.start();
+    const auto onScreen = [this] {
+        return testAttribute(Qt::WA_Mapped) && windowHandle() && windowHandle()->isExposed();
+    };
+    while (!onScreen() && waited.elapsed() < kExposeWaitMs) {
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        QThread::msleep(1);
+    }
+    repaint();
+}
+
+void TForm1::SetCaption(std::string_view caption)
+{
+    setWindowTitle(QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size())));
+    // Painting flushes the window system's queue, which carries the title.
+    repaint();
+}
+
+void TForm1::SetPosition(int position)
+{
+    ProgressBar1->setValue(position);
+    ProgressBar1->repaint();
+}
+
+void TForm1::Close()
+{
+    hide();
+}
+
+void TForm1::closeEvent(QCloseEvent* event)
+{
+    event->ignore();
+}
+
+QRect PicturePlacement(QSize picture, int zoom, bool stretch, QRect area)
+{
+    int w = picture.width();
+    int h = picture.height();
+    if (stretch) {
+        w = std::min(w * zoom, area.width());
+        h = std::min(h * zoom, area.height());
+    }
+    // C++ division truncates toward zero, as the placement wants for
+    // pictures larger than the area.
+    int x = (area.width() - w) / 2 + area.left();
+    int y = (area.height() - h) / 2 + area.top();
+    return {x, y, w, h};
+}
+
+QImage ImageFromBitmap(const imaging::Bitmap& bitmap)
+{
+    if (bitmap.width == 0 || bitmap.height == 0 ||
+        bitmap.pixels.size() != static_cast<std::size_t>(bitmap.width) * bitmap.height)
+        return {};
+    QImage image(static_cast<int>(bitmap.width), static_cast<int>(bitmap.height),
+                 QImage::Format_ARGB32);
+    if (image.isNull())
+        return {};
+    for (std::uint32_t y = 0; y < bitmap.height; ++y)
+        std::memcpy(image.scanLine(static_cast<int>(y)), bitmap.Row(y),
+                    std::size_t{bitmap.width} * 4);
+    return image;
+}
+
+TForm2::TForm2()
+{
+    setObjectName(QStringLiteral("Form2"));
+    setWindowFlags(Qt::Window | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint |
+                   Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+    setAttribute(Qt::WA_QuitOnClose, false);
+    setWindowTitle(QStringLiteral("Icon Viewer"));
+    setWindowIcon(ApplicationIcon());
+    QFont font(QStringLiteral("Tahoma"));
+    font.setPointSize(8);
+    setFont(font);
+    setFixedSize(ClientSize({280, 423}));
+    move(360, 220);
+
+    ComboBox1 = Place<QComboBox>(this, "ComboBox1", {168, 350, 89, 21});
+    ComboBox1->addItems(
+        {QStringLiteral("1X"), QStringLiteral("2X"), QStringLiteral("4X"), QStringLiteral("8X")});
+    ComboBox1->setPlaceholderText(QStringLiteral("Zoom"));
+    ComboBox1->setCurrentIndex(-1);
+
+    CheckBox1 = Place<QCheckBox>(this, "CheckBox1", {16, 352, 73, 17});
+    CheckBox1->setText(QStringLiteral("Stretch"));
+
+    connect(ComboBox1, &QComboBox::activated, this, &TForm2::ComboBox1Select);
+    connect(CheckBox1, &QCheckBox::clicked, this, &TForm2::CheckBox1Click);
+}
+
+void TForm2::DrawPicture()
+{
+    m_picture = QImage();
+    m_kind = imagecodec::ImageKind::ikUnknown;
+    m_whyNot.clear();
+    PlacePicture();
+
+    std::string whyNot;
+    bool written =
+        imagecodec::ConvertFromPhone(SourceFile, PictureFile, PreviewFormat, m_kind, &whyNot);
+    if (written) {
+        try {
+            m_picture = ImageFromBitmap(imaging::LoadPicture(PictureFile));
+        } catch (const IoError&) {
+            // A picture that cannot be loaded is drawn as nothing and
+            // reported as 0 x 0.
+        }
+        // The picture lives on in memory; the file is not needed again.
+        std::error_code ignored;
+        fs::remove(PictureFile, ignored);
+    } else {
+        m_whyNot = QString::fromStdString(whyNot);
+    }
+    PlacePicture();
+}
+
+void TForm2::ComboBox1Select(int index)
+{
+    Zoom = 1 << index;
+    PlacePicture();
+}
+
+void TForm2::CheckBox1Click()
+{
+    PlacePicture();
+}
+
+void TForm2::PlacePicture()
+{
+    m_rect = PicturePlacement(m_picture.size(), Zoom, CheckBox1->isChecked());
+    update();
+}
+
+void TForm2::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.fillRect(kPictureArea, Qt::black);
+    // Without SmoothPixmapTransform the scaling is nearest-neighbour, so a
+    // zoomed icon keeps crisp pixels. Transparent pixels show the black.
+    if (!m_picture.isNull() && !m_rect.isEmpty())
+        painter.drawImage(m_rect, m_picture);
+}
+
+} // namespace zefir::ui

@@ -1,0 +1,164 @@
+#pragma once
+
+#include <filesystem>
+#include <string_view>
+
+#include <QDialog>
+#include <QFont>
+#include <QImage>
+#include <QRect>
+#include <QString>
+#include <QWidget>
+
+#include "core/archive/Progress.h"
+#include "core/imagecodec/ImageCodec.h"
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QProgressBar;
+
+namespace zefir::imaging {
+struct Bitmap;
+}
+
+namespace zefir::ui {
+
+namespace fs = std::filesystem;
+
+// Heads the task-bar entry and every error box.
+inline const QString kApplicationTitle = QStringLiteral("ROKR E2 EZX parser and compiler");
+
+// Paths travel between Qt and the core in the file system's own encoding.
+fs::path ToPath(const QString& path);
+QString ToQString(const fs::path& path);
+
+// The settings of one run; nothing is stored between runs.
+struct Settings {
+    bool ConvertEnabled = true;
+    imagecodec::Format TargetFormat = imagecodec::Format::Bmp;
+    // The format last picked in the settings dialog, kept even when the
+    // dialog is cancelled.
+    int FormatChoice = 2;
+    bool ShowPreview = false;
+    // Where the last archive was extracted; empty before the first.
+    fs::path WorkFolder;
+};
+
+// The windows' sizes are given as outer sizes, title bar and borders
+// included; this is the client size within a typical frame.
+QSize ClientSize(QSize outer);
+// The layouts were made for fonts of these pixel sizes; a family the system
+// lacks falls back to a similar one.
+QFont PixelFont(const QString& family, int pixels);
+// The window icon of the main window and the viewer.
+QIcon ApplicationIcon();
+
+class TAboutBox : public QDialog {
+    Q_OBJECT
+public:
+    TAboutBox();
+};
+
+class TOKRightDlg : public QDialog {
+    Q_OBJECT
+public:
+    // The dialog reads and writes FormatChoice of `settings` directly.
+    explicit TOKRightDlg(Settings& settings);
+
+    bool ConversionChecked() const;
+
+public slots:
+    void ComboBox1Select(int index);
+    void CheckBox1Click(bool checked);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void FormShow();
+
+    Settings& m_settings;
+    QCheckBox* CheckBox1;
+    QLabel* Label1;
+    QComboBox* ComboBox1;
+};
+
+// The progress window. Extraction and packing run on the GUI thread without
+// returning to the event loop, so every change is painted at once; no
+// events are processed, so no user input can reach the program meanwhile.
+class TForm1 : public QWidget, public archive::IProgress {
+    Q_OBJECT
+public:
+    TForm1();
+
+    void Show() override;
+    void SetCaption(std::string_view caption) override;
+    void SetPosition(int position) override;
+    void Close() override;
+
+protected:
+    // Window managers that offer a close button anyway get no answer: the
+    // window goes when the work is done.
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    QProgressBar* ProgressBar1;
+};
+
+// The black area the viewer draws on: the phone's 240 x 320 screen.
+inline constexpr QRect kPictureArea{16, 16, 240, 320};
+
+// Where the viewer draws a picture of `picture` pixels: without stretching at
+// its own size, with stretching `zoom` times larger but no larger than the
+// area on each side; centred on the area, the half difference truncated
+// toward zero, so a picture larger than the area overflows it on both sides.
+QRect PicturePlacement(QSize picture, int zoom, bool stretch, QRect area = kPictureArea);
+
+// A core picture as a QImage; both hold non-premultiplied 0xAARRGGBB values.
+QImage ImageFromBitmap(const imaging::Bitmap& bitmap);
+
+// The icon viewer. It converts the member with the core, keeps the picture
+// in memory and only draws it; zoom and "Stretch" place it anew.
+class TForm2 : public QWidget {
+    Q_OBJECT
+public:
+    TForm2();
+
+    int Zoom = 1;
+    fs::path SourceFile;
+    // Where the conversion writes the picture; the conversion may change its
+    // extension. The file is removed once loaded.
+    fs::path PictureFile;
+    imagecodec::Format PreviewFormat = imagecodec::Format::Bmp;
+
+    // Converts SourceFile, loads the picture and redraws. Throws IoError
+    // when the member cannot be read; a picture that cannot be loaded is
+    // drawn as nothing, 0 x 0.
+    void DrawPicture();
+
+    QSize PictureSize() const { return m_picture.size(); }
+    imagecodec::ImageKind SourceKind() const { return m_kind; }
+    // Why the last conversion wrote no picture; empty when it wrote one.
+    const QString& WhyNoPicture() const { return m_whyNot; }
+    QRect PictureRect() const { return m_rect; }
+
+public slots:
+    void ComboBox1Select(int index);
+    void CheckBox1Click();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void PlacePicture();
+
+    QComboBox* ComboBox1;
+    QCheckBox* CheckBox1;
+    QImage m_picture;
+    QRect m_rect;
+    imagecodec::ImageKind m_kind = imagecodec::ImageKind::ikUnknown;
+    QString m_whyNot;
+};
+
+} // namespace zefir::ui

@@ -1,0 +1,35 @@
+// zefir [ARCHIVE]: the desktop program. With an archive it starts with the
+// open command on that archive, asking only for the working folder.
+// zefir --screenshot FOLDER ARCHIVE saves a picture of every window instead.
+
+#include <QApplication>
+#include <QStringList>
+#include <QTimer>
+
+#include "ui/Dialogs.h"
+#include "ui/MainWindow.h"
+#include "ui/Screenshots.h"
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("zefir"));
+    QApplication::setApplicationVersion(QStringLiteral("0.3"));
+    QApplication::setDesktopFileName(QStringLiteral("zefir"));
+    QApplication::setWindowIcon(zefir::ui::ApplicationIcon());
+
+    const QStringList arguments = QApplication::arguments().mid(1);
+    if (arguments.size() == 3 && arguments[0] == QLatin1String("--screenshot"))
+        return zefir::ui::TakeScreenshots(arguments[1], arguments[2]);
+
+    zefir::ui::QtDialogs dialogs;
+    zefir::ui::ZefirWindows windows(dialogs);
+    windows.SDIAppForm.show();
+
+    if (!arguments.isEmpty()) {
+        const QString archive = arguments.constFirst();
+        QTimer::singleShot(0, &windows.SDIAppForm,
+                           [&windows, archive] { windows.SDIAppForm.OpenArchive(archive); });
+    }
+    return QApplication::exec();
+}
