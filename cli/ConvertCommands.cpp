@@ -62,9 +62,14 @@ ImageKind ChooseKind(const ConvertOptions& options)
         return ImageKind::ikMotoBitmap32;
     if (options.kind == "g")
         return ImageKind::ikMotoImage;
+    if (options.kind == "raw")
+        return ImageKind::ikRaw;
     std::string extension = AsciiUpper(ExtensionOf(options.target));
     if (extension == ".G")
         return ImageKind::ikMotoImage;
+    // A raw picture takes its size from the target's name, "icon(16x16).raw".
+    if (extension == ".RAW")
+        return ImageKind::ikRaw;
     return ImageKind::ikMotoBitmap18;
 }
 
@@ -138,9 +143,10 @@ void AddConvertCommand(CLI::App& app, Action& action)
         ->check(CLI::IsMember({"gif", "png", "bmp", "jpg"}));
     convert
         ->add_option("--kind", options->kind,
-                     "phone format: 18 or 32 (Moto Bitmap .k), g (Moto Image .g) (default: from "
-                     "TARGET's extension, .g gives g, else 18)")
-        ->check(CLI::IsMember({"18", "32", "g"}));
+                     "phone format: 18 or 32 (Moto Bitmap .k), g (Moto Image .g), raw (raw "
+                     "picture, size from TARGET's name) (default: from TARGET's extension, .g "
+                     "gives g, .raw gives raw, else 18)")
+        ->check(CLI::IsMember({"18", "32", "g", "raw"}));
     convert->callback([&action, options] { action = [options] { return RunConvert(*options); }; });
 }
 

@@ -92,6 +92,13 @@ cmp -s a.k over.k || fail "over.k was not replaced"
 # Nothing written: the reason on stderr, exit 1.
 run 1 convert icon.raw none.bmp
 expect_err "zefir-cli: icon.raw: the name carries no picture size (WxH)"
+# A raw picture goes back as one when the target is named ".raw": byte for byte.
+run 0 convert 'icon(2x02).raw' back.bmp
+run 0 convert back.bmp 'back(2x02).raw'
+expect_out 'back(2x02).raw'
+cmp -s 'icon(2x02).raw' 'back(2x02).raw' || fail "the raw picture did not come back byte for byte"
+run 0 convert back.bmp 'other(2x02).k' --kind raw
+expect_out 'other(2x02).raw'
 [ ! -e none.bmp ] || fail "none.bmp was written"
 # Errors from core: exit 1.
 run 1 convert bad.k bad.bmp
