@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <ctime>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -18,6 +19,19 @@ constexpr std::size_t kOutputBufferSize = 64 * 1024;
 std::atomic<long> g_writesBeforeFault{-1};
 
 std::string SystemReason(int error) { return std::strerror(error); }
+
+// Six characters that make a temporary file's name unlikely to be taken.
+std::string TemporarySuffix()
+{
+    static std::atomic<std::uint64_t> counter{
+        static_cast<std::uint64_t>(::getpid()) << 32 ^ static_cast<std::uint64_t>(::time(nullptr))};
+    std::uint64_t v = counter.fetch_add(0x9E3779B97F4A7C15ull) * 0xBF58476D1CE4E5B9ull;
+    constexpr char kChars[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+    std::string suffix;
+    for (int i = 0; i < 6; ++i, v /= 36)
+        suffix += kChars[v % 36];
+    return suffix;
+}
 
 // Counts one write step against the injected fault, if any.
 void InjectedFault(const fs::path& path)
@@ -117,16 +131,17 @@ OutputFile::OutputFile(fs::path target) : m_target(std::move(target))
 {
     // Hidden and beside the target, so that the rename stays on one file
     // system and a folder search passes over it.
-    fs::path folder = m_target.parent_path();
-    std::string pattern =
-        (folder / ("." + m_target.filename().string() + ".XXXXXX")).string();
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    m_fd = ::mkstemp(name.data());
-    if (m_fd < 0)
-        throw IoError("cannot create: " + SystemReason(errno), m_target);
-    m_temporary = name.data();
-    ::fchmod(m_fd, 0644);
+    // Created with the usual permissions (0666 less the umask), as the
+    // target itself would be, and never over an existing file.
+    const fs::path stem = m_target.parent_path() / ("." + m_target.filename().string() + ".");
+    for (int attempt = 0; m_fd < 0; ++attempt) {
+        fs::path candidate = stem.string() + TemporarySuffix();
+        m_fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (m_fd >= 0)
+            m_temporary = std::move(candidate);
+        else if (errno != EEXIST || attempt == 100)
+            throw IoError("cannot create: " + SystemReason(errno), m_target);
+    }
     m_buffer.reserve(kOutputBufferSize);
 }
 
