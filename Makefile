@@ -28,10 +28,20 @@ build: configure
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
+# The desktop program on a fresh copy of the example archive, so that its
+# folder question proposes a folder under the build. Without a display, the
+# command-line demo instead.
+run: build
+	@rm -rf $(BUILD)/run && mkdir -p $(BUILD)/run && cp examples/iconres.ezx $(BUILD)/run/
+	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then \
+		$(BUILD)/ui/zefir $(BUILD)/run/iconres.ezx; \
+	else \
+		echo "make run: no display, so the command-line demo runs instead"; \
+		$(MAKE) --no-print-directory demo; \
+	fi
+
 # The example archive extracted with conversion into a fresh folder, and
 # what that wrote.
-run: demo
-
 demo: build
 	rm -rf $(DEMO)
 	$(CLI) extract examples/iconres.ezx $(DEMO)
@@ -41,10 +51,6 @@ demo: build
 example: build
 	$(BUILD)/examples/zefir-make-example examples/iconres.ezx
 
-# The desktop program on the example archive; it asks where to extract it.
-.PHONY: gui
-gui: build
-	$(BUILD)/ui/zefir examples/iconres.ezx
 
 # The whole test suite built with AddressSanitizer and UndefinedBehaviorSanitizer.
 test-sanitize: deps
