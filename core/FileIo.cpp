@@ -127,8 +127,19 @@ std::vector<std::byte> ReadPrefix(const fs::path& path, std::size_t n)
     return bytes;
 }
 
-OutputFile::OutputFile(fs::path target) : m_target(std::move(target))
+OutputFile::OutputFile(fs::path target, Creation creation) : m_target(std::move(target))
 {
+    if (creation == Creation::DirectWhenNew) {
+        m_fd = ::open(m_target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (m_fd >= 0) {
+            m_temporary = m_target;
+            m_direct = true;
+            m_buffer.reserve(kOutputBufferSize);
+            return;
+        }
+        if (errno != EEXIST)
+            throw IoError("cannot create: " + SystemReason(errno), m_target);
+    }
     // Hidden and beside the target, so that the rename stays on one file
     // system and a folder search passes over it.
     // Created with the usual permissions (0666 less the umask), as the
@@ -207,6 +218,10 @@ void OutputFile::Commit()
     m_fd = -1;
     if (::close(fd) != 0)
         throw IoError("cannot write: " + SystemReason(errno), m_target);
+    if (m_direct) {
+        m_committed = true;
+        return;
+    }
     if (::rename(m_temporary.c_str(), m_target.c_str()) != 0)
         throw IoError("cannot replace the file: " + SystemReason(errno), m_target);
     m_committed = true;
@@ -214,7 +229,7 @@ void OutputFile::Commit()
 
 void WriteFile(const fs::path& path, std::span<const std::byte> bytes)
 {
-    OutputFile out(path);
+    OutputFile out(path, OutputFile::Creation::DirectWhenNew);
     out.Write(bytes);
     out.Commit();
 }

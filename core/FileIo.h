@@ -44,9 +44,16 @@ std::vector<std::byte> ReadPrefix(const fs::path& path, std::size_t n);
 // Output that never damages what is already at the target: bytes go to a
 // hidden temporary file beside it, which Commit() renames over the target.
 // Without Commit() the destructor removes the temporary file.
+//
+// DirectWhenNew writes straight into the target when no file is there yet
+// (created exclusively, so nothing can be lost), which saves the rename for
+// the thousands of small files an extraction writes; a failure removes it.
+// An archive always goes through a temporary file, so that it appears whole.
 class OutputFile {
 public:
-    explicit OutputFile(fs::path target);
+    enum class Creation { ViaTemporary, DirectWhenNew };
+
+    explicit OutputFile(fs::path target, Creation creation = Creation::ViaTemporary);
     ~OutputFile();
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
@@ -70,10 +77,11 @@ private:
     int m_fd = -1;
     std::uint64_t m_position = 0;
     std::vector<std::byte> m_buffer;
+    bool m_direct = false;
     bool m_committed = false;
 };
 
-// Writes a whole file through OutputFile.
+// Writes a whole file through OutputFile, directly when it is new.
 void WriteFile(const fs::path& path, std::span<const std::byte> bytes);
 // Copies a file byte for byte through OutputFile; the source is opened
 // read-only.

@@ -317,7 +317,9 @@ std::vector<std::byte> BuildArchive(std::span<const Member> members, const fs::p
 
 void WriteArchive(std::span<const Member> members, const fs::path& archive)
 {
-    fileio::WriteFile(archive, BuildArchive(members, archive));
+    fileio::OutputFile out(archive);
+    out.Write(BuildArchive(members, archive));
+    out.Commit();
 }
 
 } // namespace zefir::archive
