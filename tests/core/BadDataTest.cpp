@@ -1,0 +1,153 @@
+// Walks the damaged files that zefir-make-bad-data wrote into the build
+// folder and puts each through the operation a user would: extraction for an
+// archive, packing with conversion for a conv.dat, conversion from the phone
+// for a Moto Bitmap or raw picture, loading (and conversion to the phone) for
+// a standard picture. Each must fail with the reason the manifest gives,
+// write nothing outside the working folder and leave no file open.
+
+#include <fstream>
+#include <functional>
+#include <map>
+#include <set>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "ArchiveOps.h"
+#include "TestUtil.h"
+#include "core/archive/Archive.h"
+#include "core/imagecodec/ImageCodec.h"
+#include "core/imaging/Imaging.h"
+
+namespace zefir {
+namespace {
+
+namespace fs = std::filesystem;
+using imagecodec::Format;
+using imagecodec::ImageKind;
+
+const fs::path kBadData = ZEFIR_BINARY_DIR "/bad-data";
+
+// Path in the corpus -> expected message after "<path>: ".
+std::map<std::string, std::string> ReadManifest()
+{
+    std::map<std::string, std::string> manifest;
+    std::ifstream in(kBadData / "manifest.tsv");
+    for (std::string line; std::getline(in, line);) {
+        const auto tab = line.find('\t');
+        if (tab != std::string::npos)
+            manifest[line.substr(0, tab)] = line.substr(tab + 1);
+    }
+    return manifest;
+}
+
+// Every entry below a folder, as paths relative to it.
+std::set<std::string> Listing(const fs::path& folder)
+{
+    std::set<std::string> names;
+    for (const auto& entry : fs::recursive_directory_iterator(folder))
+        names.insert(fs::relative(entry.path(), folder).string());
+    return names;
+}
+
+std::size_t OpenFiles()
+{
+    return static_cast<std::size_t>(
+        std::distance(fs::directory_iterator("/proc/self/fd"), fs::directory_iterator()));
+}
+
+// One operation on a file of the corpus, writing only inside `work`.
+using Operation = std::function<void(const fs::path& file, const fs::path& work)>;
+
+void Extract(const fs::path& file, const fs::path& work)
+{
+    test::RecordingProgress progress;
+    test::RecordingList list;
+    archive::UnpackArchive(file, work, {true, Format::Bmp}, progress, list);
+}
+
+void ConvertFromPhone(const fs::path& file, const fs::path& work)
+{
+    fs::path target = work / "out.bmp";
+    ImageKind kind = ImageKind::ikUnknown;
+    imagecodec::ConvertFromPhone(file, target, Format::Bmp, kind);
+}
+
+void ConvertToPhone(const fs::path& file, const fs::path& work)
+{
+    fs::path target = work / "out.bmp";
+    imagecodec::ConvertToPhone(file, ImageKind::ikMotoBitmap18, target);
+}
+
+TEST(BadData, EveryDamagedFileIsRefusedWithItsReason)
+{
+    const auto manifest = ReadManifest();
+    ASSERT_FALSE(manifest.empty()) << "no manifest in " << kBadData;
+    const auto corpusBefore = Listing(kBadData);
+    std::map<std::string, int> perKind;
+    for (const auto& name : corpusBefore) {
+        const fs::path file = kBadData / name;
+        if (fs::is_directory(file) || name == "manifest.tsv")
+            continue;
+        SCOPED_TRACE(name);
+        const auto expected = manifest.find(name);
+        ASSERT_NE(expected, manifest.end()) << "not in the manifest";
+        const std::string kind = fs::path(name).begin()->string();
+        ++perKind[kind];
+
+        test::TempDir root;
+        const fs::path work = root / "work";
+        fs::create_directory(work);
+        // Packing reads conv.dat by that name only, so a map is packed from
+        // a copy inside the working folder; the error names the copy.
+        fs::path named = file;
+        std::vector<Operation> operations;
+        if (kind == "archive") {
+            operations = {Extract};
+        } else if (kind == "convmap") {
+            named = work / "conv.dat";
+            fs::copy_file(file, named);
+            imaging::SavePicture(imaging::Bitmap(2, 2), work / "a.bmp", "image/bmp");
+            operations = {[](const fs::path&, const fs::path& w) {
+                test::RecordingProgress progress;
+                archive::PackArchive(w, w / "out.ezx", true, progress);
+            }};
+        } else if (kind == "motobitmap" || kind == "raw") {
+            operations = {ConvertFromPhone};
+        } else if (kind == "picture") {
+            operations = {[](const fs::path& f, const fs::path&) { imaging::LoadPicture(f); }};
+            // GIF and PNG pictures go to the phone as byte copies, unread.
+            if (file.extension() == ".bmp" || file.extension() == ".jpg")
+                operations.push_back(ConvertToPhone);
+        }
+        ASSERT_FALSE(operations.empty()) << "unknown kind " << kind;
+
+        for (const Operation& operation : operations) {
+            const auto rootBefore = Listing(root.path());
+            const std::size_t openBefore = OpenFiles();
+            EXPECT_THROW_MSG(operation(named, work), named.string() + ": " + expected->second);
+            EXPECT_EQ(OpenFiles(), openBefore);
+            // Extraction may have written members before the damaged one,
+            // inside the working folder; nothing else is written anywhere.
+            auto rootAfter = Listing(root.path());
+            if (kind == "archive")
+                std::erase_if(rootAfter, [&](const std::string& entry) {
+                    return entry.starts_with("work/raws/") || entry.starts_with("work/icons/") ||
+                           entry == "work/raws" || entry == "work/icons";
+                });
+            EXPECT_EQ(rootAfter, rootBefore);
+            for (const auto& entry : Listing(work))
+                EXPECT_NE(fs::path(entry).filename().string().front(), '.') << entry;
+        }
+    }
+    EXPECT_EQ(Listing(kBadData), corpusBefore);
+    for (const char* kind : {"archive", "convmap", "motobitmap", "raw", "picture"})
+        EXPECT_GT(perKind[kind], 0) << kind;
+    int files = 0;
+    for (const auto& [kind, count] : perKind)
+        files += count;
+    EXPECT_EQ(static_cast<std::size_t>(files), manifest.size()) << "files missing for the manifest";
+}
+
+} // namespace
+} // namespace zefir
