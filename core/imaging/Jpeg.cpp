@@ -60,6 +60,14 @@ Bitmap DecodeJpeg(std::span<const std::byte> bytes, const fs::path& path)
     if (tjDecompressHeader3(tj.handle, data, size, &width, &height, &subsampling, &colourspace) !=
         0)
         ThrowDamaged("JPEG", TjReason(tj.handle), path);
+    // A stream that ends before its frame header reads as tables alone and
+    // gives no size: cut short, unless it ends in its end marker.
+    if (width == 0 && height == 0) {
+        if (bytes.size() < 2 || bytes[bytes.size() - 2] != std::byte{0xFF} ||
+            bytes.back() != std::byte{0xD9})
+            ThrowTruncated("JPEG", bytes.size(), path);
+        throw IoError("JPEG holds no picture", path);
+    }
     CheckDimensions(static_cast<std::uint64_t>(width), static_cast<std::uint64_t>(height), "JPEG",
                     path);
     if (colourspace == TJCS_CMYK || colourspace == TJCS_YCCK)

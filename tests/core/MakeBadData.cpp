@@ -415,6 +415,9 @@ void AddPictures(std::vector<BadFile>& out)
     // +7; the scan (FF DA) follows the tables.
     const std::size_t sof = Find(jpg, "\xFF\xC0");
     const std::size_t sos = Find(jpg, "\xFF\xDA");
+    // A stream of tables alone, ended by its end marker (FF D9).
+    Bytes tablesOnly = Cut(jpg, sof);
+    tablesOnly.insert(tablesOnly.end(), jpg.end() - 2, jpg.end());
 
     const std::vector<BadFile> files = {
         {"signature-only.png", Cut(png, 8), runsPast("PNG", 8)},
@@ -488,6 +491,9 @@ void AddPictures(std::vector<BadFile>& out)
         {"rle-literal-past-end.bmp", rle8({0, 5, 1, 0}),
          "BMP RLE data at 0x40 runs past the end of the file (0x42 bytes)"},
 
+        {"start-only.jpg", Cut(jpg, 3), runsPast("JPEG", 3)},
+        {"cut-in-tables.jpg", Cut(jpg, sof - 4), runsPast("JPEG", sof - 4)},
+        {"tables-only.jpg", tablesOnly, "JPEG holds no picture"},
         {"cut-before-scan.jpg", Cut(jpg, sos),
          "JPEG data is damaged: Invalid JPEG file structure: missing SOS marker"},
         {"cut-in-scan.jpg", Cut(jpg, sos + 40), runsPast("JPEG", sos + 40)},
