@@ -8,12 +8,12 @@
 #include <fstream>
 #include <functional>
 #include <map>
-#include <set>
 #include <string>
 
 #include <gtest/gtest.h>
 
 #include "ArchiveOps.h"
+#include "Hardening.h"
 #include "TestUtil.h"
 #include "core/archive/Archive.h"
 #include "core/imagecodec/ImageCodec.h"
@@ -25,6 +25,8 @@ namespace {
 namespace fs = std::filesystem;
 using imagecodec::Format;
 using imagecodec::ImageKind;
+using test::Listing;
+using test::OpenFiles;
 
 const fs::path kBadData = ZEFIR_BINARY_DIR "/bad-data";
 
@@ -39,21 +41,6 @@ std::map<std::string, std::string> ReadManifest()
             manifest[line.substr(0, tab)] = line.substr(tab + 1);
     }
     return manifest;
-}
-
-// Every entry below a folder, as paths relative to it.
-std::set<std::string> Listing(const fs::path& folder)
-{
-    std::set<std::string> names;
-    for (const auto& entry : fs::recursive_directory_iterator(folder))
-        names.insert(fs::relative(entry.path(), folder).string());
-    return names;
-}
-
-std::size_t OpenFiles()
-{
-    return static_cast<std::size_t>(
-        std::distance(fs::directory_iterator("/proc/self/fd"), fs::directory_iterator()));
 }
 
 // One operation on a file of the corpus, writing only inside `work`.
@@ -136,8 +123,7 @@ TEST(BadData, EveryDamagedFileIsRefusedWithItsReason)
                            entry == "work/raws" || entry == "work/icons";
                 });
             EXPECT_EQ(rootAfter, rootBefore);
-            for (const auto& entry : Listing(work))
-                EXPECT_NE(fs::path(entry).filename().string().front(), '.') << entry;
+            EXPECT_FALSE(test::HoldsHiddenFiles(work));
         }
     }
     EXPECT_EQ(Listing(kBadData), corpusBefore);
