@@ -125,7 +125,7 @@ private:
     }
 
     // The member's picture in icons and its record in the map. A member that
-    // has no converter, or whose conversion fails, still gets its record
+    // has no converter, or is too damaged to convert, still gets its record
     // with the kind found; its raw file is all there is of it, and the
     // caller hears why.
     void ConvertMember(const std::string& name, const std::string& fileName, const fs::path& raw)
@@ -138,7 +138,11 @@ private:
         try {
             converted = imagecodec::ConvertFromPhone(raw, picture, format, kind, &whyNot);
         } catch (const IoError& e) {
-            // One damaged picture does not stop the extraction of the rest.
+            // One damaged member does not stop the extraction of the rest;
+            // a picture that cannot be written (a full disk) does, like any
+            // other write, and the error names that picture.
+            if (e.path() != raw)
+                throw;
             whyNot = e.message();
         }
         if (!converted && m_notConverted)
