@@ -63,14 +63,20 @@ void FailWritesAfter(long n) noexcept { g_writesBeforeFault.store(n); }
 
 InputFile::InputFile(const fs::path& path) : m_path(path)
 {
-    m_fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Without O_NONBLOCK, opening a pipe would wait for a writer; for a
+    // plain file it changes nothing.
+    m_fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (m_fd < 0)
         throw IoError("cannot open: " + SystemReason(errno), path);
     struct stat st {};
-    if (::fstat(m_fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        int error = S_ISDIR(st.st_mode) ? EISDIR : errno;
+    const int statResult = ::fstat(m_fd, &st);
+    const int statError = errno;
+    if (statResult != 0 || !S_ISREG(st.st_mode)) {
         ::close(m_fd);
-        throw IoError("cannot open: " + SystemReason(error), path);
+        std::string reason = statResult != 0      ? SystemReason(statError)
+                             : S_ISDIR(st.st_mode) ? SystemReason(EISDIR)
+                                                   : "not a plain file";
+        throw IoError("cannot open: " + reason, path);
     }
     m_size = static_cast<std::uint64_t>(st.st_size);
 }

@@ -10,6 +10,8 @@
 #include <map>
 #include <string>
 
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 #include "ArchiveOps.h"
@@ -133,6 +135,31 @@ TEST(BadData, EveryDamagedFileIsRefusedWithItsReason)
     for (const auto& [kind, count] : perKind)
         files += count;
     EXPECT_EQ(static_cast<std::size_t>(files), manifest.size()) << "files missing for the manifest";
+}
+
+// A pipe or a device where a file is expected is refused at once, neither
+// waited on nor read without end.
+TEST(BadData, SpecialFilesAreRefusedWithoutWaiting)
+{
+    test::TempDir root;
+    ASSERT_EQ(::mkfifo((root / "pipe.ezx").c_str(), 0600), 0);
+    fs::create_symlink("/dev/zero", root / "device.ezx");
+    const fs::path folder = root / "pictures";
+    fs::create_directory(folder);
+    ASSERT_EQ(::mkfifo((folder / "conv.dat").c_str(), 0600), 0);
+    imaging::SavePicture(imaging::Bitmap(2, 2), folder / "a.bmp", "image/bmp");
+    const auto before = Listing(root.path());
+    const std::size_t openBefore = OpenFiles();
+    for (const char* name : {"pipe.ezx", "device.ezx"}) {
+        SCOPED_TRACE(name);
+        EXPECT_THROW_MSG(Extract(root / name, root.path()),
+                         (root / name).string() + ": cannot open: not a plain file");
+    }
+    test::RecordingProgress progress;
+    EXPECT_THROW_MSG(archive::PackArchive(folder, root / "out.ezx", true, progress),
+                     (folder / "conv.dat").string() + ": cannot open: not a plain file");
+    EXPECT_EQ(OpenFiles(), openBefore);
+    EXPECT_EQ(Listing(root.path()), before);
 }
 
 } // namespace
