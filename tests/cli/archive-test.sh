@@ -3,33 +3,7 @@
 # they write and their exit codes. Usage: archive-test.sh PATH-TO-ZEFIR-CLI
 set -u
 
-cli=$1
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cd "$work" || exit 1
-failures=0
-
-fail() {
-    echo "FAIL: $*" >&2
-    failures=$((failures + 1))
-}
-
-# run EXPECTED-CODE ARGS...: runs the command, keeping stdout and stderr.
-run() {
-    local expected=$1
-    shift
-    "$cli" "$@" >out.txt 2>err.txt
-    local code=$?
-    [ "$code" -eq "$expected" ] || fail "zefir-cli $* exited $code, expected $expected: $(cat err.txt)"
-}
-
-expect_out() {
-    [ "$(cat out.txt)" = "$1" ] || fail "printed '$(cat out.txt)', expected '$1'"
-}
-
-expect_err() {
-    [ "$(cat err.txt)" = "$1" ] || fail "said '$(cat err.txt)', expected '$1'"
-}
+. "$(dirname "$0")/lib.sh"
 
 mkdir phone empty
 # A 2 x 2 Moto Bitmap 18-bit: Width, Height, BitDepth, RowBytes, two pixel
@@ -113,8 +87,4 @@ run 2 convert-all phone pictures
 run 2 convert-all phone pictures --from-phone --to-phone
 run 2 convert-all pictures back --to-phone --format png
 
-if [ "$failures" -ne 0 ]; then
-    echo "$failures check(s) failed" >&2
-    exit 1
-fi
-echo "all checks passed"
+finish

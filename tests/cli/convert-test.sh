@@ -3,33 +3,7 @@
 # write and their exit codes. Usage: convert-test.sh PATH-TO-ZEFIR-CLI
 set -u
 
-cli=$1
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cd "$work" || exit 1
-failures=0
-
-fail() {
-    echo "FAIL: $*" >&2
-    failures=$((failures + 1))
-}
-
-# run EXPECTED-CODE ARGS...: runs the command, keeping stdout and stderr.
-run() {
-    local expected=$1
-    shift
-    "$cli" "$@" >out.txt 2>err.txt
-    local code=$?
-    [ "$code" -eq "$expected" ] || fail "zefir-cli $* exited $code, expected $expected: $(cat err.txt)"
-}
-
-expect_out() {
-    [ "$(cat out.txt)" = "$1" ] || fail "printed '$(cat out.txt)', expected '$1'"
-}
-
-expect_err() {
-    [ "$(cat err.txt)" = "$1" ] || fail "said '$(cat err.txt)', expected '$1'"
-}
+. "$(dirname "$0")/lib.sh"
 
 # The first bytes of a file in hexadecimal.
 head_hex() {
@@ -115,8 +89,4 @@ run 0 info a.k b.k again.g m.g 'icon(2x02).raw' icon.raw missing.k notes.txt
 expect_out "$(printf 'a.k\tmoto-bitmap-18\t2x2\nb.k\tmoto-bitmap-32\t2x2\nagain.g\tmoto-image\t2x2\nm.g\tmoto-image\t0x0\nicon(2x02).raw\traw\t2x2\nicon.raw\traw\t0x0\nmissing.k\tunknown\t0x0\nnotes.txt\tunknown\t0x0')"
 run 2 info
 
-if [ "$failures" -ne 0 ]; then
-    echo "$failures check(s) failed" >&2
-    exit 1
-fi
-echo "all checks passed"
+finish

@@ -1,0 +1,38 @@
+# Shared by the command-line tests: a scratch folder, and checks of what a
+# command printed and how it exited. Sourced with the path of zefir-cli as $1.
+cli=$1
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cd "$work" || exit 1
+failures=0
+
+fail() {
+    echo "FAIL: $*" >&2
+    failures=$((failures + 1))
+}
+
+# run EXPECTED-CODE ARGS...: runs the command, keeping stdout and stderr.
+run() {
+    local expected=$1
+    shift
+    "$cli" "$@" >out.txt 2>err.txt
+    local code=$?
+    [ "$code" -eq "$expected" ] || fail "zefir-cli $* exited $code, expected $expected: $(cat err.txt)"
+}
+
+expect_out() {
+    [ "$(cat out.txt)" = "$1" ] || fail "printed '$(cat out.txt)', expected '$1'"
+}
+
+expect_err() {
+    [ "$(cat err.txt)" = "$1" ] || fail "said '$(cat err.txt)', expected '$1'"
+}
+
+# Ends the test: the number of failed checks decides the exit code.
+finish() {
+    if [ "$failures" -ne 0 ]; then
+        echo "$failures check(s) failed" >&2
+        exit 1
+    fi
+    echo "all checks passed"
+}
