@@ -1,6 +1,6 @@
 # Shared by the command-line tests: a scratch folder, and checks of what a
 # command printed and how it exited. Sourced with the path of zefir-cli as $1.
-cli=$1
+cli=$(realpath "$1")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work" || exit 1
