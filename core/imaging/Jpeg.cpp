@@ -8,8 +8,9 @@
 // Reading gives opaque pixels without colour management. A file that ends
 // inside its scans decodes with only a libjpeg warning ("Premature end of
 // JPEG file"); it is refused as truncated, like the other formats. Other
-// warnings (stray bytes before a marker) leave a whole picture and are
-// accepted, as browsers do. CMYK files are refused.
+// warnings met in the scans (stray bytes before a marker) leave a whole
+// picture and are accepted, as browsers do; TurboJPEG's header reader
+// refuses a file with any warning in its header. CMYK files are refused.
 //
 // Writing uses quality 90 and 4:4:4 sampling; alpha is dropped.
 
