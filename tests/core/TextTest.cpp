@@ -1,3 +1,4 @@
+#include <optional>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -12,35 +13,27 @@ TEST(Cp1251, EveryByteSurvivesTheRoundTripThroughUtf8)
     std::string all;
     for (int b = 1; b < 256; ++b)
         all += static_cast<char>(b);
-    auto back = Utf8ToCp1251(Cp1251ToUtf8(all));
-    ASSERT_TRUE(back.has_value());
-    EXPECT_EQ(*back, all);
+    EXPECT_EQ(Utf8ToCp1251(Cp1251ToUtf8(all)), all);
 }
 
-TEST(Cp1251, KnownCharacters)
+TEST(Cp1251, KnownCharactersAndTextItCannotHold)
 {
     struct Case {
-        std::string cp1251;
+        std::optional<std::string> cp1251; // none: not representable
         std::string utf8;
     } cases[] = {
-        {"icon.k", "icon.k"},
-        {"\xC8\xEA\xEE\xED\xEA\xE0", "Иконка"},
-        {"\xA8\xB8", "Ёё"},
-        {"\xB9\x88", "№€"},
-        {"\xBE\xBD", "ѕЅ"},
+        {"icon.k", "icon.k"},   {"\xC8\xEA\xEE\xED\xEA\xE0", "Иконка"},
+        {"\xA8\xB8", "Ёё"},     {"\xB9\x88", "№€"},
+        {"\xBE\xBD", "ѕЅ"},     {std::nullopt, "日本.k"},
+        {std::nullopt, "é.k"},  {std::nullopt, "\xFF.k"},
+        {std::nullopt, "\xD0"}, {std::nullopt, "😀"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.utf8);
-        EXPECT_EQ(Cp1251ToUtf8(c.cp1251), c.utf8);
+        if (c.cp1251) {
+            EXPECT_EQ(Cp1251ToUtf8(*c.cp1251), c.utf8);
+        }
         EXPECT_EQ(Utf8ToCp1251(c.utf8), c.cp1251);
-    }
-}
-
-TEST(Cp1251, RefusesTextItCannotHold)
-{
-    for (std::string text : {"日本.k", "é.k", "\xFF.k", "\xD0", "😀"}) {
-        SCOPED_TRACE(text);
-        EXPECT_FALSE(Utf8ToCp1251(text).has_value());
     }
 }
 
