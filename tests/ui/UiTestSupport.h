@@ -1,22 +1,24 @@
 #pragma once
 
+#include <algorithm>
 #include <deque>
 #include <filesystem>
-#include <functional>
+#include <fstream>
 #include <optional>
-#include <string>
 #include <vector>
 
-#include <QDir>
+#include <QCheckBox>
 #include <QDirIterator>
 #include <QFile>
-#include <QString>
-#include <QStringList>
+#include <QLabel>
+#include <QListWidget>
+#include <QTemporaryDir>
+#include <QtTest>
 
 #include "core/archive/EzxFormat.h"
 #include "core/imagecodec/ImageCodec.h"
 #include "core/imaging/Imaging.h"
-#include "ui/Dialogs.h"
+#include "ui/MainWindow.h"
 
 namespace zefir::uitest {
 
@@ -25,90 +27,62 @@ using ui::FileAnswer;
 using ui::FileRequest;
 using ui::MessageKind;
 
-// One dialog or message box the main window asked for.
-struct Shown {
-    enum class Kind { Open, Save, Folder, Message };
-    Kind kind;
-    FileRequest file; // Open and Save; Folder: title and directory
-    MessageKind messageKind = MessageKind::Information;
-    QString title; // every kind
-    QString text;  // Message
-};
-
 // Answers the main window's dialogs from a script, in the order they come,
-// and records each. A dialog without a scripted answer is cancelled.
+// and records each. A dialog past the end of the script is cancelled.
 class ScriptedDialogs final : public ui::IDialogs {
 public:
-    void AnswerFile(const QString& path, int filterIndex = 0)
-    {
-        m_files.push_back({true, FileAnswer{path, filterIndex}});
-    }
-    void CancelFile() { m_files.push_back({false, {}}); }
-    void AnswerFolder(const QString& folder) { m_folders.push_back({true, folder}); }
-    void CancelFolder() { m_folders.push_back({false, {}}); }
+    std::deque<FileAnswer> files;
+    std::deque<QString> folders;
+    // The file and folder dialogs asked for, each as "open: title",
+    // "save: title" or "folder: title"; and the requests, where a folder
+    // dialog's start is the directory.
+    QStringList titles;
+    std::vector<FileRequest> asked;
+    // The message boxes, each as "critical title: text", "warning title: text"
+    // or "information title: text".
+    QStringList messages;
 
     std::optional<FileAnswer> OpenFile(QWidget*, const FileRequest& request) override
     {
-        shown.push_back({Shown::Kind::Open, request, {}, request.title, {}});
-        return Next(m_files);
+        return Ask("open", request, files);
     }
     std::optional<FileAnswer> SaveFile(QWidget*, const FileRequest& request) override
     {
-        shown.push_back({Shown::Kind::Save, request, {}, request.title, {}});
-        return Next(m_files);
+        return Ask("save", request, files);
     }
     std::optional<QString> Folder(QWidget*, const QString& title, const QString& start) override
     {
-        FileRequest request;
-        request.title = title;
-        request.directory = start;
-        shown.push_back({Shown::Kind::Folder, request, {}, title, {}});
-        return Next(m_folders);
+        return Ask("folder", {title, {}, 0, {}, start}, folders);
     }
     void Message(QWidget*, MessageKind kind, const QString& title, const QString& text) override
     {
-        shown.push_back({Shown::Kind::Message, {}, kind, title, text});
+        const char* word = kind == MessageKind::Critical  ? "critical "
+                           : kind == MessageKind::Warning ? "warning "
+                                                          : "information ";
+        messages << word + title + ": " + text;
     }
 
-    std::vector<Shown> Messages() const
+    // Checks that one message box was shown and that it contains `part`; or
+    // that none was, when `part` is empty.
+    void ExpectMessage(const QString& part) const
     {
-        std::vector<Shown> out;
-        for (const Shown& s : shown)
-            if (s.kind == Shown::Kind::Message)
-                out.push_back(s);
-        return out;
+        QVERIFY2(part.isEmpty() ? messages.isEmpty()
+                                : messages.size() == 1 && messages[0].contains(part),
+                 qPrintable(messages.join('\n')));
     }
-    QStringList Titles() const
-    {
-        QStringList out;
-        for (const Shown& s : shown)
-            out << s.title;
-        return out;
-    }
-    bool AllAnswered() const { return m_files.empty() && m_folders.empty(); }
-
-    std::vector<Shown> shown;
 
 private:
-    // An answer, or a cancel when `given` is false.
-    template <typename T> struct Answer {
-        bool given;
-        T value;
-    };
-
-    template <typename T> static std::optional<T> Next(std::deque<Answer<T>>& answers)
+    template <typename T>
+    std::optional<T> Ask(const char* kind, const FileRequest& request, std::deque<T>& answers)
     {
+        titles << kind + (": " + request.title);
+        asked.push_back(request);
         if (answers.empty())
             return std::nullopt;
-        Answer<T> answer = answers.front();
+        T answer = answers.front();
         answers.pop_front();
-        if (!answer.given)
-            return std::nullopt;
-        return answer.value;
+        return answer;
     }
-
-    std::deque<Answer<FileAnswer>> m_files;
-    std::deque<Answer<QString>> m_folders;
 };
 
 inline QString Q(const fs::path& path)
@@ -116,68 +90,117 @@ inline QString Q(const fs::path& path)
     return QString::fromStdString(path.string());
 }
 
-// A picture of distinct opaque colours, so that sizes and placement show.
-inline imaging::Bitmap Picture(std::uint32_t w, std::uint32_t h)
+template <typename Bytes> void WriteBytes(const fs::path& path, const Bytes& bytes)
 {
-    imaging::Bitmap bitmap(w, h);
-    for (std::uint32_t y = 0; y < h; ++y)
-        for (std::uint32_t x = 0; x < w; ++x)
-            bitmap.At(x, y) = 0xFF000000u | (x * 16 % 256) << 16 | (y * 16 % 256) << 8 | 0x40;
-    return bitmap;
-}
-
-// The members of the test archive, one of each kind, named so that sorting
-// with and without regard to case differ.
-inline std::vector<archive::Member> TestMembers(const fs::path& scratch)
-{
-    using namespace imagecodec;
-    const auto bytes = [](std::vector<std::byte> v) { return v; };
-    return {
-        {"b.k", bytes(EncodeMotoBitmap18(Picture(20, 30), scratch / "b.k"))},
-        {"Z.k", bytes(EncodeMotoBitmap32(Picture(8, 8), scratch / "Z.k"))},
-        {"a.k", bytes(EncodeMotoBitmap18(Picture(16, 16), scratch / "a.k"))},
-        {"d.g", imaging::EncodePicture(Picture(3, 4), "image/gif", scratch / "d.g")},
-        {"C.g", imaging::EncodePicture(Picture(5, 7), "image/png", scratch / "C.g")},
-        {"logo(4x10).raw", EncodeRawPicture(Picture(4, 10), scratch / "logo(4x10).raw")},
-        {"unknown.bin", {std::byte{1}, std::byte{2}, std::byte{3}}},
-    };
-}
-
-// The member names above, sorted ignoring case.
-inline const QStringList kSortedNames = {"a.k",         "b.k", "C.g", "d.g", "logo(4x10).raw",
-                                         "unknown.bin", "Z.k"};
-
-inline void WriteTestArchive(const fs::path& archivePath)
-{
-    archive::WriteArchive(TestMembers(archivePath.parent_path()), archivePath);
-}
-
-// Every file below `folder` whose name starts with `prefix`.
-inline QStringList FilesStartingWith(const QString& folder, const QString& prefix)
-{
-    QStringList out;
-    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        it.next();
-        if (it.fileName().startsWith(prefix))
-            out << it.filePath();
-    }
-    return out;
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
 }
 
 inline QByteArray FileStart(const fs::path& path, int n)
 {
     QFile file(Q(path));
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.read(n);
+    return file.open(QIODevice::ReadOnly) ? file.read(n) : QByteArray();
 }
 
-inline void WriteBytes(const fs::path& path, const QByteArray& bytes)
+// The files below `folder` whose names match `patterns` (all when empty),
+// sorted.
+inline QStringList Files(const fs::path& folder, const QStringList& patterns = {})
 {
-    QFile file(Q(path));
-    if (file.open(QIODevice::WriteOnly))
-        file.write(bytes);
+    QStringList out;
+    QDirIterator it(Q(folder), patterns, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        out << it.next();
+    out.sort();
+    return out;
 }
+
+// An opaque picture; only its size matters.
+inline imaging::Bitmap Picture(std::uint32_t w, std::uint32_t h)
+{
+    imaging::Bitmap bitmap(w, h);
+    std::fill(bitmap.pixels.begin(), bitmap.pixels.end(), 0xFF4080C0u);
+    return bitmap;
+}
+
+// A picture file of the kind its extension names: ".k" an 18-bit Moto
+// Bitmap, ".bmp" a BMP, anything else a PNG (a Moto Image holds one).
+inline void WritePicture(const fs::path& path, const imaging::Bitmap& picture = Picture(4, 4))
+{
+    const fs::path ext = path.extension();
+    WriteBytes(path, ext == ".k" ? imagecodec::EncodeMotoBitmap18(picture, path)
+                                 : imaging::EncodePicture(
+                                       picture, ext == ".bmp" ? "image/bmp" : "image/png", path));
+}
+
+// How an error box and a note under the program's title begin.
+inline const QString kError = "critical ROKR E2 EZX parser and compiler: ";
+inline const QString kNote = "information ROKR E2 EZX parser and compiler: ";
+
+// The member names of the test archive, sorted ignoring case, which differs
+// from sorting with regard to it.
+inline const QStringList kSortedNames = {"a.k",         "b.k", "C.g", "d.g", "logo(4x10).raw",
+                                         "unknown.bin", "Z.k"};
+
+// A run of the program on a test archive, one member of each kind, in a
+// fresh temporary folder.
+struct Session {
+    QTemporaryDir dir;
+    fs::path root{dir.path().toStdString()};
+    fs::path archive = root / "iconres.ezx";
+    fs::path work = root / "work";
+    ScriptedDialogs dialogs;
+    ui::ZefirWindows windows{dialogs};
+    ui::TSDIAppForm& main = windows.SDIAppForm;
+
+    Session()
+    {
+        using namespace imagecodec;
+        fs::create_directories(work);
+        const std::vector<archive::Member> members = {
+            {"b.k", EncodeMotoBitmap18(Picture(20, 30), "b.k")},
+            {"Z.k", EncodeMotoBitmap32(Picture(8, 8), "Z.k")},
+            {"a.k", EncodeMotoBitmap18(Picture(16, 16), "a.k")},
+            {"d.g", imaging::EncodePicture(Picture(3, 4), "image/gif", "d.g")},
+            {"C.g", imaging::EncodePicture(Picture(5, 7), "image/png", "C.g")},
+            {"logo(4x10).raw", EncodeRawPicture(Picture(4, 10), "logo(4x10).raw")},
+            {"unknown.bin", {std::byte{1}, std::byte{2}, std::byte{3}}},
+        };
+        archive::WriteArchive(members, archive);
+    }
+
+    QListWidget* List() { return main.findChild<QListWidget*>("ListBox1"); }
+    QString Info() { return main.findChild<QLabel*>("Label1")->text(); }
+    QStringList Names()
+    {
+        QStringList names;
+        for (int i = 0; i < List()->count(); ++i)
+            names << List()->item(i)->text();
+        return names;
+    }
+
+    void SetPreview(bool on)
+    {
+        auto* box = main.findChild<QCheckBox*>("CheckBox1");
+        if (box->isChecked() != on)
+            box->click();
+    }
+
+    // The open command, extracting into `work`.
+    void Open()
+    {
+        dialogs.files.push_back({Q(archive)});
+        dialogs.folders.push_back(Q(work));
+        main.FileOpen1Execute();
+    }
+
+    // Selects a member as a click in the list does.
+    void Select(const QString& name)
+    {
+        List()->setCurrentRow(-1);
+        const auto items = List()->findItems(name, Qt::MatchExactly);
+        QVERIFY(!items.isEmpty());
+        List()->setCurrentItem(items.constFirst());
+    }
+};
 
 } // namespace zefir::uitest

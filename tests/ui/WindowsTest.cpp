@@ -1,156 +1,114 @@
-// The settings dialog, the viewer, the progress window, the error text and
-// the shortcuts, each driven through its widgets.
+// The settings dialog, the viewer, the error text and the shortcuts, each
+// driven through its widgets.
 
 #include <functional>
 
-#include <QCheckBox>
 #include <QComboBox>
-#include <QLabel>
-#include <QListWidget>
-#include <QProgressBar>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTimer>
-#include <QtTest>
 
 #include "UiTestSupport.h"
-#include "ui/MainWindow.h"
 
 using namespace zefir;
 using namespace zefir::ui;
 using namespace zefir::uitest;
 using imagecodec::Format;
 
+namespace {
+
+// What the settings dialog shows: the format, the box and whether the label
+// and the list can be used.
+QString Shows(TOKRightDlg& d)
+{
+    auto* combo = d.findChild<QComboBox*>("ComboBox1");
+    const bool label = d.findChild<QLabel*>("Label1")->isEnabled();
+    return QStringLiteral("%1, %2, %3")
+        .arg(combo->currentText(),
+             d.findChild<QCheckBox*>("CheckBox1")->isChecked() ? "checked" : "unchecked",
+             label != combo->isEnabled() ? "half greyed"
+             : label                     ? "enabled"
+                                         : "greyed");
+}
+
+// The settings applied: the target format, the format picked last and
+// whether conversion is on.
+QString Applied(const Settings& s)
+{
+    return QStringLiteral("format %1, choice %2, %3")
+        .arg(static_cast<int>(s.TargetFormat))
+        .arg(s.FormatChoice)
+        .arg(s.ConvertEnabled ? "on" : "off");
+}
+
+// Runs the settings command; `act` works the modal dialog and closes it.
+// Returns what the dialog showed when it opened.
+QString RunSettings(Session& s, const std::function<void(TOKRightDlg&)>& act)
+{
+    QString shown = "not shown";
+    TOKRightDlg& dialog = s.windows.OKRightDlg;
+    QTimer::singleShot(0, &dialog, [&] {
+        shown = Shows(dialog);
+        act(dialog);
+        if (dialog.isVisible()) {
+            shown = "left open";
+            dialog.reject();
+        }
+    });
+    s.main.Settings1Click();
+    return shown;
+}
+
+} // namespace
+
 class WindowsTest : public QObject {
     Q_OBJECT
 
-private:
-    // Runs the settings command; `act` works the modal dialog while it is
-    // open, then the dialog is closed the way `close` does it.
-    void RunSettings(ZefirWindows& windows, const std::function<void(TOKRightDlg&)>& act,
-                     const std::function<void(TOKRightDlg&)>& close)
-    {
-        bool ran = false;
-        QTimer::singleShot(0, &windows.OKRightDlg, [&] {
-            QVERIFY(windows.OKRightDlg.isVisible());
-            act(windows.OKRightDlg);
-            close(windows.OKRightDlg);
-            ran = true;
-        });
-        windows.SDIAppForm.Settings1Click();
-        QVERIFY(ran);
-        QVERIFY(!windows.OKRightDlg.isVisible());
-    }
-
-    static QComboBox* Combo(TOKRightDlg& d) { return d.findChild<QComboBox*>("ComboBox1"); }
-    static QCheckBox* Check(TOKRightDlg& d) { return d.findChild<QCheckBox*>("CheckBox1"); }
-    static void Ok(TOKRightDlg& d) { d.findChild<QPushButton*>("OKBtn")->click(); }
-    static void Cancel(TOKRightDlg& d) { d.findChild<QPushButton*>("CancelBtn")->click(); }
-    static void Escape(TOKRightDlg& d) { QTest::keyClick(&d, Qt::Key_Escape); }
-    static void CloseBox(TOKRightDlg& d) { d.close(); }
-    // Picks an entry as a user does, with the keyboard on the closed list.
-    static void Pick(TOKRightDlg& d, int index)
-    {
-        QComboBox* combo = Combo(d);
-        combo->setFocus();
-        while (combo->currentIndex() < index)
-            QTest::keyClick(combo, Qt::Key_Down);
-        while (combo->currentIndex() > index)
-            QTest::keyClick(combo, Qt::Key_Up);
-    }
-
 private slots:
-    void settingsStartShowingBitmapWithConversion()
-    {
-        ScriptedDialogs dialogs;
-        ZefirWindows windows(dialogs);
-        RunSettings(
-            windows,
-            [](TOKRightDlg& d) {
-                QCOMPARE(Combo(d)->currentText(), QString("32-bit bitmap (.BMP)"));
-                QVERIFY(Check(d)->isChecked());
-                QVERIFY(Combo(d)->isEnabled());
-            },
-            Ok);
-        const Settings& s = windows.SDIAppForm.settings();
-        QCOMPARE(s.TargetFormat, Format::Bmp);
-        QVERIFY(s.ConvertEnabled);
-    }
-
-    void settingsPickThenCancelIsRememberedNotApplied_data()
+    // A pick is remembered however the dialog is closed but applied only by
+    // OK; so is the box, and unchecking it resets the format.
+    void settingsApplyOnlyOnOk_data()
     {
         QTest::addColumn<int>("closeWay");
         QTest::newRow("Cancel") << 0;
         QTest::newRow("Esc") << 1;
         QTest::newRow("close box") << 2;
     }
-    void settingsPickThenCancelIsRememberedNotApplied()
+    void settingsApplyOnlyOnOk()
     {
         QFETCH(int, closeWay);
-        const std::function<void(TOKRightDlg&)> closers[] = {Cancel, Escape, CloseBox};
-        ScriptedDialogs dialogs;
-        ZefirWindows windows(dialogs);
-        const Settings& s = windows.SDIAppForm.settings();
-
-        RunSettings(
-            windows, [](TOKRightDlg& d) { Pick(d, 1); }, closers[closeWay]);
-        QCOMPARE(s.TargetFormat, Format::Bmp);
-        QCOMPARE(s.FormatChoice, 1);
-
-        RunSettings(
-            windows,
-            [](TOKRightDlg& d) { QCOMPARE(Combo(d)->currentText(), QString("PNG image (.PNG)")); },
-            Ok);
-        QCOMPARE(s.TargetFormat, Format::Png);
-        QVERIFY(s.ConvertEnabled);
-    }
-
-    void settingsDisablingResetsTheFormat()
-    {
-        ScriptedDialogs dialogs;
-        ZefirWindows windows(dialogs);
-        const Settings& s = windows.SDIAppForm.settings();
-
-        RunSettings(
-            windows, [](TOKRightDlg& d) { Pick(d, 0); }, Ok);
-        QCOMPARE(s.TargetFormat, Format::Gif);
-
-        RunSettings(
-            windows, [](TOKRightDlg& d) { Check(d)->click(); }, Ok);
-        QVERIFY(!s.ConvertEnabled);
-        QCOMPARE(s.TargetFormat, Format::Bmp);
-        QCOMPARE(s.FormatChoice, 2);
-
-        RunSettings(
-            windows,
-            [](TOKRightDlg& d) {
-                QCOMPARE(Combo(d)->currentText(), QString("32-bit bitmap (.BMP)"));
-                Check(d)->click();
-            },
-            Ok);
-        QVERIFY(s.ConvertEnabled);
-        QCOMPARE(s.TargetFormat, Format::Bmp);
-    }
-
-    void settingsUncheckThenCancelKeepsTheBoxForNextTime()
-    {
-        ScriptedDialogs dialogs;
-        ZefirWindows windows(dialogs);
-        const Settings& s = windows.SDIAppForm.settings();
-
-        RunSettings(
-            windows, [](TOKRightDlg& d) { Check(d)->click(); }, Cancel);
-        QVERIFY(s.ConvertEnabled);
-
-        RunSettings(
-            windows,
-            [](TOKRightDlg& d) {
-                QVERIFY(!Check(d)->isChecked());
-                QVERIFY(!Combo(d)->isEnabled());
-                QVERIFY(!d.findChild<QLabel*>("Label1")->isEnabled());
-            },
-            Ok);
-        QVERIFY(!s.ConvertEnabled);
+        const struct {
+            // Up moves the closed list one entry up, as a user picks with
+            // the keyboard.
+            bool up, toggle, ok;
+            QString shows, applied;
+        } steps[] = {
+            {true, false, false, "32-bit bitmap (.BMP), checked, enabled",
+             "format 2, choice 1, on"},
+            {false, false, true, "PNG image (.PNG), checked, enabled", "format 1, choice 1, on"},
+            {false, true, false, "PNG image (.PNG), checked, enabled", "format 1, choice 1, on"},
+            {false, false, true, "PNG image (.PNG), unchecked, greyed", "format 2, choice 2, off"},
+            {false, true, true, "32-bit bitmap (.BMP), unchecked, greyed",
+             "format 2, choice 2, on"},
+        };
+        Session s;
+        for (const auto& step : steps) {
+            const QString shown = RunSettings(s, [&](TOKRightDlg& d) {
+                if (step.up)
+                    QTest::keyClick(d.findChild<QComboBox*>("ComboBox1"), Qt::Key_Up);
+                if (step.toggle)
+                    d.findChild<QCheckBox*>("CheckBox1")->click();
+                if (step.ok)
+                    d.findChild<QPushButton*>("OKBtn")->click();
+                else if (closeWay == 0)
+                    d.findChild<QPushButton*>("CancelBtn")->click();
+                else if (closeWay == 1)
+                    QTest::keyClick(&d, Qt::Key_Escape);
+                else
+                    d.close();
+            });
+            QCOMPARE(shown, step.shows);
+            QCOMPARE(Applied(s.main.settings()), step.applied);
+        }
     }
 
     void placement_data()
@@ -188,17 +146,15 @@ private slots:
     void viewerDrawsZoomedPixelsCrispOnBlack()
     {
         QTemporaryDir dir;
+        const fs::path folder = dir.path().toStdString();
         imaging::Bitmap icon(2, 1);
         icon.At(0, 0) = 0xFFFF0000;
         icon.At(1, 0) = 0x00FFFFFF;
-        const fs::path source = fs::path(dir.path().toStdString()) / "icon.k";
-        const auto bytes = imagecodec::EncodeMotoBitmap32(icon, source);
-        WriteBytes(source, QByteArray(reinterpret_cast<const char*>(bytes.data()),
-                                      static_cast<qsizetype>(bytes.size())));
+        WriteBytes(folder / "icon.k", imagecodec::EncodeMotoBitmap32(icon, "icon.k"));
 
         TForm2 viewer;
-        viewer.SourceFile = source;
-        viewer.PictureFile = fs::path(dir.path().toStdString()) / "temp.png";
+        viewer.SourceFile = folder / "icon.k";
+        viewer.PictureFile = folder / "temp.png";
         viewer.PreviewFormat = Format::Png;
         QCOMPARE(viewer.Zoom, 1);
         auto* combo = viewer.findChild<QComboBox*>("ComboBox1");
@@ -209,92 +165,61 @@ private slots:
         combo->setCurrentIndex(2);
         emit combo->activated(2);
         viewer.findChild<QCheckBox*>("CheckBox1")->click();
-        QCOMPARE(viewer.Zoom, 4);
         QCOMPARE(viewer.PictureRect(), QRect(132, 174, 8, 4));
         QVERIFY(!QFile::exists(Q(viewer.PictureFile)));
 
         const QImage shot = viewer.grab().toImage();
-        const QRgb red = qRgb(255, 0, 0), black = qRgb(0, 0, 0);
-        struct Pixel {
+        const QRgb red = 0xFF0000, black = 0;
+        const struct {
             int x, y;
             QRgb colour;
-        } const pixels[] = {
+        } pixels[] = {
             {16, 16, black}, {255, 335, black}, {131, 175, black}, {132, 174, red},
             {135, 177, red}, {136, 174, black}, {139, 177, black}, {140, 175, black},
         };
-        for (const Pixel& p : pixels)
+        for (const auto& p : pixels)
             QCOMPARE(QString::number(shot.pixel(p.x, p.y) & 0xFFFFFF, 16),
-                     QString::number(p.colour & 0xFFFFFF, 16));
+                     QString::number(p.colour, 16));
     }
 
-    void progressShowsEachTimeAtItsPlaceWithAnEmptyBar()
-    {
-        TForm1 form;
-        auto* bar = form.findChild<QProgressBar*>("ProgressBar1");
-        QCOMPARE(form.windowTitle(), QString("Please wait..."));
-        QVERIFY(!form.windowFlags().testFlag(Qt::WindowCloseButtonHint));
-        QVERIFY(form.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-        for (int round = 0; round < 2; ++round) {
-            form.Show();
-            QCOMPARE(form.pos(), QPoint(150, 100));
-            QCOMPARE(bar->value(), 0);
-            form.SetCaption("Extracting icons");
-            form.SetPosition(75);
-            QCOMPARE(form.windowTitle(), QString("Extracting icons"));
-            QCOMPARE(bar->value(), 75);
-            form.move(400, 300);
-            form.Close();
-            QVERIFY(!form.isVisible());
-        }
-    }
-
+    // "." is added after a last character that sorts after it.
     void errorText_data()
     {
         QTest::addColumn<QString>("message");
-        QTest::addColumn<QString>("shown");
-        QTest::newRow("letter") << "a.ezx: cannot open"
-                                << "a.ezx: cannot open.";
-        QTest::newRow("full stop") << "done."
-                                   << "done.";
-        QTest::newRow("digit sorts after") << "size 5"
-                                           << "size 5.";
-        QTest::newRow("slash sorts after") << "in /tmp/"
-                                           << "in /tmp/.";
-        QTest::newRow("closing parenthesis sorts before") << "(0x10 bytes)"
-                                                          << "(0x10 bytes)";
-        QTest::newRow("hyphen sorts before") << "a -"
-                                             << "a -";
-        QTest::newRow("Cyrillic") << QString::fromUtf8("Значок") << QString::fromUtf8("Значок.");
-        QTest::newRow("empty") << ""
-                               << "";
+        QTest::addColumn<bool>("dotted");
+        QTest::newRow("letter") << "a.ezx: cannot open" << true;
+        QTest::newRow("full stop") << "done." << false;
+        QTest::newRow("digit") << "size 5" << true;
+        QTest::newRow("slash, just after") << "in /tmp/" << true;
+        QTest::newRow("hyphen, just before") << "a -" << false;
+        QTest::newRow("Cyrillic") << QString::fromUtf8("Значок") << true;
+        QTest::newRow("empty") << "" << false;
     }
     void errorText()
     {
         QFETCH(QString, message);
-        QFETCH(QString, shown);
-        QCOMPARE(ErrorText(message.toStdString()), shown);
+        QFETCH(bool, dotted);
+        QCOMPARE(ErrorText(message.toStdString()), dotted ? message + '.' : message);
     }
 
     void shortcuts_data()
     {
         QTest::addColumn<int>("key");
         QTest::addColumn<QString>("firstDialog");
-        QTest::newRow("Ctrl+O opens") << int(Qt::Key_O) << "Open EZX file";
+        QTest::newRow("Ctrl+O opens") << int(Qt::Key_O) << "open: Open EZX file";
         QTest::newRow("Ctrl+S packs")
-            << int(Qt::Key_S) << "Select folder and file to take icons from";
+            << int(Qt::Key_S) << "open: Select folder and file to take icons from";
         QTest::newRow("Ctrl+N does nothing") << int(Qt::Key_N) << "";
     }
     void shortcuts()
     {
         QFETCH(int, key);
         QFETCH(QString, firstDialog);
-        ScriptedDialogs dialogs;
-        ZefirWindows windows(dialogs);
-        windows.SDIAppForm.show();
-        QApplication::setActiveWindow(&windows.SDIAppForm);
-        QVERIFY(QTest::qWaitForWindowActive(&windows.SDIAppForm));
-        QTest::keyClick(&windows.SDIAppForm, Qt::Key(key), Qt::ControlModifier);
-        QCOMPARE(dialogs.Titles().join('|'), firstDialog);
+        Session s;
+        s.main.show();
+        QVERIFY(QTest::qWaitForWindowActive(&s.main));
+        QTest::keyClick(&s.main, Qt::Key(key), Qt::ControlModifier);
+        QCOMPARE(s.dialogs.titles.join('|'), firstDialog);
     }
 };
 
