@@ -15,7 +15,6 @@
 #include <gtest/gtest.h>
 
 #include "ArchiveOps.h"
-#include "Hardening.h"
 #include "TestUtil.h"
 #include "core/archive/Archive.h"
 #include "core/imagecodec/ImageCodec.h"
@@ -32,19 +31,6 @@ using test::OpenFiles;
 
 const fs::path kBadData = ZEFIR_BINARY_DIR "/bad-data";
 
-// Path in the corpus -> expected message after "<path>: ".
-std::map<std::string, std::string> ReadManifest()
-{
-    std::map<std::string, std::string> manifest;
-    std::ifstream in(kBadData / "manifest.tsv");
-    for (std::string line; std::getline(in, line);) {
-        const auto tab = line.find('\t');
-        if (tab != std::string::npos)
-            manifest[line.substr(0, tab)] = line.substr(tab + 1);
-    }
-    return manifest;
-}
-
 // One operation on a file of the corpus, writing only inside `work`.
 using Operation = std::function<void(const fs::path& file, const fs::path& work)>;
 
@@ -53,6 +39,12 @@ void Extract(const fs::path& file, const fs::path& work)
     test::RecordingProgress progress;
     test::RecordingList list;
     archive::UnpackArchive(file, work, {true, Format::Bmp}, progress, list);
+}
+
+void PackWithConversion(const fs::path&, const fs::path& work)
+{
+    test::RecordingProgress progress;
+    archive::PackArchive(work, work / "out.ezx", true, progress);
 }
 
 void ConvertFromPhone(const fs::path& file, const fs::path& work)
@@ -68,43 +60,49 @@ void ConvertToPhone(const fs::path& file, const fs::path& work)
     imagecodec::ConvertToPhone(file, ImageKind::ikMotoBitmap18, target);
 }
 
+void Load(const fs::path& file, const fs::path&)
+{
+    imaging::LoadPicture(file);
+}
+
 TEST(BadData, EveryDamagedFileIsRefusedWithItsReason)
 {
-    const auto manifest = ReadManifest();
+    // Path in the corpus -> expected message after "<path>: ".
+    std::map<std::string, std::string> manifest;
+    std::ifstream in(kBadData / "manifest.tsv");
+    for (std::string line; std::getline(in, line);)
+        if (const auto tab = line.find('\t'); tab != std::string::npos)
+            manifest[line.substr(0, tab)] = line.substr(tab + 1);
     ASSERT_FALSE(manifest.empty()) << "no manifest in " << kBadData;
     const auto corpusBefore = Listing(kBadData);
-    std::map<std::string, int> perKind;
+    std::size_t walked = 0;
     for (const auto& name : corpusBefore) {
         const fs::path file = kBadData / name;
         if (fs::is_directory(file) || name == "manifest.tsv")
             continue;
         SCOPED_TRACE(name);
+        ++walked;
         const auto expected = manifest.find(name);
         ASSERT_NE(expected, manifest.end()) << "not in the manifest";
         const std::string kind = fs::path(name).begin()->string();
-        ++perKind[kind];
-
         test::TempDir root;
         const fs::path work = root / "work";
         fs::create_directory(work);
-        // Packing reads conv.dat by that name only, so a map is packed from
-        // a copy inside the working folder; the error names the copy.
         fs::path named = file;
         std::vector<Operation> operations;
         if (kind == "archive") {
             operations = {Extract};
         } else if (kind == "convmap") {
+            // Packing reads conv.dat by that name only, so a map is packed
+            // from a copy inside the working folder; the error names the copy.
             named = work / "conv.dat";
             fs::copy_file(file, named);
             imaging::SavePicture(imaging::Bitmap(2, 2), work / "a.bmp", "image/bmp");
-            operations = {[](const fs::path&, const fs::path& w) {
-                test::RecordingProgress progress;
-                archive::PackArchive(w, w / "out.ezx", true, progress);
-            }};
+            operations = {PackWithConversion};
         } else if (kind == "motobitmap" || kind == "raw") {
             operations = {ConvertFromPhone};
         } else if (kind == "picture") {
-            operations = {[](const fs::path& f, const fs::path&) { imaging::LoadPicture(f); }};
+            operations = {Load};
             // GIF and PNG pictures go to the phone as byte copies, unread.
             if (file.extension() == ".bmp" || file.extension() == ".jpg")
                 operations.push_back(ConvertToPhone);
@@ -116,25 +114,22 @@ TEST(BadData, EveryDamagedFileIsRefusedWithItsReason)
             const std::size_t openBefore = OpenFiles();
             EXPECT_THROW_MSG(operation(named, work), named.string() + ": " + expected->second);
             EXPECT_EQ(OpenFiles(), openBefore);
-            // Extraction may have written members before the damaged one,
-            // inside the working folder; nothing else is written anywhere.
+            // Extraction may have written members before a damaged entry
+            // into raws and icons, but creates nothing for an archive refused
+            // at open; nothing else is written anywhere, and no temporary
+            // (hidden) file is left even there.
+            const bool entryFault = kind == "archive" && expected->second.starts_with("entry ");
             auto rootAfter = Listing(root.path());
-            if (kind == "archive")
-                std::erase_if(rootAfter, [&](const std::string& entry) {
-                    return entry.starts_with("work/raws/") || entry.starts_with("work/icons/") ||
-                           entry == "work/raws" || entry == "work/icons";
-                });
+            std::erase_if(rootAfter, [&](const std::string& entry) {
+                const bool hidden = fs::path(entry).filename().string().starts_with(".");
+                return entryFault && !hidden &&
+                       (entry.starts_with("work/raws") || entry.starts_with("work/icons"));
+            });
             EXPECT_EQ(rootAfter, rootBefore);
-            EXPECT_FALSE(test::HoldsHiddenFiles(work));
         }
     }
     EXPECT_EQ(Listing(kBadData), corpusBefore);
-    for (const char* kind : {"archive", "convmap", "motobitmap", "raw", "picture"})
-        EXPECT_GT(perKind[kind], 0) << kind;
-    int files = 0;
-    for (const auto& [kind, count] : perKind)
-        files += count;
-    EXPECT_EQ(static_cast<std::size_t>(files), manifest.size()) << "files missing for the manifest";
+    EXPECT_EQ(walked, manifest.size()) << "files missing for the manifest";
 }
 
 // A pipe or a device where a file is expected is refused at once, neither
@@ -155,8 +150,7 @@ TEST(BadData, SpecialFilesAreRefusedWithoutWaiting)
         EXPECT_THROW_MSG(Extract(root / name, root.path()),
                          (root / name).string() + ": cannot open: not a plain file");
     }
-    test::RecordingProgress progress;
-    EXPECT_THROW_MSG(archive::PackArchive(folder, root / "out.ezx", true, progress),
+    EXPECT_THROW_MSG(PackWithConversion({}, folder),
                      (folder / "conv.dat").string() + ": cannot open: not a plain file");
     EXPECT_EQ(OpenFiles(), openBefore);
     EXPECT_EQ(Listing(root.path()), before);

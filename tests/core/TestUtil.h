@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -20,14 +21,14 @@ namespace fs = std::filesystem;
 
 // Checks that `statement` throws zefir::IoError whose what() is exactly
 // `message`.
-#define EXPECT_THROW_MSG(statement, message)                                                   \
-    do {                                                                                       \
-        try {                                                                                  \
-            statement;                                                                         \
-            ADD_FAILURE() << "expected IoError \"" << (message) << "\", nothing thrown";      \
-        } catch (const ::zefir::IoError& e) {                                                  \
-            EXPECT_EQ(std::string(e.what()), std::string(message));                            \
-        }                                                                                      \
+#define EXPECT_THROW_MSG(statement, message)                                                       \
+    do {                                                                                           \
+        try {                                                                                      \
+            statement;                                                                             \
+            ADD_FAILURE() << "expected IoError \"" << (message) << "\", nothing thrown";           \
+        } catch (const ::zefir::IoError& e) {                                                      \
+            EXPECT_EQ(std::string(e.what()), std::string(message));                                \
+        }                                                                                          \
     } while (false)
 
 // A fresh folder under the system's temporary folder, removed afterwards.
@@ -82,5 +83,15 @@ inline void AppendU32(std::vector<std::byte>& out, std::uint32_t v)
 
 void WriteBytes(const fs::path& path, const std::vector<std::byte>& bytes);
 std::vector<std::byte> ReadBytes(const fs::path& path);
+
+// The names of a folder's entries, sorted.
+inline std::vector<std::string> FolderNames(const fs::path& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
 
 } // namespace zefir::test
