@@ -15,8 +15,9 @@ std::string Compose(const std::string& message, const std::filesystem::path& pat
 
 } // namespace
 
-IoError::IoError(const std::string& message, std::filesystem::path path)
-    : std::runtime_error(Compose(message, path)), m_path(std::move(path)), m_message(message)
+IoError::IoError(const std::string& message, std::filesystem::path path, ErrorKind kind)
+    : std::runtime_error(Compose(message, path)), m_path(std::move(path)), m_message(message),
+      m_kind(kind)
 {
 }
 

@@ -18,13 +18,16 @@ constexpr std::size_t kOutputBufferSize = 64 * 1024;
 
 std::atomic<long> g_writesBeforeFault{-1};
 
-std::string SystemReason(int error) { return std::strerror(error); }
+std::string SystemReason(int error)
+{
+    return std::strerror(error);
+}
 
 // Six characters that make a temporary file's name unlikely to be taken.
 std::string TemporarySuffix()
 {
-    static std::atomic<std::uint64_t> counter{
-        static_cast<std::uint64_t>(::getpid()) << 32 ^ static_cast<std::uint64_t>(::time(nullptr))};
+    static std::atomic<std::uint64_t> counter{static_cast<std::uint64_t>(::getpid()) << 32 ^
+                                              static_cast<std::uint64_t>(::time(nullptr))};
     std::uint64_t v = counter.fetch_add(0x9E3779B97F4A7C15ull) * 0xBF58476D1CE4E5B9ull;
     constexpr char kChars[] = "abcdefghijklmnopqrstuvwxyz0123456789";
     std::string suffix;
@@ -40,7 +43,7 @@ void InjectedFault(const fs::path& path)
     if (left < 0)
         return;
     if (left == 0)
-        throw IoError("cannot write: " + SystemReason(ENOSPC), path);
+        throw IoError("cannot write: " + SystemReason(ENOSPC), path, ErrorKind::CannotWrite);
     g_writesBeforeFault.store(left - 1);
 }
 
@@ -51,7 +54,8 @@ void WriteAll(int fd, const std::byte* data, std::size_t size, const fs::path& p
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
-            throw IoError("cannot write: " + SystemReason(n < 0 ? errno : ENOSPC), path);
+            throw IoError("cannot write: " + SystemReason(n < 0 ? errno : ENOSPC), path,
+                          ErrorKind::CannotWrite);
         data += n;
         size -= static_cast<std::size_t>(n);
     }
@@ -59,7 +63,10 @@ void WriteAll(int fd, const std::byte* data, std::size_t size, const fs::path& p
 
 } // namespace
 
-void FailWritesAfter(long n) noexcept { g_writesBeforeFault.store(n); }
+void FailWritesAfter(long n) noexcept
+{
+    g_writesBeforeFault.store(n);
+}
 
 InputFile::InputFile(const fs::path& path) : m_path(path)
 {
@@ -67,16 +74,16 @@ InputFile::InputFile(const fs::path& path) : m_path(path)
     // plain file it changes nothing.
     m_fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (m_fd < 0)
-        throw IoError("cannot open: " + SystemReason(errno), path);
+        throw IoError("cannot open: " + SystemReason(errno), path, ErrorKind::CannotOpen);
     struct stat st {};
     const int statResult = ::fstat(m_fd, &st);
     const int statError = errno;
     if (statResult != 0 || !S_ISREG(st.st_mode)) {
         ::close(m_fd);
-        std::string reason = statResult != 0      ? SystemReason(statError)
+        std::string reason = statResult != 0       ? SystemReason(statError)
                              : S_ISDIR(st.st_mode) ? SystemReason(EISDIR)
                                                    : "not a plain file";
-        throw IoError("cannot open: " + reason, path);
+        throw IoError("cannot open: " + reason, path, ErrorKind::CannotOpen);
     }
     m_size = static_cast<std::uint64_t>(st.st_size);
 }
@@ -91,12 +98,12 @@ std::size_t InputFile::ReadAt(std::uint64_t offset, std::span<std::byte> out) co
 {
     std::size_t done = 0;
     while (done < out.size()) {
-        ssize_t n = ::pread(m_fd, out.data() + done, out.size() - done,
-                            static_cast<off_t>(offset + done));
+        ssize_t n =
+            ::pread(m_fd, out.data() + done, out.size() - done, static_cast<off_t>(offset + done));
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
-            throw IoError("cannot read: " + SystemReason(errno), m_path);
+            throw IoError("cannot read: " + SystemReason(errno), m_path, ErrorKind::CannotRead);
         if (n == 0)
             break;
         done += static_cast<std::size_t>(n);
@@ -117,9 +124,9 @@ std::vector<std::byte> ReadFile(const fs::path& path, std::size_t maxSize)
 {
     InputFile file(path);
     if (file.Size() > maxSize)
-        throw IoError("file is too large (" + Hex(file.Size()) + " bytes, at most " +
-                          Hex(maxSize) + ")",
-                      path);
+        throw IoError("file is too large (" + Hex(file.Size()) + " bytes, at most " + Hex(maxSize) +
+                          ")",
+                      path, ErrorKind::OverLimit);
     std::vector<std::byte> bytes(static_cast<std::size_t>(file.Size()));
     bytes.resize(file.ReadAt(0, bytes));
     return bytes;
@@ -144,7 +151,8 @@ OutputFile::OutputFile(fs::path target, Creation creation) : m_target(std::move(
             return;
         }
         if (errno != EEXIST)
-            throw IoError("cannot create: " + SystemReason(errno), m_target);
+            throw IoError("cannot create: " + SystemReason(errno), m_target,
+                          ErrorKind::CannotWrite);
     }
     // Hidden and beside the target, so that the rename stays on one file
     // system and a folder search passes over it.
@@ -157,7 +165,8 @@ OutputFile::OutputFile(fs::path target, Creation creation) : m_target(std::move(
         if (m_fd >= 0)
             m_temporary = std::move(candidate);
         else if (errno != EEXIST || attempt == 100)
-            throw IoError("cannot create: " + SystemReason(errno), m_target);
+            throw IoError("cannot create: " + SystemReason(errno), m_target,
+                          ErrorKind::CannotWrite);
     }
     m_buffer.reserve(kOutputBufferSize);
 }
@@ -211,7 +220,8 @@ void OutputFile::WriteAt(std::uint64_t offset, std::span<const std::byte> bytes)
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
-            throw IoError("cannot write: " + SystemReason(n < 0 ? errno : ENOSPC), m_target);
+            throw IoError("cannot write: " + SystemReason(n < 0 ? errno : ENOSPC), m_target,
+                          ErrorKind::CannotWrite);
         done += static_cast<std::size_t>(n);
     }
 }
@@ -223,13 +233,14 @@ void OutputFile::Commit()
     int fd = m_fd;
     m_fd = -1;
     if (::close(fd) != 0)
-        throw IoError("cannot write: " + SystemReason(errno), m_target);
+        throw IoError("cannot write: " + SystemReason(errno), m_target, ErrorKind::CannotWrite);
     if (m_direct) {
         m_committed = true;
         return;
     }
     if (::rename(m_temporary.c_str(), m_target.c_str()) != 0)
-        throw IoError("cannot replace the file: " + SystemReason(errno), m_target);
+        throw IoError("cannot replace the file: " + SystemReason(errno), m_target,
+                      ErrorKind::CannotWrite);
     m_committed = true;
 }
 
@@ -252,9 +263,8 @@ void CreateFolder(const fs::path& path)
     fs::create_directory(path, error);
     if (fs::is_directory(path))
         return;
-    throw IoError("cannot create the folder: " +
-                      (error ? error.message() : SystemReason(EEXIST)),
-                  path);
+    throw IoError("cannot create the folder: " + (error ? error.message() : SystemReason(EEXIST)),
+                  path, ErrorKind::CannotWrite);
 }
 
 void RemoveFile(const fs::path& path) noexcept

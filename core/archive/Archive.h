@@ -32,13 +32,34 @@ struct LeftOut {
 // whose conversion fails (a damaged picture), keep only their raw file and
 // their map record, and go to `notConverted`, if given, with the reason.
 //
+// With Overwrite::Refuse, files that FindExtractionConflicts lists as
+// differing make it throw IoError (Refused) before anything is written.
+//
 // Returns the working folder (WorkFolder). Throws IoError; folders and files
 // written before the error stay, so the caller should keep workFolder as
 // WorkFolder in that case too. conv.dat is written last, so a failed
 // extraction leaves an earlier map as it was.
+// Whether extraction may replace files in the working folder whose content
+// differs from what it would write (pictures or members the user edited).
+enum class Overwrite { Refuse, Replace };
+
+// What an extraction would find in the working folder: files it would
+// replace by other content, and files in raws/ that are no member of the
+// archive (an earlier, different archive's, which packing raws/ would take
+// back). Files already identical to what it writes are in neither list, and
+// conv.dat, which extraction owns, is never in them. Reads the archive and
+// the existing files; writes nothing. Throws IoError.
+struct ExtractionConflicts {
+    std::vector<fs::path> differing;
+    std::vector<fs::path> strangers;
+};
+ExtractionConflicts FindExtractionConflicts(const fs::path& archive, const fs::path& workFolder,
+                                            const ConversionSettings& settings);
+
 fs::path UnpackArchive(const fs::path& archive, const fs::path& workFolder,
                        const ConversionSettings& settings, IProgress& progress,
-                       IMemberList& list, std::vector<LeftOut>* notConverted = nullptr);
+                       IMemberList& list, std::vector<LeftOut>* notConverted = nullptr,
+                       Overwrite overwrite = Overwrite::Refuse);
 
 // What packing did: whether an archive was written, how many members it
 // holds, and each file it found and left out with the reason.

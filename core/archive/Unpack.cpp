@@ -179,8 +179,11 @@ private:
 
 fs::path UnpackArchive(const fs::path& archive, const fs::path& workFolder,
                        const ConversionSettings& settings, IProgress& progress,
-                       IMemberList& list, std::vector<LeftOut>* notConverted)
+                       IMemberList& list, std::vector<LeftOut>* notConverted,
+                       Overwrite overwrite)
 {
+    // FIXME: files in the way are not yet checked for; `overwrite` is unused.
+    (void)overwrite;
     progress.Show();
     try {
         progress.SetCaption(kExtractingCaption);

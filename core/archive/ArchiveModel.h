@@ -1,0 +1,95 @@
+#pragma once
+
+// An archive open for editing: the ordered list of its members, each a name
+// (Windows-1251 bytes) and its data. Members that are not changed stay in the
+// file and are read when asked for, so opening a large archive costs memory
+// for the directory, not the data. Saving writes the same bytes PackArchive
+// writes for the same member list.
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/archive/Progress.h"
+
+namespace zefir::archive {
+
+namespace fs = std::filesystem;
+
+class ArchiveReader;
+
+class ArchiveModel {
+public:
+    // An empty archive that has no file yet.
+    ArchiveModel();
+    // Opens `path` with every check and limit of the reader; entries without
+    // a name are left out, as extraction leaves them out. Throws IoError.
+    explicit ArchiveModel(const fs::path& path);
+    ~ArchiveModel();
+    ArchiveModel(ArchiveModel&&) noexcept;
+    ArchiveModel& operator=(ArchiveModel&&) noexcept;
+
+    // The file the unchanged members are read from; empty for a new archive.
+    const fs::path& path() const noexcept;
+
+    std::size_t size() const noexcept;
+    // Windows-1251 bytes, as stored.
+    const std::string& Name(std::size_t index) const;
+    // The name as UTF-8 text, for display and file names.
+    std::string DisplayName(std::size_t index) const;
+    std::uint32_t DataSize(std::size_t index) const;
+    // The member's bytes: read from the file for an unchanged member.
+    // Throws IoError when the file cannot be read.
+    std::vector<std::byte> Data(std::size_t index) const;
+
+    // Every index whose name is `name` (bytes, compared exactly).
+    std::vector<std::size_t> FindAll(std::string_view name) const;
+    // The one member named `name`; throws IoError (Refused) when there is
+    // none ("no member named ...") or several ("N members are named ...").
+    std::size_t FindOne(std::string_view name) const;
+
+    // Changes. Each is checked first (CheckName, CheckData, the member
+    // count, a name taken); a refused change throws IoError (Refused or
+    // OverLimit) and leaves the model as it was.
+    void Replace(std::size_t index, std::vector<std::byte> data);
+    // Adds at the end, or at `index` (undoing a removal puts it back there).
+    std::size_t Add(std::string name, std::vector<std::byte> data);
+    void Insert(std::size_t index, std::string name, std::vector<std::byte> data);
+    void Remove(std::size_t index);
+    // A new name of another kind (another phone extension) is refused.
+    void Rename(std::size_t index, std::string newName);
+
+    // Writes the archive to `target` through a temporary file in its folder,
+    // flushed and renamed over it only when complete: on any failure the
+    // target is exactly as before and no temporary file stays. Saving over
+    // the file the model was opened from works; afterwards the model reads
+    // from `target` and nothing counts as changed. Throws IoError.
+    void Save(const fs::path& target, IProgress& progress);
+    void Save(const fs::path& target);
+
+    // Whether anything changed since opening or the last save.
+    bool IsModified() const noexcept;
+
+    // The rules every member name keeps: not empty, at most 99 bytes, no
+    // 0x0A, no "/", "\\" or NUL, not "." or "..". Throws IoError (Refused)
+    // naming `where`.
+    static void CheckName(std::string_view name, const fs::path& where);
+    // At most 1 MiB. Throws IoError (OverLimit) naming `where`.
+    static void CheckData(std::size_t size, const fs::path& where);
+    // UTF-8 text to member-name bytes, strictly: invalid or overlong UTF-8,
+    // and characters Windows-1251 lacks, are refused (IoError, Refused,
+    // naming `where`). The result also passes CheckName.
+    static std::string NameFromUtf8(std::string_view utf8, const fs::path& where);
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> m_impl;
+};
+
+} // namespace zefir::archive
