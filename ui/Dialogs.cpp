@@ -62,4 +62,33 @@ void QtDialogs::Message(QWidget* parent, MessageKind kind, const QString& title,
     box.exec();
 }
 
+Answer QtDialogs::Ask(QWidget* parent, const Question& question)
+{
+    QMessageBox box(QMessageBox::Question, question.title, question.text, QMessageBox::NoButton,
+                    parent);
+    for (Answer answer : question.buttons) {
+        const QMessageBox::StandardButton button = answer == Answer::Yes    ? QMessageBox::Yes
+                                                   : answer == Answer::No   ? QMessageBox::No
+                                                   : answer == Answer::Save ? QMessageBox::Save
+                                                   : answer == Answer::Discard
+                                                       ? QMessageBox::Discard
+                                                       : QMessageBox::Cancel;
+        box.addButton(button);
+        if (answer == question.buttons.front())
+            box.setDefaultButton(button);
+    }
+    switch (box.exec()) {
+    case QMessageBox::Yes:
+        return Answer::Yes;
+    case QMessageBox::No:
+        return Answer::No;
+    case QMessageBox::Save:
+        return Answer::Save;
+    case QMessageBox::Discard:
+        return Answer::Discard;
+    default:
+        return Answer::Cancel;
+    }
+}
+
 } // namespace zefir::ui

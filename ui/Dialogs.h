@@ -1,6 +1,7 @@
 #pragma once
 
 #include <optional>
+#include <vector>
 
 #include <QString>
 #include <QStringList>
@@ -31,6 +32,16 @@ struct FileAnswer {
 
 enum class MessageKind { Critical, Warning, Information };
 
+// The buttons of a question, and the answer: the button pressed, or Cancel
+// when the box was closed.
+enum class Answer { Yes, No, Save, Discard, Cancel };
+struct Question {
+    QString title;
+    QString text;
+    // The buttons offered, in order; the first is the default.
+    std::vector<Answer> buttons;
+};
+
 // The dialogs and message boxes the main window runs. The program uses the
 // Qt ones; tests answer from a script and record what was asked.
 class IDialogs {
@@ -43,6 +54,7 @@ public:
                                           const QString& start) = 0;
     virtual void Message(QWidget* parent, MessageKind kind, const QString& title,
                          const QString& text) = 0;
+    virtual Answer Ask(QWidget* parent, const Question& question) = 0;
 };
 
 // QFileDialog and QMessageBox. Like the dialogs this program's users know,
@@ -56,6 +68,7 @@ public:
                                   const QString& start) override;
     void Message(QWidget* parent, MessageKind kind, const QString& title,
                  const QString& text) override;
+    Answer Ask(QWidget* parent, const Question& question) override;
 };
 
 } // namespace zefir::ui

@@ -36,6 +36,8 @@ public:
         std::fprintf(stderr, "%s: %s\n", qPrintable(title), qPrintable(text));
         ++failures;
     }
+    // Nothing is replaced while the pictures are taken.
+    Answer Ask(QWidget*, const Question&) override { return Answer::Cancel; }
 
     int failures = 0;
 

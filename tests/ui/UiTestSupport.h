@@ -62,6 +62,20 @@ public:
         messages << word + title + ": " + text;
     }
 
+    // The answers to questions, in order; past the end a question is
+    // cancelled. Each question asked is recorded as "title: text".
+    std::deque<ui::Answer> answers;
+    QStringList questions;
+    ui::Answer Ask(QWidget*, const ui::Question& question) override
+    {
+        questions << question.title + ": " + question.text;
+        if (answers.empty())
+            return ui::Answer::Cancel;
+        const ui::Answer answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+
     // Checks that one message box was shown and that it contains `part`; or
     // that none was, when `part` is empty.
     void ExpectMessage(const QString& part) const
