@@ -1,0 +1,424 @@
+// An archive open for editing. Each member is its name and either the place
+// of its unchanged data in the opened file (read when asked for) or the new
+// data the caller gave. Saving lays the members out as PlanArchive does and
+// streams them one at a time into a temporary file beside the target, which
+// replaces the target only when complete.
+
+#include "core/archive/ArchiveModel.h"
+
+#include <string>
+#include <unordered_map>
+#include <utility>
+
+#include "core/Error.h"
+#include "core/FileIo.h"
+#include "core/Text.h"
+#include "core/archive/EzxFormat.h"
+
+namespace zefir::archive {
+
+namespace {
+
+constexpr std::string_view kSavingCaption = "Saving archive";
+
+struct MemberRecord {
+    std::string name;
+    std::uint32_t size = 0;
+    // The entry in the opened file, for an unchanged member.
+    std::size_t entry = 0;
+    bool changed = false;
+    std::vector<std::byte> data; // for a changed or added member
+};
+
+// A name as messages show it: UTF-8, control bytes escaped.
+std::string Printable(std::string_view name)
+{
+    std::string out;
+    for (char c : Cp1251ToUtf8(name)) {
+        const auto u = static_cast<unsigned char>(c);
+        if (u < 0x20 || u == 0x7F) {
+            constexpr char kDigits[] = "0123456789ABCDEF";
+            out += "\\x";
+            out += kDigits[u >> 4];
+            out += kDigits[u & 0xF];
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+std::string Quoted(std::string_view name)
+{
+    return "\"" + Printable(name) + "\"";
+}
+
+// Strict UTF-8: the shortest form only, no surrogates, nothing above
+// U+10FFFF. Returns the position of the first bad byte, npos when none.
+std::size_t FirstBadUtf8(std::string_view utf8)
+{
+    for (std::size_t i = 0; i < utf8.size();) {
+        const auto lead = static_cast<unsigned char>(utf8[i]);
+        std::size_t length = 0;
+        char32_t cp = 0;
+        char32_t least = 0;
+        if (lead < 0x80) {
+            length = 1;
+            cp = lead;
+        } else if ((lead & 0xE0) == 0xC0) {
+            length = 2;
+            cp = lead & 0x1F;
+            least = 0x80;
+        } else if ((lead & 0xF0) == 0xE0) {
+            length = 3;
+            cp = lead & 0x0F;
+            least = 0x800;
+        } else if ((lead & 0xF8) == 0xF0) {
+            length = 4;
+            cp = lead & 0x07;
+            least = 0x10000;
+        }
+        if (length == 0 || length > utf8.size() - i)
+            return i;
+        for (std::size_t k = 1; k < length; ++k) {
+            const auto next = static_cast<unsigned char>(utf8[i + k]);
+            if ((next & 0xC0) != 0x80)
+                return i;
+            cp = (cp << 6) | (next & 0x3F);
+        }
+        // An overlong form would let two spellings name one member.
+        if (cp < least || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+            return i;
+        i += length;
+    }
+    return std::string_view::npos;
+}
+
+} // namespace
+
+struct ArchiveModel::Impl {
+    fs::path path;
+    std::unique_ptr<ArchiveReader> reader;
+    std::vector<MemberRecord> members;
+    // How many members hold each name, so that a taken name is found at
+    // once even in an archive of 65,536 members.
+    std::unordered_map<std::string, std::size_t> nameCount;
+    bool modified = false;
+
+    const MemberRecord& At(std::size_t index) const
+    {
+        if (index >= members.size())
+            throw IoError("there is no member number " + std::to_string(index) +
+                              " (the archive has " + std::to_string(members.size()) + ")",
+                          path, ErrorKind::Refused);
+        return members[index];
+    }
+
+    void CheckFreeName(const std::string& name) const
+    {
+        if (nameCount.count(name) != 0)
+            throw IoError("a member named " + Quoted(name) + " is already there", path,
+                          ErrorKind::Refused);
+    }
+
+    void CountName(const std::string& name) { ++nameCount[name]; }
+    void UncountName(const std::string& name)
+    {
+        auto found = nameCount.find(name);
+        if (found != nameCount.end() && --found->second == 0)
+            nameCount.erase(found);
+    }
+
+    // Every member as the opened file holds it.
+    void Load(std::unique_ptr<ArchiveReader> opened)
+    {
+        std::vector<MemberRecord> loaded;
+        std::unordered_map<std::string, std::size_t> counts;
+        const std::size_t count = opened->entries().size();
+        loaded.reserve(count);
+        for (std::size_t i = 0; i < count; ++i) {
+            MemberRecord m;
+            m.name = opened->ReadName(i);
+            // Left out, as extraction leaves it out.
+            if (m.name.empty())
+                continue;
+            // A member becomes a file of that name when exported: refused
+            // here, as extraction refuses it.
+            try {
+                CheckName(m.name, opened->path());
+            } catch (const IoError& e) {
+                throw IoError("entry " + std::to_string(i) + ": " + e.message(), opened->path(),
+                              e.kind());
+            }
+            m.size = opened->ReadMemberSize(i);
+            m.entry = i;
+            ++counts[m.name];
+            loaded.push_back(std::move(m));
+        }
+        path = opened->path();
+        reader = std::move(opened);
+        members = std::move(loaded);
+        nameCount = std::move(counts);
+        modified = false;
+    }
+};
+
+ArchiveModel::ArchiveModel() : m_impl(std::make_unique<Impl>()) {}
+
+ArchiveModel::ArchiveModel(const fs::path& path) : m_impl(std::make_unique<Impl>())
+{
+    m_impl->Load(std::make_unique<ArchiveReader>(path));
+}
+
+ArchiveModel::~ArchiveModel() = default;
+ArchiveModel::ArchiveModel(ArchiveModel&&) noexcept = default;
+ArchiveModel& ArchiveModel::operator=(ArchiveModel&&) noexcept = default;
+
+const fs::path& ArchiveModel::path() const noexcept
+{
+    return m_impl->path;
+}
+
+std::size_t ArchiveModel::size() const noexcept
+{
+    return m_impl->members.size();
+}
+
+const std::string& ArchiveModel::Name(std::size_t index) const
+{
+    return m_impl->At(index).name;
+}
+
+std::string ArchiveModel::DisplayName(std::size_t index) const
+{
+    return Cp1251ToUtf8(m_impl->At(index).name);
+}
+
+std::uint32_t ArchiveModel::DataSize(std::size_t index) const
+{
+    return m_impl->At(index).size;
+}
+
+std::vector<std::byte> ArchiveModel::Data(std::size_t index) const
+{
+    const MemberRecord& m = m_impl->At(index);
+    if (m.changed)
+        return m.data;
+    std::vector<std::byte> bytes;
+    m_impl->reader->ReadMember(m.entry, bytes);
+    // The directory was read when the archive was opened; another program
+    // may have changed the file since.
+    if (bytes.size() != m.size)
+        throw IoError("member " + Quoted(m.name) + " is now " + Hex(bytes.size()) + " bytes, not " +
+                          Hex(m.size) + ": the file changed since it was opened",
+                      m_impl->path, ErrorKind::CannotRead);
+    return bytes;
+}
+
+std::vector<std::size_t> ArchiveModel::FindAll(std::string_view name) const
+{
+    std::vector<std::size_t> found;
+    for (std::size_t i = 0; i < m_impl->members.size(); ++i)
+        if (m_impl->members[i].name == name)
+            found.push_back(i);
+    return found;
+}
+
+std::size_t ArchiveModel::FindOne(std::string_view name) const
+{
+    const std::vector<std::size_t> found = FindAll(name);
+    if (found.empty())
+        throw IoError("no member named " + Quoted(name), m_impl->path, ErrorKind::Refused);
+    if (found.size() > 1)
+        throw IoError(std::to_string(found.size()) + " members are named " + Quoted(name) +
+                          "; the name does not say which",
+                      m_impl->path, ErrorKind::Refused);
+    return found.front();
+}
+
+void ArchiveModel::Replace(std::size_t index, std::vector<std::byte> data)
+{
+    m_impl->At(index);
+    CheckData(data.size(), m_impl->path);
+    MemberRecord& m = m_impl->members[index];
+    m.size = static_cast<std::uint32_t>(data.size());
+    m.data = std::move(data);
+    m.changed = true;
+    m_impl->modified = true;
+}
+
+std::size_t ArchiveModel::Add(std::string name, std::vector<std::byte> data)
+{
+    const std::size_t index = size();
+    Insert(index, std::move(name), std::move(data));
+    return index;
+}
+
+void ArchiveModel::Insert(std::size_t index, std::string name, std::vector<std::byte> data)
+{
+    if (index > size())
+        throw IoError("there is no place " + std::to_string(index) + " (the archive has " +
+                          std::to_string(size()) + " members)",
+                      m_impl->path, ErrorKind::Refused);
+    CheckName(name, m_impl->path);
+    CheckData(data.size(), m_impl->path);
+    if (size() >= kMaxEntries)
+        throw IoError("the archive already holds " + std::to_string(size()) + " members, the limit",
+                      m_impl->path, ErrorKind::OverLimit);
+    m_impl->CheckFreeName(name);
+    MemberRecord m;
+    m.name = std::move(name);
+    m.size = static_cast<std::uint32_t>(data.size());
+    m.data = std::move(data);
+    m.changed = true;
+    m_impl->CountName(m.name);
+    m_impl->members.insert(m_impl->members.begin() + static_cast<std::ptrdiff_t>(index),
+                           std::move(m));
+    m_impl->modified = true;
+}
+
+void ArchiveModel::Remove(std::size_t index)
+{
+    m_impl->At(index);
+    m_impl->UncountName(m_impl->members[index].name);
+    m_impl->members.erase(m_impl->members.begin() + static_cast<std::ptrdiff_t>(index));
+    m_impl->modified = true;
+}
+
+void ArchiveModel::Rename(std::size_t index, std::string newName)
+{
+    const MemberRecord& m = m_impl->At(index);
+    if (newName == m.name)
+        return;
+    CheckName(newName, m_impl->path);
+    // The extension says what kind of file a member is; the data would no
+    // longer match it.
+    if (AsciiUpper(ExtensionOf(newName)) != AsciiUpper(ExtensionOf(m.name)))
+        throw IoError("member " + Quoted(m.name) + " cannot be renamed to " + Quoted(newName) +
+                          ": another extension would make it another kind of file",
+                      m_impl->path, ErrorKind::Refused);
+    m_impl->CheckFreeName(newName);
+    m_impl->UncountName(m.name);
+    m_impl->CountName(newName);
+    m_impl->members[index].name = std::move(newName);
+    m_impl->modified = true;
+}
+
+void ArchiveModel::Save(const fs::path& target, IProgress& progress)
+{
+    std::vector<std::string> names;
+    std::vector<std::uint32_t> sizes;
+    names.reserve(size());
+    sizes.reserve(size());
+    for (const MemberRecord& m : m_impl->members) {
+        names.push_back(m.name);
+        sizes.push_back(m.size);
+    }
+    // Every offset is known before the first byte is written.
+    const ArchiveLayout layout = PlanArchive(names, sizes, target);
+
+    progress.Show();
+    try {
+        progress.SetCaption(kSavingCaption);
+        {
+            // The source stays open and readable until the temporary file
+            // is renamed over it, so saving over it works.
+            fileio::OutputFile out(target);
+            out.Write(EncodeArchiveHead(layout, names));
+            std::vector<std::byte> buffer;
+            for (std::size_t i = 0; i < size(); ++i) {
+                const MemberRecord& m = m_impl->members[i];
+                out.Write(EncodeMemberHeader(m.size));
+                if (m.changed) {
+                    out.Write(m.data);
+                } else {
+                    // One buffer for every unchanged member: memory does not
+                    // grow with the archive.
+                    m_impl->reader->ReadMember(m.entry, buffer);
+                    if (buffer.size() != m.size)
+                        throw IoError("member " + Quoted(m.name) +
+                                          " changed size since the archive was opened",
+                                      m_impl->path, ErrorKind::CannotRead);
+                    out.Write(buffer);
+                }
+                progress.SetPosition(ProgressPosition(i, size()));
+            }
+            out.Commit();
+        }
+        // From now on the members are read from the new file, whose entries
+        // are the members in order.
+        auto reader = std::make_unique<ArchiveReader>(target);
+        for (std::size_t i = 0; i < size(); ++i) {
+            MemberRecord& m = m_impl->members[i];
+            m.entry = i;
+            m.changed = false;
+            m.data = {};
+        }
+        m_impl->reader = std::move(reader);
+        m_impl->path = target;
+        m_impl->modified = false;
+    } catch (...) {
+        progress.Close();
+        throw;
+    }
+    progress.Close();
+}
+
+void ArchiveModel::Save(const fs::path& target)
+{
+    NullProgress progress;
+    Save(target, progress);
+}
+
+bool ArchiveModel::IsModified() const noexcept
+{
+    return m_impl->modified;
+}
+
+void ArchiveModel::CheckName(std::string_view name, const fs::path& where)
+{
+    if (name.empty())
+        throw IoError("a member name cannot be empty", where, ErrorKind::Refused);
+    if (name.size() > kMaxNameLength)
+        throw IoError("member name " + Quoted(name) + " is " + std::to_string(name.size()) +
+                          " bytes, more than the limit of " + std::to_string(kMaxNameLength),
+                      where, ErrorKind::Refused);
+    // 0x0A ends a name in the archive; the others would make the member's
+    // file land outside the folder it is written into.
+    if (name.find('\n') != std::string_view::npos)
+        throw IoError("member name " + Quoted(name) + " holds a line break", where,
+                      ErrorKind::Refused);
+    if (name.find_first_of(std::string_view("/\\\0", 3)) != std::string_view::npos)
+        throw IoError("member name " + Quoted(name) + " holds \"/\", \"\\\" or a NUL byte", where,
+                      ErrorKind::Refused);
+    if (name == "." || name == "..")
+        throw IoError("member name " + Quoted(name) + " names a folder", where, ErrorKind::Refused);
+}
+
+void ArchiveModel::CheckData(std::size_t size, const fs::path& where)
+{
+    if (size > kMaxMemberSize)
+        throw IoError("the data is " + Hex(size) +
+                          " bytes, more than the limit of 1 MiB for a member",
+                      where, ErrorKind::OverLimit);
+}
+
+std::string ArchiveModel::NameFromUtf8(std::string_view utf8, const fs::path& where)
+{
+    // Checked strictly here: Utf8ToCp1251 lets overlong forms through.
+    const std::size_t badAt = FirstBadUtf8(utf8);
+    if (badAt != std::string_view::npos)
+        throw IoError("the name is not valid UTF-8 (byte " +
+                          Hex(static_cast<unsigned char>(utf8[badAt])) + " at position " +
+                          std::to_string(badAt) + ")",
+                      where, ErrorKind::Refused);
+    const std::optional<std::string> bytes = Utf8ToCp1251(utf8);
+    if (!bytes)
+        throw IoError("the name \"" + std::string(utf8) +
+                          "\" holds a character Windows-1251 cannot write",
+                      where, ErrorKind::Refused);
+    CheckName(*bytes, where);
+    return *bytes;
+}
+
+} // namespace zefir::archive
