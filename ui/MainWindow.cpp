@@ -22,6 +22,7 @@
 #include "core/Text.h"
 #include "core/archive/ConvertAll.h"
 #include "core/imagecodec/ImageCodec.h"
+#include "ui/ArchiveEditor.h"
 
 namespace zefir::ui {
 
@@ -225,11 +226,17 @@ void TSDIAppForm::createActions()
     fileSaveAs->setIcon(look->standardIcon(QStyle::SP_DialogSaveButton));
     auto* fileExit =
         makeAction("FileExit1", QStringLiteral("E&xit"), &TSDIAppForm::FileExit1Execute);
+    // The archive editor, a window of its own; no shortcut, as the others
+    // all belong to the commands above.
+    auto* editArchive = new QAction(QStringLiteral("&Edit Archive..."), this);
+    editArchive->setObjectName(QStringLiteral("EditArchive1"));
+    connect(editArchive, &QAction::triggered, this, [this] { EditArchive(this, m_dialogs); });
 
     auto* file = menuBar()->addMenu(QStringLiteral("&File"));
     file->setObjectName(QStringLiteral("File1"));
     file->addAction(fileOpen);
     file->addAction(fileSaveAs);
+    file->addAction(editArchive);
     file->addSeparator()->setObjectName(QStringLiteral("N1"));
     file->addAction(fileExit);
 

@@ -1,19 +1,37 @@
-// zefir [ARCHIVE]: the desktop program. With an archive it starts with the
-// open command on that archive, asking only for the working folder.
+// zefir [ARCHIVE]: the desktop program. An .ezx archive opens in the Archive
+// Editor; any other archive starts the main window with the open command on
+// it, asking only for the working folder.
+// zefir --edit [ARCHIVE] opens the Archive Editor, on ARCHIVE if given.
 // zefir --screenshot FOLDER ARCHIVE saves a picture of every window instead.
 
 #include <QApplication>
 #include <QStringList>
 #include <QTimer>
 
+#include "ui/ArchiveEditor.h"
 #include "ui/Dialogs.h"
 #include "ui/MainWindow.h"
 #include "ui/Screenshots.h"
+
+namespace {
+
+int RunEditor(zefir::ui::IDialogs& dialogs, const QString& archive)
+{
+    zefir::ui::ArchiveEditor editor(dialogs);
+    zefir::ui::WatchForBenchmark(editor);
+    editor.show();
+    if (!archive.isEmpty())
+        QTimer::singleShot(0, &editor, [&editor, archive] { editor.OpenArchive(archive); });
+    return QApplication::exec();
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("zefir"));
+    QApplication::setOrganizationName(QStringLiteral("zefir"));
     QApplication::setApplicationVersion(QStringLiteral("0.3"));
     QApplication::setDesktopFileName(QStringLiteral("zefir"));
     QApplication::setWindowIcon(zefir::ui::ApplicationIcon());
@@ -23,6 +41,11 @@ int main(int argc, char** argv)
         return zefir::ui::TakeScreenshots(arguments[1], arguments[2]);
 
     zefir::ui::QtDialogs dialogs;
+    if (!arguments.isEmpty() && arguments[0] == QLatin1String("--edit"))
+        return RunEditor(dialogs, arguments.value(1));
+    if (arguments.size() == 1 && arguments[0].endsWith(QLatin1String(".ezx"), Qt::CaseInsensitive))
+        return RunEditor(dialogs, arguments[0]);
+
     zefir::ui::ZefirWindows windows(dialogs);
     windows.SDIAppForm.show();
 

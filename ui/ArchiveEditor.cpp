@@ -1,0 +1,911 @@
+#include "ui/ArchiveEditor.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <system_error>
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDockWidget>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QFutureWatcher>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QProgressDialog>
+#include <QSettings>
+#include <QSlider>
+#include <QSortFilterProxyModel>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTimer>
+#include <QToolBar>
+#include <QUndoStack>
+#include <QVBoxLayout>
+#include <QtConcurrent/QtConcurrentRun>
+#include <unistd.h>
+
+#include "core/Error.h"
+#include "core/FileIo.h"
+#include "core/Text.h"
+#include "core/imagecodec/PhonePictures.h"
+#include "core/imaging/Imaging.h"
+#include "ui/ArchiveEditorGallery.h"
+#include "ui/MainWindow.h"
+
+namespace zefir::ui {
+
+namespace {
+
+const QString kEditorTitle = QStringLiteral("Archive Editor");
+const QString kEzxFilter = QStringLiteral("EZX files (*.ezx)");
+const QStringList kExportFilters = {
+    QStringLiteral("PNG Image (*.png)"), QStringLiteral("GIF Image (*.gif)"),
+    QStringLiteral("BMP Image (*.bmp)"), QStringLiteral("JPEG Image (*.jpg)"),
+    QStringLiteral("Phone file, as stored (*.k *.g *.raw)")};
+const QStringList kAddFilters = {
+    QStringLiteral("Pictures and phone files (*.png *.gif *.bmp *.jpg *.jpeg *.k *.g *.raw)"),
+    QStringLiteral("All files (*)")};
+constexpr ExportFormat kExportFormats[] = {ExportFormat::Png, ExportFormat::Gif, ExportFormat::Bmp,
+                                           ExportFormat::Jpeg, ExportFormat::AsStored};
+constexpr int kMinTile = 32;
+constexpr int kMaxTile = 192;
+constexpr int kTileStep = 16;
+// Members read for the export worker at a time: memory stays small whatever
+// the archive's size.
+constexpr std::size_t kExportBatch = 64;
+
+QString FromUtf8(const std::string& text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+std::string ToUtf8(const QString& text)
+{
+    return text.toUtf8().toStdString();
+}
+
+// "1 file", "2 files".
+QString Count(std::size_t n, const char* noun)
+{
+    return QStringLiteral("%1 %2%3").arg(n).arg(QLatin1String(noun)).arg(n == 1 ? "" : "s");
+}
+
+bool Exists(const fs::path& path)
+{
+    // A dangling symbolic link is in the way too.
+    std::error_code ignored;
+    return fs::symlink_status(path, ignored).type() != fs::file_type::not_found;
+}
+
+struct ExportJob {
+    std::string name;
+    std::vector<std::byte> bytes;
+};
+
+struct ExportBatch {
+    std::vector<std::string> taken;
+    std::vector<fs::path> written;
+    // Files already there, left alone until the user says otherwise.
+    std::vector<std::pair<fs::path, std::vector<std::byte>>> existing;
+    QStringList leftOut;
+    QString error;
+};
+
+// Runs on the worker: converts and writes one batch. Names go through
+// `taken` so that two members that would give the same file name both get
+// a file.
+ExportBatch ExportWork(std::vector<ExportJob> jobs, fs::path folder, ExportFormat format,
+                       fs::path single, std::vector<std::string> taken)
+{
+    ExportBatch out;
+    out.taken = std::move(taken);
+    for (ExportJob& job : jobs) {
+        ExportedFile file = ExportMember(job.name, job.bytes, format, true);
+        if (file.bytes.empty() && format != ExportFormat::AsStored) {
+            out.leftOut << FromUtf8(job.name + ": " + file.whyNot);
+            continue;
+        }
+        const fs::path target =
+            single.empty()
+                ? folder / ToPath(QString::fromStdString(UniqueName(file.fileName, out.taken)))
+                : single;
+        if (Exists(target)) {
+            out.existing.emplace_back(target, std::move(file.bytes));
+            continue;
+        }
+        try {
+            fileio::WriteFile(target, file.bytes);
+            out.written.push_back(target);
+        } catch (const IoError& e) {
+            out.error = ErrorText(e.what());
+            break;
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+ArchiveEditor::ArchiveEditor(IDialogs& dialogs, QWidget* parent)
+    : QMainWindow(parent), m_dialogs(dialogs)
+{
+    setObjectName(QStringLiteral("ArchiveEditor"));
+    setWindowIcon(ApplicationIcon());
+    m_undo = new QUndoStack(this);
+    CreateGallery();
+    createActions();
+
+    QSettings settings;
+    resize(980, 680);
+    restoreGeometry(settings.value(QStringLiteral("ArchiveEditor/geometry")).toByteArray());
+    restoreState(settings.value(QStringLiteral("ArchiveEditor/state")).toByteArray());
+    SetTileSide(settings.value(QStringLiteral("ArchiveEditor/tile"), 64).toInt());
+
+    connect(m_undo, &QUndoStack::cleanChanged, this, [this] { UpdateTitle(); });
+    connect(m_undo, &QUndoStack::indexChanged, this, [this] { UpdateCurrent(); });
+    UpdateTitle();
+    UpdateActions();
+}
+
+ArchiveEditor::~ArchiveEditor() = default;
+
+const archive::ArchiveModel& ArchiveEditor::Archive() const
+{
+    return m_gallery->Archive();
+}
+
+void ArchiveEditor::CreateGallery()
+{
+    m_gallery = new GalleryModel(this);
+    m_proxy = new QSortFilterProxyModel(this);
+    m_proxy->setSourceModel(m_gallery);
+    m_proxy->setFilterCaseSensitivity(Qt::CaseInsensitive);
+    m_proxy->setSortCaseSensitivity(Qt::CaseInsensitive);
+    m_proxy->setSortRole(Qt::DisplayRole);
+
+    m_view = new GalleryView;
+    m_delegate = new GalleryDelegate(m_view);
+    m_view->setItemDelegate(m_delegate);
+    m_view->setModel(m_proxy);
+
+    m_filter = new QLineEdit;
+    m_filter->setObjectName(QStringLiteral("FilterEdit"));
+    m_filter->setPlaceholderText(QStringLiteral("Filter by name"));
+    m_filter->setClearButtonEnabled(true);
+    m_sort = new QComboBox;
+    m_sort->setObjectName(QStringLiteral("SortBox"));
+    m_sort->addItems({QStringLiteral("Archive order"), QStringLiteral("Name")});
+    m_tileSlider = new QSlider(Qt::Horizontal);
+    m_tileSlider->setObjectName(QStringLiteral("TileSlider"));
+    m_tileSlider->setRange(kMinTile / kTileStep, kMaxTile / kTileStep);
+    m_tileSlider->setMaximumWidth(160);
+    m_tileSlider->setToolTip(QStringLiteral("Tile size (Ctrl+wheel)"));
+
+    auto* bar = new QHBoxLayout;
+    bar->addWidget(new QLabel(QStringLiteral("Filter:")));
+    bar->addWidget(m_filter, 1);
+    bar->addWidget(new QLabel(QStringLiteral("Sort:")));
+    bar->addWidget(m_sort);
+    bar->addWidget(new QLabel(QStringLiteral("Size:")));
+    bar->addWidget(m_tileSlider);
+    auto* central = new QWidget;
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(4, 4, 4, 0);
+    layout->addLayout(bar);
+    layout->addWidget(m_view, 1);
+    setCentralWidget(central);
+
+    m_preview = new PreviewPane;
+    auto* dock = new QDockWidget(QStringLiteral("Preview"), this);
+    dock->setObjectName(QStringLiteral("PreviewDock"));
+    dock->setWidget(m_preview);
+    addDockWidget(Qt::RightDockWidgetArea, dock);
+
+    m_memberInfo = new QLabel;
+    m_memberInfo->setObjectName(QStringLiteral("MemberInfo"));
+    statusBar()->addPermanentWidget(m_memberInfo, 1);
+
+    connect(m_filter, &QLineEdit::textChanged, m_proxy,
+            &QSortFilterProxyModel::setFilterFixedString);
+    connect(m_sort, &QComboBox::currentIndexChanged, this,
+            [this](int byName) { m_proxy->sort(byName ? 0 : -1); });
+    connect(m_tileSlider, &QSlider::valueChanged, this,
+            [this](int value) { SetTileSide(value * kTileStep); });
+    connect(m_view, &GalleryView::zoomBy, this,
+            [this](int steps) { m_tileSlider->setValue(m_tileSlider->value() + steps); });
+    connect(m_view, &GalleryView::typedText, this, [this](const QString& text) {
+        m_filter->setFocus();
+        m_filter->insert(text);
+    });
+    connect(m_view, &GalleryView::enterPressed, this, [this, dock] {
+        dock->show();
+        m_preview->SetZoom(std::max(m_preview->FittingZoom(), m_preview->Zoom()));
+    });
+    connect(m_view, &GalleryView::filesDropped, this,
+            [this](const QModelIndex& index, const QStringList& files) {
+                if (index.isValid())
+                    ReplaceMember(m_proxy->mapToSource(index).row(), files.constFirst());
+                else
+                    AddFiles(files);
+            });
+    connect(m_view->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this] { UpdateCurrent(); });
+    connect(m_view->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this] { UpdateActions(); });
+    connect(m_gallery, &QAbstractItemModel::dataChanged, this,
+            [this](const QModelIndex& from, const QModelIndex& to) {
+                const int row = CurrentRow();
+                if (row >= from.row() && row <= to.row())
+                    UpdateCurrent();
+            });
+    connect(m_gallery, &QAbstractItemModel::modelReset, this, [this] { UpdateActions(); });
+    connect(m_gallery, &QAbstractItemModel::rowsInserted, this, [this] { UpdateActions(); });
+    connect(m_gallery, &QAbstractItemModel::rowsRemoved, this, [this] { UpdateActions(); });
+
+    m_gallery->renameRequested = [this](int row, const QString& name) {
+        return RenameMember(row, name);
+    };
+    m_delegate->checkName = [this](const QModelIndex& index, const QString& name) {
+        return index.isValid() ? CheckRename(m_proxy->mapToSource(index).row(), name) : QString();
+    };
+}
+
+void ArchiveEditor::createActions()
+{
+    QStyle* look = style();
+    auto makeAction = [this](const char* name, const QString& text, const QKeySequence& keys,
+                             auto slot) {
+        auto* action = new QAction(text, this);
+        action->setObjectName(QString::fromLatin1(name));
+        action->setShortcut(keys);
+        connect(action, &QAction::triggered, this, slot);
+        return action;
+    };
+
+    auto* open = makeAction("OpenAction", QStringLiteral("&Open..."), QKeySequence::Open,
+                            &ArchiveEditor::FileOpenExecute);
+    open->setIcon(look->standardIcon(QStyle::SP_DirOpenIcon));
+    m_saveAction = makeAction("SaveAction", QStringLiteral("&Save"), QKeySequence::Save,
+                              &ArchiveEditor::FileSaveExecute);
+    m_saveAction->setIcon(look->standardIcon(QStyle::SP_DialogSaveButton));
+    auto* saveAs = makeAction("SaveAsAction", QStringLiteral("Save &As..."),
+                              QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S),
+                              &ArchiveEditor::FileSaveAsExecute);
+    auto* exportSelected =
+        makeAction("ExportAction", QStringLiteral("&Export..."), QKeySequence(Qt::CTRL | Qt::Key_E),
+                   &ArchiveEditor::ExportExecute);
+    m_exportAllAction = makeAction("ExportAllAction", QStringLiteral("Export A&ll..."), {},
+                                   &ArchiveEditor::ExportAllExecute);
+    auto* closeWindow =
+        makeAction("CloseAction", QStringLiteral("&Close"), QKeySequence::Close, &QWidget::close);
+
+    auto* file = menuBar()->addMenu(QStringLiteral("&File"));
+    file->addAction(open);
+    file->addAction(m_saveAction);
+    file->addAction(saveAs);
+    file->addSeparator();
+    file->addAction(exportSelected);
+    file->addAction(m_exportAllAction);
+    file->addSeparator();
+    file->addAction(closeWindow);
+
+    QAction* undo = m_undo->createUndoAction(this, QStringLiteral("&Undo"));
+    undo->setObjectName(QStringLiteral("UndoAction"));
+    undo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    undo->setIcon(look->standardIcon(QStyle::SP_ArrowBack));
+    QAction* redo = m_undo->createRedoAction(this, QStringLiteral("&Redo"));
+    redo->setObjectName(QStringLiteral("RedoAction"));
+    redo->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
+    redo->setIcon(look->standardIcon(QStyle::SP_ArrowForward));
+    auto* replace = makeAction("ReplaceAction", QStringLiteral("Re&place..."),
+                               QKeySequence(Qt::CTRL | Qt::Key_R), &ArchiveEditor::ReplaceExecute);
+    replace->setIcon(look->standardIcon(QStyle::SP_BrowserReload));
+    m_addAction = makeAction("AddAction", QStringLiteral("&Add..."),
+                             QKeySequence(Qt::CTRL | Qt::Key_D), &ArchiveEditor::AddExecute);
+    m_addAction->setIcon(look->standardIcon(QStyle::SP_FileDialogNewFolder));
+    auto* remove = makeAction("RemoveAction", QStringLiteral("Re&move"), QKeySequence::Delete,
+                              &ArchiveEditor::RemoveExecute);
+    remove->setIcon(look->standardIcon(QStyle::SP_TrashIcon));
+    auto* rename = makeAction("RenameAction", QStringLiteral("Re&name"), QKeySequence(Qt::Key_F2),
+                              &ArchiveEditor::RenameExecute);
+
+    auto* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
+    edit->addAction(undo);
+    edit->addAction(redo);
+    edit->addSeparator();
+    edit->addAction(replace);
+    edit->addAction(m_addAction);
+    edit->addAction(remove);
+    edit->addAction(rename);
+
+    auto* view = menuBar()->addMenu(QStringLiteral("&View"));
+    auto* dock = findChild<QDockWidget*>(QStringLiteral("PreviewDock"));
+    view->addAction(dock->toggleViewAction());
+    auto* larger = makeAction("LargerAction", QStringLiteral("&Larger Tiles"), QKeySequence::ZoomIn,
+                              [this] { m_tileSlider->setValue(m_tileSlider->value() + 1); });
+    auto* smaller =
+        makeAction("SmallerAction", QStringLiteral("&Smaller Tiles"), QKeySequence::ZoomOut,
+                   [this] { m_tileSlider->setValue(m_tileSlider->value() - 1); });
+    view->addAction(larger);
+    view->addAction(smaller);
+
+    auto* tools = addToolBar(QStringLiteral("Tools"));
+    tools->setObjectName(QStringLiteral("ToolBar"));
+    tools->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    for (QAction* action : {open, m_saveAction})
+        tools->addAction(action);
+    tools->addSeparator();
+    for (QAction* action : {undo, redo})
+        tools->addAction(action);
+    tools->addSeparator();
+    for (QAction* action : {replace, m_addAction, remove})
+        tools->addAction(action);
+
+    m_memberActions = {replace, remove, rename, exportSelected};
+}
+
+void ArchiveEditor::SetTileSide(int side)
+{
+    side = std::clamp(side / kTileStep * kTileStep, kMinTile, kMaxTile);
+    {
+        const QSignalBlocker quiet(m_tileSlider);
+        m_tileSlider->setValue(side / kTileStep);
+    }
+    m_delegate->SetTileSide(side);
+    m_view->setGridSize(m_delegate->TileSize(m_view->font()) + QSize(4, 4));
+    m_view->doItemsLayout();
+}
+
+void ArchiveEditor::UpdateTitle()
+{
+    // The "[*]" shows the "*" while there are unsaved changes.
+    setWindowTitle(m_path.empty() ? kEditorTitle
+                                  : ToQString(m_path.filename()) + QStringLiteral("[*] - ") +
+                                        kEditorTitle);
+    setWindowModified(!m_path.empty() && !m_undo->isClean());
+}
+
+void ArchiveEditor::UpdateActions()
+{
+    const bool open = !m_path.empty();
+    const bool any = !SelectedRows().empty() || CurrentRow() >= 0;
+    for (QAction* action : m_memberActions)
+        action->setEnabled(open && any);
+    m_saveAction->setEnabled(open);
+    m_exportAllAction->setEnabled(open && m_gallery->rowCount() > 0);
+    m_addAction->setEnabled(open);
+}
+
+QString ArchiveEditor::MemberName(int row) const
+{
+    return FromUtf8(Archive().DisplayName(static_cast<std::size_t>(row)));
+}
+
+void ArchiveEditor::UpdateCurrent()
+{
+    const int row = CurrentRow();
+    if (row < 0) {
+        m_memberInfo->setText(m_path.empty() ? QString() : Count(Archive().size(), "member"));
+        m_preview->SetTile({}, nullptr);
+    } else {
+        const QModelIndex index = m_gallery->index(row);
+        m_memberInfo->setText(MemberName(row) + QStringLiteral(": ") +
+                              index.data(GalleryModel::SummaryRole).toString());
+        m_preview->SetTile(MemberName(row), &m_gallery->TileAt(row));
+    }
+    UpdateActions();
+}
+
+int ArchiveEditor::CurrentRow() const
+{
+    const QModelIndex index = m_proxy->mapToSource(m_view->currentIndex());
+    return index.isValid() ? index.row() : -1;
+}
+
+std::vector<int> ArchiveEditor::SelectedRows() const
+{
+    std::vector<int> rows;
+    for (const QModelIndex& index : m_view->selectionModel()->selectedIndexes())
+        rows.push_back(m_proxy->mapToSource(index).row());
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+void ArchiveEditor::SelectRow(int row)
+{
+    const QModelIndex index = m_proxy->mapFromSource(m_gallery->index(row));
+    m_view->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+    m_view->scrollTo(index);
+}
+
+void ArchiveEditor::ShowError(const QString& text)
+{
+    m_dialogs.Message(this, MessageKind::Critical, kApplicationTitle, text);
+}
+
+void ArchiveEditor::ShowLeftOut(const QString& text, const QStringList& lines)
+{
+    // A long list is cut so that the box still fits on the screen.
+    constexpr int kMaxLines = 25;
+    QString message = text;
+    for (int i = 0; i < lines.size() && i < kMaxLines; ++i)
+        message += QLatin1Char('\n') + lines[i];
+    if (lines.size() > kMaxLines)
+        message += QStringLiteral("\n... and %1 more.").arg(lines.size() - kMaxLines);
+    m_dialogs.Message(this, MessageKind::Information, kApplicationTitle, message);
+}
+
+void ArchiveEditor::Push(QUndoCommand* command)
+{
+    m_undo->push(command);
+}
+
+std::function<void(const QString&)> ArchiveEditor::ErrorReporter()
+{
+    return [this](const QString& text) { ShowError(ErrorText(ToUtf8(text))); };
+}
+
+bool ArchiveEditor::OpenArchive(const QString& path)
+{
+    if (!MaybeSave())
+        return false;
+    try {
+        archive::ArchiveModel opened(ToPath(path));
+        m_filter->clear();
+        m_gallery->Reset(std::move(opened));
+        m_path = ToPath(path);
+        m_undo->clear();
+        UpdateTitle();
+        if (m_gallery->rowCount() > 0)
+            SelectRow(static_cast<int>(m_proxy->mapToSource(m_proxy->index(0, 0)).row()));
+        UpdateCurrent();
+        statusBar()->showMessage(QStringLiteral("Opened %1: %2")
+                                     .arg(ToQString(m_path), Count(Archive().size(), "member")),
+                                 5000);
+        return true;
+    } catch (const IoError& e) {
+        ShowError(ErrorText(e.what()));
+        return false;
+    }
+}
+
+void ArchiveEditor::FileOpenExecute()
+{
+    // Asked before the dialog, so that Cancel leaves everything as it was.
+    if (!MaybeSave())
+        return;
+    const auto answer = m_dialogs.OpenFile(
+        this,
+        {QStringLiteral("Open EZX file"), {kEzxFilter}, 0, {}, ToQString(m_path.parent_path())});
+    if (answer)
+        OpenArchive(answer->path);
+}
+
+bool ArchiveEditor::MaybeSave()
+{
+    if (m_undo->isClean())
+        return true;
+    const Answer answer = m_dialogs.Ask(
+        this,
+        {kEditorTitle,
+         QStringLiteral("%1 has unsaved changes. Save them?").arg(ToQString(m_path.filename())),
+         {Answer::Save, Answer::Discard, Answer::Cancel}});
+    if (answer == Answer::Save)
+        return FileSaveExecute();
+    return answer == Answer::Discard;
+}
+
+bool ArchiveEditor::SaveTo(const fs::path& target)
+{
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    try {
+        m_gallery->Archive().Save(target);
+        QApplication::restoreOverrideCursor();
+    } catch (const IoError& e) {
+        QApplication::restoreOverrideCursor();
+        // The file and the edits stay as they were.
+        ShowError(ErrorText(e.what()));
+        return false;
+    }
+    m_path = target;
+    m_undo->setClean();
+    UpdateTitle();
+    statusBar()->showMessage(QStringLiteral("Saved %1").arg(ToQString(target)), 5000);
+    return true;
+}
+
+bool ArchiveEditor::FileSaveExecute()
+{
+    if (m_path.empty())
+        return false;
+    return SaveTo(m_path);
+}
+
+bool ArchiveEditor::FileSaveAsExecute()
+{
+    if (m_path.empty())
+        return false;
+    const auto answer = m_dialogs.SaveFile(
+        this, {QStringLiteral("Save archive as"), {kEzxFilter}, 0, ToQString(m_path), {}});
+    if (!answer)
+        return false;
+    const fs::path target = ToPath(answer->path);
+    std::error_code ignored;
+    if (Exists(target) && !fs::equivalent(target, m_path, ignored) &&
+        m_dialogs.Ask(this, {kEditorTitle,
+                             QStringLiteral("%1 already exists. Replace it?").arg(answer->path),
+                             {Answer::No, Answer::Yes}}) != Answer::Yes)
+        return false;
+    return SaveTo(target);
+}
+
+void ArchiveEditor::closeEvent(QCloseEvent* event)
+{
+    if (!MaybeSave()) {
+        event->ignore();
+        return;
+    }
+    QSettings settings;
+    settings.setValue(QStringLiteral("ArchiveEditor/geometry"), saveGeometry());
+    settings.setValue(QStringLiteral("ArchiveEditor/state"), saveState());
+    settings.setValue(QStringLiteral("ArchiveEditor/tile"), m_delegate->TileSide());
+    event->accept();
+}
+
+bool ArchiveEditor::ReplaceMember(int row, const QString& file)
+{
+    const auto index = static_cast<std::size_t>(row);
+    try {
+        const fs::path path = ToPath(file);
+        const std::vector<std::byte> bytes = fileio::ReadFile(path, imaging::kMaxPictureFileSize);
+        std::vector<std::byte> before = Archive().Data(index);
+        imagecodec::Replacement replacement = imagecodec::ConvertForMember(
+            Archive().Name(index), before, ToUtf8(ToQString(path.filename())), bytes, path);
+        std::vector<std::byte> after = replacement.bytes;
+        m_gallery->ReplaceData(row, std::move(replacement.bytes));
+        const QString name = MemberName(row);
+        Push(new ReplaceCommand(*m_gallery, row, std::move(before), std::move(after),
+                                QStringLiteral("Replace %1").arg(name), ErrorReporter()));
+        statusBar()->showMessage(
+            replacement.sizeChanged
+                ? QStringLiteral("%1 is now %2 x %3 pixels (it was %4 x %5)")
+                      .arg(name)
+                      .arg(replacement.newWidth)
+                      .arg(replacement.newHeight)
+                      .arg(replacement.oldWidth)
+                      .arg(replacement.oldHeight)
+                : QStringLiteral("Replaced %1 with %2").arg(name, ToQString(path.filename())),
+            8000);
+        return true;
+    } catch (const IoError& e) {
+        ShowError(ErrorText(e.what()));
+        return false;
+    }
+}
+
+int ArchiveEditor::AddFiles(const QStringList& files)
+{
+    if (m_path.empty())
+        return 0;
+    QStringList refused;
+    int added = 0;
+    // One step on the undo stack for the whole drop.
+    auto* group = new QUndoCommand(
+        files.size() == 1 ? QStringLiteral("Add %1").arg(QFileInfo(files[0]).fileName())
+                          : QStringLiteral("Add %1").arg(Count(files.size(), "file")));
+    for (const QString& file : files) {
+        try {
+            const fs::path path = ToPath(file);
+            const std::vector<std::byte> bytes =
+                fileio::ReadFile(path, imaging::kMaxPictureFileSize);
+            imagecodec::NewMember member =
+                imagecodec::MemberFromFile(ToUtf8(ToQString(path.filename())), bytes,
+                                           imagecodec::ImageKind::ikMotoBitmap18, path);
+            std::string name = archive::ArchiveModel::NameFromUtf8(member.fileName, path);
+            const int row = static_cast<int>(Archive().size());
+            m_gallery->InsertMember(row, name, member.bytes);
+            new InsertCommand(*m_gallery, row, std::move(name), std::move(member.bytes), true,
+                              group->text(), ErrorReporter(), group);
+            if (++added == 1)
+                SelectRow(row);
+        } catch (const IoError& e) {
+            refused << ErrorText(e.what());
+        }
+    }
+    if (added > 0)
+        Push(group);
+    else
+        delete group;
+    if (!refused.isEmpty())
+        ShowError(refused.join(QLatin1Char('\n')));
+    if (added > 0)
+        statusBar()->showMessage(QStringLiteral("Added %1").arg(Count(added, "member")), 5000);
+    return added;
+}
+
+bool ArchiveEditor::RemoveMembers(std::vector<int> rows)
+{
+    if (rows.empty())
+        return false;
+    std::sort(rows.begin(), rows.end(), std::greater<>());
+    auto* group = new QUndoCommand(
+        rows.size() == 1 ? QStringLiteral("Remove %1").arg(MemberName(rows[0]))
+                         : QStringLiteral("Remove %1").arg(Count(rows.size(), "member")));
+    int removed = 0;
+    try {
+        // From the last, so that the rows still to go keep their numbers.
+        for (int row : rows) {
+            const auto index = static_cast<std::size_t>(row);
+            std::string name = Archive().Name(index);
+            std::vector<std::byte> data = Archive().Data(index);
+            m_gallery->RemoveMember(row);
+            new InsertCommand(*m_gallery, row, std::move(name), std::move(data), false,
+                              group->text(), ErrorReporter(), group);
+            ++removed;
+        }
+    } catch (const IoError& e) {
+        ShowError(ErrorText(e.what()));
+    }
+    if (removed > 0)
+        Push(group);
+    else
+        delete group;
+    return removed > 0;
+}
+
+QString ArchiveEditor::CheckRename(int row, const QString& name) const
+{
+    const auto index = static_cast<std::size_t>(row);
+    try {
+        const std::string bytes = archive::ArchiveModel::NameFromUtf8(ToUtf8(name), m_path);
+        const std::string& old = Archive().Name(index);
+        if (bytes == old)
+            return {};
+        if (AsciiUpper(ExtensionOf(bytes)) != AsciiUpper(ExtensionOf(old)))
+            return QStringLiteral("The name must end in \"%1\": another extension would make it "
+                                  "another kind of file.")
+                .arg(FromUtf8(std::string(ExtensionOf(Archive().DisplayName(index)))));
+        if (!Archive().FindAll(bytes).empty())
+            return QStringLiteral("A member named \"%1\" is already there.").arg(name);
+        return {};
+    } catch (const IoError& e) {
+        return ErrorText(e.message());
+    }
+}
+
+QString ArchiveEditor::RenameMember(int row, const QString& name)
+{
+    const auto index = static_cast<std::size_t>(row);
+    try {
+        std::string after = archive::ArchiveModel::NameFromUtf8(ToUtf8(name), m_path);
+        std::string before = Archive().Name(index);
+        if (after == before)
+            return {};
+        const QString old = MemberName(row);
+        m_gallery->RenameMember(row, after);
+        Push(new RenameCommand(*m_gallery, row, std::move(before), std::move(after),
+                               QStringLiteral("Rename %1 to %2").arg(old, name), ErrorReporter()));
+        return {};
+    } catch (const IoError& e) {
+        const QString why = ErrorText(e.message());
+        statusBar()->showMessage(QStringLiteral("Not renamed: ") + why, 10000);
+        return why;
+    }
+}
+
+void ArchiveEditor::ReplaceExecute()
+{
+    const int row = CurrentRow();
+    if (row < 0)
+        return;
+    const auto answer = m_dialogs.OpenFile(
+        this, {QStringLiteral("Replace %1 with").arg(MemberName(row)), kAddFilters, 0, {}, {}});
+    if (answer)
+        ReplaceMember(row, answer->path);
+}
+
+void ArchiveEditor::AddExecute()
+{
+    const auto answer =
+        m_dialogs.OpenFile(this, {QStringLiteral("Add a picture"), kAddFilters, 0, {}, {}});
+    if (answer)
+        AddFiles({answer->path});
+}
+
+void ArchiveEditor::RemoveExecute()
+{
+    RemoveMembers(SelectedRows());
+}
+
+void ArchiveEditor::RenameExecute()
+{
+    if (m_view->currentIndex().isValid())
+        m_view->edit(m_view->currentIndex());
+}
+
+void ArchiveEditor::ExportExecute()
+{
+    std::vector<int> rows = SelectedRows();
+    if (rows.empty() && CurrentRow() >= 0)
+        rows.push_back(CurrentRow());
+    if (rows.empty())
+        return;
+    const std::string first = Archive().DisplayName(static_cast<std::size_t>(rows[0]));
+    const auto answer = m_dialogs.SaveFile(
+        this, {rows.size() == 1
+                   ? QStringLiteral("Export %1").arg(FromUtf8(first))
+                   : QStringLiteral("Export %1 into a folder").arg(Count(rows.size(), "icon")),
+               kExportFilters,
+               m_exportFilter,
+               FromUtf8(rows.size() == 1 ? ReplaceExtension(first, ".png") : std::string()),
+               {}});
+    if (!answer)
+        return;
+    m_exportFilter = answer->filterIndex;
+    const ExportFormat format =
+        kExportFormats[std::clamp(answer->filterIndex, 0, int(std::size(kExportFormats)) - 1)];
+    const fs::path chosen = ToPath(answer->path);
+    // One member goes to the name typed; several into the folder chosen.
+    ExportMembers(rows, chosen.parent_path(), format, rows.size() == 1 ? chosen : fs::path());
+}
+
+void ArchiveEditor::ExportAllExecute()
+{
+    if (m_path.empty())
+        return;
+    const auto folder = m_dialogs.Folder(this, QStringLiteral("Export every icon into"),
+                                         ToQString(m_path.parent_path()));
+    if (!folder)
+        return;
+    std::vector<int> rows(Archive().size());
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        rows[i] = static_cast<int>(i);
+    ExportMembers(rows, ToPath(*folder), ExportFormat::Png);
+}
+
+int ArchiveEditor::ExportMembers(const std::vector<int>& rows, const fs::path& folder,
+                                 ExportFormat format, const fs::path& single)
+{
+    QProgressDialog progress(QStringLiteral("Exporting icons..."), QStringLiteral("Cancel"), 0,
+                             static_cast<int>(rows.size()), this);
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(500);
+    ExportBatch total;
+    std::vector<std::string> taken;
+    for (std::size_t start = 0; start < rows.size() && !progress.wasCanceled();
+         start += kExportBatch) {
+        std::vector<ExportJob> jobs;
+        // Read here: the archive model belongs to the GUI thread.
+        for (std::size_t i = start; i < rows.size() && i < start + kExportBatch; ++i) {
+            const auto index = static_cast<std::size_t>(rows[i]);
+            try {
+                jobs.push_back({Archive().DisplayName(index), Archive().Data(index)});
+            } catch (const IoError& e) {
+                total.leftOut << ErrorText(e.what());
+            }
+        }
+        QFutureWatcher<ExportBatch> watcher;
+        QEventLoop loop;
+        connect(&watcher, &QFutureWatcherBase::finished, &loop, &QEventLoop::quit);
+        watcher.setFuture(QtConcurrent::run(ExportWork, std::move(jobs), folder, format, single,
+                                            std::move(taken)));
+        if (!watcher.isFinished())
+            loop.exec(QEventLoop::ExcludeUserInputEvents);
+        ExportBatch batch = watcher.result();
+        taken = std::move(batch.taken);
+        total.written.insert(total.written.end(), batch.written.begin(), batch.written.end());
+        for (auto& file : batch.existing)
+            total.existing.push_back(std::move(file));
+        total.leftOut << batch.leftOut;
+        progress.setValue(static_cast<int>(std::min(rows.size(), start + kExportBatch)));
+        if (!batch.error.isEmpty()) {
+            total.error = batch.error;
+            break;
+        }
+    }
+    progress.close();
+
+    int written = static_cast<int>(total.written.size());
+    if (total.error.isEmpty() && !total.existing.empty()) {
+        QStringList names;
+        for (const auto& file : total.existing)
+            names << ToQString(file.first.filename());
+        const QString shown = names.size() > 10 ? names.mid(0, 10).join(QStringLiteral(", ")) +
+                                                      QStringLiteral(", ...")
+                                                : names.join(QStringLiteral(", "));
+        const Answer answer =
+            m_dialogs.Ask(this, {kEditorTitle,
+                                 QStringLiteral("%1 already in %2: %3. Replace them?")
+                                     .arg(Count(names.size(), "file"), ToQString(folder), shown),
+                                 {Answer::No, Answer::Yes}});
+        if (answer == Answer::Yes) {
+            try {
+                for (const auto& [path, bytes] : total.existing) {
+                    fileio::WriteFile(path, bytes);
+                    ++written;
+                }
+            } catch (const IoError& e) {
+                total.error = ErrorText(e.what());
+            }
+        }
+    }
+    if (!total.error.isEmpty())
+        ShowError(total.error);
+    if (!total.leftOut.isEmpty())
+        ShowLeftOut(QStringLiteral("Exported %1 into %2. Left out:")
+                        .arg(Count(static_cast<std::size_t>(written), "file"), ToQString(folder)),
+                    total.leftOut);
+    statusBar()->showMessage(QStringLiteral("Exported %1 into %2")
+                                 .arg(Count(static_cast<std::size_t>(written), "file"),
+                                      ToQString(single.empty() ? folder : single)),
+                             8000);
+    return written;
+}
+
+void EditArchive(QWidget* parent, IDialogs& dialogs)
+{
+    const auto answer =
+        dialogs.OpenFile(parent, {QStringLiteral("Open EZX file"), {kEzxFilter}, 0, {}, {}});
+    if (!answer)
+        return;
+    auto* editor = new ArchiveEditor(dialogs);
+    editor->setAttribute(Qt::WA_DeleteOnClose);
+    if (!editor->OpenArchive(answer->path)) {
+        delete editor;
+        return;
+    }
+    editor->show();
+}
+
+namespace {
+
+// Seconds since this process started, from the kernel's own record, so
+// that loading the program and its libraries counts too.
+double SecondsSinceProcessStart()
+{
+    std::ifstream statFile("/proc/self/stat");
+    std::string stat((std::istreambuf_iterator<char>(statFile)), std::istreambuf_iterator<char>());
+    // Field 22, counted after the command name, which may hold blanks.
+    const auto close = stat.rfind(')');
+    if (close == std::string::npos)
+        return -1;
+    std::istringstream fields(stat.substr(close + 2));
+    std::string field;
+    for (int i = 3; i <= 22 && fields >> field; ++i) {
+    }
+    double uptime = 0;
+    std::ifstream("/proc/uptime") >> uptime;
+    return uptime - std::stod(field) / static_cast<double>(sysconf(_SC_CLK_TCK));
+}
+
+} // namespace
+
+void WatchForBenchmark(ArchiveEditor& editor)
+{
+    const QByteArray mode = qgetenv("ZEFIR_EDITOR_BENCH");
+    if (mode.isEmpty())
+        return;
+    const auto report = [](const char* what) {
+        std::printf("%s %.3f s\n", what, SecondsSinceProcessStart());
+        std::fflush(stdout);
+        QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+    };
+    if (mode == "first") {
+        auto* delegate = editor.View().findChild<GalleryDelegate*>();
+        QObject::connect(delegate, &GalleryDelegate::firstIconPainted, &editor,
+                         [report] { report("first-icon"); });
+    } else {
+        QObject::connect(&editor.Gallery(), &GalleryModel::allLoaded, &editor,
+                         [report] { report("all-loaded"); });
+    }
+}
+
+} // namespace zefir::ui

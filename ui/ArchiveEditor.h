@@ -1,0 +1,135 @@
+#pragma once
+
+// The Archive Editor: every member of an archive as a tile, replaced by
+// dropping a picture on it, exported by dragging it out, added, removed and
+// renamed, every edit undoable, and the archive saved in place.
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <QMainWindow>
+#include <QString>
+
+#include "core/archive/ArchiveModel.h"
+#include "ui/ArchiveEditorCommands.h"
+#include "ui/Dialogs.h"
+#include "ui/Windows.h"
+
+class QAction;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QSlider;
+class QSortFilterProxyModel;
+class QUndoStack;
+
+namespace zefir::ui {
+
+class GalleryDelegate;
+class GalleryModel;
+class GalleryView;
+class PreviewPane;
+
+class ArchiveEditor final : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit ArchiveEditor(IDialogs& dialogs, QWidget* parent = nullptr);
+    ~ArchiveEditor() override;
+
+    // Opens an archive, asking first what to do with unsaved changes.
+    // Returns whether it was opened; a failure is shown in an error box.
+    bool OpenArchive(const QString& path);
+    // The archive's file; empty before one is opened.
+    const fs::path& ArchivePath() const { return m_path; }
+
+    const archive::ArchiveModel& Archive() const;
+    GalleryModel& Gallery() { return *m_gallery; }
+    GalleryView& View() { return *m_view; }
+    QSortFilterProxyModel& Shown() { return *m_proxy; }
+    QUndoStack& UndoStack() { return *m_undo; }
+    PreviewPane& Preview() { return *m_preview; }
+
+    // The edits, by the member's index in the archive: what a drop, the
+    // menus and in-place editing run. Each shows its refusal and returns
+    // whether the archive changed.
+    bool ReplaceMember(int row, const QString& file);
+    int AddFiles(const QStringList& files);
+    bool RemoveMembers(std::vector<int> rows);
+    // Returns the refusal, also shown in the status bar, or empty.
+    QString RenameMember(int row, const QString& name);
+    // The refusal the rename would meet, or empty; changes nothing.
+    QString CheckRename(int row, const QString& name) const;
+
+    // Writes the given members into `folder` as the command line's export
+    // does, asking before replacing any file there. `single` names the
+    // file when one member is exported to a name of the user's choice.
+    // Returns how many files were written.
+    int ExportMembers(const std::vector<int>& rows, const fs::path& folder, ExportFormat format,
+                      const fs::path& single = {});
+
+    // The member under the keyboard focus, by its index in the archive, or -1.
+    int CurrentRow() const;
+    std::vector<int> SelectedRows() const;
+    void SelectRow(int row);
+
+public slots:
+    void FileOpenExecute();
+    bool FileSaveExecute();
+    bool FileSaveAsExecute();
+    void ExportExecute();
+    void ExportAllExecute();
+    void ReplaceExecute();
+    void AddExecute();
+    void RemoveExecute();
+    void RenameExecute();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void createActions();
+    void CreateGallery();
+    bool MaybeSave();
+    bool SaveTo(const fs::path& target);
+    void UpdateTitle();
+    void UpdateCurrent();
+    void UpdateActions();
+    void SetTileSide(int side);
+    void ShowError(const QString& text);
+    void ShowLeftOut(const QString& text, const QStringList& lines);
+    void Push(QUndoCommand* command);
+    // Shows a failure of an undo or redo, which the core should never refuse.
+    std::function<void(const QString&)> ErrorReporter();
+    QString MemberName(int row) const;
+
+    IDialogs& m_dialogs;
+    fs::path m_path;
+    GalleryModel* m_gallery = nullptr;
+    QSortFilterProxyModel* m_proxy = nullptr;
+    GalleryView* m_view = nullptr;
+    GalleryDelegate* m_delegate = nullptr;
+    PreviewPane* m_preview = nullptr;
+    QUndoStack* m_undo = nullptr;
+    QLineEdit* m_filter = nullptr;
+    QComboBox* m_sort = nullptr;
+    QSlider* m_tileSlider = nullptr;
+    QLabel* m_memberInfo = nullptr;
+    QList<QAction*> m_memberActions;
+    QAction* m_saveAction = nullptr;
+    QAction* m_exportAllAction = nullptr;
+    QAction* m_addAction = nullptr;
+    // What the export dialog remembers between runs.
+    int m_exportFilter = 0;
+};
+
+// The main window's "Edit Archive...": asks for an archive and opens it in
+// an editor window of its own.
+void EditArchive(QWidget* parent, IDialogs& dialogs);
+
+// For `make bench`: with ZEFIR_EDITOR_BENCH set to "first", the editor prints
+// the milliseconds from the process start to the first painted icon and
+// quits; with "all", once every tile is loaded.
+void WatchForBenchmark(ArchiveEditor& editor);
+
+} // namespace zefir::ui

@@ -1,0 +1,110 @@
+#pragma once
+
+// The archive editor's edits as undoable commands, and members made into
+// picture files for export and drags.
+
+#include <cstddef>
+#include <functional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include <QString>
+#include <QUndoCommand>
+
+namespace zefir::ui {
+
+class GalleryModel;
+
+// The formats a member can be exported in; AsStored writes its bytes
+// unchanged under its own name.
+enum class ExportFormat { Png, Gif, Bmp, Jpeg, AsStored };
+
+// A member as a file: its name (UTF-8) and bytes, or, when it gives no
+// file, empty bytes and the reason.
+struct ExportedFile {
+    std::string fileName;
+    std::vector<std::byte> bytes;
+    std::string whyNot;
+};
+
+// Names the file as extraction names its pictures: the member's stem and
+// the format's extension. With keepMotoImages, a Moto Image is copied out as
+// what it holds (".gif", ".png" or ".unk"), as extraction does; without, it
+// is encoded like any other picture. A member of the unknown kind gives no
+// file unless AsStored.
+ExportedFile ExportMember(const std::string& displayName, std::span<const std::byte> bytes,
+                          ExportFormat format, bool keepMotoImages);
+
+// `name`, or "stem (2).ext", "stem (3).ext"... when an earlier file of the
+// same export took it; the result is added to `taken`.
+std::string UniqueName(const std::string& name, std::vector<std::string>& taken);
+
+// Every edit is done once before its command is pushed, so that a refusal
+// never reaches the undo stack; the first redo, run by the push, is skipped.
+// Undo and redo replay what was accepted, which the core accepts again.
+class MemberCommand : public QUndoCommand {
+public:
+    // With a parent, the command is one step of the parent's.
+    MemberCommand(GalleryModel& gallery, const QString& text,
+                  std::function<void(const QString&)> reportError, QUndoCommand* parent);
+    void undo() final;
+    void redo() final;
+
+protected:
+    virtual void Undo() = 0;
+    virtual void Redo() = 0;
+    GalleryModel& m_gallery;
+
+private:
+    std::function<void(const QString&)> m_reportError;
+    bool m_done = true;
+};
+
+class ReplaceCommand final : public MemberCommand {
+public:
+    ReplaceCommand(GalleryModel& gallery, int row, std::vector<std::byte> before,
+                   std::vector<std::byte> after, const QString& text,
+                   std::function<void(const QString&)> reportError, QUndoCommand* parent = nullptr);
+
+private:
+    void Undo() override;
+    void Redo() override;
+    int m_row;
+    std::vector<std::byte> m_before;
+    std::vector<std::byte> m_after;
+};
+
+// Adding and removing are one command seen from either side.
+class InsertCommand final : public MemberCommand {
+public:
+    InsertCommand(GalleryModel& gallery, int row, std::string name, std::vector<std::byte> data,
+                  bool inserted, const QString& text,
+                  std::function<void(const QString&)> reportError, QUndoCommand* parent = nullptr);
+
+private:
+    void Undo() override;
+    void Redo() override;
+    void Put();
+    void Take();
+    int m_row;
+    std::string m_name;
+    std::vector<std::byte> m_data;
+    bool m_inserted;
+};
+
+class RenameCommand final : public MemberCommand {
+public:
+    RenameCommand(GalleryModel& gallery, int row, std::string before, std::string after,
+                  const QString& text, std::function<void(const QString&)> reportError,
+                  QUndoCommand* parent = nullptr);
+
+private:
+    void Undo() override;
+    void Redo() override;
+    int m_row;
+    std::string m_before;
+    std::string m_after;
+};
+
+} // namespace zefir::ui

@@ -1,0 +1,729 @@
+#include "ui/ArchiveEditorGallery.h"
+
+#include <algorithm>
+#include <new>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QFutureWatcher>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPainter>
+#include <QThreadPool>
+#include <QUrl>
+#include <QVBoxLayout>
+#include <QtConcurrent/QtConcurrentRun>
+
+#include "core/Error.h"
+#include "core/FileIo.h"
+#include "core/imagecodec/PhonePictures.h"
+#include "core/imaging/Fit.h"
+#include "ui/ArchiveEditorCommands.h"
+#include "ui/Windows.h"
+
+namespace zefir::ui {
+
+namespace {
+
+using imagecodec::ImageKind;
+
+// Small enough that the first tiles come back at once, large enough that
+// the worker is not starved by the GUI thread's reads.
+constexpr std::size_t kBatch = 48;
+// Rows painted while pending that are remembered; older ones are found again
+// by the walk through every row.
+constexpr std::size_t kMaxWanted = 1024;
+
+QString FromUtf8(const std::string& text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QString KindTitle(ImageKind kind)
+{
+    const std::string_view title = imagecodec::KindInfo(kind).title;
+    return QString::fromLatin1(title.data(), static_cast<qsizetype>(title.size()));
+}
+
+} // namespace
+
+GalleryModel::GalleryModel(QObject* parent) : QAbstractListModel(parent) {}
+
+GalleryModel::~GalleryModel()
+{
+    // Batches still running hold only their own copies; wait so that none
+    // outlives the program's objects.
+    QThreadPool::globalInstance()->waitForDone();
+}
+
+int GalleryModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : static_cast<int>(m_tiles.size());
+}
+
+QVariant GalleryModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || index.row() >= rowCount())
+        return {};
+    const int row = index.row();
+    const Tile& tile = TileAt(row);
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::EditRole:
+        return FromUtf8(m_archive.DisplayName(static_cast<std::size_t>(row)));
+    case Qt::ToolTipRole:
+        return FromUtf8(m_archive.DisplayName(static_cast<std::size_t>(row))) + QLatin1Char('\n') +
+               Summary(row);
+    case StateRole:
+        // Asked by the painter: a pending tile on screen is decoded first.
+        if (tile.state == TileState::Pending)
+            Want(row);
+        return static_cast<int>(tile.state);
+    case ImageRole:
+        return tile.image;
+    case SummaryRole:
+        return Summary(row);
+    case ArchiveIndexRole:
+        return row;
+    default:
+        return {};
+    }
+}
+
+QString GalleryModel::Summary(int row) const
+{
+    const Tile& tile = TileAt(row);
+    const QString bytes =
+        QStringLiteral("%L1 bytes").arg(m_archive.DataSize(static_cast<std::size_t>(row)));
+    switch (tile.state) {
+    case TileState::Ready:
+        return QStringLiteral("%1, %2 x %3, %4")
+            .arg(KindTitle(tile.kind))
+            .arg(tile.width)
+            .arg(tile.height)
+            .arg(bytes);
+    case TileState::Failed:
+        return QStringLiteral("%1, %2, cannot be shown: %3")
+            .arg(KindTitle(tile.kind), bytes, tile.whyNot);
+    case TileState::Unknown:
+        return QStringLiteral("%1, %2, no picture").arg(KindTitle(tile.kind), bytes);
+    case TileState::Pending:
+    case TileState::Queued:
+        break;
+    }
+    return bytes;
+}
+
+bool GalleryModel::setData(const QModelIndex& index, const QVariant& value, int role)
+{
+    if (!index.isValid() || role != Qt::EditRole || !renameRequested)
+        return false;
+    return renameRequested(index.row(), value.toString()).isEmpty();
+}
+
+Qt::ItemFlags GalleryModel::flags(const QModelIndex& index) const
+{
+    if (!index.isValid())
+        return Qt::ItemIsDropEnabled;
+    return Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemIsEditable | Qt::ItemIsDragEnabled |
+           Qt::ItemIsDropEnabled;
+}
+
+QStringList GalleryModel::mimeTypes() const
+{
+    return {QStringLiteral("text/uri-list")};
+}
+
+QMimeData* GalleryModel::mimeData(const QModelIndexList& indexes) const
+{
+    auto* mime = new QMimeData;
+    if (!m_dragDir.isValid())
+        return mime;
+    // A folder per drag: a file manager may still be copying the last one.
+    static int drags = 0;
+    const fs::path folder = ToPath(m_dragDir.path()) / ("drag-" + std::to_string(++drags));
+    QList<QUrl> urls;
+    std::vector<std::string> taken;
+    try {
+        fileio::CreateFolder(folder);
+        for (const QModelIndex& index : indexes) {
+            const auto row = static_cast<std::size_t>(index.row());
+            const std::vector<std::byte> bytes = m_archive.Data(row);
+            ExportedFile file =
+                ExportMember(m_archive.DisplayName(row), bytes, ExportFormat::Png, false);
+            if (file.bytes.empty())
+                continue;
+            file.fileName = UniqueName(file.fileName, taken);
+            fileio::WriteFile(folder / ToPath(QString::fromStdString(file.fileName)), file.bytes);
+            urls << QUrl::fromLocalFile(
+                ToQString(folder / ToPath(QString::fromStdString(file.fileName))));
+        }
+    } catch (const IoError&) {
+        // A member that cannot be read is left out of the drag; the drag
+        // carries the files written so far.
+    }
+    mime->setUrls(urls);
+    return mime;
+}
+
+void GalleryModel::Reset(archive::ArchiveModel archive)
+{
+    beginResetModel();
+    m_archive = std::move(archive);
+    m_tiles.assign(m_archive.size(), Tile{});
+    for (Tile& tile : m_tiles)
+        tile.id = m_nextId++;
+    m_loaded = 0;
+    m_nextRow = 0;
+    m_wanted.clear();
+    ++m_generation;
+    endResetModel();
+    if (m_tiles.empty())
+        emit allLoaded();
+    Want(0);
+}
+
+void GalleryModel::Want(int row) const
+{
+    if (row >= 0 && row < rowCount()) {
+        m_wanted.push_back(row);
+        if (m_wanted.size() > kMaxWanted)
+            m_wanted.pop_front();
+    }
+    if (!m_scheduled) {
+        // Never decode from inside a paint: the batch starts once the event
+        // loop is back.
+        m_scheduled = true;
+        QMetaObject::invokeMethod(
+            const_cast<GalleryModel*>(this),
+            [this] { const_cast<GalleryModel*>(this)->Schedule(); }, Qt::QueuedConnection);
+    }
+}
+
+void GalleryModel::Schedule()
+{
+    m_scheduled = false;
+    const int maxInFlight = std::max(1, QThreadPool::globalInstance()->maxThreadCount());
+    while (m_inFlight < maxInFlight) {
+        std::vector<Job> jobs;
+        // Member bytes are read here, on the GUI thread: the archive model is
+        // not shared with the worker, which gets copies.
+        const auto take = [&](std::size_t row) {
+            Tile& tile = m_tiles[row];
+            if (tile.state != TileState::Pending)
+                return;
+            try {
+                jobs.push_back(
+                    {tile.id, static_cast<int>(row), m_archive.Name(row), m_archive.Data(row)});
+                tile.state = TileState::Queued;
+            } catch (const IoError& e) {
+                tile.state = TileState::Failed;
+                tile.whyNot = FromUtf8(e.message());
+                ++m_loaded;
+                emit dataChanged(index(static_cast<int>(row)), index(static_cast<int>(row)),
+                                 {StateRole, ImageRole, Qt::ToolTipRole});
+            }
+        };
+        while (!m_wanted.empty() && jobs.size() < kBatch) {
+            const auto row = static_cast<std::size_t>(m_wanted.back());
+            m_wanted.pop_back();
+            if (row < m_tiles.size())
+                take(row);
+        }
+        while (m_nextRow < m_tiles.size() && jobs.size() < kBatch)
+            take(m_nextRow++);
+        if (jobs.empty())
+            break;
+        ++m_inFlight;
+        auto* watcher = new QFutureWatcher<std::vector<Result>>(this);
+        const std::uint64_t generation = m_generation;
+        connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, generation] {
+            --m_inFlight;
+            if (generation == m_generation)
+                Apply(watcher->result());
+            watcher->deleteLater();
+            Schedule();
+        });
+        watcher->setFuture(QtConcurrent::run(&GalleryModel::DecodeBatch, std::move(jobs)));
+    }
+    if (m_inFlight == 0 && AllLoaded() && !m_tiles.empty())
+        emit allLoaded();
+}
+
+std::vector<GalleryModel::Result> GalleryModel::DecodeBatch(std::vector<Job> jobs)
+{
+    std::vector<Result> results;
+    results.reserve(jobs.size());
+    for (Job& job : jobs) {
+        Result result{job.id, job.row, {}};
+        Tile& tile = result.tile;
+        tile.kind = imagecodec::DetectImageKind(job.name, job.bytes);
+        if (tile.kind == ImageKind::ikUnknown) {
+            tile.state = TileState::Unknown;
+        } else {
+            try {
+                imagecodec::PhonePicture phone = imagecodec::DecodePhonePicture(
+                    job.name, job.bytes, ToPath(QString::fromStdString(job.name)));
+                tile.width = phone.picture.width;
+                tile.height = phone.picture.height;
+                if (tile.width > kKeptSide || tile.height > kKeptSide)
+                    phone.picture = imaging::FitPicture(phone.picture, kKeptSide);
+                tile.image = ImageFromBitmap(phone.picture)
+                                 .convertToFormat(QImage::Format_ARGB32_Premultiplied);
+                tile.state = TileState::Ready;
+            } catch (const IoError& e) {
+                tile.state = TileState::Failed;
+                tile.whyNot = FromUtf8(e.message());
+            } catch (const std::bad_alloc&) {
+                tile.state = TileState::Failed;
+                tile.whyNot = QStringLiteral("out of memory");
+            }
+        }
+        results.push_back(std::move(result));
+    }
+    return results;
+}
+
+int GalleryModel::RowOf(std::uint64_t id, int hint) const
+{
+    if (hint >= 0 && hint < rowCount() && TileAt(hint).id == id)
+        return hint;
+    // Rows moved by an edit while the batch ran.
+    for (std::size_t i = 0; i < m_tiles.size(); ++i)
+        if (m_tiles[i].id == id)
+            return static_cast<int>(i);
+    return -1;
+}
+
+void GalleryModel::Apply(const std::vector<Result>& results)
+{
+    for (const Result& result : results) {
+        // A tile edited meanwhile has a new id and is decoded again.
+        const int row = RowOf(result.id, result.row);
+        if (row < 0)
+            continue;
+        Tile& tile = m_tiles[static_cast<std::size_t>(row)];
+        tile = result.tile;
+        tile.id = result.id;
+        ++m_loaded;
+        emit dataChanged(index(row), index(row), {StateRole, ImageRole, Qt::ToolTipRole});
+    }
+}
+
+void GalleryModel::Invalidate(int row)
+{
+    Tile& tile = m_tiles[static_cast<std::size_t>(row)];
+    if (tile.state != TileState::Pending && tile.state != TileState::Queued)
+        --m_loaded;
+    tile = Tile{};
+    tile.id = m_nextId++;
+    Want(row);
+    emit dataChanged(index(row), index(row));
+}
+
+void GalleryModel::ReplaceData(int row, std::vector<std::byte> data)
+{
+    m_archive.Replace(static_cast<std::size_t>(row), std::move(data));
+    Invalidate(row);
+}
+
+void GalleryModel::InsertMember(int row, std::string name, std::vector<std::byte> data)
+{
+    // The core first: when it refuses, the view has seen nothing change.
+    m_archive.Insert(static_cast<std::size_t>(row), std::move(name), std::move(data));
+    beginInsertRows({}, row, row);
+    Tile tile;
+    tile.id = m_nextId++;
+    m_tiles.insert(m_tiles.begin() + row, tile);
+    endInsertRows();
+    Want(row);
+}
+
+void GalleryModel::RemoveMember(int row)
+{
+    m_archive.Remove(static_cast<std::size_t>(row));
+    beginRemoveRows({}, row, row);
+    const Tile& tile = TileAt(row);
+    if (tile.state != TileState::Pending && tile.state != TileState::Queued)
+        --m_loaded;
+    m_tiles.erase(m_tiles.begin() + row);
+    if (m_nextRow > static_cast<std::size_t>(row))
+        --m_nextRow;
+    endRemoveRows();
+}
+
+void GalleryModel::RenameMember(int row, std::string name)
+{
+    m_archive.Rename(static_cast<std::size_t>(row), std::move(name));
+    // A raw picture's size is in its name.
+    Invalidate(row);
+}
+
+void PaintCheckerboard(QPainter& painter, const QRect& rect, int square)
+{
+    painter.save();
+    painter.setClipRect(rect, Qt::IntersectClip);
+    painter.fillRect(rect, QColor(0xFF, 0xFF, 0xFF));
+    const QColor dark(0xCC, 0xCC, 0xCC);
+    for (int y = rect.top(); y <= rect.bottom(); y += square)
+        for (int x = rect.left() + ((y - rect.top()) / square % 2) * square; x <= rect.right();
+             x += 2 * square)
+            painter.fillRect(x, y, square, square, dark);
+    painter.restore();
+}
+
+GalleryDelegate::GalleryDelegate(QObject* parent) : QStyledItemDelegate(parent) {}
+
+QSize GalleryDelegate::TileSize(const QFont& font) const
+{
+    const QFontMetrics metrics(font);
+    return {std::max(m_side, 72) + 12, m_side + 16 + metrics.height()};
+}
+
+QSize GalleryDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex&) const
+{
+    return TileSize(option.font);
+}
+
+void GalleryDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
+                            const QModelIndex& index) const
+{
+    QStyleOptionViewItem opt = option;
+    initStyleOption(&opt, index);
+    const QWidget* widget = opt.widget;
+    QStyle* style = widget ? widget->style() : QApplication::style();
+    opt.text.clear();
+    opt.icon = {};
+    opt.features &= ~QStyleOptionViewItem::HasDecoration;
+    // The whole tile shows the selection, not only its (empty) text.
+    opt.showDecorationSelected = true;
+    style->drawPrimitive(QStyle::PE_PanelItemViewItem, &opt, painter, widget);
+
+    painter->save();
+    const QRect box(opt.rect.x() + (opt.rect.width() - m_side) / 2, opt.rect.y() + 6, m_side,
+                    m_side);
+    const auto state = static_cast<TileState>(index.data(GalleryModel::StateRole).toInt());
+    switch (state) {
+    case TileState::Ready: {
+        const QImage image = index.data(GalleryModel::ImageRole).value<QImage>();
+        const auto zoom = static_cast<int>(imaging::FitZoom(
+            static_cast<std::uint32_t>(image.width()), static_cast<std::uint32_t>(image.height()),
+            static_cast<std::uint32_t>(m_side), static_cast<std::uint32_t>(m_side)));
+        // Whole zooms only, unsmoothed: the phone shows hard pixels. Only a
+        // picture larger than the tile is shrunk, and smoothly.
+        const QSize size =
+            zoom > 0 ? image.size() * zoom : image.size().scaled(box.size(), Qt::KeepAspectRatio);
+        const QRect target(box.x() + (box.width() - size.width()) / 2,
+                           box.y() + (box.height() - size.height()) / 2, size.width(),
+                           size.height());
+        PaintCheckerboard(*painter, target, std::clamp(m_side / 8, 4, 8));
+        painter->setRenderHint(QPainter::SmoothPixmapTransform, zoom == 0);
+        painter->drawImage(target, image);
+        if (!m_paintedIcon) {
+            m_paintedIcon = true;
+            emit firstIconPainted();
+        }
+        break;
+    }
+    case TileState::Failed:
+        painter->setPen(QPen(opt.palette.color(QPalette::Mid), 1, Qt::DashLine));
+        painter->drawRect(box.adjusted(0, 0, -1, -1));
+        style->standardIcon(QStyle::SP_MessageBoxWarning)
+            .paint(painter, box.adjusted(box.width() / 4, box.height() / 4, -box.width() / 4,
+                                         -box.height() / 4));
+        break;
+    case TileState::Unknown:
+        style->standardIcon(QStyle::SP_FileIcon)
+            .paint(painter, box.adjusted(box.width() / 4, box.height() / 4, -box.width() / 4,
+                                         -box.height() / 4));
+        break;
+    case TileState::Pending:
+    case TileState::Queued:
+        painter->fillRect(
+            box.adjusted(box.width() / 4, box.height() / 4, -box.width() / 4, -box.height() / 4),
+            opt.palette.color(QPalette::Midlight));
+        break;
+    }
+
+    const QRect textRect(opt.rect.x() + 2, box.bottom() + 5, opt.rect.width() - 4,
+                         opt.fontMetrics.height());
+    const QString name = opt.fontMetrics.elidedText(index.data(Qt::DisplayRole).toString(),
+                                                    Qt::ElideMiddle, textRect.width());
+    painter->setPen(opt.palette.color(opt.state & QStyle::State_Selected ? QPalette::HighlightedText
+                                                                         : QPalette::Text));
+    painter->drawText(textRect, Qt::AlignHCenter | Qt::AlignTop, name);
+    painter->restore();
+}
+
+QWidget* GalleryDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&,
+                                       const QModelIndex& index) const
+{
+    auto* edit = new QLineEdit(parent);
+    edit->setObjectName(QStringLiteral("RenameEdit"));
+    // The refusal shows beside the field while the name is typed.
+    auto* note = new QLabel(parent);
+    note->setObjectName(QStringLiteral("RenameNote"));
+    note->setAutoFillBackground(true);
+    note->setBackgroundRole(QPalette::ToolTipBase);
+    note->setForegroundRole(QPalette::ToolTipText);
+    note->setFrameStyle(QFrame::Box);
+    note->setWordWrap(true);
+    note->hide();
+    connect(edit, &QObject::destroyed, note, &QObject::deleteLater);
+    const QPersistentModelIndex persistent(index);
+    connect(edit, &QLineEdit::textEdited, note,
+            [this, edit, note, persistent](const QString& text) {
+                const QString why = checkName ? checkName(persistent, text) : QString();
+                note->setText(why);
+                note->setVisible(!why.isEmpty());
+                note->setFixedWidth(std::max(edit->width(), 240));
+                note->adjustSize();
+                note->move(edit->geometry().bottomLeft() + QPoint(0, 2));
+                note->raise();
+            });
+    edit->setProperty("zefirIndex", QVariant::fromValue(persistent));
+    return edit;
+}
+
+void GalleryDelegate::setEditorData(QWidget* editor, const QModelIndex& index) const
+{
+    auto* edit = static_cast<QLineEdit*>(editor);
+    edit->setText(index.data(Qt::EditRole).toString());
+    // The stem is selected, as file managers do, so that typing keeps the
+    // extension and with it the kind.
+    const int dot = edit->text().lastIndexOf(QLatin1Char('.'));
+    edit->setSelection(0, dot > 0 ? dot : edit->text().size());
+}
+
+void GalleryDelegate::setModelData(QWidget* editor, QAbstractItemModel* model,
+                                   const QModelIndex& index) const
+{
+    const QString text = static_cast<QLineEdit*>(editor)->text();
+    if (text != index.data(Qt::EditRole).toString())
+        model->setData(index, text, Qt::EditRole);
+}
+
+void GalleryDelegate::updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option,
+                                           const QModelIndex&) const
+{
+    const int width = std::max(option.rect.width(), 160);
+    const int height = editor->sizeHint().height();
+    editor->setGeometry(option.rect.center().x() - width / 2, option.rect.bottom() - height + 2,
+                        width, height);
+}
+
+bool GalleryDelegate::eventFilter(QObject* object, QEvent* event)
+{
+    auto* edit = qobject_cast<QLineEdit*>(object);
+    if (edit && event->type() == QEvent::KeyPress && checkName) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            const auto index = edit->property("zefirIndex").value<QPersistentModelIndex>();
+            // A name the archive cannot take keeps the field open, with why.
+            if (!checkName(index, edit->text()).isEmpty()) {
+                emit edit->textEdited(edit->text());
+                return true;
+            }
+        }
+    }
+    return QStyledItemDelegate::eventFilter(object, event);
+}
+
+GalleryView::GalleryView(QWidget* parent) : QListView(parent)
+{
+    setObjectName(QStringLiteral("Gallery"));
+    setViewMode(QListView::IconMode);
+    setMovement(QListView::Static);
+    setResizeMode(QListView::Adjust);
+    setUniformItemSizes(true);
+    setLayoutMode(QListView::Batched);
+    setBatchSize(512);
+    setWrapping(true);
+    setSpacing(2);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setEditTriggers(QAbstractItemView::EditKeyPressed);
+    setDragEnabled(true);
+    setAcceptDrops(true);
+    setDropIndicatorShown(false);
+    setDragDropMode(QAbstractItemView::DragDrop);
+    setDefaultDropAction(Qt::CopyAction);
+}
+
+bool GalleryView::IsOutsideFileDrop(const QDropEvent* event) const
+{
+    // Tiles dragged within the gallery are not files to take in.
+    if (event->source() == this || !event->mimeData()->hasUrls())
+        return false;
+    const QList<QUrl> urls = event->mimeData()->urls();
+    return std::any_of(urls.begin(), urls.end(), [](const QUrl& url) { return url.isLocalFile(); });
+}
+
+void GalleryView::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (IsOutsideFileDrop(event)) {
+        event->setDropAction(Qt::CopyAction);
+        event->accept();
+    } else {
+        QListView::dragEnterEvent(event);
+    }
+}
+
+void GalleryView::dragMoveEvent(QDragMoveEvent* event)
+{
+    if (IsOutsideFileDrop(event)) {
+        event->setDropAction(Qt::CopyAction);
+        event->accept();
+    } else {
+        event->ignore();
+    }
+}
+
+void GalleryView::dropEvent(QDropEvent* event)
+{
+    if (!IsOutsideFileDrop(event)) {
+        event->ignore();
+        return;
+    }
+    QStringList files;
+    for (const QUrl& url : event->mimeData()->urls())
+        if (url.isLocalFile())
+            files << url.toLocalFile();
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    emit filesDropped(indexAt(event->position().toPoint()), files);
+}
+
+void GalleryView::wheelEvent(QWheelEvent* event)
+{
+    if (event->modifiers() & Qt::ControlModifier) {
+        const int delta = event->angleDelta().y();
+        if (delta != 0)
+            emit zoomBy(delta > 0 ? 1 : -1);
+        event->accept();
+        return;
+    }
+    QListView::wheelEvent(event);
+}
+
+void GalleryView::keyPressEvent(QKeyEvent* event)
+{
+    if (state() != QAbstractItemView::EditingState) {
+        if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+            emit enterPressed();
+            return;
+        }
+        const QString text = event->text();
+        const bool plain =
+            !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+        if (plain && !text.isEmpty() && text.at(0).isPrint() && !text.at(0).isSpace()) {
+            emit typedText(text);
+            return;
+        }
+    }
+    QListView::keyPressEvent(event);
+}
+
+PreviewPane::PreviewPane(QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("Preview"));
+    m_caption = new QLabel(this);
+    m_caption->setObjectName(QStringLiteral("PreviewCaption"));
+    m_caption->setWordWrap(true);
+    // Two lines always, so that the screen below does not move.
+    m_caption->setFixedHeight(2 * m_caption->fontMetrics().lineSpacing() + 4);
+    m_zoomBox = new QComboBox(this);
+    m_zoomBox->setObjectName(QStringLiteral("PreviewZoom"));
+    for (int zoom = 1; zoom <= 8; ++zoom)
+        m_zoomBox->addItem(QStringLiteral("%1x").arg(zoom), zoom);
+    m_backgroundBox = new QComboBox(this);
+    m_backgroundBox->setObjectName(QStringLiteral("PreviewBackground"));
+    m_backgroundBox->addItems({QStringLiteral("Checkerboard"), QStringLiteral("Black")});
+
+    auto* controls = new QHBoxLayout;
+    controls->addWidget(new QLabel(QStringLiteral("Zoom:"), this));
+    controls->addWidget(m_zoomBox);
+    controls->addWidget(m_backgroundBox);
+    controls->addStretch();
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_caption);
+    layout->addSpacing(320 + 8);
+    layout->addLayout(controls);
+    layout->addStretch();
+    setMinimumWidth(240 + 24);
+
+    m_zoomBox->setCurrentIndex(m_zoom - 1);
+    connect(m_zoomBox, &QComboBox::currentIndexChanged, this, [this](int i) {
+        m_zoom = i + 1;
+        update();
+    });
+    connect(m_backgroundBox, &QComboBox::currentIndexChanged, this, [this] { update(); });
+}
+
+QRect PreviewPane::ScreenRect() const
+{
+    return {(width() - 240) / 2, m_caption->geometry().bottom() + 6, 240, 320};
+}
+
+void PreviewPane::SetTile(const QString& name, const Tile* tile)
+{
+    m_image = tile && tile->state == TileState::Ready ? tile->image : QImage();
+    if (!tile)
+        m_caption->setText(QString());
+    else if (tile->state == TileState::Ready)
+        m_caption->setText(
+            QStringLiteral("%1\n%2 x %3").arg(name).arg(tile->width).arg(tile->height));
+    else
+        m_caption->setText(name);
+    m_text = !tile                               ? QString()
+             : tile->state == TileState::Failed  ? tile->whyNot
+             : tile->state == TileState::Unknown ? QStringLiteral("No picture")
+             : tile->state == TileState::Ready   ? QString()
+                                                 : QStringLiteral("Loading...");
+    update();
+}
+
+void PreviewPane::SetZoom(int zoom)
+{
+    m_zoomBox->setCurrentIndex(std::clamp(zoom, 1, 8) - 1);
+}
+
+int PreviewPane::FittingZoom() const
+{
+    if (m_image.isNull())
+        return m_zoom;
+    const auto zoom =
+        static_cast<int>(imaging::FitZoom(static_cast<std::uint32_t>(m_image.width()),
+                                          static_cast<std::uint32_t>(m_image.height()), 240, 320));
+    return std::clamp(zoom, 1, 8);
+}
+
+void PreviewPane::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.fillRect(rect(), palette().window());
+    const QRect screen = ScreenRect();
+    if (m_backgroundBox->currentIndex() == 0)
+        PaintCheckerboard(painter, screen);
+    else
+        painter.fillRect(screen, Qt::black);
+    painter.setClipRect(screen);
+    if (!m_image.isNull()) {
+        // Centred; a picture larger than the screen overflows it evenly.
+        const QSize size = m_image.size() * m_zoom;
+        painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+        painter.drawImage(QRect(screen.center().x() + 1 - size.width() / 2,
+                                screen.center().y() + 1 - size.height() / 2, size.width(),
+                                size.height()),
+                          m_image);
+    } else if (!m_text.isEmpty()) {
+        painter.setPen(m_backgroundBox->currentIndex() == 0 ? Qt::black : Qt::white);
+        painter.drawText(screen.adjusted(8, 8, -8, -8), Qt::AlignCenter | Qt::TextWordWrap, m_text);
+    }
+}
+
+} // namespace zefir::ui

@@ -1,0 +1,223 @@
+#pragma once
+
+// The archive editor's gallery: a list model over the open archive whose
+// thumbnails are decoded off the GUI thread, the delegate that paints a tile,
+// the view that takes drops, and the preview pane.
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <QAbstractListModel>
+#include <QImage>
+#include <QListView>
+#include <QStyledItemDelegate>
+#include <QTemporaryDir>
+#include <QWidget>
+
+#include "core/archive/ArchiveModel.h"
+#include "core/imagecodec/ImageCodec.h"
+
+class QComboBox;
+class QLabel;
+
+namespace zefir::ui {
+
+// What a tile knows of its member once the worker has looked at it.
+enum class TileState { Pending, Queued, Ready, Failed, Unknown };
+
+struct Tile {
+    // Changes whenever the member's bytes change, so that a thumbnail decoded
+    // from older bytes is not shown.
+    std::uint64_t id = 0;
+    TileState state = TileState::Pending;
+    imagecodec::ImageKind kind = imagecodec::ImageKind::ikUnknown;
+    std::uint32_t width = 0;
+    std::uint32_t height = 0;
+    // At the icon's own size; a picture larger than kKeptSide is kept shrunk.
+    QImage image;
+    QString whyNot;
+};
+
+class GalleryModel final : public QAbstractListModel {
+    Q_OBJECT
+public:
+    enum Role {
+        StateRole = Qt::UserRole + 1,
+        ImageRole,
+        // "Moto Bitmap (18-bit), 16 x 16, 848 bytes"
+        SummaryRole,
+        // The member's index in the archive, for sorting in archive order.
+        ArchiveIndexRole,
+    };
+    // Pictures larger than this a side are kept shrunk: enough for the
+    // largest tile and the phone's screen, without holding every pixel of
+    // thousands of members.
+    static constexpr std::uint32_t kKeptSide = 320;
+
+    explicit GalleryModel(QObject* parent = nullptr);
+    ~GalleryModel() override;
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role) override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    QStringList mimeTypes() const override;
+    // PNG files of the icons, written into a folder of this run, for file
+    // managers to copy.
+    QMimeData* mimeData(const QModelIndexList& indexes) const override;
+    Qt::DropActions supportedDragActions() const override { return Qt::CopyAction; }
+
+    // Takes over an opened archive; every tile starts pending.
+    void Reset(archive::ArchiveModel archive);
+    const archive::ArchiveModel& Archive() const { return m_archive; }
+    archive::ArchiveModel& Archive() { return m_archive; }
+    const Tile& TileAt(int row) const { return m_tiles[static_cast<std::size_t>(row)]; }
+
+    // The changes, through the core's checks: each throws IoError and leaves
+    // the archive and the tiles as they were when the core refuses it.
+    void ReplaceData(int row, std::vector<std::byte> data);
+    void InsertMember(int row, std::string name, std::vector<std::byte> data);
+    void RemoveMember(int row);
+    void RenameMember(int row, std::string name);
+
+    // Whether every tile has been looked at by the worker.
+    bool AllLoaded() const { return m_loaded == m_tiles.size(); }
+
+    // Asked when a tile is edited in place; returns the refusal or empty.
+    std::function<QString(int row, const QString& name)> renameRequested;
+
+signals:
+    void allLoaded();
+
+private:
+    struct Job {
+        std::uint64_t id;
+        int row;
+        std::string name;
+        std::vector<std::byte> bytes;
+    };
+    struct Result {
+        std::uint64_t id;
+        int row;
+        Tile tile;
+    };
+    static std::vector<Result> DecodeBatch(std::vector<Job> jobs);
+
+    void Want(int row) const;
+    void Schedule();
+    void Apply(const std::vector<Result>& results);
+    int RowOf(std::uint64_t id, int hint) const;
+    void Invalidate(int row);
+    QString Summary(int row) const;
+
+    archive::ArchiveModel m_archive;
+    std::vector<Tile> m_tiles;
+    std::uint64_t m_nextId = 1;
+    std::size_t m_loaded = 0;
+    // Rows painted while pending: decoded first, latest first.
+    mutable std::deque<int> m_wanted;
+    mutable bool m_scheduled = false;
+    std::size_t m_nextRow = 0;
+    int m_inFlight = 0;
+    // Bumped by Reset, so that batches of an earlier archive are dropped.
+    std::uint64_t m_generation = 0;
+    mutable QTemporaryDir m_dragDir;
+};
+
+// Paints a tile: the icon at the largest whole zoom that fits, over a
+// checkerboard, its name under it.
+class GalleryDelegate final : public QStyledItemDelegate {
+    Q_OBJECT
+public:
+    explicit GalleryDelegate(QObject* parent = nullptr);
+
+    int TileSide() const { return m_side; }
+    void SetTileSide(int side) { m_side = side; }
+    QSize TileSize(const QFont& font) const;
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override;
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                          const QModelIndex& index) const override;
+    void setEditorData(QWidget* editor, const QModelIndex& index) const override;
+    void setModelData(QWidget* editor, QAbstractItemModel* model,
+                      const QModelIndex& index) const override;
+    void updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option,
+                              const QModelIndex& index) const override;
+
+    // Checks a name while it is typed; returns the refusal or empty.
+    std::function<QString(const QModelIndex& index, const QString& name)> checkName;
+
+signals:
+    // Once, when the first decoded icon has been painted.
+    void firstIconPainted() const;
+
+protected:
+    bool eventFilter(QObject* object, QEvent* event) override;
+
+private:
+    int m_side = 64;
+    mutable bool m_paintedIcon = false;
+};
+
+// Checkerboard behind transparent pixels, in squares of `square` pixels.
+void PaintCheckerboard(QPainter& painter, const QRect& rect, int square = 8);
+
+// The gallery: an icon-mode list that takes picture files dropped on a tile
+// (replace) or on its empty area (add), zooms with Ctrl+wheel and sends
+// typed text to the filter.
+class GalleryView final : public QListView {
+    Q_OBJECT
+public:
+    explicit GalleryView(QWidget* parent = nullptr);
+
+signals:
+    // `index` is the tile dropped on, or invalid for the empty area.
+    void filesDropped(const QModelIndex& index, const QStringList& files);
+    void zoomBy(int steps);
+    void typedText(const QString& text);
+    void enterPressed();
+
+protected:
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    bool IsOutsideFileDrop(const QDropEvent* event) const;
+};
+
+// The current member on the phone's 240 x 320 screen, at 1x to 8x.
+class PreviewPane final : public QWidget {
+    Q_OBJECT
+public:
+    explicit PreviewPane(QWidget* parent = nullptr);
+
+    void SetTile(const QString& name, const Tile* tile);
+    int Zoom() const { return m_zoom; }
+    void SetZoom(int zoom);
+    // The largest zoom up to 8 at which the current icon fits the screen.
+    int FittingZoom() const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QRect ScreenRect() const;
+
+    QComboBox* m_zoomBox;
+    QComboBox* m_backgroundBox;
+    QLabel* m_caption;
+    QImage m_image;
+    QString m_text;
+    int m_zoom = 2;
+};
+
+} // namespace zefir::ui
