@@ -155,7 +155,14 @@ ArchiveEditor::ArchiveEditor(IDialogs& dialogs, QWidget* parent)
     UpdateActions();
 }
 
-ArchiveEditor::~ArchiveEditor() = default;
+ArchiveEditor::~ArchiveEditor()
+{
+    // The children go after this object's own part: their last signals
+    // (the undo stack clearing itself) must not reach it.
+    m_undo->disconnect(this);
+    m_gallery->disconnect(this);
+    m_view->selectionModel()->disconnect(this);
+}
 
 const archive::ArchiveModel& ArchiveEditor::Archive() const
 {
@@ -367,9 +374,9 @@ void ArchiveEditor::SetTileSide(int side)
 void ArchiveEditor::UpdateTitle()
 {
     // The "[*]" shows the "*" while there are unsaved changes.
-    setWindowTitle(m_path.empty() ? kEditorTitle
-                                  : ToQString(m_path.filename()) + QStringLiteral("[*] - ") +
-                                        kEditorTitle);
+    setWindowTitle(m_path.empty()
+                       ? kEditorTitle
+                       : ToQString(m_path.filename()) + QStringLiteral("[*] - ") + kEditorTitle);
     setWindowModified(!m_path.empty() && !m_undo->isClean());
 }
 

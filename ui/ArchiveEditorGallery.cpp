@@ -549,6 +549,8 @@ GalleryView::GalleryView(QWidget* parent) : QListView(parent)
     setEditTriggers(QAbstractItemView::EditKeyPressed);
     setDragEnabled(true);
     setAcceptDrops(true);
+    // Drops arrive at the viewport, which must take them itself.
+    viewport()->setAcceptDrops(true);
     setDropIndicatorShown(false);
     setDragDropMode(QAbstractItemView::DragDrop);
     setDefaultDropAction(Qt::CopyAction);

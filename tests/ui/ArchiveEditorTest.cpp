@@ -1,0 +1,352 @@
+// The Archive Editor driven as the mouse and keyboard drive it: drops sent
+// to the gallery, in-place renames, the unsaved-changes question answered
+// through the scripted dialogs; results read back with the core.
+
+#include <QAction>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QSortFilterProxyModel>
+#include <QStandardPaths>
+#include <QStatusBar>
+#include <QUndoStack>
+
+#include "UiTestSupport.h"
+#include "core/FileIo.h"
+#include "core/archive/ArchiveModel.h"
+#include "core/imagecodec/PhonePictures.h"
+#include "ui/ArchiveEditor.h"
+#include "ui/ArchiveEditorGallery.h"
+
+using namespace zefir;
+using namespace zefir::ui;
+using namespace zefir::uitest;
+
+namespace {
+
+using Bytes = std::vector<std::byte>;
+
+Bytes ReadAll(const fs::path& path)
+{
+    return fileio::ReadFile(path, 1 << 26);
+}
+
+// The editor on a test archive of one member of each kind.
+struct Editor {
+    QTemporaryDir dir;
+    fs::path root{dir.path().toStdString()};
+    fs::path archive = root / "iconres.ezx";
+    ScriptedDialogs dialogs;
+    ArchiveEditor editor{dialogs};
+
+    Editor()
+    {
+        using namespace imagecodec;
+        const std::vector<archive::Member> members = {
+            {"b.k", EncodeMotoBitmap18(Picture(20, 30), "b.k")},
+            {"Z.k", EncodeMotoBitmap32(Picture(8, 8), "Z.k")},
+            {"a.k", EncodeMotoBitmap18(Picture(16, 16), "a.k")},
+            {"d.g", imaging::EncodePicture(Picture(3, 4), "image/gif", "d.g")},
+            {"C.g", imaging::EncodePicture(Picture(5, 7), "image/png", "C.g")},
+            {"logo(4x10).raw", EncodeRawPicture(Picture(4, 10), "logo(4x10).raw")},
+            {"unknown.bin", {std::byte{1}, std::byte{2}, std::byte{3}}},
+        };
+        archive::WriteArchive(members, archive);
+        editor.resize(900, 600);
+        editor.show();
+        if (!editor.OpenArchive(Q(archive)))
+            qFatal("the test archive does not open");
+    }
+
+    int Row(const char* name) const { return int(editor.Archive().FindOne(name)); }
+    Bytes Data(const char* name) const
+    {
+        return editor.Archive().Data(editor.Archive().FindOne(name));
+    }
+
+    QStringList Shown()
+    {
+        QStringList names;
+        for (int i = 0; i < editor.Shown().rowCount(); ++i)
+            names << editor.Shown().index(i, 0).data().toString();
+        return names;
+    }
+
+    // Drags `file` from outside and drops it on `row`'s tile, or on the
+    // empty area below the tiles when row is -1, as a file manager does.
+    void Drop(const fs::path& file, int row)
+    {
+        GalleryView& view = editor.View();
+        QPoint at(view.viewport()->width() - 2, view.viewport()->height() - 2);
+        if (row >= 0) {
+            const QModelIndex index = editor.Shown().mapFromSource(editor.Gallery().index(row));
+            view.scrollTo(index);
+            at = view.visualRect(index).center();
+        }
+        QMimeData mime;
+        mime.setUrls({QUrl::fromLocalFile(Q(file))});
+        QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(view.viewport(), &enter);
+        QDragMoveEvent move(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(view.viewport(), &move);
+        QVERIFY(move.isAccepted());
+        QDropEvent drop(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(view.viewport(), &drop);
+    }
+};
+
+} // namespace
+
+class ArchiveEditorTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+
+    void opensTheExampleWithATileForEveryMember()
+    {
+        const fs::path example = fs::path(ZEFIR_SOURCE_DIR) / "examples" / "iconres.ezx";
+        ScriptedDialogs dialogs;
+        ArchiveEditor editor(dialogs);
+        editor.show();
+        QVERIFY(editor.OpenArchive(Q(example)));
+        const archive::ArchiveModel core(example);
+        QCOMPARE(editor.View().model()->rowCount(), int(core.size()));
+        QTRY_VERIFY(editor.Gallery().AllLoaded());
+        for (std::size_t i = 0; i < core.size(); ++i) {
+            const auto info = imagecodec::InspectPhonePicture(core.Name(i), core.Data(i));
+            const Tile& tile = editor.Gallery().TileAt(int(i));
+            QVERIFY2(tile.state == TileState::Ready, qPrintable(tile.whyNot));
+            QCOMPARE(tile.width, info.width);
+            QCOMPARE(tile.height, info.height);
+        }
+        QCOMPARE(editor.windowTitle(), QString("iconres.ezx[*] - Archive Editor"));
+        QVERIFY(!editor.isWindowModified());
+        dialogs.ExpectMessage({});
+    }
+
+    void filterAndSortChooseTheTiles()
+    {
+        const struct {
+            const char* filter;
+            bool byName;
+            QStringList names;
+        } cases[] = {
+            {"", false, {"b.k", "Z.k", "a.k", "d.g", "C.g", "logo(4x10).raw", "unknown.bin"}},
+            {"", true, kSortedNames},
+            {"K", true, {"a.k", "b.k", "unknown.bin", "Z.k"}},
+            {".G", false, {"d.g", "C.g"}},
+            {"nothing", true, {}},
+        };
+        Editor e;
+        for (const auto& c : cases) {
+            e.editor.findChild<QLineEdit*>("FilterEdit")->setText(c.filter);
+            e.editor.findChild<QComboBox*>("SortBox")->setCurrentIndex(c.byName ? 1 : 0);
+            QCOMPARE(e.Shown(), c.names);
+        }
+    }
+
+    void tilesTellKindSizeAndWhyNot()
+    {
+        Editor e;
+        QTRY_VERIFY(e.editor.Gallery().AllLoaded());
+        const struct {
+            const char* name;
+            TileState state;
+            const char* summary;
+        } cases[] = {
+            {"a.k", TileState::Ready, "Moto Bitmap (18-bit), 16 x 16, 848 bytes"},
+            {"Z.k", TileState::Ready, "Moto Bitmap (32-bit), 8 x 8, 272 bytes"},
+            {"logo(4x10).raw", TileState::Ready, "Raw picture, 4 x 10, 86 bytes"},
+            {"unknown.bin", TileState::Unknown, "Unknown, 3 bytes, no picture"},
+        };
+        for (const auto& c : cases) {
+            const QModelIndex index = e.editor.Gallery().index(e.Row(c.name));
+            QCOMPARE(static_cast<TileState>(index.data(GalleryModel::StateRole).toInt()), c.state);
+            QCOMPARE(index.data(GalleryModel::SummaryRole).toString(), QString(c.summary));
+        }
+        // A damaged member gets a placeholder that says why.
+        e.editor.Gallery().ReplaceData(e.Row("a.k"), {std::byte{9}});
+        QTRY_COMPARE(e.editor.Gallery().TileAt(e.Row("a.k")).state, TileState::Failed);
+        QVERIFY(!e.editor.Gallery().TileAt(e.Row("a.k")).whyNot.isEmpty());
+    }
+
+    void dropReplacesUndoRedoAndSave()
+    {
+        Editor e;
+        const fs::path png = e.root / "new.png";
+        WritePicture(png, Picture(12, 12));
+        const Bytes before = e.Data("b.k");
+        const auto expected =
+            imagecodec::ConvertForMember("b.k", before, "new.png", ReadAll(png), png);
+
+        e.Drop(png, e.Row("b.k"));
+        QCOMPARE(e.Data("b.k"), expected.bytes);
+        QCOMPARE(e.editor.statusBar()->currentMessage(),
+                 QString("b.k is now 12 x 12 pixels (it was 20 x 30)"));
+        QVERIFY(e.editor.isWindowModified());
+        QCOMPARE(e.editor.UndoStack().undoText(), QString("Replace b.k"));
+
+        e.editor.UndoStack().undo();
+        QCOMPARE(e.Data("b.k"), before);
+        QVERIFY(!e.editor.isWindowModified());
+        e.editor.UndoStack().redo();
+        QCOMPARE(e.Data("b.k"), expected.bytes);
+
+        QVERIFY(e.editor.FileSaveExecute());
+        QVERIFY(!e.editor.isWindowModified());
+        const archive::ArchiveModel saved(e.archive);
+        QCOMPARE(saved.size(), std::size_t{7});
+        QCOMPARE(saved.Data(saved.FindOne("b.k")), expected.bytes);
+        e.dialogs.ExpectMessage({});
+    }
+
+    void dropOnTheEmptyAreaAdds()
+    {
+        Editor e;
+        const fs::path png = e.root / "extra.png";
+        WritePicture(png, Picture(6, 6));
+        e.Drop(png, -1);
+        QCOMPARE(e.editor.Archive().size(), std::size_t{8});
+        QCOMPARE(e.editor.Archive().DisplayName(7), std::string("extra.g"));
+        QCOMPARE(e.Data("extra.g"), ReadAll(png));
+        e.editor.UndoStack().undo();
+        QCOMPARE(e.editor.Archive().size(), std::size_t{7});
+        QVERIFY(e.editor.Archive().FindAll("extra.g").empty());
+    }
+
+    void refusedReplacementChangesNothing()
+    {
+        const struct {
+            const char* member;
+            const char* file;
+            imaging::Bitmap picture;
+            QStringList message;
+        } cases[] = {
+            // Both sizes are named.
+            {"logo(4x10).raw", "wide.png", Picture(5, 5), {"5x5", "4x10"}},
+            {"a.k", "broken.png", {}, {"broken.png"}},
+        };
+        for (const auto& c : cases) {
+            Editor e;
+            const fs::path file = e.root / c.file;
+            if (c.picture.width)
+                WritePicture(file, c.picture);
+            else
+                WriteBytes(file, std::string("\x89PNG not really"));
+            const Bytes before = e.Data(c.member);
+            e.Drop(file, e.Row(c.member));
+            QCOMPARE(e.Data(c.member), before);
+            QCOMPARE(e.editor.UndoStack().count(), 0);
+            QVERIFY(!e.editor.isWindowModified());
+            QCOMPARE(e.dialogs.messages.size(), 1);
+            QVERIFY(e.dialogs.messages[0].startsWith(kError));
+            for (const QString& part : c.message)
+                QVERIFY2(e.dialogs.messages[0].contains(part), qPrintable(e.dialogs.messages[0]));
+        }
+    }
+
+    void renameIsCheckedAndUndone()
+    {
+        const struct {
+            const char* to;
+            QString refusal; // empty: accepted
+        } cases[] = {
+            {"a/b.k", "\"/\""},       {"a.g", "another kind of file"},
+            {"Z.k", "already there"}, {"", "cannot be empty"},
+            {"новый.k", ""},
+        };
+        for (const auto& c : cases) {
+            Editor e;
+            const int row = e.Row("a.k");
+            const QString check = e.editor.CheckRename(row, QString::fromUtf8(c.to));
+            const QString refusal = e.editor.RenameMember(row, QString::fromUtf8(c.to));
+            QCOMPARE(refusal.isEmpty(), c.refusal.isEmpty());
+            QCOMPARE(check.isEmpty(), c.refusal.isEmpty());
+            if (!refusal.isEmpty()) {
+                QVERIFY2(refusal.contains(c.refusal), qPrintable(refusal));
+                QVERIFY(e.editor.statusBar()->currentMessage().contains(refusal));
+                QCOMPARE(e.editor.Archive().DisplayName(row), std::string("a.k"));
+                QCOMPARE(e.editor.UndoStack().count(), 0);
+                continue;
+            }
+            QCOMPARE(e.editor.Archive().DisplayName(row), std::string(c.to));
+            e.editor.UndoStack().undo();
+            QCOMPARE(e.editor.Archive().DisplayName(row), std::string("a.k"));
+        }
+    }
+
+    void renameInPlaceKeepsTheFieldOpenWhileRefused()
+    {
+        Editor e;
+        e.editor.SelectRow(e.Row("a.k"));
+        e.editor.View().setFocus();
+        QTest::keyClick(&e.editor.View(), Qt::Key_F2);
+        auto* field = e.editor.View().findChild<QLineEdit*>("RenameEdit");
+        QVERIFY(field);
+        field->selectAll();
+        QTest::keyClicks(field, "Z.k");
+        QTest::keyClick(field, Qt::Key_Return);
+        QVERIFY(field->isVisible());
+        auto* note = e.editor.View().findChild<QLabel*>("RenameNote");
+        QVERIFY(note && note->isVisible() && note->text().contains("already there"));
+        field->selectAll();
+        QTest::keyClicks(field, "b2.k");
+        QTest::keyClick(field, Qt::Key_Return);
+        // The delegate commits once the event loop is back.
+        QTRY_COMPARE(e.editor.Archive().DisplayName(2), std::string("b2.k"));
+    }
+
+    void unsavedChangesAreAskedAbout()
+    {
+        Editor e;
+        const Bytes original = ReadAll(e.archive);
+        QVERIFY(e.editor.RemoveMembers({e.Row("d.g")}));
+        QVERIFY(e.editor.isWindowModified());
+
+        // Cancel keeps the window and the edit, for closing and for opening.
+        e.dialogs.answers = {Answer::Cancel, Answer::Cancel};
+        QVERIFY(!e.editor.close());
+        QVERIFY(e.editor.isVisible());
+        QVERIFY(!e.editor.OpenArchive(Q(e.archive)));
+        QCOMPARE(e.editor.Archive().size(), std::size_t{6});
+        QCOMPARE(e.dialogs.questions,
+                 QStringList(2, "Archive Editor: iconres.ezx has unsaved changes. Save them?"));
+
+        // Discard closes and writes nothing.
+        e.dialogs.answers = {Answer::Discard};
+        QVERIFY(e.editor.close());
+        QCOMPARE(ReadAll(e.archive), original);
+    }
+
+    void dragOutCarriesPngFilesOfTheIcons()
+    {
+        Editor e;
+        QModelIndexList indexes;
+        for (int i = 0; i < e.editor.Shown().rowCount(); ++i)
+            indexes << e.editor.Shown().index(i, 0);
+        std::unique_ptr<QMimeData> mime(e.editor.Shown().mimeData(indexes));
+        // Every member but the one without a picture.
+        QCOMPARE(mime->urls().size(), 6);
+        QStringList stems;
+        for (const QUrl& url : mime->urls()) {
+            const fs::path file = ToPath(url.toLocalFile());
+            QCOMPARE(QString::fromStdString(file.extension().string()), QString(".png"));
+            stems << QString::fromStdString(file.stem().string());
+            // The file holds the member's own picture, pixel for pixel.
+            const archive::ArchiveModel& a = e.editor.Archive();
+            std::size_t member = a.size();
+            for (std::size_t i = 0; i < a.size(); ++i)
+                if (fs::path(a.Name(i)).stem() == file.stem())
+                    member = i;
+            QVERIFY(member < a.size());
+            const auto icon = imagecodec::DecodePhonePicture(a.Name(member), a.Data(member), "m");
+            QVERIFY(imaging::LoadPicture(file).pixels == icon.picture.pixels);
+        }
+        stems.sort();
+        QCOMPARE(stems, QStringList({"C", "Z", "a", "b", "d", "logo(4x10)"}));
+    }
+};
+
+QTEST_MAIN(ArchiveEditorTest)
+#include "ArchiveEditorTest.moc"
