@@ -28,13 +28,13 @@ build: configure
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
-# The desktop program on a fresh copy of the example archive, so that its
-# folder question proposes a folder under the build. Without a display, the
+# The Archive Editor on a fresh copy of the example archive, so that saving
+# it changes nothing in the source tree. Without a display, the
 # command-line demo instead.
 run: build
 	@rm -rf $(BUILD)/run && mkdir -p $(BUILD)/run && cp examples/iconres.ezx $(BUILD)/run/
 	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then \
-		$(BUILD)/ui/zefir $(BUILD)/run/iconres.ezx; \
+		$(BUILD)/ui/zefir --edit $(BUILD)/run/iconres.ezx; \
 	else \
 		echo "make run: no display, so the command-line demo runs instead"; \
 		$(MAKE) --no-print-directory demo; \
