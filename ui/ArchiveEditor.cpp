@@ -220,8 +220,14 @@ void ArchiveEditor::CreateGallery()
     m_memberInfo->setObjectName(QStringLiteral("MemberInfo"));
     statusBar()->addPermanentWidget(m_memberInfo, 1);
 
-    connect(m_filter, &QLineEdit::textChanged, m_proxy,
-            &QSortFilterProxyModel::setFilterFixedString);
+    connect(m_filter, &QLineEdit::textChanged, this, [this](const QString& text) {
+        m_proxy->setFilterFixedString(text);
+        // The preview and the status bar follow the first tile left.
+        if (!m_view->currentIndex().isValid() && m_proxy->rowCount() > 0)
+            SelectRow(m_proxy->mapToSource(m_proxy->index(0, 0)).row());
+    });
+    // Enter in the filter goes back to the tiles.
+    connect(m_filter, &QLineEdit::returnPressed, m_view, qOverload<>(&QWidget::setFocus));
     connect(m_sort, &QComboBox::currentIndexChanged, this,
             [this](int byName) { m_proxy->sort(byName ? 0 : -1); });
     connect(m_tileSlider, &QSlider::valueChanged, this,
@@ -474,6 +480,8 @@ bool ArchiveEditor::OpenArchive(const QString& path)
         if (m_gallery->rowCount() > 0)
             SelectRow(static_cast<int>(m_proxy->mapToSource(m_proxy->index(0, 0)).row()));
         UpdateCurrent();
+        // The keyboard starts in the gallery: arrows move, typing filters.
+        m_view->setFocus();
         statusBar()->showMessage(QStringLiteral("Opened %1: %2")
                                      .arg(ToQString(m_path), Count(Archive().size(), "member")),
                                  5000);
@@ -661,11 +669,15 @@ bool ArchiveEditor::RemoveMembers(std::vector<int> rows)
     } catch (const IoError& e) {
         ShowError(ErrorText(e.what()));
     }
-    if (removed > 0)
-        Push(group);
-    else
+    if (removed == 0) {
         delete group;
-    return removed > 0;
+        return false;
+    }
+    Push(group);
+    // The tile after the first one removed takes its place under the keyboard.
+    if (m_gallery->rowCount() > 0)
+        SelectRow(std::min(rows.back(), m_gallery->rowCount() - 1));
+    return true;
 }
 
 QString ArchiveEditor::CheckRename(int row, const QString& name) const
