@@ -319,6 +319,68 @@ private slots:
         QCOMPARE(ReadAll(e.archive), original);
     }
 
+    void failedSaveKeepsTheFileAndTheEdits()
+    {
+        Editor e;
+        const Bytes original = ReadAll(e.archive);
+        QVERIFY(e.editor.RemoveMembers({e.Row("a.k")}));
+        fileio::FailWritesAfter(0);
+        const bool saved = e.editor.FileSaveExecute();
+        fileio::FailWritesAfter(-1);
+        QVERIFY(!saved);
+        QVERIFY(e.editor.isWindowModified());
+        QCOMPARE(ReadAll(e.archive), original);
+        QCOMPARE(e.dialogs.messages.size(), 1);
+        QVERIFY(e.dialogs.messages[0].startsWith(kError));
+        QVERIFY(e.editor.FileSaveExecute());
+        QCOMPARE(archive::ArchiveModel(e.archive).size(), std::size_t{6});
+    }
+
+    void exportAllWritesPicturesAndAsksBeforeReplacing()
+    {
+        Editor e;
+        const fs::path out = e.root / "out";
+        fs::create_directories(out);
+        e.dialogs.folders = {Q(out)};
+        e.editor.ExportAllExecute();
+        // Named as extraction names its pictures; Moto Images as what they hold.
+        const QStringList written = {"C.png", "Z.png", "a.png", "b.png", "d.gif", "logo(4x10).png"};
+        QStringList expected;
+        for (const QString& name : written)
+            expected << Q(out / name.toStdString());
+        QCOMPARE(Files(out), expected);
+        QCOMPARE(ReadAll(out / "d.gif"), e.Data("d.g"));
+        QVERIFY(imaging::LoadPicture(out / "b.png").pixels == Picture(20, 30).pixels);
+        e.dialogs.ExpectMessage("unknown.bin");
+
+        // Again, declining to replace: the files stay as the user left them.
+        WriteBytes(out / "a.png", std::string("mine"));
+        e.dialogs.messages.clear();
+        e.dialogs.folders = {Q(out)};
+        e.dialogs.answers = {Answer::No};
+        e.editor.ExportAllExecute();
+        QCOMPARE(e.dialogs.questions.size(), 1);
+        QVERIFY2(e.dialogs.questions[0].contains("6 files already in"),
+                 qPrintable(e.dialogs.questions[0]));
+        QCOMPARE(FileStart(out / "a.png", 8), QByteArray("mine"));
+    }
+
+    void mainWindowOpensTheEditor()
+    {
+        Session s;
+        s.dialogs.files = {{Q(s.archive)}};
+        s.main.findChild<QAction*>("EditArchive1")->trigger();
+        ArchiveEditor* editor = nullptr;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* found = qobject_cast<ArchiveEditor*>(w))
+                editor = found;
+        QVERIFY(editor && editor->isVisible());
+        QCOMPARE(editor->ArchivePath(), s.archive);
+        QCOMPARE(editor->Archive().size(), std::size_t{7});
+        QCOMPARE(s.dialogs.titles, QStringList{"open: Open EZX file"});
+        delete editor;
+    }
+
     void dragOutCarriesPngFilesOfTheIcons()
     {
         Editor e;
