@@ -10,6 +10,7 @@
 #include <QStandardPaths>
 #include <QStatusBar>
 #include <QUndoStack>
+#include <QWheelEvent>
 
 #include "UiTestSupport.h"
 #include "core/FileIo.h"
@@ -317,6 +318,57 @@ private slots:
         e.dialogs.answers = {Answer::Discard};
         QVERIFY(e.editor.close());
         QCOMPARE(ReadAll(e.archive), original);
+    }
+
+    void exportNamesFilesAsExtractionDoes()
+    {
+        Editor e;
+        const struct {
+            const char* member;
+            ExportFormat format;
+            bool keepMotoImages;
+            const char* file; // empty: no file
+        } cases[] = {
+            {"a.k", ExportFormat::Bmp, true, "a.bmp"},
+            {"logo(4x10).raw", ExportFormat::Jpeg, true, "logo(4x10).jpg"},
+            {"d.g", ExportFormat::Png, true, "d.gif"},
+            {"d.g", ExportFormat::Png, false, "d.png"},
+            {"C.g", ExportFormat::AsStored, true, "C.g"},
+            {"unknown.bin", ExportFormat::Png, true, ""},
+            {"unknown.bin", ExportFormat::AsStored, true, "unknown.bin"},
+        };
+        for (const auto& c : cases) {
+            const ExportedFile file =
+                ExportMember(c.member, e.Data(c.member), c.format, c.keepMotoImages);
+            QCOMPARE(QString::fromStdString(file.fileName), QString(c.file));
+            QCOMPARE(file.bytes.empty(), !*c.file);
+        }
+        std::vector<std::string> taken;
+        QCOMPARE(UniqueName("a.png", taken), std::string("a.png"));
+        QCOMPARE(UniqueName("a.png", taken), std::string("a (2).png"));
+        QCOMPARE(UniqueName("a.png", taken), std::string("a (3).png"));
+    }
+
+    void keyboardAndWheelDriveFilterPreviewAndTileSize()
+    {
+        Editor e;
+        GalleryView& view = e.editor.View();
+        e.editor.SelectRow(e.Row("a.k"));
+        QTRY_COMPARE(e.editor.Gallery().TileAt(e.Row("a.k")).state, TileState::Ready);
+        // Enter: the largest zoom at which 16 x 16 fits 240 x 320, at most 8.
+        QTest::keyClick(&view, Qt::Key_Return);
+        QCOMPARE(e.editor.Preview().Zoom(), 8);
+
+        const QSize grid = view.gridSize();
+        QWheelEvent wheel(QPointF(5, 5), view.mapToGlobal(QPointF(5, 5)), {}, {0, 120},
+                          Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(view.viewport(), &wheel);
+        QVERIFY(view.gridSize().width() > grid.width());
+
+        view.setFocus();
+        QTest::keyClicks(&view, "LO");
+        QCOMPARE(e.editor.findChild<QLineEdit*>("FilterEdit")->text(), QString("LO"));
+        QCOMPARE(e.Shown(), QStringList{"logo(4x10).raw"});
     }
 
     void failedSaveKeepsTheFileAndTheEdits()
