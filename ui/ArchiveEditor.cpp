@@ -468,8 +468,11 @@ std::function<void(const QString&)> ArchiveEditor::ErrorReporter()
 
 bool ArchiveEditor::OpenArchive(const QString& path)
 {
-    if (!MaybeSave())
-        return false;
+    return MaybeSave() && Load(path);
+}
+
+bool ArchiveEditor::Load(const QString& path)
+{
     try {
         archive::ArchiveModel opened(ToPath(path));
         m_filter->clear();
@@ -501,7 +504,7 @@ void ArchiveEditor::FileOpenExecute()
         this,
         {QStringLiteral("Open EZX file"), {kEzxFilter}, 0, {}, ToQString(m_path.parent_path())});
     if (answer)
-        OpenArchive(answer->path);
+        Load(answer->path);
 }
 
 bool ArchiveEditor::MaybeSave()

@@ -91,6 +91,8 @@ private:
     void createActions();
     void CreateGallery();
     bool MaybeSave();
+    // Opens without asking about unsaved changes, which are dropped.
+    bool Load(const QString& path);
     bool SaveTo(const fs::path& target);
     void UpdateTitle();
     void UpdateCurrent();

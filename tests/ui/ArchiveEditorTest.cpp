@@ -314,6 +314,15 @@ private slots:
         QCOMPARE(e.dialogs.questions,
                  QStringList(2, "Archive Editor: iconres.ezx has unsaved changes. Save them?"));
 
+        // The open command asks once, before its dialog; Discard drops the edit.
+        e.dialogs.questions.clear();
+        e.dialogs.answers = {Answer::Discard};
+        e.dialogs.files = {{Q(e.archive)}};
+        e.editor.FileOpenExecute();
+        QCOMPARE(e.dialogs.questions.size(), 1);
+        QCOMPARE(e.editor.Archive().size(), std::size_t{7});
+        QVERIFY(e.editor.RemoveMembers({e.Row("d.g")}));
+
         // Discard closes and writes nothing.
         e.dialogs.answers = {Answer::Discard};
         QVERIFY(e.editor.close());
