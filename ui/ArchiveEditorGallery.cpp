@@ -15,6 +15,7 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QThreadPool>
+#include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <QtConcurrent/QtConcurrentRun>
@@ -496,8 +497,11 @@ void GalleryDelegate::setEditorData(QWidget* editor, const QModelIndex& index) c
     edit->setText(index.data(Qt::EditRole).toString());
     // The stem is selected, as file managers do, so that typing keeps the
     // extension and with it the kind.
-    const int dot = edit->text().lastIndexOf(QLatin1Char('.'));
-    edit->setSelection(0, dot > 0 ? dot : edit->text().size());
+    // Queued: the view selects the whole text once the editor is shown.
+    QTimer::singleShot(0, edit, [edit] {
+        const int dot = edit->text().lastIndexOf(QLatin1Char('.'));
+        edit->setSelection(0, dot > 0 ? dot : edit->text().size());
+    });
 }
 
 void GalleryDelegate::setModelData(QWidget* editor, QAbstractItemModel* model,
