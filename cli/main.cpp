@@ -17,6 +17,7 @@ int main(int argc, char** argv)
     zefir::cli::AddListCommand(app, action);
     zefir::cli::AddArchiveCommands(app, action);
     zefir::cli::AddConvertCommands(app, action);
+    zefir::cli::AddEditCommands(app, action);
 
     try {
         app.parse(argc, argv);
