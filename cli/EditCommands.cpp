@@ -209,7 +209,8 @@ struct ExportItem {
 
 // Named as extraction names its pictures: the member's name with the
 // format's extension, a Moto Image's with the extension of what it holds.
-ExportItem PlanExport(const ArchiveModel& model, std::size_t index, const ExportOptions& options)
+ExportItem PlanExport(const ArchiveModel& model, std::size_t index, const ExportOptions& options,
+                      std::vector<std::byte>& bytes)
 {
     ExportItem item;
     item.index = index;
@@ -219,7 +220,7 @@ ExportItem PlanExport(const ArchiveModel& model, std::size_t index, const Export
         item.copy = true;
         return item;
     }
-    const std::vector<std::byte> bytes = model.Data(index);
+    model.Data(index, bytes);
     const ImageKind kind = imagecodec::DetectImageKind(model.Name(index), bytes);
     if (kind == ImageKind::ikMotoImage) {
         const auto extension = imagecodec::MotoImageExtension(imagecodec::MotoImageHolds(bytes));
@@ -263,8 +264,10 @@ int RunExport(const ExportOptions& options)
             indexes.push_back(i);
 
     std::vector<ExportItem> items;
+    // One buffer for every member: memory does not grow with the archive.
+    std::vector<std::byte> bytes;
     for (std::size_t index : indexes) {
-        ExportItem item = PlanExport(model, index, options);
+        ExportItem item = PlanExport(model, index, options, bytes);
         if (!item.whyNot.empty()) {
             // A member asked for by name must come out; of every member,
             // those that are no picture are only listed.
@@ -282,7 +285,7 @@ int RunExport(const ExportOptions& options)
 
     const std::string_view mimeType = imagecodec::TargetMimeType(FormatOfOption(options.format));
     for (const ExportItem& item : items) {
-        const std::vector<std::byte> bytes = model.Data(item.index);
+        model.Data(item.index, bytes);
         if (item.copy) {
             fileio::WriteFile(item.target, bytes);
         } else {
