@@ -127,6 +127,13 @@ TEST(ArchiveModel, OpensWhatTheWriterWroteAndLeavesOutNamelessEntries)
                      bytes.begin() + table + kEntrySize);
     bytes[reader.directory().dataBase] = std::byte{0};
     test::WriteBytes(dir / "odd.ezx", bytes);
+    // A name that would land outside the folder it is exported into is
+    // refused when opening, as extraction refuses it.
+    WriteArchive(std::vector<Member>{{"ok.k", {}}, {"../up.k", {}}}, dir / "unsafe.ezx");
+    EXPECT_THROW_MSG(ArchiveModel(dir / "unsafe.ezx"),
+                     (dir / "unsafe.ezx").string() +
+                         ": entry 1: member name \"../up.k\" holds \"/\", \"\\\" or a NUL byte");
+
     std::vector<Member> swapped = members;
     std::swap(swapped[0], swapped[1]);
     ArchiveModel odd(dir / "odd.ezx");
