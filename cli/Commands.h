@@ -17,6 +17,7 @@ void AddListCommand(CLI::App& app, Action& action);
 void AddArchiveCommands(CLI::App& app, Action& action);
 void AddConvertCommands(CLI::App& app, Action& action);
 void AddThumbnailCommand(CLI::App& app, Action& action);
+void AddEditCommands(CLI::App& app, Action& action);
 
 // A name from an archive (Windows-1251 bytes) as UTF-8 for the terminal.
 std::string DisplayName(const std::string& memberName);

@@ -5,20 +5,30 @@
 #include "cli/Commands.h"
 #include "core/Text.h"
 #include "core/archive/EzxFormat.h"
+#include "core/imagecodec/PhonePictures.h"
 
 namespace zefir::cli {
 
-std::string DisplayName(const std::string& memberName) { return Cp1251ToUtf8(memberName); }
+std::string DisplayName(const std::string& memberName)
+{
+    return Cp1251ToUtf8(memberName);
+}
 
 void AddListCommand(CLI::App& app, Action& action)
 {
-    auto* list = app.add_subcommand("list", "List the members of an archive: NAME<TAB>SIZE");
+    auto* list = app.add_subcommand(
+        "list", "List the members of an archive: NAME<TAB>SIZE, with --long also "
+                "KIND<TAB>WxH as info gives them");
     auto archive = std::make_shared<std::string>();
+    auto isLong = std::make_shared<bool>(false);
     list->add_option("ARCHIVE", *archive, "the .ezx archive")->required();
-    list->callback([&action, archive] {
-        action = [archive] {
+    list->add_flag("--long", *isLong,
+                   "add each member's kind and picture size (0x0 when it cannot be decoded)");
+    list->callback([&action, archive, isLong] {
+        action = [archive, isLong] {
             archive::ArchiveReader reader(*archive);
             std::string out;
+            std::vector<std::byte> buffer;
             for (std::size_t i = 0; i < reader.entries().size(); ++i) {
                 std::string name = reader.ReadName(i);
                 // Extraction skips entries without a name; so does the list.
@@ -27,6 +37,15 @@ void AddListCommand(CLI::App& app, Action& action)
                 out += DisplayName(name);
                 out += '\t';
                 out += std::to_string(reader.ReadMemberSize(i));
+                if (*isLong) {
+                    // One buffer for every member: memory does not grow with
+                    // the archive.
+                    reader.ReadMember(i, buffer);
+                    const auto info = imagecodec::InspectPhonePicture(name, buffer);
+                    out += '\t';
+                    out += imagecodec::KindInfo(info.kind).label;
+                    out += '\t' + std::to_string(info.width) + "x" + std::to_string(info.height);
+                }
                 out += '\n';
             }
             std::cout << out;

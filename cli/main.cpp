@@ -18,6 +18,7 @@ int main(int argc, char** argv)
     zefir::cli::AddArchiveCommands(app, action);
     zefir::cli::AddConvertCommands(app, action);
     zefir::cli::AddThumbnailCommand(app, action);
+    zefir::cli::AddEditCommands(app, action);
 
     try {
         app.parse(argc, argv);

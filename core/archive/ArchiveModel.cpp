@@ -10,16 +10,21 @@
 #include <unordered_map>
 #include <utility>
 
+#include "core/ByteReader.h"
 #include "core/Error.h"
 #include "core/FileIo.h"
 #include "core/Text.h"
 #include "core/archive/EzxFormat.h"
+#include "core/imagecodec/ImageCodec.h"
 
 namespace zefir::archive {
 
 namespace {
 
 constexpr std::string_view kSavingCaption = "Saving archive";
+// Unchanged members are copied in runs of about this many bytes: few
+// system calls, and memory that does not grow with the archive.
+constexpr std::uint64_t kCopyChunk = 64 * 1024;
 
 struct MemberRecord {
     std::string name;
@@ -94,6 +99,33 @@ std::size_t FirstBadUtf8(std::string_view utf8)
     return std::string_view::npos;
 }
 
+// "w x h", or "no size" for a raw picture's name that gives none.
+std::string RawSizeOfName(std::string_view name)
+{
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+    if (!imagecodec::ParseRawDimensions(name, width, height) || width <= 0 || height <= 0)
+        return "no size";
+    return std::to_string(width) + "x" + std::to_string(height);
+}
+
+// A raw picture's size is in its name: a new name with another size would
+// make the phone read its bytes as another picture.
+void CheckRawSizeKept(const std::string& oldName, const std::string& newName, const fs::path& where)
+{
+    if (AsciiUpper(ExtensionOf(oldName)) != ".RAW")
+        return;
+    const std::string before = RawSizeOfName(oldName);
+    const std::string after = RawSizeOfName(newName);
+    if (before != "no size" && before != after)
+        throw IoError("member " + Quoted(oldName) + " cannot be renamed to " + Quoted(newName) +
+                          ": the name of a raw picture gives its size, " + before +
+                          ", and the new "
+                          "name gives " +
+                          after,
+                      where, ErrorKind::Refused);
+}
+
 } // namespace
 
 struct ArchiveModel::Impl {
@@ -129,16 +161,57 @@ struct ArchiveModel::Impl {
             nameCount.erase(found);
     }
 
+    // Where an unchanged member's block starts in the opened file; checked
+    // to lie within it when the archive was opened.
+    std::uint64_t BlockAt(const MemberRecord& m) const
+    {
+        return std::uint64_t{reader->directory().dataBase} + reader->entries()[m.entry].dataOffset;
+    }
+
+    // Copies unchanged members from `first` on whose blocks follow each
+    // other in the opened file, as the writer lays them out, with one read
+    // and one write for up to kCopyChunk bytes. Returns the member after the
+    // last one copied. Each block's marker is written as the writer writes
+    // it, whatever the file held.
+    std::size_t CopyRun(std::size_t first, fileio::OutputFile& out,
+                        std::vector<std::byte>& buffer) const
+    {
+        const std::uint64_t start = BlockAt(members[first]);
+        std::uint64_t length = 0;
+        std::size_t end = first;
+        while (end < members.size() && !members[end].changed &&
+               BlockAt(members[end]) == start + length &&
+               (end == first || length + kMemberHeaderSize + members[end].size <= kCopyChunk)) {
+            length += kMemberHeaderSize + members[end].size;
+            ++end;
+        }
+        buffer.resize(static_cast<std::size_t>(length));
+        reader->ReadRange(start, buffer, "member data");
+        std::size_t at = 0;
+        for (std::size_t i = first; i < end; ++i) {
+            // The directory was read when the archive was opened; another
+            // program may have changed the file since.
+            if (GetU32(&buffer[at + 4]) != members[i].size)
+                throw IoError("member " + Quoted(members[i].name) +
+                                  " changed size since the archive was opened",
+                              path, ErrorKind::CannotRead);
+            PutU32(&buffer[at], kMemberMarker);
+            at += kMemberHeaderSize + members[i].size;
+        }
+        out.Write(buffer);
+        return end;
+    }
+
     // Every member as the opened file holds it.
     void Load(std::unique_ptr<ArchiveReader> opened)
     {
         std::vector<MemberRecord> loaded;
         std::unordered_map<std::string, std::size_t> counts;
-        const std::size_t count = opened->entries().size();
-        loaded.reserve(count);
-        for (std::size_t i = 0; i < count; ++i) {
+        std::vector<std::string> names = opened->ReadNames();
+        loaded.reserve(names.size());
+        for (std::size_t i = 0; i < names.size(); ++i) {
             MemberRecord m;
-            m.name = opened->ReadName(i);
+            m.name = std::move(names[i]);
             // Left out, as extraction leaves it out.
             if (m.name.empty())
                 continue;
@@ -201,18 +274,25 @@ std::uint32_t ArchiveModel::DataSize(std::size_t index) const
 
 std::vector<std::byte> ArchiveModel::Data(std::size_t index) const
 {
-    const MemberRecord& m = m_impl->At(index);
-    if (m.changed)
-        return m.data;
     std::vector<std::byte> bytes;
-    m_impl->reader->ReadMember(m.entry, bytes);
+    Data(index, bytes);
+    return bytes;
+}
+
+void ArchiveModel::Data(std::size_t index, std::vector<std::byte>& buffer) const
+{
+    const MemberRecord& m = m_impl->At(index);
+    if (m.changed) {
+        buffer.assign(m.data.begin(), m.data.end());
+        return;
+    }
+    m_impl->reader->ReadMember(m.entry, buffer);
     // The directory was read when the archive was opened; another program
     // may have changed the file since.
-    if (bytes.size() != m.size)
-        throw IoError("member " + Quoted(m.name) + " is now " + Hex(bytes.size()) + " bytes, not " +
-                          Hex(m.size) + ": the file changed since it was opened",
+    if (buffer.size() != m.size)
+        throw IoError("member " + Quoted(m.name) + " is now " + Hex(buffer.size()) +
+                          " bytes, not " + Hex(m.size) + ": the file changed since it was opened",
                       m_impl->path, ErrorKind::CannotRead);
-    return bytes;
 }
 
 std::vector<std::size_t> ArchiveModel::FindAll(std::string_view name) const
@@ -297,6 +377,7 @@ void ArchiveModel::Rename(std::size_t index, std::string newName)
         throw IoError("member " + Quoted(m.name) + " cannot be renamed to " + Quoted(newName) +
                           ": another extension would make it another kind of file",
                       m_impl->path, ErrorKind::Refused);
+    CheckRawSizeKept(m.name, newName, m_impl->path);
     m_impl->CheckFreeName(newName);
     m_impl->UncountName(m.name);
     m_impl->CountName(newName);
@@ -326,22 +407,16 @@ void ArchiveModel::Save(const fs::path& target, IProgress& progress)
             fileio::OutputFile out(target);
             out.Write(EncodeArchiveHead(layout, names));
             std::vector<std::byte> buffer;
-            for (std::size_t i = 0; i < size(); ++i) {
+            for (std::size_t i = 0; i < size();) {
                 const MemberRecord& m = m_impl->members[i];
-                out.Write(EncodeMemberHeader(m.size));
                 if (m.changed) {
+                    out.Write(EncodeMemberHeader(m.size));
                     out.Write(m.data);
+                    ++i;
                 } else {
-                    // One buffer for every unchanged member: memory does not
-                    // grow with the archive.
-                    m_impl->reader->ReadMember(m.entry, buffer);
-                    if (buffer.size() != m.size)
-                        throw IoError("member " + Quoted(m.name) +
-                                          " changed size since the archive was opened",
-                                      m_impl->path, ErrorKind::CannotRead);
-                    out.Write(buffer);
+                    i = m_impl->CopyRun(i, out, buffer);
                 }
-                progress.SetPosition(ProgressPosition(i, size()));
+                progress.SetPosition(ProgressPosition(i - 1, size()));
             }
             out.Commit();
         }

@@ -47,6 +47,9 @@ public:
     // The member's bytes: read from the file for an unchanged member.
     // Throws IoError when the file cannot be read.
     std::vector<std::byte> Data(std::size_t index) const;
+    // The same into `buffer`, resized to fit, so that a caller walking every
+    // member reuses one buffer.
+    void Data(std::size_t index, std::vector<std::byte>& buffer) const;
 
     // Every index whose name is `name` (bytes, compared exactly).
     std::vector<std::size_t> FindAll(std::string_view name) const;

@@ -109,8 +109,8 @@ ArchiveReader::ArchiveReader(const fs::path& path)
     const std::uint64_t size = m_file->Size();
     std::array<std::byte, 8> field{};
     if (size < kOffsetFieldPosition + field.size())
-        throw IoError("not an EZX archive: the file is too short for its header (" +
-                          Hex(size) + " bytes)",
+        throw IoError("not an EZX archive: the file is too short for its header (" + Hex(size) +
+                          " bytes)",
                       path);
     m_file->ReadExactAt(kOffsetFieldPosition, field, "offset field");
     m_directoryOffset = DecodeOffsetField(field, path);
@@ -130,8 +130,8 @@ ArchiveReader::ArchiveReader(const fs::path& path)
     const std::uint64_t tableSize = std::uint64_t{m_directory.entryCount} * kEntrySize;
     if (m_directory.tableOffset > size || tableSize > size - m_directory.tableOffset)
         throw IoError("the entry table at " + Hex(m_directory.tableOffset) + " (" +
-                          Entries(m_directory.entryCount) +
-                          ") runs past the end of the file (" + Hex(size) + " bytes)",
+                          Entries(m_directory.entryCount) + ") runs past the end of the file (" +
+                          Hex(size) + " bytes)",
                       path);
 
     // EntryTable: read whole, decoded one entry at a time.
@@ -144,7 +144,10 @@ ArchiveReader::ArchiveReader(const fs::path& path)
 
 ArchiveReader::~ArchiveReader() = default;
 
-const fs::path& ArchiveReader::path() const noexcept { return m_file->path(); }
+const fs::path& ArchiveReader::path() const noexcept
+{
+    return m_file->path();
+}
 
 std::string ArchiveReader::EntryLabel(std::size_t index) const
 {
@@ -172,6 +175,54 @@ std::string ArchiveReader::ReadName(std::size_t index) const
                        static_cast<std::size_t>(end - buffer.begin()));
 }
 
+std::vector<std::string> ArchiveReader::ReadNames() const
+{
+    std::vector<std::string> names(m_entries.size());
+    if (m_entries.empty())
+        return names;
+    const std::uint64_t size = m_file->Size();
+    std::uint64_t low = ~std::uint64_t{0};
+    std::uint64_t high = 0;
+    for (const Entry& e : m_entries) {
+        const std::uint64_t at = std::uint64_t{m_directory.namesBase} + e.nameOffset;
+        low = std::min(low, at);
+        high = std::max(high, std::min(at + kNameReadSize, size));
+    }
+    // Names scattered over the file (never so by the writer) are read one
+    // at a time rather than with everything between them.
+    if (low >= high || high - low > kNameReadSize * m_entries.size()) {
+        for (std::size_t i = 0; i < m_entries.size(); ++i)
+            names[i] = ReadName(i);
+        return names;
+    }
+    std::vector<std::byte> region(static_cast<std::size_t>(high - low));
+    m_file->ReadExactAt(low, region, "names");
+    for (std::size_t i = 0; i < m_entries.size(); ++i) {
+        const std::uint64_t at = std::uint64_t{m_directory.namesBase} + m_entries[i].nameOffset;
+        // ReadName reports a name past the end or without its 0x0A.
+        if (at >= size) {
+            names[i] = ReadName(i);
+            continue;
+        }
+        const auto first = region.begin() + static_cast<std::ptrdiff_t>(at - low);
+        const auto last =
+            first + static_cast<std::ptrdiff_t>(std::min<std::uint64_t>(kNameReadSize, size - at));
+        const auto end = std::find(first, last, std::byte{0x0A});
+        if (end == last)
+            names[i] = ReadName(i);
+        else
+            names[i].assign(reinterpret_cast<const char*>(&*first),
+                            static_cast<std::size_t>(end - first));
+    }
+    return names;
+}
+
+void ArchiveReader::ReadRange(std::uint64_t offset, std::span<std::byte> out,
+                              std::string_view what) const
+{
+    m_file->ReadExactAt(offset, out, what);
+}
+
 std::uint32_t ArchiveReader::ReadMemberSize(std::size_t index) const
 {
     const std::uint64_t size = m_file->Size();
@@ -190,8 +241,8 @@ std::uint32_t ArchiveReader::ReadMemberSize(std::size_t index) const
     const std::uint64_t data = at + kMemberHeaderSize;
     if (memberSize > size - data)
         throw IoError(EntryLabel(index) + "the member's data at " + Hex(data) + " (" +
-                          Hex(memberSize) + " bytes) runs past the end of the file (" +
-                          Hex(size) + " bytes)",
+                          Hex(memberSize) + " bytes) runs past the end of the file (" + Hex(size) +
+                          " bytes)",
                       path());
     return memberSize;
 }
@@ -225,8 +276,7 @@ ArchiveLayout PlanArchive(std::span<const std::string> names, std::span<const st
         const std::string& name = names[i];
         // The reader reads 100 bytes for a name and stops at the first 0x0A:
         // a longer name, or one holding 0x0A, would not read back.
-        if (name.empty() || name.size() > kMaxNameLength ||
-            name.find('\n') != std::string::npos)
+        if (name.empty() || name.size() > kMaxNameLength || name.find('\n') != std::string::npos)
             throw IoError("member name \"" + Cp1251ToUtf8(name) + "\" is empty, longer than " +
                               std::to_string(kMaxNameLength) + " bytes or holds a line break",
                           archive);
@@ -302,7 +352,8 @@ std::vector<std::byte> BuildArchive(std::span<const Member> members, const fs::p
     std::vector<std::uint32_t> sizes;
     for (const Member& m : members) {
         names.push_back(m.name);
-        sizes.push_back(static_cast<std::uint32_t>(std::min<std::size_t>(m.data.size(), 0xFFFFFFFF)));
+        sizes.push_back(
+            static_cast<std::uint32_t>(std::min<std::size_t>(m.data.size(), 0xFFFFFFFF)));
     }
     ArchiveLayout layout = PlanArchive(names, sizes, archive);
     std::vector<std::byte> out = EncodeArchiveHead(layout, names);

@@ -19,9 +19,9 @@ namespace zefir::archive {
 namespace fs = std::filesystem;
 
 // Capacities both reader and writer depend on.
-inline constexpr std::size_t kMaxEntries = 65536;            // EntryTable
-inline constexpr std::size_t kMaxMemberSize = 1024 * 1024;   // MemberBuffer
-inline constexpr std::size_t kNameReadSize = 100;            // a name and its 0x0A
+inline constexpr std::size_t kMaxEntries = 65536;          // EntryTable
+inline constexpr std::size_t kMaxMemberSize = 1024 * 1024; // MemberBuffer
+inline constexpr std::size_t kNameReadSize = 100;          // a name and its 0x0A
 inline constexpr std::size_t kMaxNameLength = kNameReadSize - 1;
 
 inline constexpr std::uint32_t kDirectoryMarker = 0xABCDDCBA;
@@ -71,6 +71,12 @@ public:
     // The entry's name: the bytes before the first 0x0A of the 100 bytes at
     // NamesBase + NameOffset. Empty for entries that extraction skips.
     std::string ReadName(std::size_t index) const;
+    // Every entry's name, as ReadName gives it, with one read when the names
+    // lie close together (as the writer puts them) instead of one per entry.
+    std::vector<std::string> ReadNames() const;
+    // Exactly out.size() bytes at `offset`, for copying member blocks in
+    // runs; throws IoError naming `what` when the file ends sooner.
+    void ReadRange(std::uint64_t offset, std::span<std::byte> out, std::string_view what) const;
     // The entry's data size, read from its member block.
     std::uint32_t ReadMemberSize(std::size_t index) const;
     // The entry's data into `memberBuffer`, resized to fit.
