@@ -145,5 +145,38 @@ TEST(ConvertAll, FromAndToThePhone)
                      (dir / "missing").string() + ": the target folder does not exist");
 }
 
+// Two pictures for one output: the first is converted, the second fails;
+// a broken picture fails alone; outputs already there are refused, listed,
+// before anything is written, unless replacing is asked for.
+TEST(ConvertAll, CollisionsFailuresAndFilesInTheWay)
+{
+    test::TempDir dir;
+    fs::create_directory(dir / "in");
+    fs::create_directory(dir / "out");
+    const imaging::Bitmap picture = ExactPicture(4, 4, 9);
+    const auto png = imaging::EncodePicture(picture, "image/png", "x.png");
+    WriteBytes(dir / "in/x.png", png);
+    WriteBytes(dir / "in/x.gif", imaging::EncodePicture(picture, "image/gif", "x.gif"));
+    WriteBytes(dir / "in/broken.bmp", Bytes("BM broken"));
+    WriteBytes(dir / "in/y.bmp", imaging::EncodePicture(picture, "image/bmp", "y.bmp"));
+    ConvertAllReport report =
+        ConvertAll(dir / "in", dir / "out", false, Format::Bmp, Overwrite::Refuse);
+    EXPECT_EQ(report.written, (std::vector<fs::path>{dir / "out/y.k", dir / "out/x.g"}));
+    EXPECT_EQ(LeftOutLines(report.failed),
+              (Strings{"x.gif: its output x.g is already made from x.png",
+                       "broken.bmp: BMP file header at 0xA runs past the end of the file (0x9 "
+                       "bytes)"}));
+    EXPECT_EQ(ReadBytes(dir / "out/x.g"), png);
+
+    WriteBytes(dir / "out/x.g", Bytes("mine"));
+    EXPECT_THROW_MSG(ConvertAll(dir / "in", dir / "out", false, Format::Bmp, Overwrite::Refuse),
+                     (dir / "out").string() +
+                         ": 2 files already exist and are not replaced unless asked to: "
+                         "y.k, x.g");
+    EXPECT_EQ(ReadBytes(dir / "out/x.g"), Bytes("mine"));
+    ConvertAll(dir / "in", dir / "out", false, Format::Bmp, Overwrite::Replace);
+    EXPECT_EQ(ReadBytes(dir / "out/x.g"), png);
+}
+
 } // namespace
 } // namespace zefir::archive

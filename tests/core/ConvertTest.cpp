@@ -1,7 +1,10 @@
 #include <optional>
 
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
+#include "ArchiveOps.h"
 #include "PictureTestUtil.h"
 #include "core/imagecodec/ImageCodec.h"
 
@@ -237,6 +240,80 @@ TEST_F(ConvertTest, ReadOnlyFilesRoundTripThroughBmpKeepingEveryByte)
         EXPECT_EQ(back, m_dir / "back" / c.name);
         EXPECT_EQ(ReadBytes(back), c.file);
     }
+}
+
+// Targets that must be refused: each leaves every file as it was.
+TEST_F(ConvertTest, TargetsThatMustBeRefused)
+{
+    const fs::path k = Write("a.k", MotoBitmap18File());
+    const fs::path gifImage =
+        Write("m.g", ReadBytes(Save("p.gif", SamplePicture(3, 3), "image/gif")));
+    const fs::path bmp = Save("pic.bmp", SamplePicture(3, 2), "image/bmp");
+    fs::create_directory(m_dir / "folder");
+    fs::create_symlink(k, m_dir / "link.k");
+    fs::create_hard_link(bmp, m_dir / "hard.bmp");
+    ASSERT_EQ(::mkfifo((m_dir / "fifo.bmp").c_str(), 0600), 0);
+    Write("taken.gif", Bytes("mine"));
+    struct Case {
+        const char* name;
+        fs::path source;
+        std::string target;
+        bool toPhone;
+        std::string message; // after the refused path
+    } cases[] = {
+        {"the source itself", k, "a.k", false, "is the file being converted; name another target"},
+        {"the source through a link", k, "link.k", false,
+         "is the file being converted; name another target"},
+        {"a picture over itself by a hard link", bmp, "hard.bmp", true,
+         "is the file being converted; name another target"},
+        {"a folder", k, "folder", false, "is a folder; name the file to write"},
+        {"a folder named with a slash", bmp, "folder/", true,
+         "is a folder; name the file to write"},
+        {"a phone file to a phone extension", k, "b.k", false,
+         "a phone file converts to a standard picture (.gif, .png, .bmp or .jpg), not to a phone "
+         "file's extension"},
+        {"a pipe", k, "fifo.bmp", false,
+         "cannot replace the file: it is not a plain file (a device or a pipe)"},
+        {"a name the content chose, not the one named", gifImage, "taken.png", false,
+         "already exists; it is not replaced unless asked to"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto before = test::FolderFiles(m_dir.path());
+        fs::path target = m_dir / c.target;
+        ImageKind kind{};
+        try {
+            if (c.toPhone)
+                ConvertToPhone(c.source, ImageKind::ikMotoBitmap18, target, nullptr,
+                               Overwrite::Refuse);
+            else
+                ConvertFromPhone(c.source, target, Format::Bmp, kind, nullptr, Overwrite::Refuse);
+            ADD_FAILURE() << "not refused";
+        } catch (const IoError& e) {
+            EXPECT_EQ(e.message(), c.message);
+            EXPECT_EQ(e.kind(), ErrorKind::Refused);
+        }
+        EXPECT_EQ(test::FolderFiles(m_dir.path()), before);
+    }
+}
+
+// The target the user named is written through its link, keeps its
+// permission bits, and is replaced as cp replaces it.
+TEST_F(ConvertTest, ANamedTargetIsWrittenThroughItsLink)
+{
+    const fs::path k = Write("a.k", MotoBitmap18File());
+    fs::create_directory(m_dir / "real");
+    const fs::path real = Write("real/pic.bmp", Bytes("old"));
+    fs::permissions(real, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    fs::create_symlink(real, m_dir / "pic.bmp");
+    fs::path target = m_dir / "pic.bmp";
+    ImageKind kind{};
+    ASSERT_TRUE(ConvertFromPhone(k, target, Format::Bmp, kind, nullptr, Overwrite::Refuse));
+    EXPECT_TRUE(fs::is_symlink(m_dir / "pic.bmp"));
+    EXPECT_EQ(ReadBytes(real).front(), std::byte{'B'});
+    EXPECT_EQ(fs::status(real).permissions(),
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    EXPECT_EQ(test::FolderNames(m_dir / "real"), std::vector<std::string>{"pic.bmp"});
 }
 
 TEST_F(ConvertTest, InspectPhoneFile)

@@ -3,10 +3,14 @@
 // error that leaves no file open, no temporary or half-written file, and the
 // user's earlier files (an archive, a conv.dat) as they were.
 
+#include <csignal>
 #include <cstdlib>
 #include <functional>
 #include <set>
 #include <string>
+
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -169,6 +173,43 @@ TEST(FaultInjection, AnInterruptedPackKeepsTheEarlierArchive)
             fs::remove_all(out.parent_path());
         }
     }
+}
+
+// SIGTERM while a pack writes its archive: the process ends as the signal
+// says, and no temporary file is left beside the target.
+TEST(FaultInjection, ASignalLeavesNoTemporaryFile)
+{
+    TempDir root;
+    fs::create_directories(root / "big");
+    fs::create_directories(root / "out");
+    for (int i = 0; i < 512; ++i)
+        test::WriteBytes(root / "big" / ("m" + std::to_string(i) + ".k"),
+                         std::vector<std::byte>(2048, std::byte{7}));
+    test::WriteBytes(root / "out/iconres.ezx", test::Bytes("earlier"));
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        fileio::RemoveTemporariesOnSignals();
+        test::RecordingProgress progress;
+        bool sent = false;
+        progress.onCaption = [&](std::string_view caption) {
+            if (caption == "Packing icons" && !sent) {
+                sent = true;
+                ::kill(::getpid(), SIGTERM);
+            }
+        };
+        try {
+            PackArchive(root / "big", root / "out/iconres.ezx", false, progress);
+        } catch (...) {
+        }
+        ::_exit(sent ? 3 : 4);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status)) << "exit status " << status;
+    EXPECT_EQ(WTERMSIG(status), SIGTERM);
+    EXPECT_EQ(test::FolderNames(root / "out"), std::vector<std::string>{"iconres.ezx"});
+    EXPECT_EQ(ReadBytes(root / "out/iconres.ezx"), test::Bytes("earlier"));
 }
 
 } // namespace

@@ -185,6 +185,53 @@ TEST(PackArchive, TellsWhatItLeftOutAndWhy)
     EXPECT_FALSE(fs::exists(f.folder / "conv"));
 }
 
+// Names that are left out: each is reported and the rest is packed.
+TEST(PackArchive, NamesThatAreLeftOut)
+{
+    const std::string notCp1251 = "the name is not UTF-8 text that Windows-1251, the character "
+                                  "set of member names, can hold";
+    struct Case {
+        std::string file;
+        std::string reason;
+    } cases[] = {
+        {"图标.k", notCp1251},
+        // An overlong "/": read leniently it would become the member "x/y.k".
+        {"x\xC0\xAFy.k", notCp1251},
+        {"\xFF.k", notCp1251},
+        {std::string(98, 'n') + ".k",
+         "the name is 100 bytes in Windows-1251, more than the 99 a member name may have"},
+        {"a\\b.k", "a member may not be named so: extraction would not write it back"},
+        {"a\nb.k", "a member may not be named so: extraction would not write it back"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.reason);
+        PackFolder f({{"ok.k", Bytes("ok")}, {c.file, Bytes("x")}});
+        RecordingProgress progress;
+        PackReport report = PackArchive(f.folder, f.out, false, progress);
+        EXPECT_EQ(LeftOutLines(report.leftOut), Strings{c.file + ": " + c.reason});
+        EXPECT_EQ(ReadBytes(f.out), BuildArchive(std::vector<Member>{{"ok.k", Bytes("ok")}}, "x"));
+    }
+}
+
+// An archive written over one of the files it packs would destroy it.
+TEST(PackArchive, RefusesAnArchiveThatIsOneOfItsFiles)
+{
+    PackFolder f({{"a.k", Bytes("a")}, {"b.g", Bytes("b")}});
+    fs::create_symlink(f.folder / "b.g", f.dir / "link.ezx");
+    for (const fs::path& target : {f.folder / "a.k", f.dir / "link.ezx"}) {
+        SCOPED_TRACE(target.string());
+        RecordingProgress progress;
+        try {
+            PackArchive(f.folder, target, false, progress);
+            ADD_FAILURE() << "not refused";
+        } catch (const IoError& e) {
+            EXPECT_EQ(e.kind(), ErrorKind::Refused);
+        }
+        EXPECT_EQ(ReadBytes(f.folder / "a.k"), Bytes("a"));
+        EXPECT_EQ(ReadBytes(f.folder / "b.g"), Bytes("b"));
+    }
+}
+
 // Refused before the archive is written, or while it is, since the files may
 // change between the pass that measures them and the pass that copies them
 // and the archive's table must not lie.
