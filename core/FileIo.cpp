@@ -198,6 +198,44 @@ std::vector<std::byte> ReadFile(const fs::path& path, std::size_t maxSize)
     return bytes;
 }
 
+std::optional<std::uint64_t> ReadExpected(const fs::path& path, std::size_t expected,
+                                          std::vector<std::byte>& buffer)
+{
+    // O_NONBLOCK: a pipe put in the file's place must not wait for a writer.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+    if (fd < 0)
+        throw IoError("cannot open: " + (errno == ELOOP ? std::string("it is a symbolic link now")
+                                                        : SystemReason(errno)),
+                      path, ErrorKind::CannotOpen);
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
+    // One byte more than expected tells a file that grew.
+    buffer.resize(expected + 1);
+    std::size_t done = 0;
+    while (done < buffer.size()) {
+        ssize_t n =
+            ::pread(fd, buffer.data() + done, buffer.size() - done, static_cast<off_t>(done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            throw IoError("cannot read: " + (errno == ESPIPE ? std::string("not a plain file")
+                                                             : SystemReason(errno)),
+                          path, ErrorKind::CannotRead);
+        if (n == 0)
+            break;
+        done += static_cast<std::size_t>(n);
+    }
+    buffer.resize(expected);
+    if (done == expected)
+        return std::nullopt;
+    struct stat st {};
+    if (::fstat(fd, &st) == 0)
+        return static_cast<std::uint64_t>(st.st_size);
+    return done;
+}
+
 std::vector<std::byte> ReadPrefix(const fs::path& path, std::size_t n)
 {
     InputFile file(path);

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <span>
 #include <string_view>
 #include <vector>
@@ -38,6 +39,13 @@ private:
 // Reads a whole file, refusing one larger than maxSize ("file" in messages is
 // `what`).
 std::vector<std::byte> ReadFile(const fs::path& path, std::size_t maxSize);
+// Reads a file that should hold exactly `expected` bytes into `buffer`, with
+// one open and one read and no stat: the size is known already. A symbolic
+// link, folder, pipe or device is refused. Returns the size found when it
+// differs (the file changed since it was measured); `buffer` then holds no
+// defined bytes.
+std::optional<std::uint64_t> ReadExpected(const fs::path& path, std::size_t expected,
+                                          std::vector<std::byte>& buffer);
 // Reads at most n bytes from the start of a file.
 std::vector<std::byte> ReadPrefix(const fs::path& path, std::size_t n);
 

@@ -285,11 +285,12 @@ private:
             const PackItem& item = m_items[j];
             if (!item.packed)
                 continue;
-            buffer.resize(item.size);
-            if (item.scratch)
+            if (item.scratch) {
+                buffer.resize(item.size);
                 m_scratch->ReadAt(*item.scratch, buffer);
-            else
+            } else {
                 ReadPlanned(item, buffer);
+            }
             out.Write(EncodeMemberHeader(item.size));
             out.Write(buffer);
             m_progress.SetPosition(ProgressPosition(j, m_items.size()));
@@ -299,18 +300,17 @@ private:
         m_report.members = names.size();
     }
 
-    // Opens the file once; the entry table already holds the size the
-    // listing gave, and a file that changed since would make it lie.
+    // Opens the file once and reads it once; the entry table already holds
+    // the size the listing gave, and a file that changed since would make
+    // it lie.
     void ReadPlanned(const PackItem& item, std::vector<std::byte>& buffer) const
     {
         const fs::path path = m_folder / item.file.name;
-        fileio::InputFile file(path);
-        if (file.Size() != item.size)
+        if (auto now = fileio::ReadExpected(path, item.size, buffer))
             throw IoError("the file changed while the archive was being packed (" +
-                              std::to_string(item.size) + " bytes before, " +
-                              std::to_string(file.Size()) + " now)",
+                              std::to_string(item.size) + " bytes before, " + std::to_string(*now) +
+                              " now)",
                           path, ErrorKind::Refused);
-        file.ReadExactAt(0, buffer, "file data");
     }
 
     const fs::path& m_folder;
