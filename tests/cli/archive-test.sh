@@ -56,10 +56,12 @@ expect_err "not converted: notes.k: the Moto Bitmap header gives an empty pictur
 
 # Nothing to pack: a message, no archive, exit 1.
 run 1 pack empty none.ezx
-expect_err "zefir-cli: nothing to pack in empty: no .k or .g files"
+expect_err "zefir-cli: nothing to pack in empty: no .k, .g or .raw files"
 [ ! -e none.ezx ] || fail "none.ezx was written"
 run 1 pack phone none.ezx --convert
-expect_err "zefir-cli: nothing to pack in phone: no .bmp, .gif or .png files"
+expect_err "left out: a.k: not a picture packing converts (.bmp, .gif or .png)
+left out: c.g: not a picture packing converts (.bmp, .gif or .png)
+zefir-cli: nothing to pack in phone: every file was left out; none.ezx is not written"
 
 # Errors from core: exit 1.
 run 1 extract missing.ezx
@@ -77,6 +79,56 @@ run 0 convert-all phone jpeg --from-phone --format jpg
 [ "$(od -An -tx1 -N2 jpeg/a.bmp | tr -d ' \n')" = ffd8 ] || fail "jpeg/a.bmp is not a JPEG"
 run 1 convert-all empty nothing --to-phone
 expect_err "zefir-cli: nothing to convert in empty: no .bmp, .png or .gif files"
+
+# Extracting again: identical files are fine, an edited picture is refused
+# (listed, nothing written) unless --force, a file of another archive in
+# raws/ is pointed out.
+run 0 extract out.ezx again
+printf 'edited' >again/icons/a.bmp
+printf 'x' >again/raws/old.k
+run 1 extract out.ezx again
+expect_err "not in the archive: again/raws/old.k (packing raws/ would take it too)
+would be replaced: again/icons/a.bmp
+zefir-cli: again: 1 file in the way, whose content differs from what extraction writes; --force replaces them"
+[ "$(cat again/icons/a.bmp)" = edited ] || fail "the edited picture was replaced"
+run 0 extract out.ezx again --force
+[ "$(cat again/icons/a.bmp)" != edited ] || fail "--force did not replace the edit"
+ln -s "$work/phone" linked && mkdir linkwork && ln -s "$work/phone" linkwork/raws
+run 1 extract out.ezx linkwork
+expect_err "zefir-cli: linkwork/raws: cannot use the folder: it is a symbolic link, and nothing is written through one here"
+
+# Packing: raw pictures go back too; nothing matching leaves the target as it
+# was; a target that is one of the files to pack is refused.
+run 0 extract out.ezx plain --no-convert
+printf 'x' >'plain/raws/logo(2x02).raw'
+run 0 pack plain/raws plain.ezx
+expect_out "packed 3 members from plain/raws into plain.ezx"
+cp out.ezx keep.ezx
+mkdir nomap && printf 'BM' >nomap/z.bmp && cp bmp/icons/conv.dat nomap/
+run 1 pack nomap keep.ezx --convert
+cmp -s out.ezx keep.ezx || fail "keep.ezx was replaced by an archive without members"
+run 1 pack phone phone/a.k
+cmp -s raw/raws/a.k phone/a.k || fail "phone/a.k was overwritten"
+[ -z "$(ls -A phone | grep -v '^[ac]\.[kg]$')" ] || fail "pack wrote into phone: $(ls -A phone)"
+
+# Converting a folder: outputs in the way are refused, listed, unless
+# --force; two pictures for one output: the first wins, exit 1.
+mkdir same && cp pictures/a.bmp same/ && cp phone/a.k same/a.k && printf 'mine' >same/a.k
+run 1 convert-all same same --to-phone
+expect_err "zefir-cli: same/a.k: already exists; it is not replaced unless asked to"
+[ "$(cat same/a.k)" = mine ] || fail "same/a.k was replaced"
+mkdir two && cp pictures/c.gif two/x.gif && cp pictures/c.gif two/x.png
+run 1 convert-all two twoout --to-phone
+expect_err "not converted: x.gif: its output x.g is already made from x.png
+zefir-cli: two: 1 file not converted"
+ln -s loop loop
+run 1 convert-all loop loopout --to-phone
+
+# Output that cannot be written is a failure.
+if [ -w /dev/full ]; then
+    "$cli" list out.ezx >/dev/full 2>err.txt && fail "list into a full output exited 0"
+fi
+"$cli" list out.ezx >&- 2>err.txt && fail "list into a closed output exited 0"
 
 # Usage mistakes: exit 2.
 run 2 extract

@@ -79,14 +79,38 @@ run 1 convert bad.k bad.bmp
 expect_err "zefir-cli: bad.k: the Moto Bitmap header's RowBytes (14) is smaller than 3 x Width (15): its pixel rows would overlap"
 run 1 convert missing.txt x.k
 expect_err "zefir-cli: missing.txt: cannot open: No such file or directory"
+# Targets that must be refused: the source itself, a phone extension, a
+# folder; an existing file the content named, unless --force.
+run 1 convert a.k a.k
+expect_err "zefir-cli: a.k: is the file being converted; name another target"
+run 1 convert a.k b2.k
+run 1 convert a.bmp ./
+[ ! -e .k ] || fail "a hidden .k was written"
+mkdir -p dir
+run 1 convert a.k dir
+printf 'mine' >m2.gif
+run 1 convert m.g m2.png
+expect_err "zefir-cli: m2.gif: already exists; it is not replaced unless asked to"
+[ "$(cat m2.gif)" = mine ] || fail "m2.gif was replaced"
+run 0 convert m.g m2.png --force
+expect_out m2.gif
+# A named target that is a link is written through; the link stays.
+printf 'old' >real.bmp && ln -s real.bmp link.bmp
+run 0 convert a.k link.bmp
+[ -L link.bmp ] && [ "$(head_hex real.bmp 2)" = 424d ] || fail "link.bmp was not written through"
+# info: a file that cannot be read fails.
+run 1 info a.k missing.k
+expect_err "zefir-cli: missing.k: cannot open: No such file or directory"
+run 1 info dir
+
 # Usage mistakes: exit 2.
 run 2 convert a.k x.bmp --format tiff
 run 2 convert a.bmp x.k --kind 24
 run 2 convert a.k
 
 # m.g holds a GIF cut short, so its size cannot be told.
-run 0 info a.k b.k again.g m.g 'icon(2x02).raw' icon.raw missing.k notes.txt
-expect_out "$(printf 'a.k\tmoto-bitmap-18\t2x2\nb.k\tmoto-bitmap-32\t2x2\nagain.g\tmoto-image\t2x2\nm.g\tmoto-image\t0x0\nicon(2x02).raw\traw\t2x2\nicon.raw\traw\t0x0\nmissing.k\tunknown\t0x0\nnotes.txt\tunknown\t0x0')"
+run 0 info a.k b.k again.g m.g 'icon(2x02).raw' icon.raw
+expect_out "$(printf 'a.k\tmoto-bitmap-18\t2x2\nb.k\tmoto-bitmap-32\t2x2\nagain.g\tmoto-image\t2x2\nm.g\tmoto-image\t0x0\nicon(2x02).raw\traw\t2x2\nicon.raw\traw\t0x0')"
 run 2 info
 
 finish

@@ -68,10 +68,10 @@ TEST(ArchiveRoundTrip, MembersComeBackByteForByte)
         auto expected = ByName(members);
         // Not a picture: its record says so, and no picture of it was written.
         expected.erase("notes.txt");
-        // Neither .k nor .g: not packed back from raws.
-        if (!t.convert)
-            expected.erase("logo(12x10).raw");
+        // From raws every phone file goes back, the raw picture included.
         Strings leftOut;
+        if (!t.convert)
+            leftOut.push_back("notes.txt: not a phone file (.k, .g or .raw)");
         for (const auto& [stem, extension] : converted) {
             if (!t.convert || t.format == Format::Bmp)
                 continue;
@@ -87,9 +87,8 @@ TEST(ArchiveRoundTrip, MembersComeBackByteForByte)
         EXPECT_EQ(LeftOutLines(report.leftOut), leftOut);
         EXPECT_EQ(LeftOutLines(notConverted),
                   t.convert ? Strings{"notes.txt: not a phone picture"} : Strings{});
-        if (t.convert) {
-            EXPECT_TRUE(fs::is_empty(folder / "conv"));
-        }
+        // Nothing is written into the folder being packed.
+        EXPECT_FALSE(fs::exists(folder / "conv"));
     }
 }
 
@@ -105,7 +104,9 @@ TEST(ArchiveRoundTrip, WithoutAMapTheExtensionChoosesThePhoneFormat)
     // Only the map can tell what a ".unk" holds: without one it is not taken.
     WriteBytes(dir / "c.unk", Bytes("JUNK"));
     test::RecordingProgress progress;
-    EXPECT_TRUE(PackArchive(dir.path(), dir / "out.ezx", true, progress).leftOut.empty());
+    EXPECT_EQ(LeftOutLines(PackArchive(dir.path(), dir / "out.ezx", true, progress).leftOut),
+              Strings{"c.unk: a .unk file is packed only through the conversion map that names "
+                      "it"});
     EXPECT_EQ(ByName(ReadArchive(dir / "out.ezx")),
               (test::Files{{"a.k", imagecodec::EncodeMotoBitmap18(picture, "a.k")}, {"b.g", gif}}));
 }
@@ -142,6 +143,39 @@ TEST(ConvertAll, FromAndToThePhone)
 
     EXPECT_THROW_MSG(ConvertAll(dir / "phone", dir / "missing", true, Format::Bmp),
                      (dir / "missing").string() + ": the target folder does not exist");
+}
+
+// Two pictures for one output: the first is converted, the second fails;
+// a broken picture fails alone; outputs already there are refused, listed,
+// before anything is written, unless replacing is asked for.
+TEST(ConvertAll, CollisionsFailuresAndFilesInTheWay)
+{
+    test::TempDir dir;
+    fs::create_directory(dir / "in");
+    fs::create_directory(dir / "out");
+    const imaging::Bitmap picture = ExactPicture(4, 4, 9);
+    const auto png = imaging::EncodePicture(picture, "image/png", "x.png");
+    WriteBytes(dir / "in/x.png", png);
+    WriteBytes(dir / "in/x.gif", imaging::EncodePicture(picture, "image/gif", "x.gif"));
+    WriteBytes(dir / "in/broken.bmp", Bytes("BM broken"));
+    WriteBytes(dir / "in/y.bmp", imaging::EncodePicture(picture, "image/bmp", "y.bmp"));
+    ConvertAllReport report =
+        ConvertAll(dir / "in", dir / "out", false, Format::Bmp, Overwrite::Refuse);
+    EXPECT_EQ(report.written, (std::vector<fs::path>{dir / "out/y.k", dir / "out/x.g"}));
+    EXPECT_EQ(LeftOutLines(report.failed),
+              (Strings{"x.gif: its output x.g is already made from x.png",
+                       "broken.bmp: BMP file header at 0xA runs past the end of the file (0x9 "
+                       "bytes)"}));
+    EXPECT_EQ(ReadBytes(dir / "out/x.g"), png);
+
+    WriteBytes(dir / "out/x.g", Bytes("mine"));
+    EXPECT_THROW_MSG(ConvertAll(dir / "in", dir / "out", false, Format::Bmp, Overwrite::Refuse),
+                     (dir / "out").string() +
+                         ": 2 files already exist and are not replaced unless asked to: "
+                         "y.k, x.g");
+    EXPECT_EQ(ReadBytes(dir / "out/x.g"), Bytes("mine"));
+    ConvertAll(dir / "in", dir / "out", false, Format::Bmp, Overwrite::Replace);
+    EXPECT_EQ(ReadBytes(dir / "out/x.g"), png);
 }
 
 } // namespace

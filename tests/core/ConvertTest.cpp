@@ -1,7 +1,10 @@
 #include <optional>
 
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
+#include "ArchiveOps.h"
 #include "PictureTestUtil.h"
 #include "core/imagecodec/ImageCodec.h"
 
@@ -188,11 +191,12 @@ TEST_F(ConvertTest, RefusalsLeaveNoFile)
     EXPECT_THROW_MSG(ConvertToPhone(bmp, ImageKind::ikRaw, target),
                      (out / "icon(2x03).raw").string() +
                          ": the size in the name, 2x3, does not match the picture's 3x2");
+    // The picture that is too large is named, not the file not written.
     target = out / "big.k";
     EXPECT_THROW_MSG(ConvertToPhone(big, ImageKind::ikMotoBitmap32, target),
-                     target.string() + ": the picture (641 x 480 pixels) is too large for a Moto "
-                                       "Bitmap: its pixel data would take 0x12C780 bytes, more "
-                                       "than the limit of 0x12C001");
+                     big.string() + ": the picture (641 x 480 pixels) is too large for a Moto "
+                                    "Bitmap: its pixel data would take 0x12C780 bytes, more "
+                                    "than the limit of 0x12C001");
     // A picture the imaging layer cannot load: its error comes through.
     target = out / "broken.k";
     EXPECT_THROW_MSG(ConvertToPhone(broken, ImageKind::ikMotoBitmap18, target),
@@ -238,6 +242,80 @@ TEST_F(ConvertTest, ReadOnlyFilesRoundTripThroughBmpKeepingEveryByte)
     }
 }
 
+// Targets that must be refused: each leaves every file as it was.
+TEST_F(ConvertTest, TargetsThatMustBeRefused)
+{
+    const fs::path k = Write("a.k", MotoBitmap18File());
+    const fs::path gifImage =
+        Write("m.g", ReadBytes(Save("p.gif", SamplePicture(3, 3), "image/gif")));
+    const fs::path bmp = Save("pic.bmp", SamplePicture(3, 2), "image/bmp");
+    fs::create_directory(m_dir / "folder");
+    fs::create_symlink(k, m_dir / "link.k");
+    fs::create_hard_link(bmp, m_dir / "hard.bmp");
+    ASSERT_EQ(::mkfifo((m_dir / "fifo.bmp").c_str(), 0600), 0);
+    Write("taken.gif", Bytes("mine"));
+    struct Case {
+        const char* name;
+        fs::path source;
+        std::string target;
+        bool toPhone;
+        std::string message; // after the refused path
+    } cases[] = {
+        {"the source itself", k, "a.k", false, "is the file being converted; name another target"},
+        {"the source through a link", k, "link.k", false,
+         "is the file being converted; name another target"},
+        {"a picture over itself by a hard link", bmp, "hard.bmp", true,
+         "is the file being converted; name another target"},
+        {"a folder", k, "folder", false, "is a folder; name the file to write"},
+        {"a folder named with a slash", bmp, "folder/", true,
+         "is a folder; name the file to write"},
+        {"a phone file to a phone extension", k, "b.k", false,
+         "a phone file converts to a standard picture (.gif, .png, .bmp or .jpg), not to a phone "
+         "file's extension"},
+        {"a pipe", k, "fifo.bmp", false,
+         "cannot replace the file: it is not a plain file (a device or a pipe)"},
+        {"a name the content chose, not the one named", gifImage, "taken.png", false,
+         "already exists; it is not replaced unless asked to"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto before = test::FolderFiles(m_dir.path());
+        fs::path target = m_dir / c.target;
+        ImageKind kind{};
+        try {
+            if (c.toPhone)
+                ConvertToPhone(c.source, ImageKind::ikMotoBitmap18, target, nullptr,
+                               Overwrite::Refuse);
+            else
+                ConvertFromPhone(c.source, target, Format::Bmp, kind, nullptr, Overwrite::Refuse);
+            ADD_FAILURE() << "not refused";
+        } catch (const IoError& e) {
+            EXPECT_EQ(e.message(), c.message);
+            EXPECT_EQ(e.kind(), ErrorKind::Refused);
+        }
+        EXPECT_EQ(test::FolderFiles(m_dir.path()), before);
+    }
+}
+
+// The target the user named is written through its link, keeps its
+// permission bits, and is replaced as cp replaces it.
+TEST_F(ConvertTest, ANamedTargetIsWrittenThroughItsLink)
+{
+    const fs::path k = Write("a.k", MotoBitmap18File());
+    fs::create_directory(m_dir / "real");
+    const fs::path real = Write("real/pic.bmp", Bytes("old"));
+    fs::permissions(real, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    fs::create_symlink(real, m_dir / "pic.bmp");
+    fs::path target = m_dir / "pic.bmp";
+    ImageKind kind{};
+    ASSERT_TRUE(ConvertFromPhone(k, target, Format::Bmp, kind, nullptr, Overwrite::Refuse));
+    EXPECT_TRUE(fs::is_symlink(m_dir / "pic.bmp"));
+    EXPECT_EQ(ReadBytes(real).front(), std::byte{'B'});
+    EXPECT_EQ(fs::status(real).permissions(),
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    EXPECT_EQ(test::FolderNames(m_dir / "real"), std::vector<std::string>{"pic.bmp"});
+}
+
 TEST_F(ConvertTest, InspectPhoneFile)
 {
     fs::path gif = Save("pic.gif", SamplePicture(7, 5), "image/gif");
@@ -259,16 +337,13 @@ TEST_F(ConvertTest, InspectPhoneFile)
         {"a.raw", Bytes(""), ImageKind::ikRaw, 0, 0},
         {"a.k", MotoBitmap18File(), ImageKind::ikMotoBitmap18, 2, 2},
         {"b.k", MotoBitmap32File(24), ImageKind::ikMotoBitmap32, 2, 2},
-        {"c.k", Bytes({3}), ImageKind::ikMotoBitmap32, 3, 0},
+        // Only a size the decoder accepts: this header's fields are not one.
+        {"c.k", Bytes({3}), ImageKind::ikMotoBitmap32, 0, 0},
         {"gif.g", ReadBytes(gif), ImageKind::ikMotoImage, 7, 5},
         {"png.g", ReadBytes(png), ImageKind::ikMotoImage, 4, 9},
         {"bmp.g", Bytes("BM and more"), ImageKind::ikMotoImage, 0, 0},
         {"broken.g", Bytes("GIF89a broken"), ImageKind::ikMotoImage, 0, 0},
         {"a.txt", Bytes("text"), ImageKind::ikUnknown, 0, 0},
-        {"missing(16x16).raw", std::nullopt, ImageKind::ikRaw, 0, 0},
-        {"missing.k", std::nullopt, ImageKind::ikUnknown, 0, 0},
-        {"folder.k", std::nullopt, ImageKind::ikUnknown, 0, 0},
-        {"missing.g", std::nullopt, ImageKind::ikMotoImage, 0, 0},
     };
     // clang-format on
     for (const auto& c : cases) {
@@ -277,6 +352,11 @@ TEST_F(ConvertTest, InspectPhoneFile)
         EXPECT_EQ(info.kind, c.kind);
         EXPECT_EQ(info.width, c.width);
         EXPECT_EQ(info.height, c.height);
+    }
+    // A file that cannot be read is an error, not a picture of no size.
+    for (const char* name : {"missing(16x16).raw", "missing.k", "folder.k", "missing.g"}) {
+        SCOPED_TRACE(name);
+        EXPECT_THROW(InspectPhoneFile(m_dir / name), IoError);
     }
 }
 

@@ -8,6 +8,7 @@
 #include "TestUtil.h"
 #include "core/archive/Archive.h"
 #include "core/archive/EzxFormat.h"
+#include "core/imaging/Imaging.h"
 
 namespace zefir::archive {
 namespace {
@@ -183,6 +184,119 @@ TEST(UnpackArchive, RefusesAFormatCodeOutOfRange)
         (dir / "a.ezx").string() + ": target format code 4 is not one of 0 to 3");
     EXPECT_TRUE(fs::is_empty(dir / "work"));
     EXPECT_EQ(progress.events.back(), "close");
+}
+
+// What an earlier extraction and the user left in the working folder: an
+// edited picture and member are refused unless replacing is asked for,
+// identical files are fine, files of an earlier archive in raws/ are
+// pointed out, and a new folder costs nothing.
+TEST(UnpackArchive, FilesTheUserChangedAreNotReplacedWithoutAsking)
+{
+    TempDir dir;
+    const auto members = test::PhoneMembers();
+    WriteArchive(members, dir / "a.ezx");
+    const fs::path work = dir / "work";
+    const ConversionSettings settings{true, Format::Bmp};
+    RecordingProgress progress;
+    RecordingList list;
+    EXPECT_TRUE(FindExtractionConflicts(dir / "a.ezx", work, settings).differing.empty());
+    fs::create_directory(work);
+    UnpackArchive(dir / "a.ezx", work, settings, progress, list);
+    // Extracting again over identical files needs no question.
+    const ExtractionConflicts same = FindExtractionConflicts(dir / "a.ezx", work, settings);
+    EXPECT_TRUE(same.differing.empty());
+    EXPECT_TRUE(same.strangers.empty());
+
+    WriteBytes(work / "icons/a.bmp", Bytes("edited"));
+    WriteBytes(work / "raws/s.k", Bytes("edited"));
+    WriteBytes(work / "raws/old.k", Bytes("an earlier archive's"));
+    const ExtractionConflicts conflicts = FindExtractionConflicts(dir / "a.ezx", work, settings);
+    EXPECT_EQ(conflicts.differing,
+              (std::vector<fs::path>{work / "raws/s.k", work / "icons/a.bmp"}));
+    EXPECT_EQ(conflicts.strangers, std::vector<fs::path>{work / "raws/old.k"});
+    const Files edited = test::FolderFiles(work);
+    EXPECT_THROW_MSG(UnpackArchive(dir / "a.ezx", work, settings, progress, list),
+                     work.string() + ": 2 files already exist and are not replaced unless asked "
+                                     "to: raws/s.k, icons/a.bmp");
+    EXPECT_EQ(test::FolderFiles(work), edited);
+    UnpackArchive(dir / "a.ezx", work, settings, progress, list, nullptr, Overwrite::Replace);
+    EXPECT_EQ(test::ReadBytes(work / "raws/s.k"), members[1].data);
+    EXPECT_NE(test::ReadBytes(work / "icons/a.bmp"), Bytes("edited"));
+}
+
+// raws or icons as a link to another folder would put every member there.
+TEST(UnpackArchive, RefusesRawsOrIconsThatAreLinks)
+{
+    for (const char* linked : {"raws", "icons"}) {
+        SCOPED_TRACE(linked);
+        TempDir dir;
+        WriteArchive(std::vector<Member>{{"a.k", Bytes({1})}}, dir / "a.ezx");
+        fs::create_directories(dir / "elsewhere");
+        fs::create_directories(dir / "work");
+        fs::create_directory_symlink(dir / "elsewhere", dir / "work" / linked);
+        RecordingProgress progress;
+        RecordingList list;
+        const std::string message = (dir / "work" / linked).string() +
+                                    ": cannot use the folder: it is a symbolic link, and nothing "
+                                    "is written through one here";
+        EXPECT_THROW_MSG(FindExtractionConflicts(dir / "a.ezx", dir / "work", {true, Format::Bmp}),
+                         message);
+        EXPECT_THROW_MSG(UnpackArchive(dir / "a.ezx", dir / "work", {true, Format::Bmp}, progress,
+                                       list, nullptr, Overwrite::Replace),
+                         message);
+        EXPECT_TRUE(fs::is_empty(dir / "elsewhere"));
+    }
+}
+
+// Two members whose pictures get one name: the later picture stays and the
+// earlier member is reported; a picture the imaging layer cannot hold is
+// only not converted, and the members after it still are.
+TEST(UnpackArchive, CollisionsAndPicturesBeyondALimitAreReported)
+{
+    const auto gif = imaging::EncodePicture(test::ExactPicture(3, 3, 1), "image/gif", "a.g");
+    const auto k = imagecodec::EncodeMotoBitmap18(test::ExactPicture(4, 4, 2), "x.k");
+    const auto raw = imagecodec::EncodeRawPicture(test::ExactPicture(8, 8, 3), "n(8x08).raw");
+    // 20000 x 1 pixels at 32 bits: within the format, beyond the imaging
+    // layer's 16384 pixels a side.
+    std::vector<std::byte> wide =
+        test::Bytes({0x20, 0x4E, 0, 0, 1, 0, 0, 0, 32, 0, 0, 0, 0x80, 0x38, 1, 0});
+    wide.resize(16 + 80000);
+    struct Case {
+        const char* name;
+        std::vector<Member> members;
+        Format format;
+        Strings notConverted;
+    } cases[] = {
+        {"a.k and a GIF-holding a.g",
+         {{"a.k", k}, {"a.g", gif}},
+         Format::Gif,
+         {"a.k: its picture a.gif was replaced by the picture of a.g"}},
+        {"x.k and x.K",
+         {{"x.k", k}, {"x.K", k}},
+         Format::Png,
+         {"x.k: its picture x.png was replaced by the picture of x.K"}},
+        {"n(8x08).raw and n(8x08).k",
+         {{"n(8x08).raw", raw}, {"n(8x08).k", k}},
+         Format::Bmp,
+         {"n(8x08).raw: its picture n(8x08).bmp was replaced by the picture of n(8x08).k"}},
+        {"a picture too wide to save",
+         {{"wide.k", wide}, {"x.k", k}},
+         Format::Png,
+         {"wide.k: picture is too large to save: 20000 x 1 pixels (at most 16384 a side and "
+          "16777216 in all)"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        WriteArchive(c.members, dir / "a.ezx");
+        RecordingProgress progress;
+        RecordingList list;
+        std::vector<LeftOut> notConverted;
+        UnpackArchive(dir / "a.ezx", dir.path(), {true, c.format}, progress, list, &notConverted);
+        EXPECT_EQ(test::LeftOutLines(notConverted), c.notConverted);
+        EXPECT_EQ(list.names.size(), c.members.size());
+        EXPECT_TRUE(fs::exists(dir / "icons" / kConvMapFileName));
+    }
 }
 
 } // namespace
