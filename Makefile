@@ -30,8 +30,10 @@ test: build
 
 # The desktop program on a fresh copy of the example archive, so that its
 # folder question proposes a folder under the build. Without a display, the
-# command-line demo instead.
-run: build
+# command-line demo instead. Builds only the program it starts; `make test`
+# builds the rest.
+run: configure
+	cmake --build $(BUILD) -j $(JOBS) --target zefir
 	@rm -rf $(BUILD)/run && mkdir -p $(BUILD)/run && cp examples/iconres.ezx $(BUILD)/run/
 	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then \
 		$(BUILD)/ui/zefir $(BUILD)/run/iconres.ezx; \
@@ -42,7 +44,8 @@ run: build
 
 # The example archive extracted with conversion into a fresh folder, and
 # what that wrote.
-demo: build
+demo: configure
+	cmake --build $(BUILD) -j $(JOBS) --target zefir-cli
 	rm -rf $(DEMO)
 	$(CLI) extract examples/iconres.ezx $(DEMO)
 	cd $(DEMO) && ls -l raws icons

@@ -4,7 +4,6 @@
 
 #include <QApplication>
 #include <QStringList>
-#include <QTimer>
 
 #include "ui/Dialogs.h"
 #include "ui/MainWindow.h"
@@ -24,12 +23,9 @@ int main(int argc, char** argv)
 
     zefir::ui::QtDialogs dialogs;
     zefir::ui::ZefirWindows windows(dialogs);
-    windows.SDIAppForm.show();
-
-    if (!arguments.isEmpty()) {
-        const QString archive = arguments.constFirst();
-        QTimer::singleShot(0, &windows.SDIAppForm,
-                           [&windows, archive] { windows.SDIAppForm.OpenArchive(archive); });
-    }
+    if (arguments.isEmpty())
+        windows.SDIAppForm.show();
+    else
+        windows.SDIAppForm.OpenArchiveWhenShown(arguments.constFirst());
     return QApplication::exec();
 }

@@ -236,7 +236,11 @@ private slots:
             titles.prepend("open: Open picture");
         QCOMPARE(s.dialogs.titles.mid(openFilter < 0 ? 2 : 0), titles);
         const FileRequest& save = s.dialogs.asked.back();
-        QCOMPARE(save.fileName, openFilter < 0 ? QString() : sourcePath);
+        // The source's name with the extension of the first filter.
+        const QString proposed = QFileInfo(sourcePath).path() + '/' +
+                                 QFileInfo(sourcePath).completeBaseName() +
+                                 (openFilter < 1 ? ".bmp" : ".k");
+        QCOMPARE(save.fileName, openFilter < 0 ? QString() : proposed);
         QCOMPARE(save.filters, openFilter < 1 ? kPictureFilters : kPhoneFilters);
         const fs::path out = written.isEmpty() ? fs::path() : s.root / written.toStdString();
         QCOMPARE(Files(s.root, {"out*"}), written.isEmpty() ? QStringList{} : QStringList{Q(out)});
