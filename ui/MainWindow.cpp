@@ -342,11 +342,10 @@ void TSDIAppForm::TellNothingWritten(const fs::path& source, const std::string& 
 void TSDIAppForm::ShowPackReport(const archive::PackReport& report, const fs::path& folder,
                                  const fs::path& output)
 {
-    ShowStatus(report.written
-                   ? QStringLiteral("Packed %1 into %2%3")
-                         .arg(Count(report.members, "member"), ToQString(output),
-                              LeftOutNote(report.leftOut.size()))
-                   : QStringLiteral("Nothing was packed"));
+    ShowStatus(report.written ? QStringLiteral("Packed %1 into %2%3")
+                                    .arg(Count(report.members, "member"), ToQString(output),
+                                         LeftOutNote(report.leftOut.size()))
+                              : QStringLiteral("Nothing was packed"));
     if (!report.written)
         ShowLeftOut(QStringLiteral("Nothing was packed: %1 holds no file to pack, so %2 was not "
                                    "written.")
@@ -401,13 +400,13 @@ void TSDIAppForm::UpdatePreview()
         ToPath(m_previewDir.path()) /
         ("temp" + std::string(imagecodec::TargetExtension(m_settings.TargetFormat)));
     Form2->PreviewFormat = m_settings.TargetFormat;
-    // Some window managers give a newly shown window of the active one the
-    // keyboard anyway; the member list keeps it.
-    const bool wasActive = isActiveWindow();
+    // The preview follows the user's work in this window, which keeps the
+    // keyboard. Some window managers give a newly shown window the keyboard
+    // anyway, so it is asked back; asked of the window system, since here
+    // this window may still look active, the viewer's activation yet to come.
     Form2->show();
     Form2->raise();
-    if (wasActive)
-        activateWindow();
+    windowHandle()->requestActivate();
     Form2->DrawPicture();
 
     const QSize size = Form2->PictureSize();
@@ -612,8 +611,11 @@ void TSDIAppForm::Convertimage1Click()
     // The source's folder and name with the extension of the format the
     // dialog opens with: accepting it at once must not replace the source.
     const int filterIndex = std::clamp(m_saveFilterIndex, 0, int(filters.size()) - 1);
-    FileRequest request{QStringLiteral("Save picture as"), filters, filterIndex,
-                        ProposedTarget(source->path, filters[filterIndex]), {}};
+    FileRequest request{QStringLiteral("Save picture as"),
+                        filters,
+                        filterIndex,
+                        ProposedTarget(source->path, filters[filterIndex]),
+                        {}};
     request.addFilterExtension = true;
     auto target = m_dialogs.SaveFile(this, request);
     if (!target)
@@ -676,8 +678,8 @@ void TSDIAppForm::Convertall2Click()
         const auto report =
             archive::ConvertAll(sourceFolder, ToPath(*target), fromPhone, m_settings.TargetFormat);
         ShowStatus(QStringLiteral("Converted %1 from %2 into %3%4")
-                       .arg(Count(report.written.size(), "file"), ToQString(sourceFolder),
-                            *target, LeftOutNote(report.leftOut.size())));
+                       .arg(Count(report.written.size(), "file"), ToQString(sourceFolder), *target,
+                            LeftOutNote(report.leftOut.size())));
         if (!report.leftOut.empty())
             ShowLeftOut(QStringLiteral("Converted %1 from %2. Left out:")
                             .arg(Count(report.written.size(), "file"), ToQString(sourceFolder)),

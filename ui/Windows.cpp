@@ -62,8 +62,8 @@ void CentreOnScreen(QWidget& window)
         return;
     const QSize outer = OuterSize(window.size());
     const QRect available = screen->availableGeometry();
-    PlaceOnScreen(window,
-                  available.center() - QPoint(outer.width() / 2, outer.height() / 2), outer);
+    PlaceOnScreen(window, available.center() - QPoint(outer.width() / 2, outer.height() / 2),
+                  outer);
 }
 
 } // namespace
@@ -83,10 +83,10 @@ QSize ClientSize(QSize outer)
 
 QPoint ClampToScreen(QPoint topLeft, QSize outer, QRect available)
 {
-    const int x = std::max(std::min(topLeft.x(), available.right() + 1 - outer.width()),
-                           available.left());
-    const int y = std::max(std::min(topLeft.y(), available.bottom() + 1 - outer.height()),
-                           available.top());
+    const int x =
+        std::max(std::min(topLeft.x(), available.right() + 1 - outer.width()), available.left());
+    const int y =
+        std::max(std::min(topLeft.y(), available.bottom() + 1 - outer.height()), available.top());
     return {x, y};
 }
 
@@ -250,6 +250,8 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent)
     setWindowFlags(Qt::Tool | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint |
                    Qt::WindowTitleHint);
     setAttribute(Qt::WA_QuitOnClose, false);
+    // It takes no input; the keyboard stays where the user left it.
+    setAttribute(Qt::WA_ShowWithoutActivating);
     setWindowTitle(QStringLiteral("Please wait..."));
     setFont(PixelFont(QStringLiteral("Tahoma"), 11));
     setFixedSize(ClientSize(kProgressOuterSize));

@@ -3,7 +3,9 @@
 
 #include <functional>
 
+#include <QApplication>
 #include <QComboBox>
+#include <QDialog>
 #include <QPushButton>
 #include <QTimer>
 
@@ -202,24 +204,123 @@ private slots:
         QCOMPARE(ErrorText(message.toStdString()), dotted ? message + '.' : message);
     }
 
+    // Pressed in the main window, or in the viewer after the user clicked it.
     void shortcuts_data()
     {
         QTest::addColumn<int>("key");
+        QTest::addColumn<bool>("inViewer");
         QTest::addColumn<QString>("firstDialog");
-        QTest::newRow("Ctrl+O opens") << int(Qt::Key_O) << "open: Open EZX file";
-        QTest::newRow("Ctrl+S packs")
-            << int(Qt::Key_S) << "open: Select folder and file to take icons from";
-        QTest::newRow("Ctrl+N does nothing") << int(Qt::Key_N) << "";
+        const QString open = "open: Open EZX file";
+        const QString pack = "open: Select folder and file to take icons from";
+        for (bool inViewer : {false, true}) {
+            const char* where = inViewer ? "in the viewer" : "in the main window";
+            QTest::addRow("Ctrl+O opens, %s", where) << int(Qt::Key_O) << inViewer << open;
+            QTest::addRow("Ctrl+S packs, %s", where) << int(Qt::Key_S) << inViewer << pack;
+            QTest::addRow("Ctrl+N does nothing, %s", where) << int(Qt::Key_N) << inViewer << "";
+        }
     }
     void shortcuts()
     {
         QFETCH(int, key);
+        QFETCH(bool, inViewer);
         QFETCH(QString, firstDialog);
         Session s;
         s.main.show();
         QVERIFY(QTest::qWaitForWindowActive(&s.main));
-        QTest::keyClick(&s.main, Qt::Key(key), Qt::ControlModifier);
+        QWidget* target = &s.main;
+        if (inViewer) {
+            s.SetPreview(true);
+            s.Open();
+            s.dialogs.titles.clear();
+            target = &s.windows.Form2;
+            QApplication::setActiveWindow(target);
+            QCOMPARE(QApplication::activeWindow(), target);
+        }
+        QTest::keyClick(target, Qt::Key(key), Qt::ControlModifier);
         QCOMPARE(s.dialogs.titles.join('|'), firstDialog);
+    }
+
+    // The viewer shows as a window of the main window, which keeps the
+    // keyboard: the arrow keys move in the list, not the zoom. A dialog
+    // opened then belongs to the main window and is the one above.
+    void dialogsOpenAboveTheViewer_data()
+    {
+        QTest::addColumn<bool>("about");
+        QTest::newRow("Settings") << false;
+        QTest::newRow("About") << true;
+    }
+    void dialogsOpenAboveTheViewer()
+    {
+        QFETCH(bool, about);
+        Session s;
+        s.main.show();
+        QVERIFY(QTest::qWaitForWindowActive(&s.main));
+        s.SetPreview(true);
+        s.Open();
+        TForm2& viewer = s.windows.Form2;
+        QVERIFY(viewer.isVisible());
+        QCoreApplication::processEvents();
+        QCOMPARE(QApplication::activeWindow(), &s.main);
+        QCOMPARE(viewer.windowHandle()->transientParent(), s.main.windowHandle());
+        QVERIFY(!(viewer.windowFlags() & Qt::WindowStaysOnTopHint));
+        s.List()->setFocus();
+        QTest::keyClick(s.List(), Qt::Key_Down);
+        QCOMPARE(s.List()->currentItem()->text(), kSortedNames[1]);
+        QCOMPARE(viewer.findChild<QComboBox*>("ComboBox1")->currentIndex(), -1);
+
+        QDialog& dialog = about ? static_cast<QDialog&>(s.windows.AboutBox)
+                                : static_cast<QDialog&>(s.windows.OKRightDlg);
+        QString seen = "not shown";
+        QTimer::singleShot(0, &dialog, [&] {
+            seen = QStringLiteral("parent %1, modal %2, viewer %3")
+                       .arg(dialog.parentWidget() ? dialog.parentWidget()->objectName() : "none")
+                       .arg(QApplication::activeModalWidget() == &dialog)
+                       .arg(viewer.isVisible() ? "showing" : "hidden");
+            dialog.reject();
+        });
+        about ? s.main.HelpAbout1Execute() : s.main.Settings1Click();
+        QCOMPARE(seen, QString("parent SDIAppForm, modal 1, viewer showing"));
+        // The window system stacks a window of the main window above it,
+        // and the newest of them, the dialog, above the viewer.
+        QCOMPARE(dialog.windowHandle()->transientParent(), s.main.windowHandle());
+    }
+
+    // Captions laid out inside the places they are given, whatever the font.
+    void captionsFitTheirPlaces()
+    {
+        Session s;
+        const struct {
+            QWidget* widget;
+            int width;
+        } places[] = {
+            {s.windows.OKRightDlg.findChild<QLabel*>("Label1"), 158},
+            {s.windows.OKRightDlg.findChild<QCheckBox*>("CheckBox1"), 129},
+            {s.main.findChild<QCheckBox*>("CheckBox1"), 105},
+        };
+        for (const auto& place : places) {
+            QVERIFY(place.widget);
+            QCOMPARE(place.widget->width(), place.width);
+            QVERIFY2(place.widget->sizeHint().width() <= place.width,
+                     qPrintable(place.widget->objectName()));
+        }
+    }
+
+    void clampToScreen_data()
+    {
+        QTest::addColumn<QRect>("screen");
+        QTest::addColumn<QPoint>("expected");
+        // A 280 x 423 window asked to stand at 360, 220.
+        QTest::newRow("fits") << QRect(0, 0, 1024, 768) << QPoint(360, 220);
+        QTest::newRow("too low") << QRect(0, 0, 800, 600) << QPoint(360, 177);
+        QTest::newRow("too far right") << QRect(0, 0, 600, 800) << QPoint(320, 220);
+        QTest::newRow("second screen") << QRect(1024, 0, 640, 480) << QPoint(1024, 57);
+        QTest::newRow("smaller than the window") << QRect(0, 0, 200, 300) << QPoint(0, 0);
+    }
+    void clampToScreen()
+    {
+        QFETCH(QRect, screen);
+        QFETCH(QPoint, expected);
+        QCOMPARE(ClampToScreen({360, 220}, {280, 423}, screen), expected);
     }
 };
 
