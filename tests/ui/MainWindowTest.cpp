@@ -7,6 +7,7 @@
 
 #include <QProgressBar>
 #include <QPushButton>
+#include <QStatusBar>
 
 #include "UiTestSupport.h"
 
@@ -249,6 +250,83 @@ private slots:
             written.isEmpty() ? kNote + "Nothing was written for " + source + ": " : QString());
     }
 
+    // The name proposed is the source's with the extension of the filter the
+    // dialog opens with, the one chosen last time; a name typed without an
+    // extension gets the chosen filter's; the source itself is refused.
+    void convertImageNames_data()
+    {
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<int>("openFilter");
+        QTest::addColumn<int>("saveFilter");
+        QTest::addColumn<QString>("proposed");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("written");
+        const struct {
+            const char* name;
+            const char *source, *proposed;
+            int openFilter, saveFilter;
+        } proposals[] = {
+            {"Moto Bitmap as BMP", "m.k", "m.bmp", 0, 0},
+            {"Moto Bitmap as GIF", "m.k", "m.gif", 0, 1},
+            {"Moto Bitmap as PNG", "m.k", "m.png", 0, 2},
+            {"BMP as 18-bit", "p.bmp", "p.k", 1, 0},
+            {"BMP as 32-bit", "p.bmp", "p.k", 1, 1},
+            {"BMP as Moto Image", "p.bmp", "p.g", 1, 2},
+            {"dotted name", "icon.v2.k", "icon.v2.png", 0, 2},
+        };
+        for (const auto& p : proposals)
+            QTest::newRow(p.name) << p.source << p.openFilter << p.saveFilter << p.proposed << ""
+                                  << "";
+        QTest::newRow("typed without extension") << "m.k" << 0 << 2 << "m.png"
+                                                 << "out"
+                                                 << "out.png";
+        QTest::newRow("typed with extension") << "m.k" << 0 << 2 << "m.png"
+                                              << "out.x"
+                                              << "out.x";
+        QTest::newRow("the source itself") << "m.k" << 0 << 2 << "m.png"
+                                           << "m.k"
+                                           << "";
+        QTest::newRow("the source by another path") << "p.bmp" << 1 << 0 << "p.k"
+                                                    << "sub/../p.bmp"
+                                                    << "";
+    }
+    void convertImageNames()
+    {
+        QFETCH(QString, source);
+        QFETCH(int, openFilter);
+        QFETCH(int, saveFilter);
+        QFETCH(QString, proposed);
+        QFETCH(QString, typed);
+        QFETCH(QString, written);
+        Session s;
+        fs::create_directories(s.root / "sub");
+        WritePicture(s.root / source.toStdString());
+        const QString sourcePath = Q(s.root / source.toStdString());
+        const QByteArray before = FileStart(s.root / source.toStdString(), 1 << 20);
+        // A first conversion leaves the save filter chosen.
+        s.dialogs.files = {
+            {sourcePath, openFilter}, {Q(s.root / "first"), saveFilter}, {sourcePath, openFilter}};
+        if (!typed.isEmpty())
+            s.dialogs.files.push_back({Q(s.root / typed.toStdString()), saveFilter});
+        s.main.Convertimage1Click();
+        s.dialogs.messages.clear();
+        s.main.Convertimage1Click();
+
+        QCOMPARE(s.dialogs.asked.back().fileName, Q(s.root / proposed.toStdString()));
+        QCOMPARE(s.dialogs.asked.back().filterIndex, saveFilter);
+        if (typed.isEmpty())
+            return;
+        QCOMPARE(FileStart(s.root / source.toStdString(), 1 << 20), before);
+        QCOMPARE(Files(s.root, {"out*"}), written.isEmpty()
+                                              ? QStringList{}
+                                              : QStringList{Q(s.root / written.toStdString())});
+        if (written.isEmpty())
+            s.dialogs.ExpectMessage(" is the file being converted; choose another name");
+        else
+            QCOMPARE(s.main.statusBar()->currentMessage(),
+                     "Converted " + source + " into " + Q(s.root / written.toStdString()));
+    }
+
     void savePictureWithoutAMemberDoesNothing()
     {
         Session s;
@@ -292,6 +370,10 @@ private slots:
         if (written.contains("a.bmp"))
             QCOMPARE(FileStart(target / "a.bmp", 4), QByteArray("\x89PNG"));
         s.dialogs.ExpectMessage(leftOut);
+        const QString said = s.main.statusBar()->currentMessage();
+        QVERIFY2(said.startsWith(QString("Converted %1 file").arg(written.size())) &&
+                     said.endsWith(Q(target) + (leftOut.isEmpty() ? "" : "; 1 file left out")),
+                 qPrintable(said));
     }
 
     // A phone file picked packs phone files as they are, anything else packs
@@ -348,8 +430,13 @@ private slots:
         QStringList archives = Files(s.root, {"*.ezx"});
         QCOMPARE(archives.removeAll(Q(s.archive)), 1);
         QCOMPARE(archives, members.isEmpty() ? QStringList{} : QStringList{Q(archive)});
-        if (!members.isEmpty())
+        if (!members.isEmpty()) {
             QCOMPARE(MemberNames(archive), members);
+            const QString said = s.main.statusBar()->currentMessage();
+            QVERIFY2(said.startsWith(QString("Packed %1 member").arg(members.size())) &&
+                         said.endsWith(" into " + Q(archive)),
+                     qPrintable(said));
+        }
     }
 
     // Extract with conversion, add a picture the map does not know, pack the
