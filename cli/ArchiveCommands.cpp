@@ -9,6 +9,7 @@
 #include <CLI/CLI.hpp>
 
 #include "cli/Commands.h"
+#include "core/Error.h"
 #include "core/FileIo.h"
 #include "core/Text.h"
 #include "core/archive/Archive.h"
@@ -119,7 +120,7 @@ void PrintLeftOut(const std::string& label, const std::vector<archive::LeftOut>&
 // The folder the user named is created when missing (not its parents).
 void EnsureFolder(const fs::path& folder)
 {
-    if (!fs::is_directory(folder))
+    if (fileio::EntryAt(folder) != fileio::Entry::Folder)
         fileio::CreateFolder(folder);
 }
 
@@ -128,6 +129,7 @@ struct ExtractOptions {
     std::string workFolder;
     std::string format = "bmp";
     bool noConvert = false;
+    bool force = false;
 };
 
 int RunExtract(const ExtractOptions& options)
@@ -138,17 +140,33 @@ int RunExtract(const ExtractOptions& options)
         if (workFolder.empty())
             workFolder = ".";
     }
-    EnsureFolder(workFolder);
     archive::ConversionSettings settings;
     settings.ConvertEnabled = !options.noConvert;
     settings.TargetFormat = FormatOfName(options.format);
+    // Before anything is written: the user's edits are not replaced without
+    // --force, and files an earlier archive left in raws/ are pointed out.
+    const archive::ExtractionConflicts conflicts =
+        archive::FindExtractionConflicts(options.archive, workFolder, settings);
+    for (const fs::path& stranger : conflicts.strangers)
+        std::cerr << "not in the archive: " << stranger.string()
+                  << " (packing raws/ would take it too)\n";
+    if (!conflicts.differing.empty() && !options.force) {
+        for (const fs::path& file : conflicts.differing)
+            std::cerr << "would be replaced: " << file.string() << '\n';
+        throw IoError(Plural(conflicts.differing.size(), "file") +
+                          " in the way, whose content differs from what extraction writes; "
+                          "--force replaces them",
+                      workFolder, ErrorKind::Refused);
+    }
+    EnsureFolder(workFolder);
     TerminalProgress progress;
     CountingList list;
     std::vector<archive::LeftOut> notConverted;
-    archive::UnpackArchive(options.archive, workFolder, settings, progress, list, &notConverted);
+    archive::UnpackArchive(options.archive, workFolder, settings, progress, list, &notConverted,
+                           archive::Overwrite::Replace);
     PrintLeftOut("not converted:", notConverted);
-    std::cout << "extracted " << Plural(list.count(), "member") << " into "
-              << workFolder.string() << " (raws/";
+    std::cout << "extracted " << Plural(list.count(), "member") << " into " << workFolder.string()
+              << " (raws/";
     if (settings.ConvertEnabled)
         std::cout << ", icons/ as " << FormatLabel(settings.TargetFormat);
     std::cout << ")\n";
@@ -168,6 +186,9 @@ void AddExtractCommand(CLI::App& app, Action& action)
                                    "format of the converted pictures (default bmp)");
     command->add_flag("--no-convert", options->noConvert, "write the raw members only")
         ->excludes(format);
+    command->add_flag("--force", options->force,
+                      "replace files in WORKDIR whose content differs from what extraction "
+                      "writes (pictures or members you edited)");
     command->callback([&action, options] { action = [options] { return RunExtract(*options); }; });
 }
 
@@ -183,9 +204,14 @@ int RunPack(const PackOptions& options)
     archive::PackReport report =
         archive::PackArchive(options.folder, options.archive, options.convert, progress);
     PrintLeftOut("left out:", report.leftOut);
+    // No archive without members: the target is left as it was.
     if (!report.written) {
-        std::cerr << "zefir-cli: nothing to pack in " << options.folder << ": no "
-                  << (options.convert ? ".bmp, .gif or .png" : ".k or .g") << " files\n";
+        std::cerr << "zefir-cli: nothing to pack in " << options.folder << ": ";
+        if (report.leftOut.empty())
+            std::cerr << "no " << (options.convert ? ".bmp, .gif or .png" : ".k, .g or .raw")
+                      << " files\n";
+        else
+            std::cerr << "every file was left out; " << options.archive << " is not written\n";
         return kFailure;
     }
     std::cout << "packed " << Plural(report.members, "member") << " from " << options.folder
@@ -196,14 +222,14 @@ int RunPack(const PackOptions& options)
 void AddPackCommand(CLI::App& app, Action& action)
 {
     auto* command = app.add_subcommand(
-        "pack", "Pack the .k and .g files of FOLDER into ARCHIVE or, with --convert, its "
-                "pictures converted back to phone formats");
+        "pack", "Pack the .k, .g and .raw files of FOLDER into ARCHIVE or, with --convert, "
+                "its pictures converted back to phone formats");
     auto options = std::make_shared<PackOptions>();
     command->add_option("FOLDER", options->folder, "the folder to pack")->required();
     command->add_option("ARCHIVE", options->archive, "the .ezx archive to write")->required();
     command->add_flag("--convert", options->convert,
                       "pack .bmp, .gif and .png pictures (and .unk files listed in the "
-                      "folder's conv.dat), converted back through FOLDER/conv");
+                      "folder's conv.dat), converted back to phone files");
     command->callback([&action, options] { action = [options] { return RunPack(*options); }; });
 }
 
@@ -213,21 +239,30 @@ struct ConvertAllOptions {
     std::string format = "bmp";
     bool fromPhone = false;
     bool toPhone = false;
+    bool force = false;
 };
 
 int RunConvertAll(const ConvertAllOptions& options)
 {
     EnsureFolder(options.target);
     archive::ConvertAllReport report = archive::ConvertAll(
-        options.source, options.target, options.fromPhone, FormatOfName(options.format));
+        options.source, options.target, options.fromPhone, FormatOfName(options.format),
+        options.force ? archive::Overwrite::Replace : archive::Overwrite::Refuse);
     PrintLeftOut("not converted:", report.leftOut);
-    if (report.written.empty() && report.leftOut.empty()) {
+    PrintLeftOut("not converted:", report.failed);
+    if (report.written.empty() && report.leftOut.empty() && report.failed.empty()) {
         std::cerr << "zefir-cli: nothing to convert in " << options.source << ": no "
                   << (options.fromPhone ? ".k or .g" : ".bmp, .png or .gif") << " files\n";
         return kFailure;
     }
-    std::cout << "converted " << Plural(report.written.size(), "file") << " from "
-              << options.source << " into " << options.target << '\n';
+    std::cout << "converted " << Plural(report.written.size(), "file") << " from " << options.source
+              << " into " << options.target << '\n';
+    if (!report.failed.empty() || report.written.empty()) {
+        std::cerr << "zefir-cli: " << options.source << ": "
+                  << Plural(report.failed.size() + report.leftOut.size(), "file")
+                  << " not converted\n";
+        return kFailure;
+    }
     return 0;
 }
 
@@ -247,6 +282,8 @@ void AddConvertAllCommand(CLI::App& app, Action& action)
                         "every .bmp, .png and .gif file into 18-bit Moto Bitmaps (.k) or "
                         "Moto Images (.g)");
     direction->require_option(1);
+    command->add_flag("--force", options->force,
+                      "replace files of TARGET_DIR that the conversion would write over");
     AddFormatOption(*command, options->format, "format of the pictures (default bmp)")
         ->needs(fromPhone);
     command->callback(

@@ -8,6 +8,7 @@
 #include <CLI/CLI.hpp>
 
 #include "cli/Commands.h"
+#include "core/Error.h"
 #include "core/Text.h"
 #include "core/imagecodec/ImageCodec.h"
 
@@ -24,6 +25,7 @@ struct ConvertOptions {
     std::string target;
     std::string format;
     std::string kind;
+    bool force = false;
 };
 
 std::optional<Format> FormatByName(std::string_view name)
@@ -77,14 +79,19 @@ int RunConvert(const ConvertOptions& options)
 {
     fs::path source = options.source;
     fs::path target = options.target;
+    // TARGET itself may be replaced, as cp does; a file under the name a
+    // Moto Image's content chooses only with --force.
+    const auto otherNames =
+        options.force ? imagecodec::Overwrite::Replace : imagecodec::Overwrite::Refuse;
     std::string whyNot;
     bool written = false;
     ImageKind kind = imagecodec::DetectImageKind(source);
     if (kind != ImageKind::ikUnknown)
-        written =
-            imagecodec::ConvertFromPhone(source, target, ChooseFormat(options), kind, &whyNot);
+        written = imagecodec::ConvertFromPhone(source, target, ChooseFormat(options), kind, &whyNot,
+                                               otherNames);
     else
-        written = imagecodec::ConvertToPhone(source, ChooseKind(options), target, &whyNot);
+        written =
+            imagecodec::ConvertToPhone(source, ChooseKind(options), target, &whyNot, otherNames);
     if (!written) {
         std::cerr << "zefir-cli: " << source.string() << ": " << whyNot << '\n';
         return 1;
@@ -110,11 +117,21 @@ std::string_view KindName(ImageKind kind)
     return "unknown";
 }
 
+// A file that cannot be read is an error on stderr, and the exit code says
+// so; the other files are still described.
 int RunInfo(const std::vector<std::string>& files)
 {
     std::string out;
+    int code = 0;
     for (const auto& file : files) {
-        imagecodec::PhoneFileInfo info = imagecodec::InspectPhoneFile(file);
+        imagecodec::PhoneFileInfo info;
+        try {
+            info = imagecodec::InspectPhoneFile(file);
+        } catch (const IoError& e) {
+            std::cerr << "zefir-cli: " << e.what() << '\n';
+            code = 1;
+            continue;
+        }
         out += file;
         out += '\t';
         out += KindName(info.kind);
@@ -123,7 +140,7 @@ int RunInfo(const std::vector<std::string>& files)
         out += '\n';
     }
     std::cout << out;
-    return 0;
+    return code;
 }
 
 void AddConvertCommand(CLI::App& app, Action& action)
@@ -147,6 +164,9 @@ void AddConvertCommand(CLI::App& app, Action& action)
                      "picture, size from TARGET's name) (default: from TARGET's extension, .g "
                      "gives g, .raw gives raw, else 18)")
         ->check(CLI::IsMember({"18", "32", "g", "raw"}));
+    convert->add_flag("--force", options->force,
+                      "replace an existing file under the name a Moto Image's content chooses "
+                      "(TARGET itself is always replaced)");
     convert->callback([&action, options] { action = [options] { return RunConvert(*options); }; });
 }
 

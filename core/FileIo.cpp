@@ -1,7 +1,11 @@
 #include "core/FileIo.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <climits>
+#include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
@@ -60,6 +64,68 @@ void WriteAll(int fd, const std::byte* data, std::size_t size, const fs::path& p
         size -= static_cast<std::size_t>(n);
     }
 }
+
+// The temporary files that exist right now, for a signal handler to remove.
+// Fixed slots of plain bytes and lock-free flags, since a handler may neither
+// allocate nor lock. More live files than slots only go unregistered.
+constexpr int kTemporarySlots = 16;
+enum SlotState : int { kFree, kFilling, kLive };
+struct TemporarySlot {
+    std::atomic<int> state{kFree};
+    char path[PATH_MAX];
+};
+TemporarySlot g_temporaries[kTemporarySlots];
+
+int RegisterTemporary(const fs::path& path) noexcept
+{
+    const std::string& text = path.native();
+    if (text.size() >= PATH_MAX)
+        return -1;
+    for (int i = 0; i < kTemporarySlots; ++i) {
+        int expected = kFree;
+        if (g_temporaries[i].state.compare_exchange_strong(expected, kFilling)) {
+            std::memcpy(g_temporaries[i].path, text.c_str(), text.size() + 1);
+            g_temporaries[i].state.store(kLive);
+            return i;
+        }
+    }
+    return -1;
+}
+
+void UnregisterTemporary(int slot) noexcept
+{
+    if (slot >= 0)
+        g_temporaries[slot].state.store(kFree);
+}
+
+extern "C" void RemoveTemporariesAndDie(int signal)
+{
+    RemoveLiveTemporaries();
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+}
+
+// A hidden name beside `destination`: the rename stays on one file system
+// and a folder search passes over it. Long names are cut so that the
+// temporary name still fits the file system's limit.
+fs::path TemporaryStem(const fs::path& destination)
+{
+    constexpr std::size_t kMaxStem = 200;
+    std::string name = destination.filename().string();
+    if (name.size() > kMaxStem)
+        name.resize(kMaxStem);
+    return destination.parent_path() / ("." + name + ".");
+}
+
+std::string InTheWayReason(const struct stat& st)
+{
+    if (S_ISDIR(st.st_mode))
+        return "cannot replace the file: it is a folder";
+    return "cannot replace the file: it is not a plain file (a device or a pipe)";
+}
+
+constexpr const char* kLinkRefused =
+    "cannot replace the file: it is a symbolic link, and nothing is written through one here";
 
 } // namespace
 
@@ -140,33 +206,47 @@ std::vector<std::byte> ReadPrefix(const fs::path& path, std::size_t n)
     return bytes;
 }
 
-OutputFile::OutputFile(fs::path target, Creation creation) : m_target(std::move(target))
+OutputFile::OutputFile(fs::path target, Target kind)
+    : m_target(std::move(target)), m_destination(m_target), m_sync(kind == Target::Named)
 {
-    if (creation == Creation::DirectWhenNew) {
-        m_fd = ::open(m_target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (m_fd >= 0) {
-            m_temporary = m_target;
-            m_direct = true;
-            m_buffer.reserve(kOutputBufferSize);
-            return;
-        }
-        if (errno != EEXIST)
-            throw IoError("cannot create: " + SystemReason(errno), m_target,
+    if (m_target.filename().empty())
+        throw IoError("names a folder, not a file", m_target, ErrorKind::Refused);
+    struct stat st {};
+    bool exists = ::lstat(m_target.c_str(), &st) == 0;
+    if (!exists && errno != ENOENT)
+        throw IoError("cannot create: " + SystemReason(errno), m_target, ErrorKind::CannotWrite);
+    if (exists && S_ISLNK(st.st_mode)) {
+        if (kind == Target::InFolder)
+            throw IoError(kLinkRefused, m_target, ErrorKind::Refused);
+        char resolved[PATH_MAX];
+        if (::realpath(m_target.c_str(), resolved) == nullptr)
+            throw IoError("cannot follow the symbolic link: " + SystemReason(errno), m_target,
                           ErrorKind::CannotWrite);
+        m_destination = resolved;
+        exists = ::stat(resolved, &st) == 0;
     }
-    // Hidden and beside the target, so that the rename stays on one file
-    // system and a folder search passes over it.
-    // Created with the usual permissions (0666 less the umask), as the
-    // target itself would be, and never over an existing file.
-    const fs::path stem = m_target.parent_path() / ("." + m_target.filename().string() + ".");
+    if (exists && !S_ISREG(st.st_mode))
+        throw IoError(InTheWayReason(st), m_target, ErrorKind::Refused);
+    // Created with the usual permissions (0666 less the umask), as a new
+    // target would be, and never over an existing file.
+    const fs::path stem = TemporaryStem(m_destination);
     for (int attempt = 0; m_fd < 0; ++attempt) {
         fs::path candidate = stem.string() + TemporarySuffix();
         m_fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (m_fd >= 0)
+        if (m_fd >= 0) {
             m_temporary = std::move(candidate);
-        else if (errno != EEXIST || attempt == 100)
+            m_slot = RegisterTemporary(m_temporary);
+        } else if (errno != EEXIST || attempt == 100) {
             throw IoError("cannot create: " + SystemReason(errno), m_target,
                           ErrorKind::CannotWrite);
+        }
+    }
+    // A replaced file keeps its permission bits, as an editor's save does.
+    if (exists && ::fchmod(m_fd, st.st_mode & 07777) != 0) {
+        const int error = errno;
+        Discard();
+        throw IoError("cannot keep the permissions: " + SystemReason(error), m_target,
+                      ErrorKind::CannotWrite);
     }
     m_buffer.reserve(kOutputBufferSize);
 }
@@ -184,6 +264,8 @@ void OutputFile::Discard() noexcept
     m_fd = -1;
     if (!m_temporary.empty())
         ::unlink(m_temporary.c_str());
+    UnregisterTemporary(m_slot);
+    m_slot = -1;
 }
 
 void OutputFile::Flush()
@@ -230,47 +312,184 @@ void OutputFile::Commit()
 {
     InjectedFault(m_target);
     Flush();
+    if (m_sync && ::fsync(m_fd) != 0)
+        throw IoError("cannot write: " + SystemReason(errno), m_target, ErrorKind::CannotWrite);
     int fd = m_fd;
     m_fd = -1;
     if (::close(fd) != 0)
         throw IoError("cannot write: " + SystemReason(errno), m_target, ErrorKind::CannotWrite);
-    if (m_direct) {
-        m_committed = true;
-        return;
-    }
-    if (::rename(m_temporary.c_str(), m_target.c_str()) != 0)
+    if (::rename(m_temporary.c_str(), m_destination.c_str()) != 0)
         throw IoError("cannot replace the file: " + SystemReason(errno), m_target,
                       ErrorKind::CannotWrite);
+    // Only now: a signal before the rename still finds the temporary file.
+    UnregisterTemporary(m_slot);
+    m_slot = -1;
     m_committed = true;
 }
 
-void WriteFile(const fs::path& path, std::span<const std::byte> bytes)
+ScratchFile::ScratchFile()
 {
-    OutputFile out(path, OutputFile::Creation::DirectWhenNew);
+    const char* tmpdir = std::getenv("TMPDIR");
+    m_folder = tmpdir != nullptr && *tmpdir != '\0' ? tmpdir : "/tmp";
+    m_fd = ::open(m_folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+    if (m_fd >= 0)
+        return;
+    // Where the file system has no unnamed files: a private name, removed
+    // at once, so that the open file is all there is.
+    std::string name = (m_folder / "zefir-XXXXXX").string();
+    m_fd = ::mkostemp(name.data(), O_CLOEXEC);
+    if (m_fd < 0)
+        throw IoError("cannot create a scratch file: " + SystemReason(errno), m_folder,
+                      ErrorKind::CannotWrite);
+    ::unlink(name.c_str());
+}
+
+ScratchFile::~ScratchFile()
+{
+    ::close(m_fd);
+}
+
+std::uint64_t ScratchFile::Append(std::span<const std::byte> bytes)
+{
+    InjectedFault(m_folder);
+    const std::uint64_t offset = m_size;
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        ssize_t n = ::pwrite(m_fd, bytes.data() + done, bytes.size() - done,
+                             static_cast<off_t>(offset + done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            throw IoError("cannot write: " + SystemReason(n < 0 ? errno : ENOSPC), m_folder,
+                          ErrorKind::CannotWrite);
+        done += static_cast<std::size_t>(n);
+    }
+    m_size += bytes.size();
+    return offset;
+}
+
+void ScratchFile::ReadAt(std::uint64_t offset, std::span<std::byte> out) const
+{
+    std::size_t done = 0;
+    while (done < out.size()) {
+        ssize_t n =
+            ::pread(m_fd, out.data() + done, out.size() - done, static_cast<off_t>(offset + done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            throw IoError("cannot read a scratch file: " + SystemReason(n < 0 ? errno : EIO),
+                          m_folder, ErrorKind::CannotRead);
+        done += static_cast<std::size_t>(n);
+    }
+}
+
+void WriteFile(const fs::path& path, std::span<const std::byte> bytes, Target kind)
+{
+    OutputFile out(path, kind);
     out.Write(bytes);
     out.Commit();
 }
 
-void CopyFile(const fs::path& source, const fs::path& target, std::size_t maxSize)
+void CopyFile(const fs::path& source, const fs::path& target, std::size_t maxSize, Target kind)
 {
     auto bytes = ReadFile(source, maxSize);
-    WriteFile(target, bytes);
+    WriteFile(target, bytes, kind);
 }
 
-void CreateFolder(const fs::path& path)
+void CreateFolder(const fs::path& path, Target kind)
 {
-    std::error_code error;
-    fs::create_directory(path, error);
-    if (fs::is_directory(path))
+    if (::mkdir(path.c_str(), 0777) == 0)
         return;
-    throw IoError("cannot create the folder: " + (error ? error.message() : SystemReason(EEXIST)),
-                  path, ErrorKind::CannotWrite);
+    const int error = errno;
+    switch (EntryAt(path)) {
+    case Entry::Folder:
+        return;
+    case Entry::Link:
+        if (kind == Target::InFolder)
+            throw IoError("cannot use the folder: it is a symbolic link, and nothing is written "
+                          "through one here",
+                          path, ErrorKind::Refused);
+        if (struct stat st{}; ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+            return;
+        break;
+    default:
+        break;
+    }
+    throw IoError("cannot create the folder: " + SystemReason(error), path, ErrorKind::CannotWrite);
 }
 
 void RemoveFile(const fs::path& path) noexcept
 {
-    std::error_code ignored;
-    fs::remove(path, ignored);
+    ::unlink(path.c_str());
+}
+
+Entry EntryAt(const fs::path& path) noexcept
+{
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0)
+        return Entry::Missing;
+    if (S_ISREG(st.st_mode))
+        return Entry::File;
+    if (S_ISDIR(st.st_mode))
+        return Entry::Folder;
+    if (S_ISLNK(st.st_mode))
+        return Entry::Link;
+    return Entry::Other;
+}
+
+bool SameFile(const fs::path& a, const fs::path& b) noexcept
+{
+    struct stat sa {};
+    struct stat sb {};
+    return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+           sa.st_ino == sb.st_ino;
+}
+
+bool FileHolds(const fs::path& path, std::span<const std::byte> bytes) noexcept
+{
+    try {
+        InputFile file(path);
+        if (file.Size() != bytes.size())
+            return false;
+        std::vector<std::byte> held(bytes.size());
+        return file.ReadAt(0, held) == held.size() &&
+               std::equal(held.begin(), held.end(), bytes.begin());
+    } catch (...) {
+        return false;
+    }
+}
+
+void RefuseToReplace(const fs::path& folder, const std::vector<fs::path>& files)
+{
+    if (files.size() == 1)
+        throw IoError("already exists; it is not replaced unless asked to", files.front(),
+                      ErrorKind::Refused);
+    constexpr std::size_t kListed = 10;
+    std::string list;
+    for (std::size_t i = 0; i < files.size() && i < kListed; ++i)
+        list += (i ? ", " : "") + files[i].lexically_relative(folder).string();
+    if (files.size() > kListed)
+        list += " and " + std::to_string(files.size() - kListed) + " more";
+    throw IoError(std::to_string(files.size()) +
+                      " files already exist and are not replaced unless asked to: " + list,
+                  folder, ErrorKind::Refused);
+}
+
+void RemoveLiveTemporaries() noexcept
+{
+    for (TemporarySlot& slot : g_temporaries)
+        if (slot.state.load() == kLive)
+            ::unlink(slot.path);
+}
+
+void RemoveTemporariesOnSignals() noexcept
+{
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        struct sigaction action {};
+        action.sa_handler = RemoveTemporariesAndDie;
+        sigemptyset(&action.sa_mask);
+        ::sigaction(signal, &action, nullptr);
+    }
 }
 
 } // namespace zefir::fileio

@@ -41,19 +41,30 @@ std::vector<std::byte> ReadFile(const fs::path& path, std::size_t maxSize);
 // Reads at most n bytes from the start of a file.
 std::vector<std::byte> ReadPrefix(const fs::path& path, std::size_t n);
 
+// Who chose the name a file is written under, which decides what may stand
+// there already.
+enum class Target {
+    // Made inside a folder the user chose (extraction's raws/ and icons/, a
+    // folder conversion's outputs): nothing is written through a symbolic
+    // link, and a link or anything else that is not a plain file in the way
+    // is refused.
+    InFolder,
+    // Named by the user (an archive, a conversion's TARGET): a symbolic link
+    // is written through, so the file it points to is replaced and the link
+    // stays; an existing file keeps its permission bits; the bytes reach the
+    // disk (fsync) before the rename, so a power loss leaves the old file or
+    // the new one. A folder, device or pipe there is refused.
+    Named,
+};
+
 // Output that never damages what is already at the target: bytes go to a
-// hidden temporary file beside it, which Commit() renames over the target.
-// Without Commit() the destructor removes the temporary file.
-//
-// DirectWhenNew writes straight into the target when no file is there yet
-// (created exclusively, so nothing can be lost), which saves the rename for
-// the thousands of small files an extraction writes; a failure removes it.
-// An archive always goes through a temporary file, so that it appears whole.
+// hidden temporary file beside it, which Commit() renames over the target,
+// so an interrupted write never stands under the final name. Without
+// Commit() the destructor removes the temporary file; while it lives, its
+// name is in the registry that RemoveLiveTemporaries() empties.
 class OutputFile {
 public:
-    enum class Creation { ViaTemporary, DirectWhenNew };
-
-    explicit OutputFile(fs::path target, Creation creation = Creation::ViaTemporary);
+    explicit OutputFile(fs::path target, Target kind = Target::InFolder);
     ~OutputFile();
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
@@ -72,25 +83,74 @@ private:
     void Flush();
     void Discard() noexcept;
 
-    fs::path m_target;
+    fs::path m_target;      // as given, for messages
+    fs::path m_destination; // what the rename replaces: the target, or the file a link names
     fs::path m_temporary;
     int m_fd = -1;
+    int m_slot = -1; // in the registry of live temporary files
+    bool m_sync = false;
     std::uint64_t m_position = 0;
     std::vector<std::byte> m_buffer;
-    bool m_direct = false;
     bool m_committed = false;
 };
 
-// Writes a whole file through OutputFile, directly when it is new.
-void WriteFile(const fs::path& path, std::span<const std::byte> bytes);
+// A scratch file without a name in the system's temporary folder ($TMPDIR,
+// else /tmp): it vanishes when closed, also when the process is killed, and
+// nothing is ever written into the user's folders for it.
+class ScratchFile {
+public:
+    ScratchFile();
+    ~ScratchFile();
+    ScratchFile(const ScratchFile&) = delete;
+    ScratchFile& operator=(const ScratchFile&) = delete;
+
+    // Appends bytes; returns the offset they start at.
+    std::uint64_t Append(std::span<const std::byte> bytes);
+    // Reads exactly out.size() bytes written before.
+    void ReadAt(std::uint64_t offset, std::span<std::byte> out) const;
+
+private:
+    fs::path m_folder; // for messages
+    int m_fd = -1;
+    std::uint64_t m_size = 0;
+};
+
+// Writes a whole file through OutputFile.
+void WriteFile(const fs::path& path, std::span<const std::byte> bytes,
+               Target kind = Target::InFolder);
 // Copies a file byte for byte through OutputFile; the source is opened
 // read-only.
-void CopyFile(const fs::path& source, const fs::path& target, std::size_t maxSize);
+void CopyFile(const fs::path& source, const fs::path& target, std::size_t maxSize,
+              Target kind = Target::InFolder);
 // Creates a folder; an existing folder is fine, anything else in the way is an
-// error.
-void CreateFolder(const fs::path& path);
+// error. With Target::InFolder a symbolic link in its place is refused, even
+// one to a folder: what is written there would land outside the chosen
+// folder.
+void CreateFolder(const fs::path& path, Target kind = Target::Named);
 // Removes a file; a missing file is not an error.
 void RemoveFile(const fs::path& path) noexcept;
+
+// What stands at a path, without following a last symbolic link.
+enum class Entry { Missing, File, Folder, Link, Other };
+Entry EntryAt(const fs::path& path) noexcept;
+// Whether two paths name one file (through links, hard links and any
+// spelling); false when either is missing.
+bool SameFile(const fs::path& a, const fs::path& b) noexcept;
+// Whether a file holds exactly `bytes`; false when it is missing, not a
+// plain file or unreadable.
+bool FileHolds(const fs::path& path, std::span<const std::byte> bytes) noexcept;
+
+// Throws IoError (Refused) for files in the way that are not replaced
+// without asking: one file is named itself; several are listed after the
+// folder, relative to it.
+[[noreturn]] void RefuseToReplace(const fs::path& folder, const std::vector<fs::path>& files);
+
+// Removes every temporary file an OutputFile has open right now. Only
+// async-signal-safe calls: a signal handler may call it.
+void RemoveLiveTemporaries() noexcept;
+// SIGINT, SIGTERM and SIGHUP remove the live temporary files, then end the
+// process as the signal would have.
+void RemoveTemporariesOnSignals() noexcept;
 
 // Fault injection for tests: after `n` more successful write or commit steps
 // of any OutputFile, the next one fails as a full disk would. A negative n

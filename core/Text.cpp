@@ -83,6 +83,11 @@ std::optional<std::string> Utf8ToCp1251(std::string_view utf8)
                 return std::nullopt;
             cp = (cp << 6) | (next & 0x3F);
         }
+        // Overlong forms ("\xC0\xAF" for "/") and surrogates are not UTF-8:
+        // read leniently they would smuggle a separator into a name.
+        const char32_t least = length == 1 ? 0 : length == 2 ? 0x80 : 0x800;
+        if (cp < least || (cp >= 0xD800 && cp <= 0xDFFF))
+            return std::nullopt;
         auto byte = ByteOf(cp);
         if (!byte)
             return std::nullopt;

@@ -1,9 +1,12 @@
 #include "core/archive/ConvertAll.h"
 
+#include <map>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 #include "core/Error.h"
+#include "core/FileIo.h"
 #include "core/Text.h"
 #include "core/archive/FolderSearch.h"
 
@@ -16,45 +19,95 @@ using imagecodec::ImageKind;
 constexpr std::string_view kPhoneExtensions[] = {".k", ".g"};
 constexpr std::string_view kPictureExtensions[] = {".bmp", ".png", ".gif"};
 
-bool ConvertOneFromPhone(const fs::path& source, fs::path& target, imagecodec::Format format,
-                         std::string& whyNot)
+// One file of the folder and the output it gets.
+struct Job {
+    std::string name;
+    fs::path source;
+    fs::path output;
+};
+
+// The output's name, known before anything is converted: a Moto Image's
+// from its first bytes.
+std::string OutputName(const std::string& name, const fs::path& source, bool fromPhone)
 {
+    const std::string extension = AsciiUpper(ExtensionOf(name));
+    if (!fromPhone)
+        return ReplaceExtension(name, extension == ".BMP" ? ".k" : ".g");
     // A Moto Bitmap's picture is named ".bmp" whatever format it holds.
-    if (AsciiUpper(ExtensionOf(source.filename().string())) == ".K")
-        target.replace_filename(ReplaceExtension(target.filename().string(), ".bmp"));
-    ImageKind kind = ImageKind::ikUnknown;
-    return imagecodec::ConvertFromPhone(source, target, format, kind, &whyNot);
+    if (extension == ".K")
+        return ReplaceExtension(name, ".bmp");
+    return ReplaceExtension(name, imagecodec::MotoImageExtensionOf(fileio::ReadPrefix(source, 4)));
+}
+
+std::vector<std::byte> Convert(const Job& job, bool fromPhone, imagecodec::Format format)
+{
+    if (!fromPhone) {
+        auto out = imagecodec::PhoneFromPicture(job.source, ImageKind::ikMotoBitmap18,
+                                                job.output.string());
+        return std::move(out.bytes);
+    }
+    auto out = imagecodec::PictureFromPhone(job.name, imagecodec::ReadPhoneFile(job.source), format,
+                                            job.source);
+    if (!out.converted)
+        throw IoError(out.whyNot, job.source, ErrorKind::Refused);
+    return std::move(out.bytes);
 }
 
 } // namespace
 
 ConvertAllReport ConvertAll(const fs::path& sourceFolder, const fs::path& targetFolder,
-                            bool fromPhone, imagecodec::Format format)
+                            bool fromPhone, imagecodec::Format format, Overwrite overwrite)
 {
-    if (!fs::is_directory(targetFolder))
-        throw IoError("the target folder does not exist", targetFolder);
+    std::error_code error;
+    if (!fs::is_directory(targetFolder, error))
+        throw IoError("the target folder does not exist", targetFolder, ErrorKind::CannotOpen);
     std::span<const std::string_view> extensions = kPictureExtensions;
     if (fromPhone)
         extensions = kPhoneExtensions;
     FolderSearch search = SearchFolder(sourceFolder, extensions);
     ConvertAllReport report;
     report.leftOut = std::move(search.passedOver);
-    // The searches follow one another; every file is listed before the first
-    // is converted, so files written into the same folder are not taken up.
+
+    // Every output is named first: files written into the same folder are
+    // not taken up, two files never write one output, and the files in the
+    // way are known before anything is written.
+    std::vector<Job> jobs;
+    std::map<fs::path, std::string> owners; // output -> the file it is made from
+    std::vector<fs::path> inTheWay;
     for (const auto& names : search.matches)
-        for (const std::string& name : names) {
-            const fs::path source = sourceFolder / name;
-            fs::path target = targetFolder / name;
-            std::string whyNot;
-            const bool converted =
-                fromPhone ? ConvertOneFromPhone(source, target, format, whyNot)
-                          : imagecodec::ConvertToPhone(source, ImageKind::ikMotoBitmap18, target,
-                                                       &whyNot);
-            if (converted)
-                report.written.push_back(target);
-            else
-                report.leftOut.push_back({name, whyNot});
+        for (const FoundFile& file : names) {
+            const std::string& name = file.name;
+            Job job{name, sourceFolder / name, {}};
+            try {
+                job.output = targetFolder / OutputName(name, job.source, fromPhone);
+            } catch (const IoError& e) {
+                report.failed.push_back({name, e.message()});
+                continue;
+            }
+            if (auto [owner, isNew] = owners.try_emplace(job.output, name); !isNew) {
+                report.failed.push_back({name, "its output " + job.output.filename().string() +
+                                                   " is already made from " + owner->second});
+                continue;
+            }
+            if (fileio::EntryAt(job.output) != fileio::Entry::Missing)
+                inTheWay.push_back(job.output);
+            jobs.push_back(std::move(job));
         }
+    if (overwrite == Overwrite::Refuse && !inTheWay.empty())
+        fileio::RefuseToReplace(targetFolder, inTheWay);
+
+    for (const Job& job : jobs) {
+        std::vector<std::byte> bytes;
+        try {
+            bytes = Convert(job, fromPhone, format);
+        } catch (const IoError& e) {
+            // One picture that cannot be converted does not stop the rest.
+            report.failed.push_back({job.name, e.message()});
+            continue;
+        }
+        fileio::WriteFile(job.output, bytes);
+        report.written.push_back(job.output);
+    }
     return report;
 }
 

@@ -1,10 +1,15 @@
 #include "core/archive/FolderSearch.h"
 
 #include <algorithm>
-#include <system_error>
+#include <cerrno>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
 
 #include "core/Error.h"
 #include "core/Text.h"
+#include "core/archive/EzxFormat.h"
 
 namespace zefir::archive {
 
@@ -22,6 +27,18 @@ int MatchingExtension(const std::string& name, std::span<const std::string_view>
     return -1;
 }
 
+[[noreturn]] void CannotRead(const fs::path& folder, int error)
+{
+    throw IoError("cannot read the folder: " + std::string(std::strerror(error)), folder,
+                  ErrorKind::CannotRead);
+}
+
+// Closes the folder whatever happens.
+struct FolderHandle {
+    DIR* dir;
+    ~FolderHandle() { ::closedir(dir); }
+};
+
 } // namespace
 
 bool NameOrderLess(std::string_view a, std::string_view b)
@@ -37,36 +54,64 @@ FolderSearch SearchFolder(const fs::path& folder, std::span<const std::string_vi
 {
     FolderSearch search;
     search.matches.resize(extensions.size());
-    std::error_code error;
-    fs::directory_iterator it(folder, error);
-    if (error)
-        throw IoError("cannot read the folder: " + error.message(), folder);
-    for (; it != fs::directory_iterator(); it.increment(error)) {
-        const std::string name = it->path().filename().string();
-        const int k = MatchingExtension(name, extensions);
-        if (k < 0)
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr)
+        CannotRead(folder, errno);
+    FolderHandle handle{dir};
+    const int fd = ::dirfd(dir);
+    for (;;) {
+        errno = 0;
+        const dirent* entry = ::readdir(dir);
+        if (entry == nullptr) {
+            if (errno != 0)
+                CannotRead(folder, errno);
+            break;
+        }
+        const std::string name = entry->d_name;
+        if (name == "." || name == "..")
             continue;
+        const int k = MatchingExtension(name, extensions);
+        // The listing's type spares a stat for files that are not taken.
+        if (k < 0) {
+            if (name.front() == '.')
+                continue;
+            const bool plain =
+                entry->d_type == DT_REG || (entry->d_type == DT_UNKNOWN && [&] {
+                    struct stat st {};
+                    return ::fstatat(fd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+                           S_ISREG(st.st_mode);
+                }());
+            if (plain)
+                search.others.push_back(name);
+            continue;
+        }
         // Symbolic links are not followed: only what is really in the folder
-        // is taken.
-        const fs::file_status status = it->symlink_status(error);
-        if (error)
-            throw IoError("cannot read the folder: " + error.message(), folder);
-        if (fs::is_directory(status))
+        // is taken. The size packing plans with comes from this stat.
+        struct stat st {};
+        if (::fstatat(fd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+            if (errno == ENOENT)
+                continue;
+            CannotRead(folder, errno);
+        }
+        if (S_ISDIR(st.st_mode))
             continue;
         if (name.front() == '.')
             search.passedOver.push_back({name, "hidden file"});
-        else if (!fs::is_regular_file(status))
+        else if (!S_ISREG(st.st_mode))
             search.passedOver.push_back({name, "not a plain file"});
         else
-            search.matches[static_cast<std::size_t>(k)].push_back(name);
+            search.matches[static_cast<std::size_t>(k)].push_back(
+                {name, static_cast<std::uint64_t>(st.st_size),
+                 static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)});
     }
-    if (error)
-        throw IoError("cannot read the folder: " + error.message(), folder);
-    for (auto& names : search.matches)
-        std::sort(names.begin(), names.end(),
-                  [](const std::string& a, const std::string& b) { return NameOrderLess(a, b); });
+    for (auto& files : search.matches)
+        std::sort(files.begin(), files.end(), [](const FoundFile& a, const FoundFile& b) {
+            return NameOrderLess(a.name, b.name);
+        });
     std::sort(search.passedOver.begin(), search.passedOver.end(),
               [](const LeftOut& a, const LeftOut& b) { return NameOrderLess(a.file, b.file); });
+    std::sort(search.others.begin(), search.others.end(),
+              [](const std::string& a, const std::string& b) { return NameOrderLess(a, b); });
     return search;
 }
 
@@ -76,8 +121,23 @@ std::string MemberNameOf(const fs::path& folder, const std::string& name)
     if (!bytes)
         throw IoError("the file name cannot be written in Windows-1251, the character set of "
                       "member names",
-                      folder / name);
+                      folder / name, ErrorKind::Refused);
     return *bytes;
+}
+
+std::optional<std::string> WhyNotAMemberName(const std::string& name)
+{
+    const auto bytes = Utf8ToCp1251(name);
+    if (!bytes)
+        return "the name is not UTF-8 text that Windows-1251, the character set of member "
+               "names, can hold";
+    if (bytes->size() > kMaxNameLength)
+        return "the name is " + std::to_string(bytes->size()) +
+               " bytes in Windows-1251, more than the " + std::to_string(kMaxNameLength) +
+               " a member name may have";
+    if (bytes->find_first_of("\\\n") != std::string::npos || *bytes == "." || *bytes == "..")
+        return "a member may not be named so: extraction would not write it back";
+    return std::nullopt;
 }
 
 } // namespace zefir::archive

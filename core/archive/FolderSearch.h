@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -12,20 +14,30 @@ namespace zefir::archive {
 
 namespace fs = std::filesystem;
 
+// A plain file the search found, with what the listing's stat told.
+struct FoundFile {
+    std::string name; // no folder
+    std::uint64_t size = 0;
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+};
+
 // The files of one folder whose extensions match, as the folder searches of
 // packing and of converting a folder take them.
 struct FolderSearch {
-    // One list per extension asked for, in that order; each holds file
-    // names (no folder) sorted by NameOrderLess.
-    std::vector<std::vector<std::string>> matches;
+    // One list per extension asked for, in that order; each sorted by
+    // NameOrderLess.
+    std::vector<std::vector<FoundFile>> matches;
     // Matching entries that are passed over: hidden files and entries that
     // are not plain files (symbolic links, devices). Folders are not listed.
     std::vector<LeftOut> passedOver;
+    // Plain, visible files whose extension matches none, sorted.
+    std::vector<std::string> others;
 };
 
 // Lists the plain files of `folder` whose extension is one of `extensions`,
-// compared without regard to the case of ASCII letters. Throws IoError when
-// the folder cannot be read.
+// compared without regard to the case of ASCII letters. Symbolic links are
+// not followed. Throws IoError when the folder cannot be read.
 FolderSearch SearchFolder(const fs::path& folder, std::span<const std::string_view> extensions);
 
 // ASCII letters compared without regard to case, ties broken by byte order,
@@ -36,5 +48,11 @@ bool NameOrderLess(std::string_view a, std::string_view b);
 // IoError naming folder/name when the name holds a character Windows-1251
 // lacks.
 std::string MemberNameOf(const fs::path& folder, const std::string& name);
+
+// Why a file name cannot become a member name, or nothing when it can: it
+// must be valid UTF-8 of characters Windows-1251 has, at most 99 bytes in
+// Windows-1251, and a name extraction would write back (no "\", no line
+// break, not "." or "..").
+std::optional<std::string> WhyNotAMemberName(const std::string& name);
 
 } // namespace zefir::archive

@@ -1,21 +1,28 @@
 // Packing a folder F into a new archive, in two passes over the files found:
 //
-//   search   conversion disabled: "*.k" and "*.g"; enabled: "*.bmp", "*.gif",
-//            "*.png" and, with a map F/conv.dat, "*.unk"; the lists are
-//            taken by turns, one name from each while any has names left
+//   search   conversion disabled: "*.k", "*.g" and "*.raw"; enabled: "*.bmp",
+//            "*.gif", "*.png" and, with a map F/conv.dat, "*.unk"; the lists
+//            are taken by turns, one name from each while any has names
+//            left; the listing's stat gives each file's size
 //   pass 1   each file's member name and size; with conversion, the picture
-//            is first converted back to a phone file in F/conv
-//   pass 2   the archive's head, then each file's bytes; converted files are
-//            removed once copied
+//            is converted back to a phone file in memory and kept in an
+//            unnamed scratch file outside F
+//   pass 2   the archive's head, then each file's bytes, each file opened
+//            once and checked against the size planned
 //
-// The archive goes to a temporary file beside the target, renamed over it
-// only when complete, so a failure leaves whatever was at the target.
+// The archive goes to a temporary file beside the target, flushed to disk
+// and renamed over it only when complete, so a failure leaves whatever was
+// at the target. Nothing is written into F.
 
 #include <algorithm>
 #include <cstdint>
 #include <map>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
+
+#include <sys/stat.h>
 
 #include "core/Error.h"
 #include "core/FileIo.h"
@@ -35,7 +42,9 @@ constexpr std::string_view kSearchingCaption = "Searching for files";
 constexpr std::string_view kRetrievingCaption = "Retrieving skin structure";
 constexpr std::string_view kPackingCaption = "Packing icons";
 
-constexpr std::string_view kPhoneExtensions[] = {".k", ".g"};
+// What extraction without conversion writes, so that packing raws/ gives
+// back the same members.
+constexpr std::string_view kPhoneExtensions[] = {".k", ".g", ".raw"};
 // ".unk" holds what extraction copied out of a Moto Image that was neither a
 // GIF nor a PNG; only the map can tell it back into a Moto Image.
 constexpr std::string_view kPictureExtensions[] = {".bmp", ".gif", ".png", ".unk"};
@@ -44,18 +53,17 @@ constexpr std::string_view kJpegExtension = ".jpg";
 
 // One listed file on its way into the archive.
 struct PackItem {
-    std::string fileName;   // in F, UTF-8
+    FoundFile file;         // in F, UTF-8, with the listing's size
     std::string memberName; // Windows-1251 bytes
-    fs::path path;          // the file that gets packed
     std::uint32_t size = 0;
-    bool packed = false;    // false for a file left out
-    bool converted = false; // path is a file this run made in F/conv
+    bool packed = false;                  // false for a file left out
+    std::optional<std::uint64_t> scratch; // where its converted bytes are
 };
 
 // Takes one name from each list in turn while any list still has names.
-std::vector<std::string> TakeByTurns(const std::vector<std::vector<std::string>>& lists)
+std::vector<FoundFile> TakeByTurns(const std::vector<std::vector<FoundFile>>& lists)
 {
-    std::vector<std::string> out;
+    std::vector<FoundFile> out;
     for (std::size_t turn = 0;; ++turn) {
         bool any = false;
         for (const auto& list : lists)
@@ -81,59 +89,54 @@ ImageKind KindByExtension(const std::string& fileName)
     return ImageKind::ikUnknown;
 }
 
+std::string TooLarge(std::uint64_t size, std::string_view what)
+{
+    return std::string(what) + " " + std::to_string(size) +
+           " bytes, more than the limit of 1 MiB for a member";
+}
+
 class Packer {
 public:
     Packer(const fs::path& folder, const fs::path& archive, bool convertEnabled,
            IProgress& progress)
-        : m_folder(folder),
-          m_conv(folder / "conv"),
-          m_archive(archive),
-          m_convertEnabled(convertEnabled),
+        : m_folder(folder), m_archive(archive), m_convertEnabled(convertEnabled),
           m_progress(progress)
     {
     }
 
-    // Whatever the outcome, no converted file stays behind in F/conv.
-    ~Packer()
-    {
-        for (const PackItem& item : m_items)
-            if (item.converted)
-                fileio::RemoveFile(item.path);
-    }
-
-    Packer(const Packer&) = delete;
-    Packer& operator=(const Packer&) = delete;
-
     PackReport Run()
     {
         m_progress.SetCaption(kSearchingCaption);
-        const std::vector<std::string> files = Search();
+        const std::vector<FoundFile> files = Search();
         m_progress.SetCaption(kRetrievingCaption);
         if (files.empty())
             return m_report;
-        if (m_convertEnabled)
-            fileio::CreateFolder(m_conv);
+        CheckTargetIsNotPacked(files);
         for (std::size_t j = 0; j < files.size(); ++j) {
             PackItem& item = m_items.emplace_back();
-            item.fileName = files[j];
+            item.file = files[j];
             PrepareItem(item);
             m_progress.SetPosition(ProgressPosition(j, files.size()));
         }
+        // An archive without members is no use to anyone: the target stays
+        // as it is.
+        if (m_memberFiles.empty())
+            return m_report;
         WriteArchive();
         return m_report;
     }
 
 private:
-    std::vector<std::string> Search()
+    std::vector<FoundFile> Search()
     {
         std::vector<std::string_view> extensions(std::begin(kPhoneExtensions),
                                                  std::end(kPhoneExtensions));
         if (m_convertEnabled) {
             m_hasMap = LoadConvMap(m_folder, m_map);
             extensions.assign(std::begin(kPictureExtensions),
-                              std::begin(kPictureExtensions) +
-                                  (m_hasMap ? std::size(kPictureExtensions)
-                                            : kPictureSearchesWithoutMap));
+                              std::begin(kPictureExtensions) + (m_hasMap
+                                                                    ? std::size(kPictureExtensions)
+                                                                    : kPictureSearchesWithoutMap));
             // JPEG pictures are not packed (the format is lossy), but an
             // extraction to JPEG leaves them here: say so rather than pass
             // over them in silence.
@@ -142,33 +145,68 @@ private:
         FolderSearch search = SearchFolder(m_folder, extensions);
         m_report.leftOut = std::move(search.passedOver);
         if (m_convertEnabled) {
-            for (const std::string& name : search.matches.back())
-                m_report.leftOut.push_back({name, "JPEG pictures are not packed; convert it to "
-                                                  "BMP or PNG first"});
+            for (const FoundFile& file : search.matches.back())
+                m_report.leftOut.push_back({file.name, "JPEG pictures are not packed; convert it "
+                                                       "to BMP or PNG first"});
             search.matches.pop_back();
         }
-        std::vector<std::string> files = TakeByTurns(search.matches);
+        ReportOthers(search.others);
+        std::vector<FoundFile> files = TakeByTurns(search.matches);
         // The limit of the file list and of the entry table, checked before
         // anything is written.
         if (files.size() > kMaxEntries)
             throw IoError(std::to_string(files.size()) +
                               " files to pack are more than the limit of " +
                               std::to_string(kMaxEntries),
-                          m_folder);
-        // Every name must have its member name before anything is converted.
-        for (const std::string& file : files)
-            MemberNameOf(m_folder, file);
+                          m_folder, ErrorKind::OverLimit);
         return files;
+    }
+
+    // Every file that is not taken is told about, with the reason.
+    void ReportOthers(const std::vector<std::string>& others)
+    {
+        for (const std::string& name : others) {
+            if (m_convertEnabled && name == kConvMapFileName)
+                continue;
+            const std::string extension = AsciiUpper(ExtensionOf(name));
+            std::string reason = m_convertEnabled
+                                     ? extension == ".UNK"
+                                           ? "a .unk file is packed only through the conversion "
+                                             "map that names it"
+                                           : "not a picture packing converts (.bmp, .gif or .png)"
+                                     : "not a phone file (.k, .g or .raw)";
+            m_report.leftOut.push_back({name, std::move(reason)});
+        }
+    }
+
+    // Writing the archive over one of its own members would destroy it.
+    void CheckTargetIsNotPacked(const std::vector<FoundFile>& files) const
+    {
+        struct stat st {};
+        if (::stat(m_archive.c_str(), &st) != 0)
+            return;
+        for (const FoundFile& file : files)
+            if (file.device == static_cast<std::uint64_t>(st.st_dev) &&
+                file.inode == static_cast<std::uint64_t>(st.st_ino))
+                throw IoError("is one of the files being packed (" + file.name +
+                                  "); name another archive",
+                              m_archive, ErrorKind::Refused);
     }
 
     // Pass 1: what gets packed for one listed file, and its size.
     void PrepareItem(PackItem& item)
     {
-        const std::string fileBytes = MemberNameOf(m_folder, item.fileName);
+        if (auto whyNot = WhyNotAMemberName(item.file.name)) {
+            LeaveOut(item, *whyNot);
+            return;
+        }
         if (!m_convertEnabled) {
-            item.memberName = fileBytes;
-            item.path = m_folder / item.fileName;
-        } else if (!ConvertItem(item, fileBytes)) {
+            item.memberName = *Utf8ToCp1251(item.file.name);
+            if (item.file.size > kMaxMemberSize)
+                throw IoError(TooLarge(item.file.size, "the file is"), m_folder / item.file.name,
+                              ErrorKind::OverLimit);
+            item.size = static_cast<std::uint32_t>(item.file.size);
+        } else if (!ConvertItem(item)) {
             return;
         }
         const auto earlier = m_memberFiles.find(item.memberName);
@@ -177,18 +215,20 @@ private:
                                "\", as \"" + earlier->second + "\" already does");
             return;
         }
-        m_memberFiles.emplace(item.memberName, item.fileName);
-        item.size = MeasureFile(item.path);
+        m_memberFiles.emplace(item.memberName, item.file.name);
         item.packed = true;
     }
 
-    // Converts the picture back into F/conv. Returns false, with the file
-    // left out and the reason noted, when it has no phone format.
-    bool ConvertItem(PackItem& item, const std::string& fileBytes)
+    // Converts the picture back to a phone file in memory and keeps the
+    // bytes in the scratch file. Returns false, with the file left out and
+    // the reason noted, when it has no phone format or its name cannot be a
+    // member's.
+    bool ConvertItem(PackItem& item)
     {
-        ImageKind kind = KindByExtension(item.fileName);
+        const fs::path source = m_folder / item.file.name;
+        ImageKind kind = KindByExtension(item.file.name);
         if (m_hasMap) {
-            const TConvRec rec = m_map.FindConvRec(fileBytes);
+            const TConvRec rec = m_map.FindConvRec(*Utf8ToCp1251(item.file.name));
             kind = rec.Kind;
             if (kind == ImageKind::ikUnknown) {
                 LeaveOut(item, rec.ConvName.empty()
@@ -197,40 +237,30 @@ private:
                 return false;
             }
         }
-        // A prefix of the file's place in the list keeps two pictures that
-        // convert to one name (a.gif and a.png both give a.g) from
-        // overwriting each other in F/conv.
-        const std::string prefix = std::to_string(m_items.size() - 1) + "-";
-        fs::path target = m_conv / (prefix + item.fileName);
-        std::string whyNot;
-        if (!imagecodec::ConvertToPhone(m_folder / item.fileName, kind, target, &whyNot)) {
-            LeaveOut(item, whyNot);
+        auto out = imagecodec::PhoneFromPicture(source, kind, source.string());
+        if (!out.converted) {
+            LeaveOut(item, out.whyNot);
             return false;
         }
-        item.path = target;
-        item.converted = true;
-        const std::string written = target.filename().string();
-        item.memberName = MemberNameOf(m_conv, written.substr(prefix.size()));
+        const std::string memberFile = ReplaceExtension(item.file.name, out.extension);
+        if (auto whyNot = WhyNotAMemberName(memberFile)) {
+            LeaveOut(item, *whyNot);
+            return false;
+        }
+        if (out.bytes.size() > kMaxMemberSize)
+            throw IoError(TooLarge(out.bytes.size(), "its phone file would be"), source,
+                          ErrorKind::OverLimit);
+        if (!m_scratch)
+            m_scratch = std::make_unique<fileio::ScratchFile>();
+        item.scratch = m_scratch->Append(out.bytes);
+        item.size = static_cast<std::uint32_t>(out.bytes.size());
+        item.memberName = *Utf8ToCp1251(memberFile);
         return true;
     }
 
     void LeaveOut(PackItem& item, std::string reason)
     {
-        if (item.converted) {
-            fileio::RemoveFile(item.path);
-            item.converted = false;
-        }
-        m_report.leftOut.push_back({item.fileName, std::move(reason)});
-    }
-
-    static std::uint32_t MeasureFile(const fs::path& path)
-    {
-        fileio::InputFile file(path);
-        if (file.Size() > kMaxMemberSize)
-            throw IoError("the file is " + Hex(file.Size()) +
-                              " bytes, more than the limit of 1 MiB for a member",
-                          path);
-        return static_cast<std::uint32_t>(file.Size());
+        m_report.leftOut.push_back({item.file.name, std::move(reason)});
     }
 
     // Pass 2: every offset is known from pass 1, so the head is written
@@ -246,45 +276,44 @@ private:
             }
         const ArchiveLayout layout = PlanArchive(names, sizes, m_archive);
 
-        fileio::OutputFile out(m_archive);
+        fileio::OutputFile out(m_archive, fileio::Target::Named);
         m_progress.SetPosition(0);
         m_progress.SetCaption(kPackingCaption);
         out.Write(EncodeArchiveHead(layout, names));
         std::vector<std::byte> buffer;
         for (std::size_t j = 0; j < m_items.size(); ++j) {
-            PackItem& item = m_items[j];
+            const PackItem& item = m_items[j];
             if (!item.packed)
                 continue;
-            CopyMember(item, out, buffer);
+            buffer.resize(item.size);
+            if (item.scratch)
+                m_scratch->ReadAt(*item.scratch, buffer);
+            else
+                ReadPlanned(item, buffer);
+            out.Write(EncodeMemberHeader(item.size));
+            out.Write(buffer);
             m_progress.SetPosition(ProgressPosition(j, m_items.size()));
-            if (item.converted) {
-                fileio::RemoveFile(item.path);
-                item.converted = false;
-            }
         }
         out.Commit();
         m_report.written = true;
         m_report.members = names.size();
     }
 
-    static void CopyMember(const PackItem& item, fileio::OutputFile& out,
-                           std::vector<std::byte>& buffer)
+    // Opens the file once; the entry table already holds the size the
+    // listing gave, and a file that changed since would make it lie.
+    void ReadPlanned(const PackItem& item, std::vector<std::byte>& buffer) const
     {
-        fileio::InputFile file(item.path);
-        // The entry table already holds the size of pass 1; a file that
-        // changed since would make it lie.
+        const fs::path path = m_folder / item.file.name;
+        fileio::InputFile file(path);
         if (file.Size() != item.size)
             throw IoError("the file changed while the archive was being packed (" +
-                              Hex(item.size) + " bytes before, " + Hex(file.Size()) + " now)",
-                          item.path);
-        buffer.resize(item.size);
+                              std::to_string(item.size) + " bytes before, " +
+                              std::to_string(file.Size()) + " now)",
+                          path, ErrorKind::Refused);
         file.ReadExactAt(0, buffer, "file data");
-        out.Write(EncodeMemberHeader(item.size));
-        out.Write(buffer);
     }
 
     const fs::path& m_folder;
-    const fs::path m_conv;
     const fs::path& m_archive;
     const bool m_convertEnabled;
     IProgress& m_progress;
@@ -292,13 +321,14 @@ private:
     bool m_hasMap = false;
     std::vector<PackItem> m_items;
     std::map<std::string, std::string> m_memberFiles; // member name -> file name
+    std::unique_ptr<fileio::ScratchFile> m_scratch;
     PackReport m_report;
 };
 
 } // namespace
 
-PackReport PackArchive(const fs::path& sourceFolder, const fs::path& archive,
-                       bool convertEnabled, IProgress& progress)
+PackReport PackArchive(const fs::path& sourceFolder, const fs::path& archive, bool convertEnabled,
+                       IProgress& progress)
 {
     progress.Show();
     PackReport report;

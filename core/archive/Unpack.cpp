@@ -9,6 +9,8 @@
 // text in UTF-8, so a name survives extraction and packing byte for byte.
 
 #include <cstdint>
+#include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,6 +20,7 @@
 #include "core/archive/Archive.h"
 #include "core/archive/ConvMap.h"
 #include "core/archive/EzxFormat.h"
+#include "core/archive/FolderSearch.h"
 
 namespace zefir::archive {
 
@@ -66,18 +69,173 @@ struct MapImage {
     std::uint32_t count = 0;
 };
 
+// The phone files packing takes back from raws/.
+constexpr std::string_view kPhoneExtensions[] = {".k", ".g", ".raw"};
+
+// The picture a member's conversion would write, with the reason when it
+// writes none. Damaged pictures and pictures beyond a limit are only "not
+// converted"; the caller decides what stops.
+imagecodec::PictureFromPhoneResult ConvertMemberBytes(const std::string& fileName,
+                                                      std::span<const std::byte> bytes,
+                                                      imagecodec::Format format,
+                                                      const fs::path& raw)
+{
+    try {
+        return imagecodec::PictureFromPhone(fileName, bytes, format, raw);
+    } catch (const IoError& e) {
+        imagecodec::PictureFromPhoneResult out;
+        out.kind = imagecodec::DetectImageKind(fileName, bytes);
+        out.whyNot = e.message();
+        return out;
+    }
+}
+
+// The picture name a member gets: the format's extension, or for a Moto
+// Image the one its content chose.
+std::string PictureName(const std::string& fileName, std::string_view extension)
+{
+    return ReplaceExtension(fileName, extension);
+}
+
+// Whether raws or icons is a folder that may already hold files; a link in
+// its place is refused, as extraction would refuse to write through it.
+bool ExistingFolder(const fs::path& folder)
+{
+    switch (fileio::EntryAt(folder)) {
+    case fileio::Entry::Folder:
+        return true;
+    case fileio::Entry::Link:
+        throw IoError("cannot use the folder: it is a symbolic link, and nothing is written "
+                      "through one here",
+                      folder, ErrorKind::Refused);
+    default:
+        return false;
+    }
+}
+
+// Finds what an extraction would replace or leave among its own files.
+class ConflictSearch {
+public:
+    ConflictSearch(const fs::path& archive, const fs::path& workFolder,
+                   const ConversionSettings& settings)
+        : m_reader(archive), m_raws(workFolder / "raws"), m_icons(workFolder / "icons"),
+          m_settings(settings)
+    {
+    }
+
+    ExtractionConflicts Run()
+    {
+        const bool raws = ExistingFolder(m_raws);
+        const bool icons = ExistingFolder(m_icons) && m_settings.ConvertEnabled;
+        // A new working folder costs two stats.
+        if (!raws && !icons)
+            return m_conflicts;
+        std::map<std::string, std::vector<std::size_t>> members; // file name -> entries
+        for (std::size_t i = 0; i < m_reader.entries().size(); ++i) {
+            const std::string name = m_reader.ReadName(i);
+            // Unnamed entries are passed over, unsafe names refused later.
+            if (!name.empty() && IsSafeFileName(name))
+                members[Cp1251ToUtf8(name)].push_back(i);
+        }
+        if (raws)
+            CheckRaws(members);
+        if (icons)
+            CheckIcons(members);
+        return m_conflicts;
+    }
+
+private:
+    void CheckRaws(const std::map<std::string, std::vector<std::size_t>>& members)
+    {
+        for (const auto& [fileName, entries] : members) {
+            const fs::path raw = m_raws / fileName;
+            // The later of two equal names is what stays.
+            if (InTheWay(raw, [&] { return std::optional(MemberBytes(entries.back())); }))
+                m_conflicts.differing.push_back(raw);
+        }
+        FolderSearch search = SearchFolder(m_raws, kPhoneExtensions);
+        for (const auto& files : search.matches)
+            for (const FoundFile& file : files)
+                if (!members.contains(file.name))
+                    m_conflicts.strangers.push_back(m_raws / file.name);
+    }
+
+    // Pictures are converted only where a file already stands under their
+    // name; a Moto Image's name depends on its content, so its three
+    // possible names are looked at first.
+    void CheckIcons(const std::map<std::string, std::vector<std::size_t>>& members)
+    {
+        const std::string_view format = imagecodec::TargetExtension(m_settings.TargetFormat);
+        // Every named entry in archive order: of two pictures with one name,
+        // the later stays.
+        std::map<std::size_t, std::string> ordered;
+        for (const auto& [fileName, entries] : members)
+            for (std::size_t i : entries)
+                ordered.emplace(i, fileName);
+        std::map<fs::path, std::vector<std::pair<std::string, std::size_t>>> candidates;
+        for (const auto& [i, fileName] : ordered) {
+            const bool motoImage =
+                imagecodec::DetectImageKind(fileName, {}) == imagecodec::ImageKind::ikMotoImage;
+            for (std::string_view extension :
+                 motoImage ? std::vector<std::string_view>{".gif", ".png", ".unk"}
+                           : std::vector<std::string_view>{format})
+                if (const fs::path picture = m_icons / PictureName(fileName, extension);
+                    fileio::EntryAt(picture) == fileio::Entry::File)
+                    candidates[picture].push_back({fileName, i});
+        }
+        for (const auto& [picture, writers] : candidates)
+            if (InTheWay(picture, [&] { return LastPicture(picture, writers); }))
+                m_conflicts.differing.push_back(picture);
+    }
+
+    // The bytes the last member that converts to `picture` gives it; empty
+    // when none does, as then nothing is written there.
+    std::optional<std::vector<std::byte>>
+    LastPicture(const fs::path& picture,
+                const std::vector<std::pair<std::string, std::size_t>>& writers)
+    {
+        for (auto it = writers.rbegin(); it != writers.rend(); ++it) {
+            const std::vector<std::byte> bytes = MemberBytes(it->second);
+            auto out =
+                ConvertMemberBytes(it->first, bytes, m_settings.TargetFormat, m_raws / it->first);
+            if (out.converted && m_icons / PictureName(it->first, out.extension) == picture)
+                return std::move(out.bytes);
+        }
+        return std::nullopt;
+    }
+
+    std::vector<std::byte> MemberBytes(std::size_t index) const
+    {
+        std::vector<std::byte> bytes;
+        m_reader.ReadMember(index, bytes);
+        return bytes;
+    }
+
+    // Whether the plain file at `path` would be replaced by other content.
+    // A link, folder or device there is not one to ask about: extraction
+    // refuses to write over it whatever the answer.
+    template <typename Content> static bool InTheWay(const fs::path& path, Content content)
+    {
+        if (fileio::EntryAt(path) != fileio::Entry::File)
+            return false;
+        const std::optional<std::vector<std::byte>> bytes = content();
+        return bytes && !fileio::FileHolds(path, *bytes);
+    }
+
+    ArchiveReader m_reader;
+    const fs::path m_raws;
+    const fs::path m_icons;
+    const ConversionSettings& m_settings;
+    ExtractionConflicts m_conflicts;
+};
+
 class Extraction {
 public:
     Extraction(const fs::path& archive, const fs::path& workFolder,
                const ConversionSettings& settings, IProgress& progress, IMemberList& list,
                std::vector<LeftOut>* notConverted)
-        : m_archive(archive),
-          m_raws(workFolder / "raws"),
-          m_icons(workFolder / "icons"),
-          m_settings(settings),
-          m_progress(progress),
-          m_list(list),
-          m_notConverted(notConverted)
+        : m_archive(archive), m_raws(workFolder / "raws"), m_icons(workFolder / "icons"),
+          m_settings(settings), m_progress(progress), m_list(list), m_notConverted(notConverted)
     {
     }
 
@@ -88,8 +246,8 @@ public:
             // Opened, and its directory and table checked, before any folder
             // is created.
             ArchiveReader reader(m_archive);
-            fileio::CreateFolder(m_raws);
-            fileio::CreateFolder(m_icons);
+            fileio::CreateFolder(m_raws, fileio::Target::InFolder);
+            fileio::CreateFolder(m_icons, fileio::Target::InFolder);
             const std::size_t count = reader.entries().size();
             for (std::size_t i = 0; i < count; ++i)
                 ExtractEntry(reader, i, count);
@@ -110,8 +268,8 @@ private:
         if (name.empty())
             return;
         if (!IsSafeFileName(name))
-            throw IoError("entry " + std::to_string(index) + ": member name \"" +
-                              Printable(name) + "\" is not a safe file name",
+            throw IoError("entry " + std::to_string(index) + ": member name \"" + Printable(name) +
+                              "\" is not a safe file name",
                           m_archive);
         const std::string fileName = Cp1251ToUtf8(name);
         const fs::path raw = m_raws / fileName;
@@ -125,31 +283,39 @@ private:
     }
 
     // The member's picture in icons and its record in the map. A member that
-    // has no converter, or is too damaged to convert, still gets its record
-    // with the kind found; its raw file is all there is of it, and the
-    // caller hears why.
+    // has no converter, or whose picture cannot be made, still gets its
+    // record with the kind found; its raw file is all there is of it, and
+    // the caller hears why. A picture that cannot be written stops it all.
     void ConvertMember(const std::string& name, const std::string& fileName, const fs::path& raw)
     {
         const imagecodec::Format format = m_settings.TargetFormat;
-        fs::path picture = m_icons / ReplaceExtension(fileName, imagecodec::TargetExtension(format));
-        imagecodec::ImageKind kind = imagecodec::ImageKind::ikUnknown;
-        std::string whyNot;
-        bool converted = false;
-        try {
-            converted = imagecodec::ConvertFromPhone(raw, picture, format, kind, &whyNot);
-        } catch (const IoError& e) {
-            // One damaged member does not stop the extraction of the rest;
-            // a picture that cannot be written (a full disk) does, like any
-            // other write, and the error names that picture.
-            if (e.path() != raw)
-                throw;
-            whyNot = e.message();
+        auto out = ConvertMemberBytes(fileName, m_memberBuffer, format, raw);
+        const fs::path picture =
+            m_icons / PictureName(fileName, out.converted ? out.extension
+                                                          : imagecodec::TargetExtension(format));
+        if (out.converted) {
+            // Two members whose pictures get one name: the later picture
+            // stays, and the earlier member is told about.
+            auto [owner, isNew] = m_pictureOwners.try_emplace(picture, fileName);
+            if (!isNew) {
+                NotConverted(owner->second, "its picture " + picture.filename().string() +
+                                                " was replaced by the picture of " + fileName);
+                owner->second = fileName;
+            }
+            fileio::WriteFile(picture, out.bytes);
+        } else {
+            NotConverted(fileName, out.whyNot);
         }
-        if (!converted && m_notConverted)
-            m_notConverted->push_back({fileName, whyNot});
         const fs::path mapFile = m_icons / kConvMapFileName;
-        AppendConvRec(m_map.records, TConvRec{name, ConvNameOf(picture, mapFile), kind}, mapFile);
+        AppendConvRec(m_map.records, TConvRec{name, ConvNameOf(picture, mapFile), out.kind},
+                      mapFile);
         ++m_map.count;
+    }
+
+    void NotConverted(const std::string& fileName, std::string reason)
+    {
+        if (m_notConverted)
+            m_notConverted->push_back({fileName, std::move(reason)});
     }
 
     // The picture's file name as the map keeps it: Windows-1251 bytes, like
@@ -173,20 +339,30 @@ private:
     std::vector<LeftOut>* m_notConverted;
     std::vector<std::byte> m_memberBuffer;
     MapImage m_map;
+    std::map<fs::path, std::string> m_pictureOwners; // picture -> member file name
 };
 
 } // namespace
 
-fs::path UnpackArchive(const fs::path& archive, const fs::path& workFolder,
-                       const ConversionSettings& settings, IProgress& progress,
-                       IMemberList& list, std::vector<LeftOut>* notConverted,
-                       Overwrite overwrite)
+ExtractionConflicts FindExtractionConflicts(const fs::path& archive, const fs::path& workFolder,
+                                            const ConversionSettings& settings)
 {
-    // FIXME: files in the way are not yet checked for; `overwrite` is unused.
-    (void)overwrite;
+    CheckFormat(settings.TargetFormat, archive);
+    return ConflictSearch(archive, workFolder, settings).Run();
+}
+
+fs::path UnpackArchive(const fs::path& archive, const fs::path& workFolder,
+                       const ConversionSettings& settings, IProgress& progress, IMemberList& list,
+                       std::vector<LeftOut>* notConverted, Overwrite overwrite)
+{
     progress.Show();
     try {
         progress.SetCaption(kExtractingCaption);
+        // The user's edits are not replaced without asking.
+        if (overwrite == Overwrite::Refuse)
+            if (auto conflicts = FindExtractionConflicts(archive, workFolder, settings);
+                !conflicts.differing.empty())
+                fileio::RefuseToReplace(workFolder, conflicts.differing);
         Extraction(archive, workFolder, settings, progress, list, notConverted).Run();
     } catch (...) {
         // The progress display ends with the operation, also when it fails.

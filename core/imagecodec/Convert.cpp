@@ -59,136 +59,244 @@ std::string_view MimeTypeFor(Format format, const fs::path& target)
     return TargetMimeTypes[code];
 }
 
+// A raw picture's size from its name, or the reason it has none.
+bool RawSize(std::string_view name, std::int32_t& width, std::int32_t& height, std::string& whyNot)
+{
+    if (!ParseRawDimensions(name, width, height)) {
+        whyNot = "the name carries no picture size (WxH)";
+        return false;
+    }
+    // A zero side, as in "(0x16)" or "(16xab)", is no picture; a negative one
+    // is refused by the decoder.
+    if (width == 0 || height == 0) {
+        whyNot = "the name gives no usable picture size (" + std::to_string(width) + "x" +
+                 std::to_string(height) + ")";
+        return false;
+    }
+    return true;
+}
+
+// The picture a phone file of a decodable kind holds.
+imaging::Bitmap DecodePhoneBytes(ImageKind kind, std::int32_t rawWidth, std::int32_t rawHeight,
+                                 std::span<const std::byte> bytes, const fs::path& source)
+{
+    switch (kind) {
+    case ImageKind::ikRaw:
+        return DecodeRawPicture(bytes, rawWidth, rawHeight, source);
+    case ImageKind::ikMotoBitmap18:
+        return DecodeMotoBitmap18(bytes, source);
+    case ImageKind::ikMotoBitmap32:
+        return DecodeMotoBitmap32(bytes, source);
+    default:
+        // A Moto Image: only the GIF or PNG it is meant to hold.
+        if (MotoImageExtensionOf(bytes) == ".unk")
+            throw IoError("the Moto Image holds neither a GIF nor a PNG picture", source);
+        return imaging::DecodePicture(bytes, source);
+    }
+}
+
+bool IsPhoneName(const fs::path& path)
+{
+    const std::string extension = UpperExtension(path);
+    return extension == ".K" || extension == ".G" || extension == ".RAW";
+}
+
+// What every conversion refuses before it reads anything: a target that
+// names a folder, is the source itself (through any path or link), or is a
+// device or pipe.
+void CheckTarget(const fs::path& source, const fs::path& target)
+{
+    const fileio::Entry entry = fileio::EntryAt(target);
+    if (target.filename().empty() || entry == fileio::Entry::Folder)
+        throw IoError("is a folder; name the file to write", target, ErrorKind::Refused);
+    if (fileio::SameFile(source, target))
+        throw IoError("is the file being converted; name another target", target,
+                      ErrorKind::Refused);
+}
+
+// Writes a conversion's output. The target the user named may be replaced
+// (written through a link, as cp does); another name, chosen by the
+// content, only when allowed.
+void WriteOutput(const fs::path& source, const fs::path& named, const fs::path& written,
+                 std::span<const std::byte> bytes, Overwrite otherNames)
+{
+    if (written == named) {
+        fileio::WriteFile(written, bytes, fileio::Target::Named);
+        return;
+    }
+    if (fileio::SameFile(source, written))
+        throw IoError("is the file being converted; name another target", written,
+                      ErrorKind::Refused);
+    if (otherNames == Overwrite::Refuse && fileio::EntryAt(written) != fileio::Entry::Missing)
+        fileio::RefuseToReplace(written.parent_path(), {written});
+    fileio::WriteFile(written, bytes, fileio::Target::InFolder);
+}
+
+} // namespace
+
 // A phone file is read only as far as its largest possible layout goes; the
 // decoders ignore the rest.
-std::vector<std::byte> ReadPhoneFile(const fs::path& source)
+std::vector<std::byte> ReadPhoneFile(const fs::path& path)
 {
-    fileio::InputFile file(source);
+    if (UpperExtension(path) == ".G")
+        return fileio::ReadFile(path, imaging::kMaxPictureFileSize);
+    fileio::InputFile file(path);
     std::vector<std::byte> bytes(
         static_cast<std::size_t>(std::min<std::uint64_t>(file.Size(), kMaxPhoneFileSize)));
     bytes.resize(file.ReadAt(0, bytes));
     return bytes;
 }
 
-bool RawFromPhone(const fs::path& source, const fs::path& target, Format format,
-                  std::string* whyNot)
+std::string_view MotoImageExtensionOf(std::span<const std::byte> bytes)
 {
-    std::int32_t width = 0;
-    std::int32_t height = 0;
-    if (!ParseRawDimensions(source.string(), width, height)) {
-        SetReason(whyNot, "the name carries no picture size (WxH)");
-        return false;
-    }
-    // A zero side, as in "(0x16)" or "(16xab)", is no picture; a negative one
-    // is refused by the decoder.
-    if (width == 0 || height == 0) {
-        SetReason(whyNot, "the name gives no usable picture size (" + std::to_string(width) + "x" +
-                              std::to_string(height) + ")");
-        return false;
-    }
-    std::string_view mimeType = MimeTypeFor(format, target);
-    auto file = ReadPhoneFile(source);
-    imaging::SavePicture(DecodeRawPicture(file, width, height, source), target, mimeType);
-    return true;
+    if (StartsWith(bytes, kGifSignature))
+        return ".gif";
+    if (StartsWith(bytes, kPngSignatureStart))
+        return ".png";
+    return ".unk";
 }
 
-void RawToPhone(const fs::path& source, fs::path& target)
+PictureFromPhoneResult PictureFromPhone(std::string_view name, std::span<const std::byte> bytes,
+                                        Format format, const fs::path& source)
 {
-    fs::path written = WithExtension(target, ".raw");
+    PictureFromPhoneResult out;
+    out.kind = DetectImageKind(name, bytes);
     std::int32_t width = 0;
     std::int32_t height = 0;
-    if (!ParseRawDimensions(written.string(), width, height))
-        throw IoError("the name carries no picture size (WxH)", written);
-    imaging::Bitmap picture = imaging::LoadPicture(source);
-    if (width < 0 || height < 0 || static_cast<std::uint32_t>(width) != picture.width ||
-        static_cast<std::uint32_t>(height) != picture.height)
-        throw IoError("the size in the name, " + std::to_string(width) + "x" +
-                          std::to_string(height) + ", does not match the picture's " +
-                          std::to_string(picture.width) + "x" + std::to_string(picture.height),
-                      written);
-    fileio::WriteFile(written, EncodeRawPicture(picture, written));
-    target = written;
-}
-
-} // namespace
-
-bool ConvertFromPhone(const fs::path& source, fs::path& target, Format format, ImageKind& kind,
-                      std::string* whyNot)
-{
-    // Set before detection, which throws for a ".k" file it cannot read.
-    kind = ImageKind::ikUnknown;
-    kind = DetectImageKind(source);
-    switch (kind) {
-    case ImageKind::ikRaw:
-        return RawFromPhone(source, target, format, whyNot);
-    case ImageKind::ikMotoBitmap18: {
-        std::string_view mimeType = MimeTypeFor(format, target);
-        auto file = ReadPhoneFile(source);
-        imaging::SavePicture(DecodeMotoBitmap18(file, source), target, mimeType);
-        return true;
-    }
-    case ImageKind::ikMotoBitmap32: {
-        std::string_view mimeType = MimeTypeFor(format, target);
-        auto file = ReadPhoneFile(source);
-        imaging::SavePicture(DecodeMotoBitmap32(file, source), target, mimeType);
-        return true;
-    }
+    switch (out.kind) {
+    case ImageKind::ikUnknown:
+        out.whyNot = "not a phone picture";
+        return out;
     case ImageKind::ikMotoImage:
         // The format asked for does not matter: a Moto Image comes out as
-        // what it holds.
-        CopyMotoImageOut(source, target);
-        return true;
-    case ImageKind::ikUnknown:
+        // what it holds, byte for byte.
+        out.extension = MotoImageExtensionOf(bytes);
+        out.bytes.assign(bytes.begin(), bytes.end());
+        out.converted = true;
+        return out;
+    case ImageKind::ikRaw:
+        try {
+            if (!RawSize(name, width, height, out.whyNot))
+                return out;
+        } catch (const IoError& e) {
+            // A width too large for the name's number: the file is named.
+            throw IoError(e.message(), source, e.kind());
+        }
+        break;
+    default:
         break;
     }
-    SetReason(whyNot, "not a phone picture");
-    return false;
+    const std::string_view mimeType = MimeTypeFor(format, source);
+    out.bytes = imaging::EncodePicture(DecodePhoneBytes(out.kind, width, height, bytes, source),
+                                       mimeType, source);
+    out.extension = TargetExtension(format);
+    out.converted = true;
+    return out;
 }
 
-bool ConvertToPhone(const fs::path& source, ImageKind kind, fs::path& target, std::string* whyNot)
+PhoneFromPictureResult PhoneFromPicture(const fs::path& source, ImageKind kind,
+                                        std::string_view targetName)
 {
     // GIF and PNG pictures always become Moto Images, whatever was asked.
-    std::string extension = UpperExtension(source);
+    const std::string extension = UpperExtension(source);
     if (extension == ".GIF" || extension == ".PNG")
         kind = ImageKind::ikMotoImage;
 
+    PhoneFromPictureResult out;
     switch (kind) {
-    case ImageKind::ikMotoBitmap18: {
-        fs::path written = WithExtension(target, ".k");
-        imaging::Bitmap picture = imaging::LoadPicture(source);
-        fileio::WriteFile(written, EncodeMotoBitmap18(picture, written));
-        target = written;
-        return true;
-    }
-    case ImageKind::ikMotoBitmap32: {
-        fs::path written = WithExtension(target, ".k");
-        imaging::Bitmap picture = imaging::LoadPicture(source);
-        fileio::WriteFile(written, EncodeMotoBitmap32(picture, written));
-        target = written;
-        return true;
-    }
+    case ImageKind::ikMotoBitmap18:
+        out.bytes = EncodeMotoBitmap18(imaging::LoadPicture(source), source);
+        out.extension = ".k";
+        break;
+    case ImageKind::ikMotoBitmap32:
+        out.bytes = EncodeMotoBitmap32(imaging::LoadPicture(source), source);
+        out.extension = ".k";
+        break;
     case ImageKind::ikMotoImage:
-        CopyAsMotoImage(source, target);
-        return true;
-    case ImageKind::ikRaw:
-        RawToPhone(source, target);
-        return true;
-    case ImageKind::ikUnknown:
+        // Whatever the source holds is copied; a ".g" made from a BMP or JPEG
+        // comes back out as ".unk".
+        out.bytes = fileio::ReadFile(source, imaging::kMaxPictureFileSize);
+        out.extension = ".g";
+        break;
+    case ImageKind::ikRaw: {
+        const std::string name = ReplaceExtension(targetName, ".raw");
+        std::int32_t width = 0;
+        std::int32_t height = 0;
+        if (!ParseRawDimensions(name, width, height))
+            throw IoError("the name carries no picture size (WxH)", fs::path(name),
+                          ErrorKind::Refused);
+        imaging::Bitmap picture = imaging::LoadPicture(source);
+        if (width < 0 || height < 0 || static_cast<std::uint32_t>(width) != picture.width ||
+            static_cast<std::uint32_t>(height) != picture.height)
+            throw IoError("the size in the name, " + std::to_string(width) + "x" +
+                              std::to_string(height) + ", does not match the picture's " +
+                              std::to_string(picture.width) + "x" + std::to_string(picture.height),
+                          fs::path(name), ErrorKind::Refused);
+        out.bytes = EncodeRawPicture(picture, source);
+        out.extension = ".raw";
         break;
     }
-    SetReason(whyNot, "no phone format for kind " + std::to_string(static_cast<unsigned>(kind)));
-    return false;
+    default:
+        out.whyNot = "no phone format for kind " + std::to_string(static_cast<unsigned>(kind));
+        return out;
+    }
+    out.converted = true;
+    return out;
+}
+
+bool ConvertFromPhone(const fs::path& source, fs::path& target, Format format, ImageKind& kind,
+                      std::string* whyNot, Overwrite otherNames)
+{
+    // Set before detection, which throws for a ".k" file it cannot read.
+    kind = ImageKind::ikUnknown;
+    CheckTarget(source, target);
+    // A picture under a phone file's extension would be taken for one later
+    // (packing reads a ".k" as a Moto Bitmap).
+    if (IsPhoneName(target))
+        throw IoError("a phone file converts to a standard picture (.gif, .png, .bmp or .jpg), "
+                      "not to a phone file's extension",
+                      target, ErrorKind::Refused);
+    MimeTypeFor(format, target);
+    kind = DetectImageKind(source);
+    if (kind == ImageKind::ikUnknown) {
+        SetReason(whyNot, "not a phone picture");
+        return false;
+    }
+    const std::vector<std::byte> bytes = ReadPhoneFile(source);
+    PictureFromPhoneResult out =
+        PictureFromPhone(source.filename().string(), bytes, format, source);
+    if (!out.converted) {
+        SetReason(whyNot, out.whyNot);
+        return false;
+    }
+    // For kinds 0 to 2 the picture goes under the target exactly as named,
+    // whatever its extension says.
+    fs::path written =
+        kind == ImageKind::ikMotoImage ? WithExtension(target, out.extension) : target;
+    WriteOutput(source, target, written, out.bytes, otherNames);
+    target = written;
+    return true;
+}
+
+bool ConvertToPhone(const fs::path& source, ImageKind kind, fs::path& target, std::string* whyNot,
+                    Overwrite otherNames)
+{
+    CheckTarget(source, target);
+    PhoneFromPictureResult out = PhoneFromPicture(source, kind, target.string());
+    if (!out.converted) {
+        SetReason(whyNot, out.whyNot);
+        return false;
+    }
+    fs::path written = WithExtension(target, out.extension);
+    WriteOutput(source, target, written, out.bytes, otherNames);
+    target = written;
+    return true;
 }
 
 void CopyMotoImageOut(const fs::path& source, fs::path& target)
 {
     auto bytes = fileio::ReadFile(source, imaging::kMaxPictureFileSize);
-    std::string_view extension = ".unk";
-    if (StartsWith(bytes, kGifSignature))
-        extension = ".gif";
-    else if (StartsWith(bytes, kPngSignatureStart))
-        extension = ".png";
-    fs::path written = WithExtension(target, extension);
+    fs::path written = WithExtension(target, MotoImageExtensionOf(bytes));
     fileio::WriteFile(written, bytes);
     target = written;
 }
@@ -205,35 +313,24 @@ void CopyAsMotoImage(const fs::path& source, fs::path& target)
 PhoneFileInfo InspectPhoneFile(const fs::path& path)
 {
     PhoneFileInfo info;
-    std::string name = path.string();
+    const std::string name = path.filename().string();
+    // Read first: a file that cannot be read is an error, not a picture of
+    // no size.
+    const std::vector<std::byte> bytes = ReadPhoneFile(path);
+    info.kind = DetectImageKind(name, bytes);
+    if (info.kind == ImageKind::ikUnknown)
+        return info;
+    // Only a size the decoder accepts is told: a header's fields alone may
+    // be anything.
     try {
-        if (UpperExtension(path) == ".K") {
-            auto header = fileio::ReadPrefix(path, kMotoBitmapHeaderSize);
-            info.kind = DetectImageKind(name, header);
-            MotoBitmapHeader fields = ReadMotoBitmapHeader(header);
-            info.width = fields.Width;
-            info.height = fields.Height;
+        std::int32_t width = 0;
+        std::int32_t height = 0;
+        std::string whyNot;
+        if (info.kind == ImageKind::ikRaw && !RawSize(name, width, height, whyNot))
             return info;
-        }
-        info.kind = DetectImageKind(name, {});
-        if (info.kind == ImageKind::ikRaw) {
-            // The size is the name's, but only for a file that is there to
-            // convert.
-            fileio::InputFile probe(path);
-            std::int32_t width = 0;
-            std::int32_t height = 0;
-            if (ParseRawDimensions(name, width, height) && width > 0 && height > 0) {
-                info.width = static_cast<std::uint32_t>(width);
-                info.height = static_cast<std::uint32_t>(height);
-            }
-        } else if (info.kind == ImageKind::ikMotoImage) {
-            auto bytes = fileio::ReadFile(path, imaging::kMaxPictureFileSize);
-            if (StartsWith(bytes, kGifSignature) || StartsWith(bytes, kPngSignatureStart)) {
-                imaging::Bitmap picture = imaging::DecodePicture(bytes, path);
-                info.width = picture.width;
-                info.height = picture.height;
-            }
-        }
+        imaging::Bitmap picture = DecodePhoneBytes(info.kind, width, height, bytes, path);
+        info.width = picture.width;
+        info.height = picture.height;
     } catch (const IoError&) {
         info.width = 0;
         info.height = 0;

@@ -33,8 +33,14 @@ inline constexpr std::array<std::string_view, 4> TargetExtensions = {".gif", ".p
 inline constexpr std::array<std::string_view, 4> TargetMimeTypes = {"image/gif", "image/png",
                                                                     "image/bmp", "image/jpeg"};
 
-inline std::string_view TargetExtension(Format f) { return TargetExtensions[static_cast<int>(f)]; }
-inline std::string_view TargetMimeType(Format f) { return TargetMimeTypes[static_cast<int>(f)]; }
+inline std::string_view TargetExtension(Format f)
+{
+    return TargetExtensions[static_cast<int>(f)];
+}
+inline std::string_view TargetMimeType(Format f)
+{
+    return TargetMimeTypes[static_cast<int>(f)];
+}
 
 // Design limits: a picture's pixel data, and its mask, must each fit in
 // WorkBufferSize bytes (640 x 480 x 4 + 1); a raw picture holds at most
@@ -51,9 +57,9 @@ ImageKind DetectImageKind(std::string_view name, std::span<const std::byte> head
 // throws IoError when it cannot.
 ImageKind DetectImageKind(const fs::path& path);
 
-// Reads "(WxH)" from a raw picture's path. False when the name carries no
-// size. The height is read as Delphi's StrToIntDef reads it, so it may come
-// out 0 or negative. Throws IoError when the width is above 2147483647.
+// Reads "(WxH)" from a raw picture's file name; folders in the path are not
+// looked at. False when the name carries no size. The height is read as Delphi's StrToIntDef reads
+// it, so it may come out 0 or negative. Throws IoError when the width is above 2147483647.
 bool ParseRawDimensions(std::string_view path, std::int32_t& width, std::int32_t& height);
 
 // The 16-byte header both Moto Bitmap variants share, fields as stored.
@@ -84,33 +90,74 @@ std::vector<std::byte> EncodeRawPicture(const imaging::Bitmap& picture, const fs
 std::vector<std::byte> EncodeMotoBitmap18(const imaging::Bitmap& picture, const fs::path& target);
 std::vector<std::byte> EncodeMotoBitmap32(const imaging::Bitmap& picture, const fs::path& target);
 
+// Whether a conversion may replace a file the user did not name: one whose
+// name the picture's content chose (a Moto Image's ".gif"), or one made in a
+// folder the user chose.
+enum class Overwrite { Refuse, Replace };
+
+// The standard picture a phone file becomes, made in memory. `name` is the
+// file's or member's name: its extension tells the kind (with the header in
+// `bytes` for ".k"), and a raw picture's size is read from the file name
+// itself, never from a folder. `source` names the file in errors.
+struct PictureFromPhoneResult {
+    ImageKind kind = ImageKind::ikUnknown;
+    bool converted = false;     // false: no converter for it, see whyNot
+    std::string_view extension; // the format's, or the one a Moto Image's content chooses
+    std::vector<std::byte> bytes;
+    std::string whyNot;
+};
+// Throws IoError for a picture the decoders or the encoder refuse (damaged,
+// or beyond a limit).
+PictureFromPhoneResult PictureFromPhone(std::string_view name, std::span<const std::byte> bytes,
+                                        Format format, const fs::path& source);
+
+// The phone file a standard picture becomes, made in memory. GIF and PNG
+// pictures always become Moto Images. For ikRaw the size comes from
+// `targetName`, "(WxH)". Errors name `source`, the user's picture.
+struct PhoneFromPictureResult {
+    bool converted = false;
+    std::string_view extension; // ".k", ".g" or ".raw"
+    std::vector<std::byte> bytes;
+    std::string whyNot;
+};
+PhoneFromPictureResult PhoneFromPicture(const fs::path& source, ImageKind kind,
+                                        std::string_view targetName);
+
 // Phone file to standard picture. `kind` is always set. Returns whether the
 // kind has a converter; when it returns false nothing is written and
 // `whyNot` (if given) receives the reason. For a Moto Image `target` is
-// replaced by the name actually written (".gif", ".png" or ".unk"). Throws
-// IoError when the source cannot be read or is refused, or for a format code
-// above 3.
+// replaced by the name actually written (".gif", ".png" or ".unk"); a file
+// already there under that other name is replaced only with
+// Overwrite::Replace. Refused (IoError): a target that is the source itself,
+// a folder, or named as a phone file. Throws IoError when the source cannot
+// be read or is refused, or for a format code above 3.
 bool ConvertFromPhone(const fs::path& source, fs::path& target, Format format, ImageKind& kind,
-                      std::string* whyNot = nullptr);
+                      std::string* whyNot = nullptr, Overwrite otherNames = Overwrite::Replace);
 
 // Standard picture to phone file. A GIF or PNG source always becomes a Moto
 // Image. Returns whether a file was written; then `target` holds its name
-// (extension ".k", ".g" or ".raw"). Otherwise `target` is unchanged and
-// `whyNot` (if given) receives the reason. For ikRaw the size comes from the
-// target's name, "(WxH)", which must match the picture's; a missing or
-// different size is an IoError.
+// (extension ".k", ".g" or ".raw"), and a file under that name which is not
+// `target` itself is replaced only with Overwrite::Replace. Otherwise
+// `target` is unchanged and `whyNot` (if given) receives the reason. For
+// ikRaw the size comes from the target's name, "(WxH)", which must match the
+// picture's; a missing or different size is an IoError.
 bool ConvertToPhone(const fs::path& source, ImageKind kind, fs::path& target,
-                    std::string* whyNot = nullptr);
+                    std::string* whyNot = nullptr, Overwrite otherNames = Overwrite::Replace);
+
+// A phone file's bytes, read (read-only) as far as any layout of its kind
+// goes; a Moto Image whole, up to the picture file limit.
+std::vector<std::byte> ReadPhoneFile(const fs::path& path);
+// The extension a Moto Image's content is copied out under: ".gif", ".png"
+// or ".unk"; its first four bytes decide.
+std::string_view MotoImageExtensionOf(std::span<const std::byte> bytes);
 
 // The Moto Image pass-through, both ways: byte copies.
 void CopyMotoImageOut(const fs::path& source, fs::path& target);
 void CopyAsMotoImage(const fs::path& source, fs::path& target);
 
-// A phone file's kind and picture size as the conversion sees it: a raw
-// picture's from its name, a Moto Bitmap's from its header, a Moto Image's
-// from the GIF or PNG it holds. 0 x 0 when it cannot tell, and for files it
-// cannot read; a ".k" file whose header cannot be read is ikUnknown. Never
-// throws IoError.
+// A phone file's kind and picture size as the conversion sees it, found by
+// decoding it: 0 x 0 when it does not decode. Throws IoError when the file
+// cannot be read.
 struct PhoneFileInfo {
     ImageKind kind = ImageKind::ikUnknown;
     std::uint32_t width = 0;

@@ -115,9 +115,12 @@ std::size_t RawMaskBytes(std::size_t pixelCount)
 
 bool ParseRawDimensions(std::string_view path, std::int32_t& width, std::int32_t& height)
 {
-    // The whole path without its extension is searched, folder names
-    // included: the first "(" anywhere and the last ")" enclose the size.
-    std::string_view stem = path.substr(0, path.size() - ExtensionOf(path).size());
+    // Only the file name is searched: a "(" in a folder's name says nothing
+    // about the picture. Its first "(" and last ")" enclose the size.
+    std::string_view name = path;
+    if (const auto slash = name.rfind('/'); slash != std::string_view::npos)
+        name.remove_prefix(slash + 1);
+    std::string_view stem = name.substr(0, name.size() - ExtensionOf(name).size());
     std::size_t n = stem.size();
     std::size_t open = stem.find('(');
     // A "(" in the last place cannot open a size.

@@ -56,10 +56,12 @@ expect_err "not converted: notes.k: the Moto Bitmap header gives an empty pictur
 
 # Nothing to pack: a message, no archive, exit 1.
 run 1 pack empty none.ezx
-expect_err "zefir-cli: nothing to pack in empty: no .k or .g files"
+expect_err "zefir-cli: nothing to pack in empty: no .k, .g or .raw files"
 [ ! -e none.ezx ] || fail "none.ezx was written"
 run 1 pack phone none.ezx --convert
-expect_err "zefir-cli: nothing to pack in phone: no .bmp, .gif or .png files"
+expect_err "left out: a.k: not a picture packing converts (.bmp, .gif or .png)
+left out: c.g: not a picture packing converts (.bmp, .gif or .png)
+zefir-cli: nothing to pack in phone: every file was left out; none.ezx is not written"
 
 # Errors from core: exit 1.
 run 1 extract missing.ezx

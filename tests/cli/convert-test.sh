@@ -85,8 +85,8 @@ run 2 convert a.bmp x.k --kind 24
 run 2 convert a.k
 
 # m.g holds a GIF cut short, so its size cannot be told.
-run 0 info a.k b.k again.g m.g 'icon(2x02).raw' icon.raw missing.k notes.txt
-expect_out "$(printf 'a.k\tmoto-bitmap-18\t2x2\nb.k\tmoto-bitmap-32\t2x2\nagain.g\tmoto-image\t2x2\nm.g\tmoto-image\t0x0\nicon(2x02).raw\traw\t2x2\nicon.raw\traw\t0x0\nmissing.k\tunknown\t0x0\nnotes.txt\tunknown\t0x0')"
+run 0 info a.k b.k again.g m.g 'icon(2x02).raw' icon.raw
+expect_out "$(printf 'a.k\tmoto-bitmap-18\t2x2\nb.k\tmoto-bitmap-32\t2x2\nagain.g\tmoto-image\t2x2\nm.g\tmoto-image\t0x0\nicon(2x02).raw\traw\t2x2\nicon.raw\traw\t0x0')"
 run 2 info
 
 finish

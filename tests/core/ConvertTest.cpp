@@ -188,11 +188,12 @@ TEST_F(ConvertTest, RefusalsLeaveNoFile)
     EXPECT_THROW_MSG(ConvertToPhone(bmp, ImageKind::ikRaw, target),
                      (out / "icon(2x03).raw").string() +
                          ": the size in the name, 2x3, does not match the picture's 3x2");
+    // The picture that is too large is named, not the file not written.
     target = out / "big.k";
     EXPECT_THROW_MSG(ConvertToPhone(big, ImageKind::ikMotoBitmap32, target),
-                     target.string() + ": the picture (641 x 480 pixels) is too large for a Moto "
-                                       "Bitmap: its pixel data would take 0x12C780 bytes, more "
-                                       "than the limit of 0x12C001");
+                     big.string() + ": the picture (641 x 480 pixels) is too large for a Moto "
+                                    "Bitmap: its pixel data would take 0x12C780 bytes, more "
+                                    "than the limit of 0x12C001");
     // A picture the imaging layer cannot load: its error comes through.
     target = out / "broken.k";
     EXPECT_THROW_MSG(ConvertToPhone(broken, ImageKind::ikMotoBitmap18, target),
@@ -259,16 +260,13 @@ TEST_F(ConvertTest, InspectPhoneFile)
         {"a.raw", Bytes(""), ImageKind::ikRaw, 0, 0},
         {"a.k", MotoBitmap18File(), ImageKind::ikMotoBitmap18, 2, 2},
         {"b.k", MotoBitmap32File(24), ImageKind::ikMotoBitmap32, 2, 2},
-        {"c.k", Bytes({3}), ImageKind::ikMotoBitmap32, 3, 0},
+        // Only a size the decoder accepts: this header's fields are not one.
+        {"c.k", Bytes({3}), ImageKind::ikMotoBitmap32, 0, 0},
         {"gif.g", ReadBytes(gif), ImageKind::ikMotoImage, 7, 5},
         {"png.g", ReadBytes(png), ImageKind::ikMotoImage, 4, 9},
         {"bmp.g", Bytes("BM and more"), ImageKind::ikMotoImage, 0, 0},
         {"broken.g", Bytes("GIF89a broken"), ImageKind::ikMotoImage, 0, 0},
         {"a.txt", Bytes("text"), ImageKind::ikUnknown, 0, 0},
-        {"missing(16x16).raw", std::nullopt, ImageKind::ikRaw, 0, 0},
-        {"missing.k", std::nullopt, ImageKind::ikUnknown, 0, 0},
-        {"folder.k", std::nullopt, ImageKind::ikUnknown, 0, 0},
-        {"missing.g", std::nullopt, ImageKind::ikMotoImage, 0, 0},
     };
     // clang-format on
     for (const auto& c : cases) {
@@ -277,6 +275,11 @@ TEST_F(ConvertTest, InspectPhoneFile)
         EXPECT_EQ(info.kind, c.kind);
         EXPECT_EQ(info.width, c.width);
         EXPECT_EQ(info.height, c.height);
+    }
+    // A file that cannot be read is an error, not a picture of no size.
+    for (const char* name : {"missing(16x16).raw", "missing.k", "folder.k", "missing.g"}) {
+        SCOPED_TRACE(name);
+        EXPECT_THROW(InspectPhoneFile(m_dir / name), IoError);
     }
 }
 

@@ -17,23 +17,18 @@ using test::FolderNames;
 // there is not left half-written.
 TEST(OutputFile, ReplacesWholeOrNotAtAll)
 {
-    using enum OutputFile::Creation;
+    using enum Target;
     struct Case {
         const char* name;
         bool existing;
-        OutputFile::Creation creation;
+        Target kind;
         long failAfter; // write steps before the fault: Write, WriteAt, Commit; -1 for none
     } cases[] = {
-        {"new, direct", false, DirectWhenNew, -1},
-        {"new, temporary", false, ViaTemporary, -1},
-        {"existing, direct asked", true, DirectWhenNew, -1},
-        {"existing, temporary", true, ViaTemporary, -1},
-        {"new, direct, write fails", false, DirectWhenNew, 0},
-        {"new, direct, commit fails", false, DirectWhenNew, 2},
-        {"new, temporary, commit fails", false, ViaTemporary, 2},
-        {"existing, direct asked, write fails", true, DirectWhenNew, 0},
-        {"existing, direct asked, commit fails", true, DirectWhenNew, 2},
-        {"existing, temporary, write at fails", true, ViaTemporary, 1},
+        {"new, in a folder", false, InFolder, -1},     {"new, named", false, Named, -1},
+        {"existing, in a folder", true, InFolder, -1}, {"existing, named", true, Named, -1},
+        {"new, write fails", false, InFolder, 0},      {"new, commit fails", false, InFolder, 2},
+        {"new, named, commit fails", false, Named, 2}, {"existing, write fails", true, InFolder, 0},
+        {"existing, commit fails", true, Named, 2},    {"existing, write at fails", true, Named, 1},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -42,7 +37,7 @@ TEST(OutputFile, ReplacesWholeOrNotAtAll)
         if (c.existing)
             test::WriteBytes(target, Bytes("old and longer"));
         auto write = [&] {
-            OutputFile out(target, c.creation);
+            OutputFile out(target, c.kind);
             out.Write(Bytes("abcdef"));
             out.WriteAt(1, Bytes("XY"));
             out.Commit();

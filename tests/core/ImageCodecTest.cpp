@@ -62,6 +62,8 @@ TEST(RawNameTest, Parses)
         {"icon(16x2147483647).raw", 16, INT_MAX}, {"icon(16x2147483648).raw", 16, 0},
         {"icon(16x-2147483648).raw", 16, INT_MIN}, {"icon(16x$FFFFFFFF).raw", 16, -1},
         {"icon(16x$100000000).raw", 16, 0},
+        // Only the file name counts: a folder's "(" or ")" is not the size's.
+        {"my (old)/logo(16x12).raw", 16, 12}, {"x(1x1)/y)/a(3x04).raw", 3, 4},
     };
     // clang-format on
     for (const auto& c : cases) {
@@ -72,10 +74,10 @@ TEST(RawNameTest, Parses)
         EXPECT_EQ(width, c.width);
         EXPECT_EQ(height, c.height);
     }
-    // The first "(" of the whole path opens the size, folder names included.
+    // A size in a folder's name is not the file's.
     for (const char* name :
          {"icon16x16.raw", "icon(16x).raw", "icon(x16).raw", "icon(16x8).raw", "icon(1x1).raw",
-          "icon(123456).raw", "icon(16x16.raw", "icon)16x16(.raw", "C:/pics (old)/a(16x16).raw"}) {
+          "icon(123456).raw", "icon(16x16.raw", "icon)16x16(.raw", "pics (16x16)/a.raw"}) {
         std::int32_t width = 0;
         std::int32_t height = 0;
         EXPECT_FALSE(ParseRawDimensions(name, width, height)) << name;

@@ -22,11 +22,22 @@ TEST(Cp1251, KnownCharactersAndTextItCannotHold)
         std::optional<std::string> cp1251; // none: not representable
         std::string utf8;
     } cases[] = {
-        {"icon.k", "icon.k"},   {"\xC8\xEA\xEE\xED\xEA\xE0", "Иконка"},
-        {"\xA8\xB8", "Ёё"},     {"\xB9\x88", "№€"},
-        {"\xBE\xBD", "ѕЅ"},     {std::nullopt, "日本.k"},
-        {std::nullopt, "é.k"},  {std::nullopt, "\xFF.k"},
-        {std::nullopt, "\xD0"}, {std::nullopt, "😀"},
+        {"icon.k", "icon.k"},
+        {"\xC8\xEA\xEE\xED\xEA\xE0", "Иконка"},
+        {"\xA8\xB8", "Ёё"},
+        {"\xB9\x88", "№€"},
+        {"\xBE\xBD", "ѕЅ"},
+        {std::nullopt, "日本.k"},
+        {std::nullopt, "é.k"},
+        {std::nullopt, "\xFF.k"},
+        {std::nullopt, "\xD0"},
+        {std::nullopt, "😀"},
+        // Overlong forms of "/", "A" and "Ж", and a surrogate.
+        {std::nullopt, "x\xC0\xAFy.k"},
+        {std::nullopt, "\xE0\x80\xAF"},
+        {std::nullopt, "\xC1\x81"},
+        {std::nullopt, "\xE0\x84\x96"},
+        {std::nullopt, "\xED\xA0\x80"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.utf8);

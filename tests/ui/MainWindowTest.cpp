@@ -389,11 +389,15 @@ private slots:
         QTest::addColumn<QString>("told");
         const QStringList phone = {"a.k", "c.g"}, converted = {"b.k"}, none;
         const QString out = "out.ezx", bad = "none/out.ezx";
-        QTest::newRow(".k, setting on") << "a.k" << true << out << phone << "";
-        QTest::newRow(".G, setting off") << "X.G" << false << out << phone << "";
-        QTest::newRow(".bmp, setting off") << "b.bmp" << false << out << converted << "";
-        QTest::newRow(".png, setting on") << "x.png" << true << out << converted << "";
-        QTest::newRow("no extension, setting off") << "any" << false << out << converted << "";
+        // Every file not packed is told about.
+        const QString notPhone = "\nb.bmp: not a phone file (.k, .g or .raw)";
+        const QString notPicture = "\na.k: not a picture packing converts (.bmp, .gif or .png)";
+        QTest::newRow(".k, setting on") << "a.k" << true << out << phone << notPhone;
+        QTest::newRow(".G, setting off") << "X.G" << false << out << phone << notPhone;
+        QTest::newRow(".bmp, setting off") << "b.bmp" << false << out << converted << notPicture;
+        QTest::newRow(".png, setting on") << "x.png" << true << out << converted << notPicture;
+        QTest::newRow("no extension, setting off")
+            << "any" << false << out << converted << notPicture;
         QTest::newRow("fails, .k, setting on") << "a.k" << true << bad << none << bad + ": ";
         QTest::newRow("fails, .bmp, setting off") << "b.bmp" << false << bad << none << bad + ": ";
         QTest::newRow("save cancelled") << "a.k" << true << "" << none << "";
@@ -504,11 +508,11 @@ private slots:
         s.windows.Form1.move(400, 300);
         s.dialogs.files = {{Q(s.work / "raws" / "a.k")}, {Q(s.root / "out.ezx")}};
         s.main.FileSave1Execute();
-        // raws holds three .k and two .g files.
+        // raws holds three .k, two .g and one .raw file.
         expect("Extracting icons", {0});
         expect("Searching for files", {0});
-        expect("Retrieving skin structure", {0, 25, 50, 75, 100, 0});
-        expect("Packing icons", {0, 25, 50, 75, 100});
+        expect("Retrieving skin structure", {0, 20, 40, 60, 80, 100, 0});
+        expect("Packing icons", {0, 20, 40, 60, 80, 100});
         QCOMPARE(seen, expected);
         QCOMPARE(s.windows.Form1.pos(), QPoint(150, 100));
     }
