@@ -462,13 +462,21 @@ void TSDIAppForm::OpenArchive(const QString& archive)
     const fs::path folder = ToPath(chosen.value_or(archiveFolder));
 
     ListBox1->clear();
-    // Files extracted before a failure are there to preview.
-    m_settings.WorkFolder = folder;
+    const archive::ConversionSettings conversion{m_settings.ConvertEnabled,
+                                                 m_settings.TargetFormat};
+    std::vector<archive::LeftOut> notConverted;
     try {
+        // Files the user edited since an earlier extraction are replaced
+        // only when the user says so.
+        const auto conflicts = archive::FindExtractionConflicts(archivePath, folder, conversion);
+        if (!conflicts.differing.empty() && !AskToReplace(folder, conflicts.differing))
+            return;
+        // Files extracted before a failure are there to preview.
+        m_settings.WorkFolder = folder;
         MemberList list(*ListBox1);
         m_settings.WorkFolder = archive::UnpackArchive(
-            archivePath, folder, {m_settings.ConvertEnabled, m_settings.TargetFormat}, *Form1,
-            list);
+            archivePath, folder, conversion, *Form1, list, &notConverted,
+            conflicts.differing.empty() ? archive::Overwrite::Refuse : archive::Overwrite::Replace);
     } catch (const IoError& e) {
         if (IsMemberFileFailure(e, folder / "raws"))
             m_dialogs.Message(this, MessageKind::Critical, QStringLiteral("Error"),
@@ -479,8 +487,31 @@ void TSDIAppForm::OpenArchive(const QString& archive)
         ShowError(e.what());
         return;
     }
+    ShowStatus(QStringLiteral("Extracted %1 into %2%3")
+                   .arg(Count(ListBox1->count(), "member"), ToQString(folder),
+                        notConverted.empty() ? QString()
+                                             : QStringLiteral("; %1 not converted")
+                                                   .arg(Count(notConverted.size(), "member"))));
     if (ListBox1->count() > 0)
         Guarded([this] { UpdatePreview(); });
+}
+
+bool TSDIAppForm::AskToReplace(const fs::path& folder, const std::vector<fs::path>& files)
+{
+    // A few names are enough for the user to recognise their work.
+    constexpr std::size_t kNamed = 5;
+    QStringList names;
+    for (std::size_t i = 0; i < files.size() && i < kNamed; ++i)
+        names << ToQString(files[i].lexically_relative(folder));
+    if (files.size() > kNamed)
+        names << QStringLiteral("...");
+    const QString text =
+        QStringLiteral("%1 in %2 %3 from what extraction writes (%4). Replace %5?")
+            .arg(Count(files.size(), "file"), ToQString(folder),
+                 files.size() == 1 ? "differs" : "differ", names.join(QStringLiteral(", ")),
+                 files.size() == 1 ? "it" : "them");
+    return m_dialogs.Ask(this, {kApplicationTitle, text, {Answer::Cancel, Answer::Yes}}) ==
+           Answer::Yes;
 }
 
 void TSDIAppForm::FileSave1Execute()
@@ -586,8 +617,10 @@ void TSDIAppForm::Button1Click()
         fs::path targetPath = ToPath(target->path);
         ImageKind kind = ImageKind::ikUnknown;
         std::string whyNot;
+        // The dialog asked about the chosen name only; a Moto Image comes out
+        // under the name of what it holds, and a file there is not replaced.
         if (!imagecodec::ConvertFromPhone(source, targetPath, FormatOfFilter(target->filterIndex),
-                                          kind, &whyNot))
+                                          kind, &whyNot, imagecodec::Overwrite::Refuse))
             TellNothingWritten(source, whyNot);
         else
             ShowStatus(QStringLiteral("Saved %1 as %2")
@@ -637,11 +670,13 @@ void TSDIAppForm::Convertimage1Click()
         bool written = false;
         if (fromPhone) {
             ImageKind kind = ImageKind::ikUnknown;
-            written = imagecodec::ConvertFromPhone(
-                sourcePath, targetPath, FormatOfFilter(target->filterIndex), kind, &whyNot);
+            written = imagecodec::ConvertFromPhone(sourcePath, targetPath,
+                                                   FormatOfFilter(target->filterIndex), kind,
+                                                   &whyNot, imagecodec::Overwrite::Refuse);
         } else {
-            written = imagecodec::ConvertToPhone(sourcePath, KindOfFilter(target->filterIndex),
-                                                 targetPath, &whyNot);
+            written =
+                imagecodec::ConvertToPhone(sourcePath, KindOfFilter(target->filterIndex),
+                                           targetPath, &whyNot, imagecodec::Overwrite::Refuse);
         }
         if (!written)
             TellNothingWritten(sourcePath, whyNot);
@@ -675,15 +710,34 @@ void TSDIAppForm::Convertall2Click()
     const bool fromPhone = ext == ".K" || ext == ".G";
 
     Guarded([&] {
-        const auto report =
-            archive::ConvertAll(sourceFolder, ToPath(*target), fromPhone, m_settings.TargetFormat);
+        const fs::path targetFolder = ToPath(*target);
+        const auto convert = [&](archive::Overwrite overwrite) {
+            return archive::ConvertAll(sourceFolder, targetFolder, fromPhone,
+                                       m_settings.TargetFormat, overwrite);
+        };
+        archive::ConvertAllReport report;
+        try {
+            report = convert(archive::Overwrite::Refuse);
+        } catch (const IoError& e) {
+            // Only files already in the target folder are refused; they are
+            // replaced when the user says so.
+            if (e.kind() != ErrorKind::Refused)
+                throw;
+            if (m_dialogs.Ask(this, {kApplicationTitle,
+                                     ErrorText(e.what()) + " Replace them?",
+                                     {Answer::Cancel, Answer::Yes}}) != Answer::Yes)
+                return;
+            report = convert(archive::Overwrite::Replace);
+        }
+        std::vector<archive::LeftOut> leftOut = report.leftOut;
+        leftOut.insert(leftOut.end(), report.failed.begin(), report.failed.end());
         ShowStatus(QStringLiteral("Converted %1 from %2 into %3%4")
                        .arg(Count(report.written.size(), "file"), ToQString(sourceFolder), *target,
-                            LeftOutNote(report.leftOut.size())));
-        if (!report.leftOut.empty())
+                            LeftOutNote(leftOut.size())));
+        if (!leftOut.empty())
             ShowLeftOut(QStringLiteral("Converted %1 from %2. Left out:")
                             .arg(Count(report.written.size(), "file"), ToQString(sourceFolder)),
-                        report.leftOut);
+                        leftOut);
     });
 }
 

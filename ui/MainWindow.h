@@ -97,6 +97,8 @@ private:
     // goes on.
     template <typename Command> void Guarded(Command&& command);
     void ShowError(std::string_view message);
+    // Asks once whether to replace `files` of `folder`, naming how many.
+    bool AskToReplace(const fs::path& folder, const std::vector<fs::path>& files);
     // Says in the status line what a command did.
     void ShowStatus(const QString& text);
     void TellNothingWritten(const fs::path& source, const std::string& whyNot);
