@@ -5,7 +5,6 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QDialog>
 #include <QPushButton>
 #include <QTimer>
 
@@ -204,19 +203,19 @@ private slots:
         QCOMPARE(ErrorText(message.toStdString()), dotted ? message + '.' : message);
     }
 
-    // Pressed in the main window, or in the viewer after the user clicked it.
     void shortcuts_data()
     {
         QTest::addColumn<int>("key");
         QTest::addColumn<bool>("inViewer");
         QTest::addColumn<QString>("firstDialog");
-        const QString open = "open: Open EZX file";
-        const QString pack = "open: Select folder and file to take icons from";
-        for (bool inViewer : {false, true}) {
-            const char* where = inViewer ? "in the viewer" : "in the main window";
-            QTest::addRow("Ctrl+O opens, %s", where) << int(Qt::Key_O) << inViewer << open;
-            QTest::addRow("Ctrl+S packs, %s", where) << int(Qt::Key_S) << inViewer << pack;
-            QTest::addRow("Ctrl+N does nothing, %s", where) << int(Qt::Key_N) << inViewer << "";
+        // In the main window, and in the viewer after the user clicked it.
+        for (bool viewer : {false, true}) {
+            QTest::addRow("Ctrl+O opens, viewer %d", viewer)
+                << int(Qt::Key_O) << viewer << "open: Open EZX file";
+            QTest::addRow("Ctrl+S packs, viewer %d", viewer)
+                << int(Qt::Key_S) << viewer << "open: Select folder and file to take icons from";
+            QTest::addRow("Ctrl+N does nothing, viewer %d", viewer)
+                << int(Qt::Key_N) << viewer << "";
         }
     }
     void shortcuts()
@@ -232,95 +231,56 @@ private slots:
             s.SetPreview(true);
             s.Open();
             s.dialogs.titles.clear();
-            target = &s.windows.Form2;
-            QApplication::setActiveWindow(target);
-            QCOMPARE(QApplication::activeWindow(), target);
+            QApplication::setActiveWindow(target = &s.windows.Form2);
         }
         QTest::keyClick(target, Qt::Key(key), Qt::ControlModifier);
         QCOMPARE(s.dialogs.titles.join('|'), firstDialog);
     }
 
     // The viewer shows as a window of the main window, which keeps the
-    // keyboard: the arrow keys move in the list, not the zoom. A dialog
-    // opened then belongs to the main window and is the one above.
-    void dialogsOpenAboveTheViewer_data()
+    // keyboard. A dialog opened then is a modal window of the main window,
+    // which the window system stacks above it and above the viewer.
+    void dialogOpensAboveTheViewer()
     {
-        QTest::addColumn<bool>("about");
-        QTest::newRow("Settings") << false;
-        QTest::newRow("About") << true;
-    }
-    void dialogsOpenAboveTheViewer()
-    {
-        QFETCH(bool, about);
         Session s;
         s.main.show();
         QVERIFY(QTest::qWaitForWindowActive(&s.main));
         s.SetPreview(true);
         s.Open();
-        TForm2& viewer = s.windows.Form2;
-        QVERIFY(viewer.isVisible());
         QCoreApplication::processEvents();
         QCOMPARE(QApplication::activeWindow(), &s.main);
-        QCOMPARE(viewer.windowHandle()->transientParent(), s.main.windowHandle());
+        TForm2& viewer = s.windows.Form2;
         QVERIFY(!(viewer.windowFlags() & Qt::WindowStaysOnTopHint));
-        s.List()->setFocus();
-        QTest::keyClick(s.List(), Qt::Key_Down);
-        QCOMPARE(s.List()->currentItem()->text(), kSortedNames[1]);
-        QCOMPARE(viewer.findChild<QComboBox*>("ComboBox1")->currentIndex(), -1);
-
-        QDialog& dialog = about ? static_cast<QDialog&>(s.windows.AboutBox)
-                                : static_cast<QDialog&>(s.windows.OKRightDlg);
-        QString seen = "not shown";
+        QString seen;
+        TOKRightDlg& dialog = s.windows.OKRightDlg;
         QTimer::singleShot(0, &dialog, [&] {
-            seen = QStringLiteral("parent %1, modal %2, viewer %3")
-                       .arg(dialog.parentWidget() ? dialog.parentWidget()->objectName() : "none")
+            seen = QStringLiteral("%1, modal %2, viewer %3")
+                       .arg(dialog.parentWidget()->objectName())
                        .arg(QApplication::activeModalWidget() == &dialog)
-                       .arg(viewer.isVisible() ? "showing" : "hidden");
+                       .arg(viewer.isVisible());
             dialog.reject();
         });
-        about ? s.main.HelpAbout1Execute() : s.main.Settings1Click();
-        QCOMPARE(seen, QString("parent SDIAppForm, modal 1, viewer showing"));
-        // The window system stacks a window of the main window above it,
-        // and the newest of them, the dialog, above the viewer.
-        QCOMPARE(dialog.windowHandle()->transientParent(), s.main.windowHandle());
+        s.main.Settings1Click();
+        QCOMPARE(seen, QString("SDIAppForm, modal 1, viewer 1"));
+        for (QWidget* window : std::initializer_list<QWidget*>{&dialog, &viewer})
+            QCOMPARE(window->windowHandle()->transientParent(), s.main.windowHandle());
     }
 
-    // Captions laid out inside the places they are given, whatever the font.
-    void captionsFitTheirPlaces()
+    // Captions stay inside their places whatever the font; a window placed
+    // at a fixed position stays on a small screen.
+    void layoutFitsItsPlaces()
     {
         Session s;
-        const struct {
-            QWidget* widget;
-            int width;
-        } places[] = {
-            {s.windows.OKRightDlg.findChild<QLabel*>("Label1"), 158},
-            {s.windows.OKRightDlg.findChild<QCheckBox*>("CheckBox1"), 129},
-            {s.main.findChild<QCheckBox*>("CheckBox1"), 105},
-        };
-        for (const auto& place : places) {
-            QVERIFY(place.widget);
-            QCOMPARE(place.widget->width(), place.width);
-            QVERIFY2(place.widget->sizeHint().width() <= place.width,
-                     qPrintable(place.widget->objectName()));
-        }
-    }
-
-    void clampToScreen_data()
-    {
-        QTest::addColumn<QRect>("screen");
-        QTest::addColumn<QPoint>("expected");
+        for (QWidget* w : {s.windows.OKRightDlg.findChild<QWidget*>("Label1"),
+                           s.windows.OKRightDlg.findChild<QWidget*>("CheckBox1"),
+                           s.main.findChild<QWidget*>("CheckBox1")})
+            QVERIFY2(w->sizeHint().width() <= w->width() && w->width() <= 158,
+                     qPrintable(w->objectName()));
         // A 280 x 423 window asked to stand at 360, 220.
-        QTest::newRow("fits") << QRect(0, 0, 1024, 768) << QPoint(360, 220);
-        QTest::newRow("too low") << QRect(0, 0, 800, 600) << QPoint(360, 177);
-        QTest::newRow("too far right") << QRect(0, 0, 600, 800) << QPoint(320, 220);
-        QTest::newRow("second screen") << QRect(1024, 0, 640, 480) << QPoint(1024, 57);
-        QTest::newRow("smaller than the window") << QRect(0, 0, 200, 300) << QPoint(0, 0);
-    }
-    void clampToScreen()
-    {
-        QFETCH(QRect, screen);
-        QFETCH(QPoint, expected);
-        QCOMPARE(ClampToScreen({360, 220}, {280, 423}, screen), expected);
+        QCOMPARE(ClampToScreen({360, 220}, {280, 423}, {0, 0, 1024, 768}), QPoint(360, 220));
+        QCOMPARE(ClampToScreen({360, 220}, {280, 423}, {0, 0, 640, 600}), QPoint(360, 177));
+        QCOMPARE(ClampToScreen({360, 220}, {280, 423}, {1024, 0, 600, 480}), QPoint(1024, 57));
+        QCOMPARE(ClampToScreen({360, 220}, {280, 423}, {0, 0, 200, 300}), QPoint(0, 0));
     }
 };
 
