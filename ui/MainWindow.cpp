@@ -218,9 +218,14 @@ TSDIAppForm::TSDIAppForm(IDialogs& dialogs) : m_dialogs(dialogs)
     FitText(*CheckBox1, CheckBox1->width());
 
     // What the last command did, in one line.
+    // A label rather than a passing message: moving over the menus does not
+    // wipe it.
     statusBar()->setObjectName(QStringLiteral("StatusBar1"));
-    statusBar()->setFont(PixelFont(QStringLiteral("Tahoma"), 11));
     statusBar()->setSizeGripEnabled(false);
+    StatusLine = new QLabel(statusBar());
+    StatusLine->setObjectName(QStringLiteral("StatusLine"));
+    StatusLine->setFont(PixelFont(QStringLiteral("Tahoma"), 11));
+    statusBar()->addWidget(StatusLine, 1);
 
     setTabOrder(ListBox1, Button1);
     setTabOrder(Button1, CheckBox1);
@@ -359,7 +364,7 @@ void TSDIAppForm::ShowPackReport(const archive::PackReport& report, const fs::pa
 
 void TSDIAppForm::ShowStatus(const QString& text)
 {
-    statusBar()->showMessage(text);
+    StatusLine->setText(text);
 }
 
 void TSDIAppForm::ShowLeftOut(QString text, const std::vector<archive::LeftOut>& leftOut)

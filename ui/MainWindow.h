@@ -122,6 +122,7 @@ private:
     QListWidget* ListBox1 = nullptr;
     QPushButton* Button1 = nullptr;
     QCheckBox* CheckBox1 = nullptr;
+    QLabel* StatusLine = nullptr;
 
     TAboutBox* AboutBox = nullptr;
     TOKRightDlg* OKRightDlg = nullptr;

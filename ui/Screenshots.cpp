@@ -73,7 +73,7 @@ bool Save(QWidget& window, const QDir& folder, const char* name)
     window.raise();
     Settle();
     // A window manager may take a moment longer to frame a window.
-    for (int i = 0; i < 5 && window.frameGeometry() == window.geometry(); ++i)
+    for (int i = 0; i < 10 && window.frameGeometry() == window.geometry(); ++i)
         Settle();
     const QRect frame = window.frameGeometry();
     QScreen* screen = window.screen();

@@ -7,7 +7,6 @@
 
 #include <QProgressBar>
 #include <QPushButton>
-#include <QStatusBar>
 
 #include "UiTestSupport.h"
 
@@ -353,8 +352,9 @@ private slots:
         if (written.contains("a.bmp"))
             QCOMPARE(FileStart(target / "a.bmp", 4), QByteArray("\x89PNG"));
         s.dialogs.ExpectMessage(leftOut);
-        QVERIFY(s.main.statusBar()->currentMessage().startsWith(
-            QString("Converted %1 file").arg(written.size())));
+        QVERIFY(s.main.findChild<QLabel*>("StatusLine")
+                    ->text()
+                    .startsWith(QString("Converted %1 file").arg(written.size())));
     }
 
     // A phone file picked packs phone files as they are, anything else packs
