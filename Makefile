@@ -29,9 +29,11 @@ test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
 # The Archive Editor on a fresh copy of the example archive, so that saving
-# it changes nothing in the source tree. Without a display, the
-# command-line demo instead.
-run: build
+# it changes nothing in the source tree. Without a display, the command-line
+# demo instead. Builds only the program it starts; `make test` builds the
+# rest.
+run: configure
+	cmake --build $(BUILD) -j $(JOBS) --target zefir
 	@rm -rf $(BUILD)/run && mkdir -p $(BUILD)/run && cp examples/iconres.ezx $(BUILD)/run/
 	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then \
 		$(BUILD)/ui/zefir --edit $(BUILD)/run/iconres.ezx; \
@@ -42,7 +44,8 @@ run: build
 
 # The example archive extracted with conversion into a fresh folder, and
 # what that wrote.
-demo: build
+demo: configure
+	cmake --build $(BUILD) -j $(JOBS) --target zefir-cli
 	rm -rf $(DEMO)
 	$(CLI) extract examples/iconres.ezx $(DEMO)
 	cd $(DEMO) && ls -l raws icons

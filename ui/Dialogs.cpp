@@ -15,7 +15,6 @@ std::optional<FileAnswer> RunFileDialog(QWidget* parent, const FileRequest& requ
     // AnyFile even for opening: a typed name is taken as it is, and some
     // commands only want the folder it points into.
     dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setOption(QFileDialog::DontConfirmOverwrite);
     if (!request.filters.isEmpty()) {
         dialog.setNameFilters(request.filters);
         if (request.filterIndex >= 0 && request.filterIndex < request.filters.size())
@@ -25,6 +24,13 @@ std::optional<FileAnswer> RunFileDialog(QWidget* parent, const FileRequest& requ
         dialog.setDirectory(request.directory);
     if (!request.fileName.isEmpty())
         dialog.selectFile(request.fileName);
+    if (request.addFilterExtension) {
+        const auto useExtensionOf = [&dialog](const QString& filter) {
+            dialog.setDefaultSuffix(FilterExtension(filter).mid(1));
+        };
+        useExtensionOf(dialog.selectedNameFilter());
+        QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, useExtensionOf);
+    }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     int index = request.filters.indexOf(dialog.selectedNameFilter());
@@ -32,6 +38,17 @@ std::optional<FileAnswer> RunFileDialog(QWidget* parent, const FileRequest& requ
 }
 
 } // namespace
+
+QString FilterExtension(const QString& filter)
+{
+    const qsizetype star = filter.indexOf(QLatin1String("*."));
+    if (star < 0)
+        return {};
+    qsizetype end = star + 2;
+    while (end < filter.size() && filter[end].isLetterOrNumber())
+        ++end;
+    return end > star + 2 ? filter.mid(star + 1, end - star - 1) : QString();
+}
 
 std::optional<FileAnswer> QtDialogs::OpenFile(QWidget* parent, const FileRequest& request)
 {

@@ -22,6 +22,10 @@ struct FileRequest {
     QString fileName;
     // The folder to open in when fileName names none.
     QString directory;
+    // Save dialogs: a typed name without an extension gets the one of the
+    // filter selected, and the question before replacing a file is about
+    // that name.
+    bool addFilterExtension = false;
 };
 
 struct FileAnswer {
@@ -29,6 +33,10 @@ struct FileAnswer {
     // The filter selected when the user confirmed, counted from 0.
     int filterIndex = 0;
 };
+
+// The extension a name filter stands for: ".bmp" for "BMP Image (*.bmp)",
+// the first one when it lists several; empty for none.
+QString FilterExtension(const QString& filter);
 
 enum class MessageKind { Critical, Warning, Information };
 
@@ -57,9 +65,9 @@ public:
     virtual Answer Ask(QWidget* parent, const Question& question) = 0;
 };
 
-// QFileDialog and QMessageBox. Like the dialogs this program's users know,
-// they accept typed names that do not exist yet, never add an extension of
-// their own and do not ask before replacing a file.
+// QFileDialog and QMessageBox. The file dialogs accept typed names that do
+// not exist yet and add no extension unless asked to; the save dialogs ask
+// before replacing a file.
 class QtDialogs final : public IDialogs {
 public:
     std::optional<FileAnswer> OpenFile(QWidget* parent, const FileRequest& request) override;

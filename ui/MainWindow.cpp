@@ -8,6 +8,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QDir>
 #include <QFileInfo>
 #include <QFrame>
 #include <QKeySequence>
@@ -16,7 +17,10 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QStatusBar>
 #include <QStyle>
+#include <QTimer>
+#include <QWindow>
 
 #include "core/Error.h"
 #include "core/Text.h"
@@ -97,12 +101,39 @@ QString Count(std::size_t n, const char* noun)
     return QStringLiteral("%1 %2%3").arg(n).arg(QLatin1String(noun)).arg(n == 1 ? "" : "s");
 }
 
+// The end of a status line: how many files were left out, if any.
+QString LeftOutNote(std::size_t n)
+{
+    return n == 0 ? QString() : QStringLiteral("; %1 left out").arg(Count(n, "file"));
+}
+
 bool LessIgnoringCase(const QString& a, const QString& b)
 {
     return QString::compare(a, b, Qt::CaseInsensitive) < 0;
 }
 
+// `path` with the extension of `filter` when it has none of its own, as the
+// save dialog adds it.
+QString WithFilterExtension(const QString& path, const QString& filter)
+{
+    return QFileInfo(path).suffix().isEmpty() ? path + FilterExtension(filter) : path;
+}
+
+// The same file, also when named by another path; a missing file is only
+// itself.
+bool SameFile(const fs::path& a, const fs::path& b)
+{
+    std::error_code ignored;
+    return fs::equivalent(a, b, ignored) || a.lexically_normal() == b.lexically_normal();
+}
+
 } // namespace
+
+QString ProposedTarget(const QString& source, const QString& filter)
+{
+    const QFileInfo info(source);
+    return QDir(info.path()).filePath(info.completeBaseName() + FilterExtension(filter));
+}
 
 QString ErrorText(std::string_view message)
 {
@@ -152,8 +183,9 @@ TSDIAppForm::TSDIAppForm(IDialogs& dialogs) : m_dialogs(dialogs)
     setObjectName(QStringLiteral("SDIAppForm"));
     setWindowTitle(QStringLiteral("Zefir 0.3"));
     setWindowIcon(ApplicationIcon());
-    move(197, 111);
-    resize(ClientSize({360, 276}));
+    constexpr QSize kOuterSize{360, 276};
+    resize(ClientSize(kOuterSize));
+    PlaceOnScreen(*this, {197, 111}, kOuterSize);
 
     auto* client = new QWidget(this);
     setCentralWidget(client);
@@ -184,8 +216,17 @@ TSDIAppForm::TSDIAppForm(IDialogs& dialogs) : m_dialogs(dialogs)
     CheckBox1->setObjectName(QStringLiteral("CheckBox1"));
     CheckBox1->setFont(PixelFont(QStringLiteral("Tahoma"), 13));
     CheckBox1->setGeometry(240, 88, 105, 17);
-    if (CheckBox1->sizeHint().width() > CheckBox1->width())
-        CheckBox1->resize(CheckBox1->sizeHint().width(), CheckBox1->height());
+    FitText(*CheckBox1, CheckBox1->width());
+
+    // What the last command did, in one line.
+    // A label rather than a passing message: moving over the menus does not
+    // wipe it.
+    statusBar()->setObjectName(QStringLiteral("StatusBar1"));
+    statusBar()->setSizeGripEnabled(false);
+    StatusLine = new QLabel(statusBar());
+    StatusLine->setObjectName(QStringLiteral("StatusLine"));
+    StatusLine->setFont(PixelFont(QStringLiteral("Tahoma"), 11));
+    statusBar()->addWidget(StatusLine, 1);
 
     setTabOrder(ListBox1, Button1);
     setTabOrder(Button1, CheckBox1);
@@ -266,6 +307,11 @@ void TSDIAppForm::createActions()
     auto* fileNew = makeAction("FileNew1", QStringLiteral("&New"), &TSDIAppForm::FileNew1Execute);
     fileNew->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
     addAction(fileNew);
+
+    // The shortcuts answer in the viewer too: it is part of this window's
+    // work, and a user who clicked its zoom still expects Ctrl+O to open.
+    for (QAction* action : {fileOpen, fileSaveAs, fileNew})
+        action->setShortcutContext(Qt::ApplicationShortcut);
 }
 
 void TSDIAppForm::Attach(TAboutBox& aboutBox, TOKRightDlg& okRightDlg, TForm1& form1, TForm2& form2)
@@ -308,6 +354,10 @@ void TSDIAppForm::TellNothingWritten(const fs::path& source, const std::string& 
 void TSDIAppForm::ShowPackReport(const archive::PackReport& report, const fs::path& folder,
                                  const fs::path& output)
 {
+    ShowStatus(report.written ? QStringLiteral("Packed %1 into %2%3")
+                                    .arg(Count(report.members, "member"), ToQString(output),
+                                         LeftOutNote(report.leftOut.size()))
+                              : QStringLiteral("Nothing was packed"));
     if (!report.written)
         ShowLeftOut(QStringLiteral("Nothing was packed: %1 holds no file to pack, so %2 was not "
                                    "written.")
@@ -317,6 +367,11 @@ void TSDIAppForm::ShowPackReport(const archive::PackReport& report, const fs::pa
         ShowLeftOut(QStringLiteral("%1 holds %2. Left out:")
                         .arg(ToQString(output), Count(report.members, "member")),
                     report.leftOut);
+}
+
+void TSDIAppForm::ShowStatus(const QString& text)
+{
+    StatusLine->setText(text);
 }
 
 void TSDIAppForm::ShowLeftOut(QString text, const std::vector<archive::LeftOut>& leftOut)
@@ -357,8 +412,13 @@ void TSDIAppForm::UpdatePreview()
         ToPath(m_previewDir.path()) /
         ("temp" + std::string(imagecodec::TargetExtension(m_settings.TargetFormat)));
     Form2->PreviewFormat = m_settings.TargetFormat;
+    // The preview follows the user's work in this window, which keeps the
+    // keyboard. Some window managers give a newly shown window the keyboard
+    // anyway, so it is asked back; asked of the window system, since here
+    // this window may still look active, the viewer's activation yet to come.
     Form2->show();
     Form2->raise();
+    windowHandle()->requestActivate();
     Form2->DrawPicture();
 
     const QSize size = Form2->PictureSize();
@@ -383,6 +443,25 @@ void TSDIAppForm::FileOpen1Execute()
     OpenArchive(answer->path);
 }
 
+void TSDIAppForm::OpenArchiveWhenShown(const QString& archive)
+{
+    m_startArchive = archive;
+    show();
+    windowHandle()->installEventFilter(this);
+}
+
+bool TSDIAppForm::eventFilter(QObject* watched, QEvent* event)
+{
+    QWindow* handle = windowHandle();
+    if (watched == handle && event->type() == QEvent::Expose && handle->isExposed()) {
+        handle->removeEventFilter(this);
+        // Once this exposure is painted, so that the question has a window
+        // to stand on.
+        QTimer::singleShot(0, this, [this] { OpenArchive(std::exchange(m_startArchive, {})); });
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
 void TSDIAppForm::OpenArchive(const QString& archive)
 {
     CloseViewer();
@@ -395,13 +474,21 @@ void TSDIAppForm::OpenArchive(const QString& archive)
     const fs::path folder = ToPath(chosen.value_or(archiveFolder));
 
     ListBox1->clear();
-    // Files extracted before a failure are there to preview.
-    m_settings.WorkFolder = folder;
+    const archive::ConversionSettings conversion{m_settings.ConvertEnabled,
+                                                 m_settings.TargetFormat};
+    std::vector<archive::LeftOut> notConverted;
     try {
+        // Files the user edited since an earlier extraction are replaced
+        // only when the user says so.
+        const auto conflicts = archive::FindExtractionConflicts(archivePath, folder, conversion);
+        if (!conflicts.differing.empty() && !AskToReplace(folder, conflicts.differing))
+            return;
+        // Files extracted before a failure are there to preview.
+        m_settings.WorkFolder = folder;
         MemberList list(*ListBox1);
         m_settings.WorkFolder = archive::UnpackArchive(
-            archivePath, folder, {m_settings.ConvertEnabled, m_settings.TargetFormat}, *Form1,
-            list);
+            archivePath, folder, conversion, *Form1, list, &notConverted,
+            conflicts.differing.empty() ? archive::Overwrite::Refuse : archive::Overwrite::Replace);
     } catch (const IoError& e) {
         if (IsMemberFileFailure(e, folder / "raws"))
             m_dialogs.Message(this, MessageKind::Critical, QStringLiteral("Error"),
@@ -412,8 +499,31 @@ void TSDIAppForm::OpenArchive(const QString& archive)
         ShowError(e.what());
         return;
     }
+    ShowStatus(QStringLiteral("Extracted %1 into %2%3")
+                   .arg(Count(ListBox1->count(), "member"), ToQString(folder),
+                        notConverted.empty() ? QString()
+                                             : QStringLiteral("; %1 not converted")
+                                                   .arg(Count(notConverted.size(), "member"))));
     if (ListBox1->count() > 0)
         Guarded([this] { UpdatePreview(); });
+}
+
+bool TSDIAppForm::AskToReplace(const fs::path& folder, const std::vector<fs::path>& files)
+{
+    // A few names are enough for the user to recognise their work.
+    constexpr std::size_t kNamed = 5;
+    QStringList names;
+    for (std::size_t i = 0; i < files.size() && i < kNamed; ++i)
+        names << ToQString(files[i].lexically_relative(folder));
+    if (files.size() > kNamed)
+        names << QStringLiteral("...");
+    const QString text =
+        QStringLiteral("%1 in %2 %3 from what extraction writes (%4). Replace %5?")
+            .arg(Count(files.size(), "file"), ToQString(folder),
+                 files.size() == 1 ? "differs" : "differ", names.join(QStringLiteral(", ")),
+                 files.size() == 1 ? "it" : "them");
+    return m_dialogs.Ask(this, {kApplicationTitle, text, {Answer::Cancel, Answer::Yes}}) ==
+           Answer::Yes;
 }
 
 void TSDIAppForm::FileSave1Execute()
@@ -451,7 +561,7 @@ void TSDIAppForm::FileSave1Execute()
         ShowPackReport(report, folder, outputPath);
     } catch (const IoError& e) {
         if (IsMissingFile(e, folder))
-            m_dialogs.Message(nullptr, MessageKind::Critical, QStringLiteral("Not Found"),
+            m_dialogs.Message(this, MessageKind::Critical, QStringLiteral("Not Found"),
                               ToQString(e.path().filename()));
         ShowError(e.what());
     } catch (const std::exception& e) {
@@ -519,9 +629,14 @@ void TSDIAppForm::Button1Click()
         fs::path targetPath = ToPath(target->path);
         ImageKind kind = ImageKind::ikUnknown;
         std::string whyNot;
+        // The dialog asked about the chosen name only; a Moto Image comes out
+        // under the name of what it holds, and a file there is not replaced.
         if (!imagecodec::ConvertFromPhone(source, targetPath, FormatOfFilter(target->filterIndex),
-                                          kind, &whyNot))
+                                          kind, &whyNot, imagecodec::Overwrite::Refuse))
             TellNothingWritten(source, whyNot);
+        else
+            ShowStatus(QStringLiteral("Saved %1 as %2")
+                           .arg(ToQString(source.filename()), ToQString(targetPath)));
     });
 }
 
@@ -537,30 +652,49 @@ void TSDIAppForm::Convertimage1Click()
     // The filter the file was picked with decides the direction, not the
     // file's extension.
     const bool fromPhone = source->filterIndex == 0;
-    auto target = m_dialogs.SaveFile(this, {QStringLiteral("Save picture as"),
-                                            fromPhone ? kPictureFilters : kPhoneFilters,
-                                            m_saveFilterIndex,
-                                            source->path,
-                                            {}});
+    const QStringList& filters = fromPhone ? kPictureFilters : kPhoneFilters;
+    // The source's folder and name with the extension of the format the
+    // dialog opens with: accepting it at once must not replace the source.
+    const int filterIndex = std::clamp(m_saveFilterIndex, 0, int(filters.size()) - 1);
+    FileRequest request{QStringLiteral("Save picture as"),
+                        filters,
+                        filterIndex,
+                        ProposedTarget(source->path, filters[filterIndex]),
+                        {}};
+    request.addFilterExtension = true;
+    auto target = m_dialogs.SaveFile(this, request);
     if (!target)
         return;
     m_saveFilterIndex = target->filterIndex;
 
+    const fs::path sourcePath = ToPath(source->path);
+    fs::path targetPath = ToPath(WithFilterExtension(
+        target->path, filters[std::clamp(target->filterIndex, 0, int(filters.size()) - 1)]));
+    if (SameFile(sourcePath, targetPath)) {
+        m_dialogs.Message(this, MessageKind::Warning, kApplicationTitle,
+                          QStringLiteral("%1 is the file being converted; choose another name "
+                                         "for the converted picture.")
+                              .arg(ToQString(targetPath)));
+        return;
+    }
     Guarded([&] {
-        const fs::path sourcePath = ToPath(source->path);
-        fs::path targetPath = ToPath(target->path);
         std::string whyNot;
         bool written = false;
         if (fromPhone) {
             ImageKind kind = ImageKind::ikUnknown;
-            written = imagecodec::ConvertFromPhone(
-                sourcePath, targetPath, FormatOfFilter(target->filterIndex), kind, &whyNot);
+            written = imagecodec::ConvertFromPhone(sourcePath, targetPath,
+                                                   FormatOfFilter(target->filterIndex), kind,
+                                                   &whyNot, imagecodec::Overwrite::Refuse);
         } else {
-            written = imagecodec::ConvertToPhone(sourcePath, KindOfFilter(target->filterIndex),
-                                                 targetPath, &whyNot);
+            written =
+                imagecodec::ConvertToPhone(sourcePath, KindOfFilter(target->filterIndex),
+                                           targetPath, &whyNot, imagecodec::Overwrite::Refuse);
         }
         if (!written)
             TellNothingWritten(sourcePath, whyNot);
+        else
+            ShowStatus(QStringLiteral("Converted %1 into %2")
+                           .arg(ToQString(sourcePath.filename()), ToQString(targetPath)));
     });
 }
 
@@ -588,17 +722,40 @@ void TSDIAppForm::Convertall2Click()
     const bool fromPhone = ext == ".K" || ext == ".G";
 
     Guarded([&] {
-        const auto report =
-            archive::ConvertAll(sourceFolder, ToPath(*target), fromPhone, m_settings.TargetFormat);
-        if (!report.leftOut.empty())
+        const fs::path targetFolder = ToPath(*target);
+        const auto convert = [&](archive::Overwrite overwrite) {
+            return archive::ConvertAll(sourceFolder, targetFolder, fromPhone,
+                                       m_settings.TargetFormat, overwrite);
+        };
+        archive::ConvertAllReport report;
+        try {
+            report = convert(archive::Overwrite::Refuse);
+        } catch (const IoError& e) {
+            // Only files already in the target folder are refused; they are
+            // replaced when the user says so.
+            if (e.kind() != ErrorKind::Refused)
+                throw;
+            if (m_dialogs.Ask(this, {kApplicationTitle,
+                                     ErrorText(e.what()) + " Replace them?",
+                                     {Answer::Cancel, Answer::Yes}}) != Answer::Yes)
+                return;
+            report = convert(archive::Overwrite::Replace);
+        }
+        std::vector<archive::LeftOut> leftOut = report.leftOut;
+        leftOut.insert(leftOut.end(), report.failed.begin(), report.failed.end());
+        ShowStatus(QStringLiteral("Converted %1 from %2 into %3%4")
+                       .arg(Count(report.written.size(), "file"), ToQString(sourceFolder), *target,
+                            LeftOutNote(leftOut.size())));
+        if (!leftOut.empty())
             ShowLeftOut(QStringLiteral("Converted %1 from %2. Left out:")
                             .arg(Count(report.written.size(), "file"), ToQString(sourceFolder)),
-                        report.leftOut);
+                        leftOut);
     });
 }
 
 ZefirWindows::ZefirWindows(IDialogs& dialogs)
-    : SDIAppForm(dialogs), OKRightDlg(SDIAppForm.settings())
+    : SDIAppForm(dialogs), AboutBox(&SDIAppForm), OKRightDlg(SDIAppForm.settings(), &SDIAppForm),
+      Form1(&SDIAppForm), Form2(&SDIAppForm)
 {
     SDIAppForm.Attach(AboutBox, OKRightDlg, Form1, Form2);
 }

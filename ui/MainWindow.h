@@ -21,6 +21,10 @@ class QPushButton;
 
 namespace zefir::ui {
 
+// The name Convert image proposes for `source` converted with `filter`: the
+// source's folder and name with the filter's extension.
+QString ProposedTarget(const QString& source, const QString& filter);
+
 // An error message as the error box shows it: "." appended when the last
 // character sorts after ".".
 QString ErrorText(std::string_view message);
@@ -61,6 +65,10 @@ public:
     // The open command with the archive already chosen, as when the program
     // is started with an archive: asks for the working folder and extracts.
     void OpenArchive(const QString& archive);
+    // Shows this window and runs OpenArchive once the window is on the
+    // screen, so that the folder question opens on it, not before it is
+    // placed.
+    void OpenArchiveWhenShown(const QString& archive);
 
 public slots:
     void FileOpen1Execute();
@@ -76,6 +84,9 @@ public slots:
     void Convertall2Click();
     void UpdatePreview();
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void FormCreate();
     void createActions();
@@ -86,6 +97,10 @@ private:
     // goes on.
     template <typename Command> void Guarded(Command&& command);
     void ShowError(std::string_view message);
+    // Asks once whether to replace `files` of `folder`, naming how many.
+    bool AskToReplace(const fs::path& folder, const std::vector<fs::path>& files);
+    // Says in the status line what a command did.
+    void ShowStatus(const QString& text);
     void TellNothingWritten(const fs::path& source, const std::string& whyNot);
     // Shows `text` and, under it, the files an operation left out.
     void ShowLeftOut(QString text, const std::vector<archive::LeftOut>& leftOut);
@@ -95,6 +110,7 @@ private:
     IDialogs& m_dialogs;
     Settings m_settings;
     QTemporaryDir m_previewDir;
+    QString m_startArchive;
 
     // What the file dialogs remember between commands.
     int m_openFilterIndex = 0;
@@ -106,6 +122,7 @@ private:
     QListWidget* ListBox1 = nullptr;
     QPushButton* Button1 = nullptr;
     QCheckBox* CheckBox1 = nullptr;
+    QLabel* StatusLine = nullptr;
 
     TAboutBox* AboutBox = nullptr;
     TOKRightDlg* OKRightDlg = nullptr;

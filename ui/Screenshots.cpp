@@ -72,6 +72,9 @@ bool Save(QWidget& window, const QDir& folder, const char* name)
     window.show();
     window.raise();
     Settle();
+    // A window manager may take a moment longer to frame a window.
+    for (int i = 0; i < 10 && window.frameGeometry() == window.geometry(); ++i)
+        Settle();
     const QRect frame = window.frameGeometry();
     QScreen* screen = window.screen();
     if (screen && frame != window.geometry())
@@ -109,20 +112,25 @@ int TakeScreenshots(const QString& folder, const QString& archive)
     windows.Form2.ComboBox1Select(2);
     windows.Form2.findChild<QCheckBox*>(QStringLiteral("CheckBox1"))->click();
 
-    // The two windows together as a user works with them, then each alone.
+    // The windows together as a user works with them: the viewer showing
+    // and Settings open above it. Then each alone.
     Settle();
-    const QRect both = main.frameGeometry()
-                           .united(windows.Form2.frameGeometry())
-                           .adjusted(-16, -16, 16, 16)
-                           .intersected(main.screen()->geometry());
+    windows.OKRightDlg.show();
+    windows.OKRightDlg.raise();
+    Settle();
+    const QRect all = main.frameGeometry()
+                          .united(windows.Form2.frameGeometry())
+                          .united(windows.OKRightDlg.frameGeometry())
+                          .adjusted(-16, -16, 16, 16)
+                          .intersected(main.screen()->geometry());
     bool saved =
-        SavePixmap(main.screen()->grabWindow(0, both.x(), both.y(), both.width(), both.height()),
-                   out, "desktop.png");
+        SavePixmap(main.screen()->grabWindow(0, all.x(), all.y(), all.width(), all.height()), out,
+                   "desktop.png");
+    saved = saved && Save(windows.OKRightDlg, out, "settings.png");
+    windows.OKRightDlg.hide();
     saved = saved && Save(windows.Form2, out, "viewer.png");
     windows.Form2.hide();
     saved = saved && Save(main, out, "main.png");
-    saved = saved && Save(windows.OKRightDlg, out, "settings.png");
-    windows.OKRightDlg.hide();
     windows.Form1.Show();
     windows.Form1.SetCaption("Extracting icons");
     windows.Form1.SetPosition(40);

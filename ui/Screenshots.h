@@ -6,7 +6,8 @@ namespace zefir::ui {
 
 // Opens `archive` into a temporary folder, shows every window as a user
 // would see it and saves each as a PNG in `folder`: desktop.png (the main
-// window and the viewer as they stand on the screen), main.png, viewer.png,
+// window, the viewer and Settings open above it, as they stand on the
+// screen), main.png, viewer.png,
 // settings.png, progress.png, about.png. Returns the program's exit code.
 int TakeScreenshots(const QString& folder, const QString& archive);
 

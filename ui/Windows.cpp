@@ -17,6 +17,7 @@
 #include <QPixmap>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QThread>
 #include <QWindow>
 
@@ -37,21 +38,32 @@ template <typename W> W* Place(QWidget* parent, const char* name, QRect geometry
     return widget;
 }
 
-// Fonts differ from system to system, so a label never cuts its text: a
-// label too narrow for it grows to the right or, centred, to both sides.
+// A label laid out inside the place the layout gives it.
 QLabel* PlaceLabel(QWidget* parent, const char* name, QRect geometry, const QString& text,
                    Qt::Alignment alignment = Qt::AlignLeft)
 {
     auto* label = Place<QLabel>(parent, name, geometry);
     label->setText(text);
     label->setAlignment(alignment | Qt::AlignVCenter);
-    const int needed = label->sizeHint().width();
-    if (needed > geometry.width()) {
-        const int left =
-            alignment & Qt::AlignHCenter ? geometry.center().x() - needed / 2 : geometry.left();
-        label->setGeometry(left, geometry.top(), needed, geometry.height());
-    }
+    FitText(*label, geometry.width());
     return label;
+}
+
+// The frame around a client area, as ClientSize takes it off.
+QSize OuterSize(QSize client)
+{
+    return client + QSize(8, 34);
+}
+
+void CentreOnScreen(QWidget& window)
+{
+    const QScreen* screen = window.screen();
+    if (!screen)
+        return;
+    const QSize outer = OuterSize(window.size());
+    const QRect available = screen->availableGeometry();
+    PlaceOnScreen(window, available.center() - QPoint(outer.width() / 2, outer.height() / 2),
+                  outer);
 }
 
 } // namespace
@@ -60,10 +72,40 @@ QLabel* PlaceLabel(QWidget* parent, const char* name, QRect geometry, const QStr
 // that never is (on a hidden desktop, say) must not hold up the work.
 constexpr qint64 kExposeWaitMs = 500;
 
+constexpr QSize kProgressOuterSize{347, 93};
+constexpr QSize kViewerOuterSize{280, 423};
+
 QSize ClientSize(QSize outer)
 {
     // Four-pixel borders and a 26-pixel title bar.
     return outer - QSize(8, 34);
+}
+
+QPoint ClampToScreen(QPoint topLeft, QSize outer, QRect available)
+{
+    const int x =
+        std::max(std::min(topLeft.x(), available.right() + 1 - outer.width()), available.left());
+    const int y =
+        std::max(std::min(topLeft.y(), available.bottom() + 1 - outer.height()), available.top());
+    return {x, y};
+}
+
+void PlaceOnScreen(QWidget& window, QPoint topLeft, QSize outer)
+{
+    const QScreen* screen = window.screen();
+    window.move(screen ? ClampToScreen(topLeft, outer, screen->availableGeometry()) : topLeft);
+}
+
+void FitText(QWidget& widget, int width)
+{
+    // Below this the text is no longer readable; it is better cut.
+    constexpr int kSmallestPixels = 8;
+    QFont font = widget.font();
+    int pixels = QFontInfo(font).pixelSize();
+    while (widget.sizeHint().width() > width && pixels > kSmallestPixels) {
+        font.setPixelSize(--pixels);
+        widget.setFont(font);
+    }
 }
 
 QFont PixelFont(const QString& family, int pixels)
@@ -88,7 +130,7 @@ QIcon ApplicationIcon()
     return QIcon(QPixmap(zefir_xpm));
 }
 
-TAboutBox::TAboutBox()
+TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("AboutBox"));
     setWindowTitle(QStringLiteral("About"));
@@ -123,7 +165,14 @@ TAboutBox::TAboutBox()
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
 }
 
-TOKRightDlg::TOKRightDlg(Settings& settings) : m_settings(settings)
+void TAboutBox::showEvent(QShowEvent* event)
+{
+    CentreOnScreen(*this);
+    QDialog::showEvent(event);
+}
+
+TOKRightDlg::TOKRightDlg(Settings& settings, QWidget* parent)
+    : QDialog(parent), m_settings(settings)
 {
     setObjectName(QStringLiteral("OKRightDlg"));
     setWindowTitle(QStringLiteral("Settings"));
@@ -138,8 +187,7 @@ TOKRightDlg::TOKRightDlg(Settings& settings) : m_settings(settings)
     CheckBox1 = Place<QCheckBox>(this, "CheckBox1", {32, 24, 129, 17});
     CheckBox1->setText(QStringLiteral("Enable conversion"));
     CheckBox1->setChecked(true);
-    if (CheckBox1->sizeHint().width() > CheckBox1->width())
-        CheckBox1->resize(CheckBox1->sizeHint().width(), CheckBox1->height());
+    FitText(*CheckBox1, CheckBox1->width());
 
     Label1 = PlaceLabel(this, "Label1", {32, 72, 158, 13},
                         QStringLiteral("Set target file format for bitmaps"));
@@ -174,6 +222,7 @@ bool TOKRightDlg::ConversionChecked() const
 
 void TOKRightDlg::showEvent(QShowEvent* event)
 {
+    CentreOnScreen(*this);
     FormShow();
     QDialog::showEvent(event);
 }
@@ -194,16 +243,18 @@ void TOKRightDlg::CheckBox1Click(bool checked)
     ComboBox1->setEnabled(checked);
 }
 
-TForm1::TForm1()
+TForm1::TForm1(QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("Form1"));
     // A title bar without buttons: the work cannot be closed half-way.
-    setWindowFlags(Qt::Window | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint |
+    setWindowFlags(Qt::Tool | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint |
                    Qt::WindowTitleHint);
     setAttribute(Qt::WA_QuitOnClose, false);
+    // It takes no input; the keyboard stays where the user left it.
+    setAttribute(Qt::WA_ShowWithoutActivating);
     setWindowTitle(QStringLiteral("Please wait..."));
     setFont(PixelFont(QStringLiteral("Tahoma"), 11));
-    setFixedSize(ClientSize({347, 93}));
+    setFixedSize(ClientSize(kProgressOuterSize));
 
     ProgressBar1 = Place<QProgressBar>(this, "ProgressBar1", {16, 24, 305, 17});
     ProgressBar1->setRange(0, 100);
@@ -213,7 +264,7 @@ TForm1::TForm1()
 
 void TForm1::Show()
 {
-    move(150, 100);
+    PlaceOnScreen(*this, {150, 100}, kProgressOuterSize);
     ProgressBar1->setValue(0);
     show();
     raise();
@@ -285,20 +336,23 @@ QImage ImageFromBitmap(const imaging::Bitmap& bitmap)
     return image;
 }
 
-TForm2::TForm2()
+TForm2::TForm2(QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("Form2"));
-    setWindowFlags(Qt::Window | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint |
-                   Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+    // A tool window: the window system keeps it above the main window and
+    // below the dialogs, and lists it with the main window, not on its own.
+    setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
     setAttribute(Qt::WA_QuitOnClose, false);
+    setAttribute(Qt::WA_ShowWithoutActivating);
     setWindowTitle(QStringLiteral("Icon Viewer"));
     setWindowIcon(ApplicationIcon());
     QFont font(QStringLiteral("Tahoma"));
     font.setPointSize(8);
     setFont(font);
-    setFixedSize(ClientSize({280, 423}));
-    move(360, 220);
+    setFixedSize(ClientSize(kViewerOuterSize));
+    PlaceOnScreen(*this, {360, 220}, kViewerOuterSize);
 
     ComboBox1 = Place<QComboBox>(this, "ComboBox1", {168, 350, 89, 21});
     ComboBox1->addItems(

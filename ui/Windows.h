@@ -54,17 +54,37 @@ QFont PixelFont(const QString& family, int pixels);
 // The window icon of the main window and the viewer.
 QIcon ApplicationIcon();
 
+// Where a window whose frame is `outer` goes when asked to stand at
+// `topLeft`: there, unless that puts part of it off `available`, the
+// screen's free area; then as close as it fits, its top-left corner kept
+// on the screen when the window is larger than the screen.
+QPoint ClampToScreen(QPoint topLeft, QSize outer, QRect available);
+// Moves a top-level window to `topLeft` on its screen, clamped as above;
+// `outer` is its size with the frame.
+void PlaceOnScreen(QWidget& window, QPoint topLeft, QSize outer);
+
+// Fonts differ from system to system: a text wider than the place the
+// layout gives it is set smaller, down to a readable size, rather than
+// crossing its neighbours or its window's border.
+void FitText(QWidget& widget, int width);
+
+// The program's dialogs are windows of the main window (`parent`), so they
+// open above it and above the viewer and have no task-bar entry of their
+// own; they still stand at the centre of the screen.
 class TAboutBox : public QDialog {
     Q_OBJECT
 public:
-    TAboutBox();
+    explicit TAboutBox(QWidget* parent = nullptr);
+
+protected:
+    void showEvent(QShowEvent* event) override;
 };
 
 class TOKRightDlg : public QDialog {
     Q_OBJECT
 public:
     // The dialog reads and writes FormatChoice of `settings` directly.
-    explicit TOKRightDlg(Settings& settings);
+    explicit TOKRightDlg(Settings& settings, QWidget* parent = nullptr);
 
     bool ConversionChecked() const;
 
@@ -87,10 +107,11 @@ private:
 // The progress window. Extraction and packing run on the GUI thread without
 // returning to the event loop, so every change is painted at once; no
 // events are processed, so no user input can reach the program meanwhile.
+// A window of the main window (`parent`): no task-bar entry of its own.
 class TForm1 : public QWidget, public archive::IProgress {
     Q_OBJECT
 public:
-    TForm1();
+    explicit TForm1(QWidget* parent = nullptr);
 
     void Show() override;
     void SetCaption(std::string_view caption) override;
@@ -120,10 +141,14 @@ QImage ImageFromBitmap(const imaging::Bitmap& bitmap);
 
 // The icon viewer. It converts the member with the core, keeps the picture
 // in memory and only draws it; zoom and "Stretch" place it anew.
+// A window of the main window (`parent`): it stays above the main window
+// but not above the program's dialogs or other programs, has no task-bar
+// entry of its own, and shows without taking the keyboard from the main
+// window, so the member list keeps its arrow keys.
 class TForm2 : public QWidget {
     Q_OBJECT
 public:
-    TForm2();
+    explicit TForm2(QWidget* parent = nullptr);
 
     int Zoom = 1;
     fs::path SourceFile;

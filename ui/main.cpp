@@ -1,12 +1,10 @@
-// zefir [ARCHIVE]: the desktop program. An .ezx archive opens in the Archive
-// Editor; any other archive starts the main window with the open command on
-// it, asking only for the working folder.
+// zefir [ARCHIVE]: the desktop program. With an archive the main window
+// starts with the open command on it, asking only for the working folder.
 // zefir --edit [ARCHIVE] opens the Archive Editor, on ARCHIVE if given.
 // zefir --screenshot FOLDER ARCHIVE saves a picture of every window instead.
 
 #include <QApplication>
 #include <QStringList>
-#include <QTimer>
 
 #include "ui/ArchiveEditor.h"
 #include "ui/Dialogs.h"
@@ -43,16 +41,11 @@ int main(int argc, char** argv)
     zefir::ui::QtDialogs dialogs;
     if (!arguments.isEmpty() && arguments[0] == QLatin1String("--edit"))
         return RunEditor(dialogs, arguments.value(1));
-    if (arguments.size() == 1 && arguments[0].endsWith(QLatin1String(".ezx"), Qt::CaseInsensitive))
-        return RunEditor(dialogs, arguments[0]);
 
     zefir::ui::ZefirWindows windows(dialogs);
-    windows.SDIAppForm.show();
-
-    if (!arguments.isEmpty()) {
-        const QString archive = arguments.constFirst();
-        QTimer::singleShot(0, &windows.SDIAppForm,
-                           [&windows, archive] { windows.SDIAppForm.OpenArchive(archive); });
-    }
+    if (arguments.isEmpty())
+        windows.SDIAppForm.show();
+    else
+        windows.SDIAppForm.OpenArchiveWhenShown(arguments.constFirst());
     return QApplication::exec();
 }

@@ -91,6 +91,26 @@ private slots:
         QCOMPARE(s.Names(), kSortedNames);
     }
 
+    // Opening again over files the user edited asks once, naming how many;
+    // Cancel leaves them, and the list empty.
+    void openAsksBeforeReplacingEditedFiles()
+    {
+        for (Answer answer : {Answer::Yes, Answer::Cancel}) {
+            Session s;
+            s.Open();
+            WriteBytes(s.work / "icons" / "a.bmp", std::string_view("edited"));
+            WriteBytes(s.work / "raws" / "b.k", std::string_view("edited"));
+            s.dialogs.answers = {answer};
+            s.Open();
+            QCOMPARE(s.dialogs.questions,
+                     QStringList{kApplicationTitle + ": 2 files in " + Q(s.work) +
+                                 " differ from what extraction writes (raws/b.k, icons/a.bmp). "
+                                 "Replace them?"});
+            QCOMPARE(s.Names(), answer == Answer::Yes ? kSortedNames : QStringList{});
+            QCOMPARE(FileStart(s.work / "icons" / "a.bmp", 6) == "edited", answer != Answer::Yes);
+        }
+    }
+
     void infoLine_data()
     {
         QTest::addColumn<QString>("member");
@@ -236,13 +256,57 @@ private slots:
             titles.prepend("open: Open picture");
         QCOMPARE(s.dialogs.titles.mid(openFilter < 0 ? 2 : 0), titles);
         const FileRequest& save = s.dialogs.asked.back();
-        QCOMPARE(save.fileName, openFilter < 0 ? QString() : sourcePath);
+        QCOMPARE(QFileInfo(save.fileName).completeBaseName(),
+                 QFileInfo(openFilter < 0 ? "" : sourcePath).completeBaseName());
         QCOMPARE(save.filters, openFilter < 1 ? kPictureFilters : kPhoneFilters);
         const fs::path out = written.isEmpty() ? fs::path() : s.root / written.toStdString();
         QCOMPARE(Files(s.root, {"out*"}), written.isEmpty() ? QStringList{} : QStringList{Q(out)});
         QCOMPARE(FileStart(out, signature.size()), signature);
         s.dialogs.ExpectMessage(
             written.isEmpty() ? kNote + "Nothing was written for " + source + ": " : QString());
+    }
+
+    // The name proposed is the source's with the extension of the filter the
+    // dialog opens with, the one chosen last time. A name typed without an
+    // extension gets the chosen filter's; the source itself is refused.
+    void convertImageNames()
+    {
+        const struct {
+            const char* source;
+            int filter;
+            const char *typed, *expected; // the name proposed, or else the file written
+        } cases[] = {
+            {"m.k", 0, "", "m.bmp"},          {"m.k", 1, "", "m.gif"},
+            {"m.k", 2, "", "m.png"},          {"p.bmp", 0, "", "p.k"},
+            {"p.bmp", 1, "", "p.k"},          {"p.bmp", 2, "", "p.g"},
+            {"a.v2.k", 2, "", "a.v2.png"},    {"m.k", 2, "out", "out.png"},
+            {"p.bmp", 0, "sub/../p.bmp", ""},
+        };
+        for (const auto& c : cases) {
+            Session s;
+            const fs::path source = s.root / c.source;
+            const int open = source.extension() == ".k" ? 0 : 1;
+            fs::create_directories(s.root / "sub");
+            WritePicture(source);
+            const QByteArray before = FileStart(source, 1 << 20);
+            // A first conversion leaves the save filter chosen.
+            s.dialogs.files = {{Q(source), open},
+                               {Q(s.root / "first"), c.filter},
+                               {Q(source), open},
+                               {Q(s.root / c.typed), c.filter}};
+            if (!*c.typed)
+                s.dialogs.files.pop_back();
+            s.main.Convertimage1Click();
+            s.dialogs.messages.clear();
+            s.main.Convertimage1Click();
+            if (!*c.typed)
+                QCOMPARE(s.dialogs.asked.back().fileName, Q(s.root / c.expected));
+            else
+                QCOMPARE(Files(s.root, {"out*"}),
+                         *c.expected ? QStringList{Q(s.root / c.expected)} : QStringList{});
+            QCOMPARE(FileStart(source, 1 << 20), before);
+            s.dialogs.ExpectMessage(*c.typed && !*c.expected ? " is the file being converted" : "");
+        }
     }
 
     void savePictureWithoutAMemberDoesNothing()
@@ -288,6 +352,9 @@ private slots:
         if (written.contains("a.bmp"))
             QCOMPARE(FileStart(target / "a.bmp", 4), QByteArray("\x89PNG"));
         s.dialogs.ExpectMessage(leftOut);
+        QVERIFY(s.main.findChild<QLabel*>("StatusLine")
+                    ->text()
+                    .startsWith(QString("Converted %1 file").arg(written.size())));
     }
 
     // A phone file picked packs phone files as they are, anything else packs

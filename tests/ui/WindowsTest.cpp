@@ -3,6 +3,7 @@
 
 #include <functional>
 
+#include <QApplication>
 #include <QComboBox>
 #include <QPushButton>
 #include <QTimer>
@@ -205,21 +206,81 @@ private slots:
     void shortcuts_data()
     {
         QTest::addColumn<int>("key");
+        QTest::addColumn<bool>("inViewer");
         QTest::addColumn<QString>("firstDialog");
-        QTest::newRow("Ctrl+O opens") << int(Qt::Key_O) << "open: Open EZX file";
-        QTest::newRow("Ctrl+S packs")
-            << int(Qt::Key_S) << "open: Select folder and file to take icons from";
-        QTest::newRow("Ctrl+N does nothing") << int(Qt::Key_N) << "";
+        // In the main window, and in the viewer after the user clicked it.
+        for (bool viewer : {false, true}) {
+            QTest::addRow("Ctrl+O opens, viewer %d", viewer)
+                << int(Qt::Key_O) << viewer << "open: Open EZX file";
+            QTest::addRow("Ctrl+S packs, viewer %d", viewer)
+                << int(Qt::Key_S) << viewer << "open: Select folder and file to take icons from";
+            QTest::addRow("Ctrl+N does nothing, viewer %d", viewer)
+                << int(Qt::Key_N) << viewer << "";
+        }
     }
     void shortcuts()
     {
         QFETCH(int, key);
+        QFETCH(bool, inViewer);
         QFETCH(QString, firstDialog);
         Session s;
         s.main.show();
         QVERIFY(QTest::qWaitForWindowActive(&s.main));
-        QTest::keyClick(&s.main, Qt::Key(key), Qt::ControlModifier);
+        QWidget* target = &s.main;
+        if (inViewer) {
+            s.SetPreview(true);
+            s.Open();
+            s.dialogs.titles.clear();
+            QApplication::setActiveWindow(target = &s.windows.Form2);
+        }
+        QTest::keyClick(target, Qt::Key(key), Qt::ControlModifier);
         QCOMPARE(s.dialogs.titles.join('|'), firstDialog);
+    }
+
+    // The viewer shows as a window of the main window, which keeps the
+    // keyboard. A dialog opened then is a modal window of the main window,
+    // which the window system stacks above it and above the viewer.
+    void dialogOpensAboveTheViewer()
+    {
+        Session s;
+        s.main.show();
+        QVERIFY(QTest::qWaitForWindowActive(&s.main));
+        s.SetPreview(true);
+        s.Open();
+        QCoreApplication::processEvents();
+        QCOMPARE(QApplication::activeWindow(), &s.main);
+        TForm2& viewer = s.windows.Form2;
+        QVERIFY(!(viewer.windowFlags() & Qt::WindowStaysOnTopHint));
+        QString seen;
+        TOKRightDlg& dialog = s.windows.OKRightDlg;
+        QTimer::singleShot(0, &dialog, [&] {
+            seen = QStringLiteral("%1, modal %2, viewer %3")
+                       .arg(dialog.parentWidget()->objectName())
+                       .arg(QApplication::activeModalWidget() == &dialog)
+                       .arg(viewer.isVisible());
+            dialog.reject();
+        });
+        s.main.Settings1Click();
+        QCOMPARE(seen, QString("SDIAppForm, modal 1, viewer 1"));
+        for (QWidget* window : std::initializer_list<QWidget*>{&dialog, &viewer})
+            QCOMPARE(window->windowHandle()->transientParent(), s.main.windowHandle());
+    }
+
+    // Captions stay inside their places whatever the font; a window placed
+    // at a fixed position stays on a small screen.
+    void layoutFitsItsPlaces()
+    {
+        Session s;
+        for (QWidget* w : {s.windows.OKRightDlg.findChild<QWidget*>("Label1"),
+                           s.windows.OKRightDlg.findChild<QWidget*>("CheckBox1"),
+                           s.main.findChild<QWidget*>("CheckBox1")})
+            QVERIFY2(w->sizeHint().width() <= w->width() && w->width() <= 158,
+                     qPrintable(w->objectName()));
+        // A 280 x 423 window asked to stand at 360, 220.
+        QCOMPARE(ClampToScreen({360, 220}, {280, 423}, {0, 0, 1024, 768}), QPoint(360, 220));
+        QCOMPARE(ClampToScreen({360, 220}, {280, 423}, {0, 0, 640, 600}), QPoint(360, 177));
+        QCOMPARE(ClampToScreen({360, 220}, {280, 423}, {1024, 0, 600, 480}), QPoint(1024, 57));
+        QCOMPARE(ClampToScreen({360, 220}, {280, 423}, {0, 0, 200, 300}), QPoint(0, 0));
     }
 };
 
