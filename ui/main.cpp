@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QStringList>
+#include <QTimer>
 
 #include "ui/ArchiveEditor.h"
 #include "ui/Dialogs.h"
