@@ -40,11 +40,6 @@ constexpr std::size_t kBatch = 48;
 // by the walk through every row.
 constexpr std::size_t kMaxWanted = 1024;
 
-QString FromUtf8(const std::string& text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 QString KindTitle(ImageKind kind)
 {
     const std::string_view title = imagecodec::KindInfo(kind).title;

@@ -102,12 +102,6 @@ bool IsMissingFile(const IoError& error, const fs::path& folder)
            !fs::exists(file, ignored);
 }
 
-// "1 file", "2 files".
-QString Count(std::size_t n, const char* noun)
-{
-    return QStringLiteral("%1 %2%3").arg(n).arg(QLatin1String(noun)).arg(n == 1 ? "" : "s");
-}
-
 // The end of a status line: how many files were left out, if any.
 QString LeftOutNote(std::size_t n)
 {
@@ -383,15 +377,11 @@ void TSDIAppForm::ShowStatus(const QString& text)
 
 void TSDIAppForm::ShowLeftOut(QString text, const std::vector<archive::LeftOut>& leftOut)
 {
-    // A long list is cut so that the box still fits on the screen.
-    constexpr std::size_t kMaxLines = 25;
-    for (std::size_t i = 0; i < leftOut.size() && i < kMaxLines; ++i)
-        text += QStringLiteral("\n%1: %2")
-                    .arg(QString::fromStdString(leftOut[i].file),
-                         QString::fromStdString(leftOut[i].reason));
-    if (leftOut.size() > kMaxLines)
-        text += QStringLiteral("\n... and %1 more.").arg(leftOut.size() - kMaxLines);
-    m_dialogs.Message(this, MessageKind::Information, kApplicationTitle, text);
+    QStringList lines;
+    for (const archive::LeftOut& file : leftOut)
+        lines << FromUtf8(file.file + ": " + file.reason);
+    m_dialogs.Message(this, MessageKind::Information, kApplicationTitle,
+                      WithLines(std::move(text), lines));
 }
 
 void TSDIAppForm::CloseViewer()

@@ -109,6 +109,31 @@ void FitText(QWidget& widget, int width)
     }
 }
 
+QString FromUtf8(std::string_view text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+std::string ToUtf8(const QString& text)
+{
+    return text.toUtf8().toStdString();
+}
+
+QString Count(std::size_t n, const char* noun)
+{
+    return QStringLiteral("%1 %2%3").arg(n).arg(QLatin1String(noun)).arg(n == 1 ? "" : "s");
+}
+
+QString WithLines(QString text, const QStringList& lines)
+{
+    constexpr qsizetype kMaxLines = 25;
+    for (qsizetype i = 0; i < lines.size() && i < kMaxLines; ++i)
+        text += QLatin1Char('\n') + lines[i];
+    if (lines.size() > kMaxLines)
+        text += QStringLiteral("\n... and %1 more.").arg(lines.size() - kMaxLines);
+    return text;
+}
+
 QFont PixelFont(const QString& family, int pixels)
 {
     QFont font(family);

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <span>
+#include <string>
 #include <string_view>
 
 #include <QDialog>
@@ -11,6 +12,7 @@
 #include <QImage>
 #include <QRect>
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 
 #include "core/archive/Progress.h"
@@ -48,6 +50,15 @@ struct Settings {
     // Where the last archive was extracted; empty before the first.
     fs::path WorkFolder;
 };
+
+// Member names and core messages are UTF-8 text.
+QString FromUtf8(std::string_view text);
+std::string ToUtf8(const QString& text);
+// "1 file", "2 files".
+QString Count(std::size_t n, const char* noun);
+// `text` with `lines` under it, one a line; a long list is cut so that the
+// box showing it still fits on the screen.
+QString WithLines(QString text, const QStringList& lines);
 
 // The windows' sizes are given as outer sizes, title bar and borders
 // included; this is the client size within a typical frame.
