@@ -62,22 +62,6 @@ constexpr int kTileStep = 16;
 // the archive's size.
 constexpr std::size_t kExportBatch = 64;
 
-QString FromUtf8(const std::string& text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-std::string ToUtf8(const QString& text)
-{
-    return text.toUtf8().toStdString();
-}
-
-// "1 file", "2 files".
-QString Count(std::size_t n, const char* noun)
-{
-    return QStringLiteral("%1 %2%3").arg(n).arg(QLatin1String(noun)).arg(n == 1 ? "" : "s");
-}
-
 bool Exists(const fs::path& path)
 {
     // A dangling symbolic link is in the way too.
@@ -446,14 +430,7 @@ void ArchiveEditor::ShowError(const QString& text)
 
 void ArchiveEditor::ShowLeftOut(const QString& text, const QStringList& lines)
 {
-    // A long list is cut so that the box still fits on the screen.
-    constexpr int kMaxLines = 25;
-    QString message = text;
-    for (int i = 0; i < lines.size() && i < kMaxLines; ++i)
-        message += QLatin1Char('\n') + lines[i];
-    if (lines.size() > kMaxLines)
-        message += QStringLiteral("\n... and %1 more.").arg(lines.size() - kMaxLines);
-    m_dialogs.Message(this, MessageKind::Information, kApplicationTitle, message);
+    m_dialogs.Message(this, MessageKind::Information, kApplicationTitle, WithLines(text, lines));
 }
 
 void ArchiveEditor::Push(QUndoCommand* command)
@@ -687,16 +664,9 @@ QString ArchiveEditor::CheckRename(int row, const QString& name) const
 {
     const auto index = static_cast<std::size_t>(row);
     try {
-        const std::string bytes = archive::ArchiveModel::NameFromUtf8(ToUtf8(name), m_path);
-        const std::string& old = Archive().Name(index);
-        if (bytes == old)
-            return {};
-        if (AsciiUpper(ExtensionOf(bytes)) != AsciiUpper(ExtensionOf(old)))
-            return QStringLiteral("The name must end in \"%1\": another extension would make it "
-                                  "another kind of file.")
-                .arg(FromUtf8(std::string(ExtensionOf(Archive().DisplayName(index)))));
-        if (!Archive().FindAll(bytes).empty())
-            return QStringLiteral("A member named \"%1\" is already there.").arg(name);
+        // The archive's own rules, so that a name accepted here is accepted
+        // when it is committed.
+        Archive().CheckRename(index, archive::ArchiveModel::NameFromUtf8(ToUtf8(name), m_path));
         return {};
     } catch (const IoError& e) {
         return ErrorText(e.message());

@@ -40,11 +40,6 @@ constexpr std::size_t kBatch = 48;
 // by the walk through every row.
 constexpr std::size_t kMaxWanted = 1024;
 
-QString FromUtf8(const std::string& text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 QString KindTitle(ImageKind kind)
 {
     const std::string_view title = imagecodec::KindInfo(kind).title;
@@ -268,14 +263,11 @@ std::vector<GalleryModel::Result> GalleryModel::DecodeBatch(std::vector<Job> job
             tile.state = TileState::Unknown;
         } else {
             try {
-                imagecodec::PhonePicture phone = imagecodec::DecodePhonePicture(
-                    job.name, job.bytes, ToPath(QString::fromStdString(job.name)));
-                tile.width = phone.picture.width;
-                tile.height = phone.picture.height;
-                if (tile.width > kKeptSide || tile.height > kKeptSide)
-                    phone.picture = imaging::FitPicture(phone.picture, kKeptSide);
-                tile.image = ImageFromBitmap(phone.picture)
-                                 .convertToFormat(QImage::Format_ARGB32_Premultiplied);
+                Icon icon = DecodeIcon(job.name, job.bytes,
+                                       ToPath(QString::fromStdString(job.name)), kKeptSide);
+                tile.width = static_cast<std::uint32_t>(icon.size.width());
+                tile.height = static_cast<std::uint32_t>(icon.size.height());
+                tile.image = std::move(icon.image);
                 tile.state = TileState::Ready;
             } catch (const IoError& e) {
                 tile.state = TileState::Failed;

@@ -25,7 +25,9 @@
 #include "core/Error.h"
 #include "core/Text.h"
 #include "core/archive/ConvertAll.h"
+#include "core/archive/WorkFolder.h"
 #include "core/imagecodec/ImageCodec.h"
+#include "core/imagecodec/PhonePictures.h"
 #include "ui/ArchiveEditor.h"
 
 namespace zefir::ui {
@@ -59,46 +61,45 @@ ImageKind KindOfFilter(int index)
                         : ImageKind::ikMotoImage;
 }
 
-std::string UpperExtension(const fs::path& path)
+// Whether the file picked in a dialog offering "Moto Files" is one (".k" or
+// ".g"): the folder's phone files are then taken rather than its pictures.
+bool IsMotoFile(const fs::path& path)
 {
-    return AsciiUpper(ExtensionOf(path.filename().string()));
+    const std::string name = path.filename().string();
+    return imagecodec::IsPhoneFileName(name) && imagecodec::KindOfName(name) != ImageKind::ikRaw;
 }
 
-// The info line's format word: the Moto Bitmap variant, otherwise the kind of
-// standard picture the preview shows.
-QString FormatWord(ImageKind kind, const fs::path& picture)
+// The info line's format word: the Moto Bitmap variant; for a Moto Image the
+// picture it holds; for the rest the format a preview picture of the member
+// would be written in.
+QString FormatWord(ImageKind kind, imagecodec::MotoImageContent content, Format preview)
 {
     if (kind == ImageKind::ikMotoBitmap18)
         return QStringLiteral("18-bit BMP");
     if (kind == ImageKind::ikMotoBitmap32)
         return QStringLiteral("32-bit BMP");
-    return UpperExtension(picture) == ".GIF" ? QStringLiteral("GIF") : QStringLiteral("PNG");
+    const bool gif = kind == ImageKind::ikMotoImage ? content == imagecodec::MotoImageContent::Gif
+                                                    : preview == Format::Gif;
+    return gif ? QStringLiteral("GIF") : QStringLiteral("PNG");
 }
 
-// Extraction reports a member file it cannot create under raws/ by naming
-// that file; the user is told which one before the error itself.
-bool IsMemberFileFailure(const IoError& error, const fs::path& raws)
+// Extraction reports a member file it cannot write, or will not write over
+// what stands in its way, by naming that file; the user is told which one
+// before the error itself.
+bool IsMemberFileFailure(const IoError& error, const fs::path& workFolder)
 {
-    const std::string& message = error.message();
-    return error.path().parent_path() == raws &&
-           (message.starts_with("cannot create") || message.starts_with("cannot replace"));
+    return (error.kind() == ErrorKind::CannotWrite || error.kind() == ErrorKind::Refused) &&
+           error.path().parent_path() == archive::RawsFolder(workFolder);
 }
 
-// Packing reports a file of the folder, or one it converted into conv/, that
-// has gone missing by naming that file.
+// Packing reports a file of the folder that has gone missing since it was
+// listed by naming that file.
 bool IsMissingFile(const IoError& error, const fs::path& folder)
 {
     const fs::path& file = error.path();
     std::error_code ignored;
-    return error.message().starts_with("cannot open") &&
-           (file.parent_path() == folder || file.parent_path() == folder / "conv") &&
+    return error.kind() == ErrorKind::CannotOpen && file.parent_path() == folder &&
            !fs::exists(file, ignored);
-}
-
-// "1 file", "2 files".
-QString Count(std::size_t n, const char* noun)
-{
-    return QStringLiteral("%1 %2%3").arg(n).arg(QLatin1String(noun)).arg(n == 1 ? "" : "s");
 }
 
 // The end of a status line: how many files were left out, if any.
@@ -376,15 +377,11 @@ void TSDIAppForm::ShowStatus(const QString& text)
 
 void TSDIAppForm::ShowLeftOut(QString text, const std::vector<archive::LeftOut>& leftOut)
 {
-    // A long list is cut so that the box still fits on the screen.
-    constexpr std::size_t kMaxLines = 25;
-    for (std::size_t i = 0; i < leftOut.size() && i < kMaxLines; ++i)
-        text += QStringLiteral("\n%1: %2")
-                    .arg(QString::fromStdString(leftOut[i].file),
-                         QString::fromStdString(leftOut[i].reason));
-    if (leftOut.size() > kMaxLines)
-        text += QStringLiteral("\n... and %1 more.").arg(leftOut.size() - kMaxLines);
-    m_dialogs.Message(this, MessageKind::Information, kApplicationTitle, text);
+    QStringList lines;
+    for (const archive::LeftOut& file : leftOut)
+        lines << FromUtf8(file.file + ": " + file.reason);
+    m_dialogs.Message(this, MessageKind::Information, kApplicationTitle,
+                      WithLines(std::move(text), lines));
 }
 
 void TSDIAppForm::CloseViewer()
@@ -395,8 +392,7 @@ void TSDIAppForm::CloseViewer()
 
 fs::path TSDIAppForm::RawFileOf(const QString& member) const
 {
-    // Extraction names raw files with the member name in UTF-8.
-    return m_settings.WorkFolder / "raws" / fs::path(member.toStdString());
+    return archive::MemberFile(m_settings.WorkFolder, member.toStdString());
 }
 
 void TSDIAppForm::UpdatePreview()
@@ -408,10 +404,6 @@ void TSDIAppForm::UpdatePreview()
         return;
     const QString name = item->text();
     Form2->SourceFile = RawFileOf(name);
-    Form2->PictureFile =
-        ToPath(m_previewDir.path()) /
-        ("temp" + std::string(imagecodec::TargetExtension(m_settings.TargetFormat)));
-    Form2->PreviewFormat = m_settings.TargetFormat;
     // The preview follows the user's work in this window, which keeps the
     // keyboard. Some window managers give a newly shown window the keyboard
     // anyway, so it is asked back; asked of the window system, since here
@@ -422,11 +414,12 @@ void TSDIAppForm::UpdatePreview()
     Form2->DrawPicture();
 
     const QSize size = Form2->PictureSize();
-    Label1->setText(QStringLiteral("%1  %2x%3   %4")
-                        .arg(name)
-                        .arg(size.width())
-                        .arg(size.height())
-                        .arg(FormatWord(Form2->SourceKind(), Form2->PictureFile)));
+    Label1->setText(
+        QStringLiteral("%1  %2x%3   %4")
+            .arg(name)
+            .arg(size.width())
+            .arg(size.height())
+            .arg(FormatWord(Form2->SourceKind(), Form2->SourceContent(), m_settings.TargetFormat)));
     Label1->adjustSize();
 }
 
@@ -490,7 +483,7 @@ void TSDIAppForm::OpenArchive(const QString& archive)
             archivePath, folder, conversion, *Form1, list, &notConverted,
             conflicts.differing.empty() ? archive::Overwrite::Refuse : archive::Overwrite::Replace);
     } catch (const IoError& e) {
-        if (IsMemberFileFailure(e, folder / "raws"))
+        if (IsMemberFileFailure(e, folder))
             m_dialogs.Message(this, MessageKind::Critical, QStringLiteral("Error"),
                               ToQString(e.path()));
         ShowError(e.what());
@@ -543,8 +536,7 @@ void TSDIAppForm::FileSave1Execute()
     const fs::path folder = chosen.parent_path();
     // A phone file picked packs phone files as they are; anything else packs
     // standard pictures converted back. The setting itself is left alone.
-    const std::string ext = UpperExtension(chosen);
-    const bool convert = !(ext == ".G" || ext == ".K");
+    const bool convert = !IsMotoFile(chosen);
 
     auto output = m_dialogs.SaveFile(this, {QStringLiteral("Select file to save EZX"),
                                             {kEzxFilter},
@@ -718,8 +710,7 @@ void TSDIAppForm::Convertall2Click()
         return;
     // A phone file picked converts the folder's phone files; anything else
     // its standard pictures.
-    const std::string ext = UpperExtension(chosen);
-    const bool fromPhone = ext == ".K" || ext == ".G";
+    const bool fromPhone = IsMotoFile(chosen);
 
     Guarded([&] {
         const fs::path targetFolder = ToPath(*target);

@@ -6,7 +6,6 @@
 
 #include <QMainWindow>
 #include <QString>
-#include <QTemporaryDir>
 
 #include "core/archive/Archive.h"
 #include "core/archive/Progress.h"
@@ -59,8 +58,6 @@ public:
     void Attach(TAboutBox& aboutBox, TOKRightDlg& okRightDlg, TForm1& form1, TForm2& form2);
 
     Settings& settings() { return m_settings; }
-    // The private folder the preview's temporary picture goes to.
-    QString PreviewFolder() const { return m_previewDir.path(); }
 
     // The open command with the archive already chosen, as when the program
     // is started with an archive: asks for the working folder and extracts.
@@ -109,7 +106,6 @@ private:
 
     IDialogs& m_dialogs;
     Settings m_settings;
-    QTemporaryDir m_previewDir;
     QString m_startArchive;
 
     // What the file dialogs remember between commands.

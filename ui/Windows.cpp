@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <system_error>
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -22,6 +21,8 @@
 #include <QWindow>
 
 #include "core/Error.h"
+#include "core/FileIo.h"
+#include "core/imaging/Fit.h"
 #include "core/imaging/Imaging.h"
 
 namespace zefir::ui {
@@ -106,6 +107,31 @@ void FitText(QWidget& widget, int width)
         font.setPixelSize(--pixels);
         widget.setFont(font);
     }
+}
+
+QString FromUtf8(std::string_view text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+std::string ToUtf8(const QString& text)
+{
+    return text.toUtf8().toStdString();
+}
+
+QString Count(std::size_t n, const char* noun)
+{
+    return QStringLiteral("%1 %2%3").arg(n).arg(QLatin1String(noun)).arg(n == 1 ? "" : "s");
+}
+
+QString WithLines(QString text, const QStringList& lines)
+{
+    constexpr qsizetype kMaxLines = 25;
+    for (qsizetype i = 0; i < lines.size() && i < kMaxLines; ++i)
+        text += QLatin1Char('\n') + lines[i];
+    if (lines.size() > kMaxLines)
+        text += QStringLiteral("\n... and %1 more.").arg(lines.size() - kMaxLines);
+    return text;
 }
 
 QFont PixelFont(const QString& family, int pixels)
@@ -336,6 +362,21 @@ QImage ImageFromBitmap(const imaging::Bitmap& bitmap)
     return image;
 }
 
+Icon DecodeIcon(std::string_view name, std::span<const std::byte> bytes, const fs::path& source,
+                std::uint32_t keptSide)
+{
+    imagecodec::PhonePicture phone = imagecodec::DecodePhonePicture(name, bytes, source);
+    Icon icon;
+    icon.size =
+        QSize(static_cast<int>(phone.picture.width), static_cast<int>(phone.picture.height));
+    if (keptSide > 0 && (phone.picture.width > keptSide || phone.picture.height > keptSide))
+        phone.picture = imaging::FitPicture(phone.picture, keptSide);
+    // Premultiplied, the form painting is fastest with; it draws the same.
+    icon.image =
+        ImageFromBitmap(phone.picture).convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    return icon;
+}
+
 TForm2::TForm2(QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("Form2"));
@@ -371,24 +412,27 @@ void TForm2::DrawPicture()
 {
     m_picture = QImage();
     m_kind = imagecodec::ImageKind::ikUnknown;
+    m_content = imagecodec::MotoImageContent::Other;
     m_whyNot.clear();
     PlacePicture();
 
-    std::string whyNot;
-    bool written =
-        imagecodec::ConvertFromPhone(SourceFile, PictureFile, PreviewFormat, m_kind, &whyNot);
-    if (written) {
-        try {
-            m_picture = ImageFromBitmap(imaging::LoadPicture(PictureFile));
-        } catch (const IoError&) {
-            // A picture that cannot be loaded is drawn as nothing and
-            // reported as 0 x 0.
-        }
-        // The picture lives on in memory; the file is not needed again.
-        std::error_code ignored;
-        fs::remove(PictureFile, ignored);
-    } else {
-        m_whyNot = QString::fromStdString(whyNot);
+    // The name gives the kind and a raw picture's size; the file is read
+    // once, whole. Any picture file fits under the cap, a member far less.
+    const std::string name = SourceFile.filename().string();
+    const std::vector<std::byte> bytes = fileio::ReadFile(SourceFile, imaging::kMaxPictureFileSize);
+    m_kind = imagecodec::DetectImageKind(name, bytes);
+    if (m_kind == imagecodec::ImageKind::ikMotoImage)
+        m_content = imagecodec::MotoImageHolds(bytes);
+    try {
+        m_picture = DecodeIcon(name, bytes, SourceFile).image;
+    } catch (const IoError& e) {
+        // A Moto Image is the user's GIF or PNG file under the phone's
+        // extension, and one that cannot be decoded is simply not drawn, as
+        // is a file that gives no picture. A damaged Moto Bitmap or raw
+        // picture is reported.
+        if (m_kind != imagecodec::ImageKind::ikMotoImage && e.kind() != ErrorKind::Refused)
+            throw;
+        m_whyNot = QString::fromStdString(e.message());
     }
     PlacePicture();
 }

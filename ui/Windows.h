@@ -1,6 +1,10 @@
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <filesystem>
+#include <span>
+#include <string>
 #include <string_view>
 
 #include <QDialog>
@@ -8,10 +12,12 @@
 #include <QImage>
 #include <QRect>
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 
 #include "core/archive/Progress.h"
 #include "core/imagecodec/ImageCodec.h"
+#include "core/imagecodec/PhonePictures.h"
 
 class QCheckBox;
 class QComboBox;
@@ -44,6 +50,15 @@ struct Settings {
     // Where the last archive was extracted; empty before the first.
     fs::path WorkFolder;
 };
+
+// Member names and core messages are UTF-8 text.
+QString FromUtf8(std::string_view text);
+std::string ToUtf8(const QString& text);
+// "1 file", "2 files".
+QString Count(std::size_t n, const char* noun);
+// `text` with `lines` under it, one a line; a long list is cut so that the
+// box showing it still fits on the screen.
+QString WithLines(QString text, const QStringList& lines);
 
 // The windows' sizes are given as outer sizes, title bar and borders
 // included; this is the client size within a typical frame.
@@ -139,8 +154,21 @@ QRect PicturePlacement(QSize picture, int zoom, bool stretch, QRect area = kPict
 // A core picture as a QImage; both hold non-premultiplied 0xAARRGGBB values.
 QImage ImageFromBitmap(const imaging::Bitmap& bitmap);
 
-// The icon viewer. It converts the member with the core, keeps the picture
-// in memory and only draws it; zoom and "Stretch" place it anew.
+// A phone file's picture as the windows draw it: decoded in memory from its
+// name and bytes, at its own size, or shrunk to fit `keptSide` a side when
+// larger (0 keeps every pixel). Throws IoError as the core's decoder does:
+// Refused when the file gives no picture (no phone kind, a raw picture
+// without its size, a Moto Image of neither GIF nor PNG), Damaged or
+// OverLimit when its bytes are refused.
+struct Icon {
+    QSize size; // the picture's own size, before any shrinking
+    QImage image;
+};
+Icon DecodeIcon(std::string_view name, std::span<const std::byte> bytes, const fs::path& source,
+                std::uint32_t keptSide = 0);
+
+// The icon viewer. It reads the member's file once, decodes it in memory,
+// keeps the picture and only draws it; zoom and "Stretch" place it anew.
 // A window of the main window (`parent`): it stays above the main window
 // but not above the program's dialogs or other programs, has no task-bar
 // entry of its own, and shows without taking the keyboard from the main
@@ -151,20 +179,20 @@ public:
     explicit TForm2(QWidget* parent = nullptr);
 
     int Zoom = 1;
+    // The member's file, as extraction wrote it.
     fs::path SourceFile;
-    // Where the conversion writes the picture; the conversion may change its
-    // extension. The file is removed once loaded.
-    fs::path PictureFile;
-    imagecodec::Format PreviewFormat = imagecodec::Format::Bmp;
 
-    // Converts SourceFile, loads the picture and redraws. Throws IoError
-    // when the member cannot be read; a picture that cannot be loaded is
-    // drawn as nothing, 0 x 0.
+    // Reads and decodes SourceFile and redraws. Throws IoError when the file
+    // cannot be read or a Moto Bitmap or raw picture is damaged; a file that
+    // gives no picture, and a Moto Image whose picture cannot be decoded,
+    // are drawn as nothing, 0 x 0.
     void DrawPicture();
 
     QSize PictureSize() const { return m_picture.size(); }
     imagecodec::ImageKind SourceKind() const { return m_kind; }
-    // Why the last conversion wrote no picture; empty when it wrote one.
+    // What a Moto Image holds; Other for every other kind.
+    imagecodec::MotoImageContent SourceContent() const { return m_content; }
+    // Why there is no picture to draw; empty when there is one.
     const QString& WhyNoPicture() const { return m_whyNot; }
     QRect PictureRect() const { return m_rect; }
 
@@ -183,6 +211,7 @@ private:
     QImage m_picture;
     QRect m_rect;
     imagecodec::ImageKind m_kind = imagecodec::ImageKind::ikUnknown;
+    imagecodec::MotoImageContent m_content = imagecodec::MotoImageContent::Other;
     QString m_whyNot;
 };
 

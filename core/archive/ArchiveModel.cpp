@@ -365,7 +365,7 @@ void ArchiveModel::Remove(std::size_t index)
     m_impl->modified = true;
 }
 
-void ArchiveModel::Rename(std::size_t index, std::string newName)
+void ArchiveModel::CheckRename(std::size_t index, const std::string& newName) const
 {
     const MemberRecord& m = m_impl->At(index);
     if (newName == m.name)
@@ -379,6 +379,14 @@ void ArchiveModel::Rename(std::size_t index, std::string newName)
                       m_impl->path, ErrorKind::Refused);
     CheckRawSizeKept(m.name, newName, m_impl->path);
     m_impl->CheckFreeName(newName);
+}
+
+void ArchiveModel::Rename(std::size_t index, std::string newName)
+{
+    CheckRename(index, newName);
+    const MemberRecord& m = m_impl->At(index);
+    if (newName == m.name)
+        return;
     m_impl->UncountName(m.name);
     m_impl->CountName(newName);
     m_impl->members[index].name = std::move(newName);

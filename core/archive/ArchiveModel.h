@@ -65,8 +65,12 @@ public:
     std::size_t Add(std::string name, std::vector<std::byte> data);
     void Insert(std::size_t index, std::string name, std::vector<std::byte> data);
     void Remove(std::size_t index);
-    // A new name of another kind (another phone extension) is refused.
+    // A new name of another kind (another phone extension) is refused, and
+    // for a raw picture one that gives another size.
     void Rename(std::size_t index, std::string newName);
+    // Throws what Rename would throw, changing nothing: a name can be
+    // checked while it is typed.
+    void CheckRename(std::size_t index, const std::string& newName) const;
 
     // Writes the archive to `target` through a temporary file in its folder,
     // flushed and renamed over it only when complete: on any failure the

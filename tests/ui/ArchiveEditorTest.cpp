@@ -250,16 +250,21 @@ private slots:
     void renameIsCheckedAndUndone()
     {
         const struct {
+            const char* from;
             const char* to;
             QString refusal; // empty: accepted
         } cases[] = {
-            {"a/b.k", "\"/\""},       {"a.g", "another kind of file"},
-            {"Z.k", "already there"}, {"", "cannot be empty"},
-            {"новый.k", ""},
+            {"a.k", "a/b.k", "\"/\""},
+            {"a.k", "a.g", "another kind of file"},
+            {"a.k", "Z.k", "already there"},
+            {"a.k", "", "cannot be empty"},
+            {"logo(4x10).raw", "logo(5x5).raw", "gives its size, 4x10"},
+            {"a.k", "новый.k", ""},
+            {"logo(4x10).raw", "icon(4x10).raw", ""},
         };
         for (const auto& c : cases) {
             Editor e;
-            const int row = e.Row("a.k");
+            const int row = e.Row(c.from);
             const QString check = e.editor.CheckRename(row, QString::fromUtf8(c.to));
             const QString refusal = e.editor.RenameMember(row, QString::fromUtf8(c.to));
             QCOMPARE(refusal.isEmpty(), c.refusal.isEmpty());
@@ -267,13 +272,13 @@ private slots:
             if (!refusal.isEmpty()) {
                 QVERIFY2(refusal.contains(c.refusal), qPrintable(refusal));
                 QVERIFY(e.editor.statusBar()->currentMessage().contains(refusal));
-                QCOMPARE(e.editor.Archive().DisplayName(row), std::string("a.k"));
+                QCOMPARE(e.editor.Archive().DisplayName(row), std::string(c.from));
                 QCOMPARE(e.editor.UndoStack().count(), 0);
                 continue;
             }
             QCOMPARE(e.editor.Archive().DisplayName(row), std::string(c.to));
             e.editor.UndoStack().undo();
-            QCOMPARE(e.editor.Archive().DisplayName(row), std::string("a.k"));
+            QCOMPARE(e.editor.Archive().DisplayName(row), std::string(c.from));
         }
     }
 

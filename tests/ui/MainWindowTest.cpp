@@ -49,6 +49,13 @@ struct PaintWatcher : QObject {
     }
 };
 
+// Colours equal within what the phone's 5- and 6-bit channels keep.
+bool Near(QRgb a, QRgb b)
+{
+    return std::abs(qRed(a) - qRed(b)) <= 8 && std::abs(qGreen(a) - qGreen(b)) <= 8 &&
+           std::abs(qBlue(a) - qBlue(b)) <= 8;
+}
+
 } // namespace
 
 class MainWindowTest : public QObject {
@@ -75,10 +82,9 @@ private slots:
         QCOMPARE(s.dialogs.asked.at(0).filters, QStringList{"EZX files (*.ezx)"});
         // The folder dialog proposes the archive's folder.
         QCOMPARE(s.dialogs.asked.at(1).directory, Q(s.root));
-        // The preview picture goes to a folder of its own and is removed.
+        // The preview writes no picture file, so the user's stays.
         QCOMPARE(FileStart(s.work / "temp.bmp", 10), QByteArray("mine"));
         QCOMPARE(Files(s.root, {"temp*"}), QStringList{Q(s.work / "temp.bmp")});
-        QCOMPARE(Files(ToPath(s.main.PreviewFolder())), QStringList{});
 
         // Without the preview, opening again leaves the info line alone.
         s.Select("Z.k");
@@ -135,9 +141,54 @@ private slots:
         s.main.settings().TargetFormat = static_cast<Format>(format);
         s.Select(member);
         QCOMPARE(s.Info(), info);
-        QCOMPARE(s.windows.Form2.PreviewFormat, static_cast<Format>(format));
         s.dialogs.ExpectMessage({});
-        QCOMPARE(Files(ToPath(s.main.PreviewFolder())), QStringList{});
+        // The member's own picture is drawn, and nothing is written for it.
+        TForm2& viewer = s.windows.Form2;
+        if (!viewer.PictureSize().isEmpty()) {
+            const QRgb drawn = viewer.grab().toImage().pixel(viewer.PictureRect().center());
+            QVERIFY2(Near(drawn, Picture(1, 1).At(0, 0)), qPrintable(QString::number(drawn, 16)));
+        }
+        QCOMPARE(Files(s.root, {"temp*"}), QStringList{});
+    }
+
+    // A member file changed on disk after extraction: one that gives no
+    // picture shows 0x0 quietly; a damaged Moto Bitmap, or a missing file, is an error, and the
+    // info line keeps its last text.
+    void previewOfAChangedMemberFile_data()
+    {
+        QTest::addColumn<QString>("member");
+        QTest::addColumn<QByteArray>("bytes"); // empty: the file is removed
+        QTest::addColumn<QString>("info");
+        QTest::addColumn<QString>("error");
+        const QString before = "a.k  16x16   18-bit BMP";
+        QTest::newRow("Moto Image holding a BMP")
+            << "C.g" << QByteArray("BM\0\0\0\0", 6) << "C.g  0x0   PNG"
+            << "";
+        QTest::newRow("Moto Image, damaged GIF")
+            << "d.g" << QByteArray("GIF89a\1") << "d.g  0x0   GIF"
+            << "";
+        QTest::newRow("damaged Moto Bitmap") << "b.k" << QByteArray("\1\2\3") << before << "b.k: ";
+        QTest::newRow("removed") << "Z.k" << QByteArray() << before << "Z.k: cannot open";
+    }
+    void previewOfAChangedMemberFile()
+    {
+        QFETCH(QString, member);
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, info);
+        QFETCH(QString, error);
+        Session s;
+        s.SetPreview(true);
+        s.Open();
+        QCOMPARE(s.Info(), QString("a.k  16x16   18-bit BMP"));
+        const fs::path file = s.work / "raws" / member.toStdString();
+        if (bytes.isEmpty())
+            fs::remove(file);
+        else
+            WriteBytes(file, bytes);
+        s.Select(member);
+        QCOMPARE(s.Info(), info);
+        s.dialogs.ExpectMessage(error.isEmpty() ? QString()
+                                                : kError + Q(s.work / "raws") + "/" + error);
     }
 
     void cancellingTheFirstDialogOnlyHidesTheViewer_data()
