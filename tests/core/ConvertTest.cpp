@@ -190,7 +190,7 @@ TEST_F(ConvertTest, RefusalsLeaveNoFile)
     target = out / "icon(2x03).bmp";
     EXPECT_THROW_MSG(ConvertToPhone(bmp, ImageKind::ikRaw, target),
                      (out / "icon(2x03).raw").string() +
-                         ": the size in the name, 2x3, does not match the picture's 3x2");
+                         ": the picture is 3x2, but the raw picture's name says 2x3");
     // The picture that is too large is named, not the file not written.
     target = out / "big.k";
     EXPECT_THROW_MSG(ConvertToPhone(big, ImageKind::ikMotoBitmap32, target),
