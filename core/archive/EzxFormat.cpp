@@ -225,15 +225,21 @@ void ArchiveReader::ReadRange(std::uint64_t offset, std::span<std::byte> out,
 
 std::uint32_t ArchiveReader::ReadMemberSize(std::size_t index) const
 {
+    return ReadMemberHeader(index).size;
+}
+
+ArchiveReader::MemberHeader ArchiveReader::ReadMemberHeader(std::size_t index) const
+{
     const std::uint64_t size = m_file->Size();
     const std::uint64_t at = std::uint64_t{m_directory.dataBase} + m_entries.at(index).dataOffset;
     if (at > size || kMemberHeaderSize > size - at)
         throw IoError(EntryLabel(index) + "the member block at " + Hex(at) +
                           " lies past the end of the file (" + Hex(size) + " bytes)",
                       path());
-    std::array<std::byte, 4> word{};
-    m_file->ReadExactAt(at + 4, word, "member size");
-    const std::uint32_t memberSize = GetU32(word.data());
+    // Marker and size in one read.
+    std::array<std::byte, kMemberHeaderSize> header{};
+    m_file->ReadExactAt(at, header, "member size");
+    const std::uint32_t memberSize = GetU32(header.data() + 4);
     if (memberSize > kMaxMemberSize)
         throw IoError(EntryLabel(index) + "the member's size " + Hex(memberSize) +
                           " is above the limit of 1 MiB",
@@ -244,7 +250,7 @@ std::uint32_t ArchiveReader::ReadMemberSize(std::size_t index) const
                           Hex(memberSize) + " bytes) runs past the end of the file (" + Hex(size) +
                           " bytes)",
                       path());
-    return memberSize;
+    return {memberSize, GetU32(header.data()) == kMemberMarker};
 }
 
 void ArchiveReader::ReadMember(std::size_t index, std::vector<std::byte>& memberBuffer) const
