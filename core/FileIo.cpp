@@ -342,6 +342,10 @@ void OutputFile::Write(std::span<const std::byte> bytes)
 
 void OutputFile::CopyRange(const InputFile& source, std::uint64_t offset, std::uint64_t length)
 {
+    if (offset > source.Size() || length > source.Size() - offset)
+        throw IoError("data at " + Hex(offset) + " runs past the end of the file (" +
+                          Hex(source.Size()) + " bytes)",
+                      source.path(), ErrorKind::CannotRead);
     InjectedFault(m_target);
     Flush();
     // The file's own offset is where the next write goes: Write appends,
