@@ -126,7 +126,7 @@ ArchiveReader::ArchiveReader(const fs::path& path)
     if (m_directory.entryCount > kMaxEntries)
         throw IoError("the directory lists " + Entries(m_directory.entryCount) +
                           ", more than the limit of " + std::to_string(kMaxEntries),
-                      path);
+                      path, ErrorKind::OverLimit);
     const std::uint64_t tableSize = std::uint64_t{m_directory.entryCount} * kEntrySize;
     if (m_directory.tableOffset > size || tableSize > size - m_directory.tableOffset)
         throw IoError("the entry table at " + Hex(m_directory.tableOffset) + " (" +
@@ -243,7 +243,7 @@ ArchiveReader::MemberHeader ArchiveReader::ReadMemberHeader(std::size_t index) c
     if (memberSize > kMaxMemberSize)
         throw IoError(EntryLabel(index) + "the member's size " + Hex(memberSize) +
                           " is above the limit of 1 MiB",
-                      path());
+                      path(), ErrorKind::OverLimit);
     const std::uint64_t data = at + kMemberHeaderSize;
     if (memberSize > size - data)
         throw IoError(EntryLabel(index) + "the member's data at " + Hex(data) + " (" +
@@ -270,7 +270,7 @@ ArchiveLayout PlanArchive(std::span<const std::string> names, std::span<const st
     if (names.size() > kMaxEntries)
         throw IoError(std::to_string(names.size()) + " members are more than the limit of " +
                           std::to_string(kMaxEntries),
-                      archive);
+                      archive, ErrorKind::OverLimit);
     ArchiveLayout layout;
     layout.entryCount = static_cast<std::uint32_t>(names.size());
     layout.entries.reserve(names.size());
@@ -289,7 +289,7 @@ ArchiveLayout PlanArchive(std::span<const std::string> names, std::span<const st
         if (sizes[i] > kMaxMemberSize)
             throw IoError("member \"" + Cp1251ToUtf8(name) + "\" is " + Hex(sizes[i]) +
                               " bytes, more than the limit of 1 MiB",
-                          archive);
+                          archive, ErrorKind::OverLimit);
         layout.entries.push_back(Entry{NameHash(name), static_cast<std::uint32_t>(nameOffset),
                                        static_cast<std::uint32_t>(dataOffset)});
         nameOffset += name.size() + 1;
@@ -302,7 +302,7 @@ ArchiveLayout PlanArchive(std::span<const std::string> names, std::span<const st
     if (layout.fileSize > kMaxArchiveSize)
         throw IoError("the archive would be " + Hex(layout.fileSize) +
                           " bytes, more than the limit of 2 GiB",
-                      archive);
+                      archive, ErrorKind::OverLimit);
     layout.directoryOffset = static_cast<std::uint32_t>(directory);
     return layout;
 }
