@@ -14,6 +14,7 @@
 #include "core/Text.h"
 #include "core/archive/Archive.h"
 #include "core/archive/ConvertAll.h"
+#include "core/imagecodec/PhonePictures.h"
 
 namespace zefir::cli {
 
@@ -29,14 +30,7 @@ constexpr int kBarWidth = 30;
 // letter case.
 Format FormatOfName(const std::string& name)
 {
-    const std::string upper = AsciiUpper(name);
-    if (upper == "GIF")
-        return Format::Gif;
-    if (upper == "PNG")
-        return Format::Png;
-    if (upper == "JPG")
-        return Format::Jpeg;
-    return Format::Bmp;
+    return imagecodec::FormatOfName(name).value_or(Format::Bmp);
 }
 
 std::string FormatLabel(Format format)

@@ -11,6 +11,7 @@
 #include "core/Error.h"
 #include "core/Text.h"
 #include "core/imagecodec/ImageCodec.h"
+#include "core/imagecodec/PhonePictures.h"
 
 namespace zefir::cli {
 
@@ -28,28 +29,14 @@ struct ConvertOptions {
     bool force = false;
 };
 
-std::optional<Format> FormatByName(std::string_view name)
-{
-    std::string upper = AsciiUpper(name);
-    if (upper == "GIF")
-        return Format::Gif;
-    if (upper == "PNG")
-        return Format::Png;
-    if (upper == "BMP")
-        return Format::Bmp;
-    if (upper == "JPG" || upper == "JPEG")
-        return Format::Jpeg;
-    return std::nullopt;
-}
-
 // --format wins; then the target's extension; BMP when neither says.
 Format ChooseFormat(const ConvertOptions& options)
 {
-    if (auto format = FormatByName(options.format))
+    if (auto format = imagecodec::FormatOfName(options.format))
         return *format;
     std::string_view extension = ExtensionOf(options.target);
     if (!extension.empty())
-        if (auto format = FormatByName(extension.substr(1)))
+        if (auto format = imagecodec::FormatOfName(extension.substr(1)))
             return *format;
     return Format::Bmp;
 }
@@ -58,20 +45,12 @@ Format ChooseFormat(const ConvertOptions& options)
 // neither says, as packing chooses.
 ImageKind ChooseKind(const ConvertOptions& options)
 {
-    if (options.kind == "18")
-        return ImageKind::ikMotoBitmap18;
-    if (options.kind == "32")
-        return ImageKind::ikMotoBitmap32;
-    if (options.kind == "g")
-        return ImageKind::ikMotoImage;
-    if (options.kind == "raw")
-        return ImageKind::ikRaw;
-    std::string extension = AsciiUpper(ExtensionOf(options.target));
-    if (extension == ".G")
-        return ImageKind::ikMotoImage;
+    if (auto kind = imagecodec::KindOfOption(options.kind))
+        return *kind;
     // A raw picture takes its size from the target's name, "icon(16x16).raw".
-    if (extension == ".RAW")
-        return ImageKind::ikRaw;
+    const ImageKind kind = imagecodec::KindOfName(options.target);
+    if (kind == ImageKind::ikMotoImage || kind == ImageKind::ikRaw)
+        return kind;
     return ImageKind::ikMotoBitmap18;
 }
 
@@ -100,23 +79,6 @@ int RunConvert(const ConvertOptions& options)
     return 0;
 }
 
-std::string_view KindName(ImageKind kind)
-{
-    switch (kind) {
-    case ImageKind::ikRaw:
-        return "raw";
-    case ImageKind::ikMotoBitmap18:
-        return "moto-bitmap-18";
-    case ImageKind::ikMotoBitmap32:
-        return "moto-bitmap-32";
-    case ImageKind::ikMotoImage:
-        return "moto-image";
-    case ImageKind::ikUnknown:
-        break;
-    }
-    return "unknown";
-}
-
 // A file that cannot be read is an error on stderr, and the exit code says
 // so; the other files are still described.
 int RunInfo(const std::vector<std::string>& files)
@@ -134,7 +96,7 @@ int RunInfo(const std::vector<std::string>& files)
         }
         out += file;
         out += '\t';
-        out += KindName(info.kind);
+        out += imagecodec::KindInfo(info.kind).label;
         out += '\t';
         out += std::to_string(info.width) + "x" + std::to_string(info.height);
         out += '\n';

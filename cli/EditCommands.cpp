@@ -108,18 +108,6 @@ int RunReplace(const ReplaceOptions& options)
     return 0;
 }
 
-// --kind as the convert command takes it; 18-bit when not given.
-ImageKind KindOfOption(const std::string& kind)
-{
-    if (kind == "32")
-        return ImageKind::ikMotoBitmap32;
-    if (kind == "g")
-        return ImageKind::ikMotoImage;
-    if (kind == "raw")
-        return ImageKind::ikRaw;
-    return ImageKind::ikMotoBitmap18;
-}
-
 struct AddOptions {
     EditTarget target;
     std::vector<std::string> files;
@@ -131,9 +119,9 @@ int RunAdd(const AddOptions& options)
     ArchiveModel model(options.target.archive);
     std::vector<std::string> added;
     for (const std::string& file : options.files) {
-        imagecodec::NewMember member =
-            imagecodec::MemberFromFile(fs::path(file).filename().string(), ReadInputFile(file),
-                                       KindOfOption(options.kind), file);
+        imagecodec::NewMember member = imagecodec::MemberFromFile(
+            fs::path(file).filename().string(), ReadInputFile(file),
+            imagecodec::KindOfOption(options.kind).value_or(ImageKind::ikMotoBitmap18), file);
         model.Add(ArchiveModel::NameFromUtf8(member.fileName, file), std::move(member.bytes));
         added.push_back(member.fileName);
     }
@@ -187,15 +175,7 @@ struct ExportOptions {
 // --format, already checked to be a picture format in any letter case.
 imagecodec::Format FormatOfOption(const std::string& format)
 {
-    using imagecodec::Format;
-    const std::string upper = AsciiUpper(format);
-    if (upper == "GIF")
-        return Format::Gif;
-    if (upper == "BMP")
-        return Format::Bmp;
-    if (upper == "JPG")
-        return Format::Jpeg;
-    return Format::Png;
+    return imagecodec::FormatOfName(format).value_or(imagecodec::Format::Png);
 }
 
 // One member on its way out: where it goes and, when it is not copied as it
@@ -222,15 +202,9 @@ ExportItem PlanExport(const ArchiveModel& model, std::size_t index, const Export
     }
     model.Data(index, bytes);
     const ImageKind kind = imagecodec::DetectImageKind(model.Name(index), bytes);
-    if (kind == ImageKind::ikMotoImage) {
-        const auto extension = imagecodec::MotoImageExtension(imagecodec::MotoImageHolds(bytes));
-        item.target = fs::path(options.folder) / ReplaceExtension(name, extension);
-        item.copy = true;
-        return item;
-    }
-    item.target =
-        fs::path(options.folder) /
-        ReplaceExtension(name, imagecodec::TargetExtension(FormatOfOption(options.format)));
+    item.target = fs::path(options.folder) /
+                  imagecodec::PictureFileName(name, bytes, FormatOfOption(options.format));
+    item.copy = kind == ImageKind::ikMotoImage;
     if (kind == ImageKind::ikUnknown)
         item.whyNot = "not a phone picture (.k, .g or .raw)";
     return item;

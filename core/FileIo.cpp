@@ -152,6 +152,17 @@ InputFile::InputFile(const fs::path& path) : m_path(path)
         throw IoError("cannot open: " + reason, path, ErrorKind::CannotOpen);
     }
     m_size = static_cast<std::uint64_t>(st.st_size);
+    m_modifiedSeconds = st.st_mtim.tv_sec;
+    m_modifiedNanoseconds = st.st_mtim.tv_nsec;
+}
+
+bool InputFile::ChangedSinceOpened() const
+{
+    struct stat st {};
+    if (::fstat(m_fd, &st) != 0)
+        throw IoError("cannot read: " + SystemReason(errno), m_path, ErrorKind::CannotRead);
+    return static_cast<std::uint64_t>(st.st_size) != m_size ||
+           st.st_mtim.tv_sec != m_modifiedSeconds || st.st_mtim.tv_nsec != m_modifiedNanoseconds;
 }
 
 InputFile::~InputFile()
@@ -327,6 +338,50 @@ void OutputFile::Write(std::span<const std::byte> bytes)
     }
     m_buffer.insert(m_buffer.end(), bytes.begin(), bytes.end());
     m_position += bytes.size();
+}
+
+void OutputFile::CopyRange(const InputFile& source, std::uint64_t offset, std::uint64_t length)
+{
+    if (offset > source.Size() || length > source.Size() - offset)
+        throw IoError("data at " + Hex(offset) + " runs past the end of the file (" +
+                          Hex(source.Size()) + " bytes)",
+                      source.path(), ErrorKind::CannotRead);
+    InjectedFault(m_target);
+    Flush();
+    // The file's own offset is where the next write goes: Write appends,
+    // WriteAt does not move it.
+    auto in = static_cast<loff_t>(offset);
+    std::uint64_t left = length;
+    while (left > 0) {
+        const ssize_t n =
+            ::copy_file_range(source.m_fd, &in, m_fd, nullptr, static_cast<std::size_t>(left), 0);
+        if (n < 0 && errno == EINTR)
+            continue;
+        // Across file systems, or where the kernel cannot copy: by hand.
+        if (n < 0 &&
+            (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP)) {
+            std::vector<std::byte> buffer(
+                static_cast<std::size_t>(std::min<std::uint64_t>(left, kOutputBufferSize)));
+            while (left > 0) {
+                const auto chunk =
+                    static_cast<std::size_t>(std::min<std::uint64_t>(left, buffer.size()));
+                source.ReadExactAt(static_cast<std::uint64_t>(in), std::span(buffer).first(chunk),
+                                   "data");
+                WriteAll(m_fd, buffer.data(), chunk, m_target);
+                in += static_cast<loff_t>(chunk);
+                left -= chunk;
+            }
+            break;
+        }
+        if (n < 0)
+            throw IoError("cannot write: " + SystemReason(errno), m_target, ErrorKind::CannotWrite);
+        if (n == 0)
+            throw IoError("data at " + Hex(static_cast<std::uint64_t>(in)) +
+                              " runs past the end of the file (" + Hex(source.Size()) + " bytes)",
+                          source.path(), ErrorKind::CannotRead);
+        left -= static_cast<std::uint64_t>(n);
+    }
+    m_position += length;
 }
 
 void OutputFile::WriteAt(std::uint64_t offset, std::span<const std::byte> bytes)

@@ -29,11 +29,18 @@ public:
     std::size_t ReadAt(std::uint64_t offset, std::span<std::byte> out) const;
     // Reads exactly out.size() bytes or throws, naming `what`.
     void ReadExactAt(std::uint64_t offset, std::span<std::byte> out, std::string_view what) const;
+    // Whether the file's size or modification time differ from when it was
+    // opened: another program wrote to it.
+    bool ChangedSinceOpened() const;
 
 private:
+    friend class OutputFile;
+
     fs::path m_path;
     int m_fd = -1;
     std::uint64_t m_size = 0;
+    std::int64_t m_modifiedSeconds = 0;
+    std::int64_t m_modifiedNanoseconds = 0;
 };
 
 // Reads a whole file, refusing one larger than maxSize ("file" in messages is
@@ -79,6 +86,10 @@ public:
 
     void Write(std::span<const std::byte> bytes);
     void Write(std::string_view text) { Write(std::as_bytes(std::span(text))); }
+    // Appends `length` bytes of `source` from `offset` on, copied by the
+    // kernel where the file systems allow it (after flushing what is
+    // buffered). Counts as one write step for fault injection.
+    void CopyRange(const InputFile& source, std::uint64_t offset, std::uint64_t length);
     // Overwrites bytes already written (after flushing what is buffered).
     void WriteAt(std::uint64_t offset, std::span<const std::byte> bytes);
     std::uint64_t Position() const noexcept { return m_position; }

@@ -65,8 +65,8 @@ ExportedFile ExportMember(const std::string& displayName, std::span<const std::b
         return out;
     }
     if (kind == ImageKind::ikMotoImage && keepMotoImages) {
-        const auto content = imagecodec::MotoImageHolds(bytes);
-        out.fileName = ReplaceExtension(displayName, imagecodec::MotoImageExtension(content));
+        // Named by what it holds; the format does not matter for it.
+        out.fileName = imagecodec::PictureFileName(displayName, bytes, imagecodec::Format::Png);
         out.bytes.assign(bytes.begin(), bytes.end());
         return out;
     }

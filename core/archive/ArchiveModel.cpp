@@ -22,9 +22,6 @@ namespace zefir::archive {
 namespace {
 
 constexpr std::string_view kSavingCaption = "Saving archive";
-// Unchanged members are copied in runs of about this many bytes: few
-// system calls, and memory that does not grow with the archive.
-constexpr std::uint64_t kCopyChunk = 64 * 1024;
 
 struct MemberRecord {
     std::string name;
@@ -32,6 +29,9 @@ struct MemberRecord {
     // The entry in the opened file, for an unchanged member.
     std::size_t entry = 0;
     bool changed = false;
+    // The opened file's block starts with the writer's marker, so the block
+    // can be copied as it is.
+    bool markerRight = true;
     std::vector<std::byte> data; // for a changed or added member
 };
 
@@ -169,36 +169,36 @@ struct ArchiveModel::Impl {
     }
 
     // Copies unchanged members from `first` on whose blocks follow each
-    // other in the opened file, as the writer lays them out, with one read
-    // and one write for up to kCopyChunk bytes. Returns the member after the
-    // last one copied. Each block's marker is written as the writer writes
-    // it, whatever the file held.
+    // other in the opened file, as the writer lays them out, in one copy the
+    // kernel makes without reading them in. Returns the member after the
+    // last one copied. A block whose marker is not the writer's is read and
+    // written alone, its marker as the writer writes it.
     std::size_t CopyRun(std::size_t first, fileio::OutputFile& out,
                         std::vector<std::byte>& buffer) const
     {
-        const std::uint64_t start = BlockAt(members[first]);
+        const MemberRecord& m = members[first];
+        const std::uint64_t start = BlockAt(m);
+        if (!m.markerRight) {
+            buffer.resize(kMemberHeaderSize + m.size);
+            reader->ReadRange(start, buffer, "member data");
+            // The directory was read when the archive was opened; another
+            // program may have changed the file since.
+            if (GetU32(&buffer[4]) != m.size)
+                throw IoError("member " + Quoted(m.name) +
+                                  " changed size since the archive was opened",
+                              path, ErrorKind::CannotRead);
+            PutU32(buffer.data(), kMemberMarker);
+            out.Write(buffer);
+            return first + 1;
+        }
         std::uint64_t length = 0;
         std::size_t end = first;
-        while (end < members.size() && !members[end].changed &&
-               BlockAt(members[end]) == start + length &&
-               (end == first || length + kMemberHeaderSize + members[end].size <= kCopyChunk)) {
+        while (end < members.size() && !members[end].changed && members[end].markerRight &&
+               BlockAt(members[end]) == start + length) {
             length += kMemberHeaderSize + members[end].size;
             ++end;
         }
-        buffer.resize(static_cast<std::size_t>(length));
-        reader->ReadRange(start, buffer, "member data");
-        std::size_t at = 0;
-        for (std::size_t i = first; i < end; ++i) {
-            // The directory was read when the archive was opened; another
-            // program may have changed the file since.
-            if (GetU32(&buffer[at + 4]) != members[i].size)
-                throw IoError("member " + Quoted(members[i].name) +
-                                  " changed size since the archive was opened",
-                              path, ErrorKind::CannotRead);
-            PutU32(&buffer[at], kMemberMarker);
-            at += kMemberHeaderSize + members[i].size;
-        }
-        out.Write(buffer);
+        out.CopyRange(reader->file(), start, length);
         return end;
     }
 
@@ -223,7 +223,9 @@ struct ArchiveModel::Impl {
                 throw IoError("entry " + std::to_string(i) + ": " + e.message(), opened->path(),
                               e.kind());
             }
-            m.size = opened->ReadMemberSize(i);
+            const ArchiveReader::MemberHeader header = opened->ReadMemberHeader(i);
+            m.size = header.size;
+            m.markerRight = header.markerRight;
             m.entry = i;
             ++counts[m.name];
             loaded.push_back(std::move(m));
@@ -405,6 +407,11 @@ void ArchiveModel::Save(const fs::path& target, IProgress& progress)
     }
     // Every offset is known before the first byte is written.
     const ArchiveLayout layout = PlanArchive(names, sizes, target);
+    // Unchanged members are copied unread, so the file must still be the
+    // one whose directory was read.
+    if (m_impl->reader && m_impl->reader->file().ChangedSinceOpened())
+        throw IoError("the file changed since it was opened; open it again", m_impl->path,
+                      ErrorKind::CannotRead);
 
     progress.Show();
     try {

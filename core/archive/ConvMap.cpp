@@ -60,7 +60,8 @@ void AppendConvRec(std::vector<std::byte>& mapImage, const TConvRec& rec, const 
     // The whole file, count included, must fit in MapBuffer to load again.
     const std::size_t recordSize = kMinRecordSize + rec.OrigName.size() + rec.ConvName.size();
     if (mapImage.size() + 4 > kMapBufferSize || recordSize > kMapBufferSize - 4 - mapImage.size())
-        throw IoError("the conversion map would be larger than its limit of 1 MiB", mapFile);
+        throw IoError("the conversion map would be larger than its limit of 1 MiB", mapFile,
+                      ErrorKind::OverLimit);
     AppendString(mapImage, rec.OrigName);
     AppendString(mapImage, rec.ConvName);
     mapImage.push_back(static_cast<std::byte>(rec.Kind));
@@ -86,8 +87,8 @@ void ConvMap::AddConvRec(const TConvRec& rec)
     std::uint32_t at = SearchRoot();
     for (;;) {
         TSearchTree& current = m_nodes[at];
-        std::uint32_t& next = key > std::string_view(current.Rec.ConvName) ? current.Right
-                                                                           : current.Left;
+        std::uint32_t& next =
+            key > std::string_view(current.Rec.ConvName) ? current.Right : current.Left;
         if (next == TSearchTree::kNoNode) {
             next = node;
             return;
@@ -120,7 +121,8 @@ void ConvMap::FreeSearchTree() noexcept
 void ParseConvMap(std::span<const std::byte> bytes, const fs::path& path, ConvMap& map)
 {
     if (bytes.size() > kMapBufferSize)
-        throw IoError("the conversion map is larger than its limit of 1 MiB", path);
+        throw IoError("the conversion map is larger than its limit of 1 MiB", path,
+                      ErrorKind::OverLimit);
     ByteReader reader(bytes, path);
     const std::uint32_t count = reader.ReadU32("record count");
     // Each record takes at least 9 bytes; a count the file cannot hold is

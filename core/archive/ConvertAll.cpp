@@ -9,6 +9,7 @@
 #include "core/FileIo.h"
 #include "core/Text.h"
 #include "core/archive/FolderSearch.h"
+#include "core/imagecodec/PhonePictures.h"
 
 namespace zefir::archive {
 
@@ -16,8 +17,15 @@ namespace {
 
 using imagecodec::ImageKind;
 
-constexpr std::string_view kPhoneExtensions[] = {".k", ".g"};
-constexpr std::string_view kPictureExtensions[] = {".bmp", ".png", ".gif"};
+using imagecodec::Format;
+using imagecodec::KindInfo;
+using imagecodec::TargetExtension;
+
+// Raw pictures are not taken: their size would have to come from somewhere.
+const std::string_view kPhoneExtensions[] = {KindInfo(ImageKind::ikMotoBitmap18).extension,
+                                             KindInfo(ImageKind::ikMotoImage).extension};
+const std::string_view kPictureExtensions[] = {
+    TargetExtension(Format::Bmp), TargetExtension(Format::Png), TargetExtension(Format::Gif)};
 
 // One file of the folder and the output it gets.
 struct Job {
@@ -30,20 +38,20 @@ struct Job {
 // from its first bytes.
 std::string OutputName(const std::string& name, const fs::path& source, bool fromPhone)
 {
-    const std::string extension = AsciiUpper(ExtensionOf(name));
     if (!fromPhone)
-        return ReplaceExtension(name, extension == ".BMP" ? ".k" : ".g");
+        return ReplaceExtension(name, KindInfo(imagecodec::PhoneKindOfPicture(name)).extension);
     // A Moto Bitmap's picture is named ".bmp" whatever format it holds.
-    if (extension == ".K")
-        return ReplaceExtension(name, ".bmp");
-    return ReplaceExtension(name, imagecodec::MotoImageExtensionOf(fileio::ReadPrefix(source, 4)));
+    if (imagecodec::KindOfName(name) != ImageKind::ikMotoImage)
+        return ReplaceExtension(name, TargetExtension(Format::Bmp));
+    return imagecodec::PictureFileName(name, fileio::ReadPrefix(source, 4), Format::Bmp);
 }
 
 std::vector<std::byte> Convert(const Job& job, bool fromPhone, imagecodec::Format format)
 {
     if (!fromPhone) {
-        auto out = imagecodec::PhoneFromPicture(job.source, ImageKind::ikMotoBitmap18,
-                                                job.output.string());
+        auto out = imagecodec::PhoneFromPicture(
+            fileio::ReadFile(job.source, imaging::kMaxPictureFileSize), ImageKind::ikMotoBitmap18,
+            job.output.string(), job.source);
         return std::move(out.bytes);
     }
     auto out = imagecodec::PictureFromPhone(job.name, imagecodec::ReadPhoneFile(job.source), format,

@@ -126,7 +126,7 @@ ArchiveReader::ArchiveReader(const fs::path& path)
     if (m_directory.entryCount > kMaxEntries)
         throw IoError("the directory lists " + Entries(m_directory.entryCount) +
                           ", more than the limit of " + std::to_string(kMaxEntries),
-                      path);
+                      path, ErrorKind::OverLimit);
     const std::uint64_t tableSize = std::uint64_t{m_directory.entryCount} * kEntrySize;
     if (m_directory.tableOffset > size || tableSize > size - m_directory.tableOffset)
         throw IoError("the entry table at " + Hex(m_directory.tableOffset) + " (" +
@@ -225,26 +225,32 @@ void ArchiveReader::ReadRange(std::uint64_t offset, std::span<std::byte> out,
 
 std::uint32_t ArchiveReader::ReadMemberSize(std::size_t index) const
 {
+    return ReadMemberHeader(index).size;
+}
+
+ArchiveReader::MemberHeader ArchiveReader::ReadMemberHeader(std::size_t index) const
+{
     const std::uint64_t size = m_file->Size();
     const std::uint64_t at = std::uint64_t{m_directory.dataBase} + m_entries.at(index).dataOffset;
     if (at > size || kMemberHeaderSize > size - at)
         throw IoError(EntryLabel(index) + "the member block at " + Hex(at) +
                           " lies past the end of the file (" + Hex(size) + " bytes)",
                       path());
-    std::array<std::byte, 4> word{};
-    m_file->ReadExactAt(at + 4, word, "member size");
-    const std::uint32_t memberSize = GetU32(word.data());
+    // Marker and size in one read.
+    std::array<std::byte, kMemberHeaderSize> header{};
+    m_file->ReadExactAt(at, header, "member size");
+    const std::uint32_t memberSize = GetU32(header.data() + 4);
     if (memberSize > kMaxMemberSize)
         throw IoError(EntryLabel(index) + "the member's size " + Hex(memberSize) +
                           " is above the limit of 1 MiB",
-                      path());
+                      path(), ErrorKind::OverLimit);
     const std::uint64_t data = at + kMemberHeaderSize;
     if (memberSize > size - data)
         throw IoError(EntryLabel(index) + "the member's data at " + Hex(data) + " (" +
                           Hex(memberSize) + " bytes) runs past the end of the file (" + Hex(size) +
                           " bytes)",
                       path());
-    return memberSize;
+    return {memberSize, GetU32(header.data()) == kMemberMarker};
 }
 
 void ArchiveReader::ReadMember(std::size_t index, std::vector<std::byte>& memberBuffer) const
@@ -264,7 +270,7 @@ ArchiveLayout PlanArchive(std::span<const std::string> names, std::span<const st
     if (names.size() > kMaxEntries)
         throw IoError(std::to_string(names.size()) + " members are more than the limit of " +
                           std::to_string(kMaxEntries),
-                      archive);
+                      archive, ErrorKind::OverLimit);
     ArchiveLayout layout;
     layout.entryCount = static_cast<std::uint32_t>(names.size());
     layout.entries.reserve(names.size());
@@ -283,7 +289,7 @@ ArchiveLayout PlanArchive(std::span<const std::string> names, std::span<const st
         if (sizes[i] > kMaxMemberSize)
             throw IoError("member \"" + Cp1251ToUtf8(name) + "\" is " + Hex(sizes[i]) +
                               " bytes, more than the limit of 1 MiB",
-                          archive);
+                          archive, ErrorKind::OverLimit);
         layout.entries.push_back(Entry{NameHash(name), static_cast<std::uint32_t>(nameOffset),
                                        static_cast<std::uint32_t>(dataOffset)});
         nameOffset += name.size() + 1;
@@ -296,7 +302,7 @@ ArchiveLayout PlanArchive(std::span<const std::string> names, std::span<const st
     if (layout.fileSize > kMaxArchiveSize)
         throw IoError("the archive would be " + Hex(layout.fileSize) +
                           " bytes, more than the limit of 2 GiB",
-                      archive);
+                      archive, ErrorKind::OverLimit);
     layout.directoryOffset = static_cast<std::uint32_t>(directory);
     return layout;
 }

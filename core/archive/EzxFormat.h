@@ -79,6 +79,15 @@ public:
     void ReadRange(std::uint64_t offset, std::span<std::byte> out, std::string_view what) const;
     // The entry's data size, read from its member block.
     std::uint32_t ReadMemberSize(std::size_t index) const;
+    // The same, with whether the block's marker is the one the writer
+    // writes (the reader does not require it).
+    struct MemberHeader {
+        std::uint32_t size = 0;
+        bool markerRight = false;
+    };
+    MemberHeader ReadMemberHeader(std::size_t index) const;
+    // The opened file, for copying runs of it unread.
+    const fileio::InputFile& file() const noexcept { return *m_file; }
     // The entry's data into `memberBuffer`, resized to fit.
     void ReadMember(std::size_t index, std::vector<std::byte>& memberBuffer) const;
 

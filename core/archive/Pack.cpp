@@ -31,6 +31,7 @@
 #include "core/archive/ConvMap.h"
 #include "core/archive/EzxFormat.h"
 #include "core/archive/FolderSearch.h"
+#include "core/imagecodec/PhonePictures.h"
 
 namespace zefir::archive {
 
@@ -42,14 +43,15 @@ constexpr std::string_view kSearchingCaption = "Searching for files";
 constexpr std::string_view kRetrievingCaption = "Retrieving skin structure";
 constexpr std::string_view kPackingCaption = "Packing icons";
 
-// What extraction without conversion writes, so that packing raws/ gives
-// back the same members.
-constexpr std::string_view kPhoneExtensions[] = {".k", ".g", ".raw"};
 // ".unk" holds what extraction copied out of a Moto Image that was neither a
 // GIF nor a PNG; only the map can tell it back into a Moto Image.
-constexpr std::string_view kPictureExtensions[] = {".bmp", ".gif", ".png", ".unk"};
+constexpr std::string_view kPictureExtensions[] = {
+    imagecodec::TargetExtensions[static_cast<int>(imagecodec::Format::Bmp)],
+    imagecodec::TargetExtensions[static_cast<int>(imagecodec::Format::Gif)],
+    imagecodec::TargetExtensions[static_cast<int>(imagecodec::Format::Png)], ".unk"};
 constexpr std::size_t kPictureSearchesWithoutMap = 3;
-constexpr std::string_view kJpegExtension = ".jpg";
+constexpr std::string_view kJpegExtension =
+    imagecodec::TargetExtensions[static_cast<int>(imagecodec::Format::Jpeg)];
 
 // One listed file on its way into the archive.
 struct PackItem {
@@ -74,19 +76,6 @@ std::vector<FoundFile> TakeByTurns(const std::vector<std::vector<FoundFile>>& li
         if (!any)
             return out;
     }
-}
-
-// The phone format of a picture when there is no map: by its extension. The
-// search lists only these extensions; for any other the conversion below
-// declines, and says why.
-ImageKind KindByExtension(const std::string& fileName)
-{
-    const std::string extension = AsciiUpper(ExtensionOf(fileName));
-    if (extension == ".GIF" || extension == ".PNG")
-        return ImageKind::ikMotoImage;
-    if (extension == ".BMP")
-        return ImageKind::ikMotoBitmap18;
-    return ImageKind::ikUnknown;
 }
 
 std::string TooLarge(std::uint64_t size, std::string_view what)
@@ -129,8 +118,8 @@ public:
 private:
     std::vector<FoundFile> Search()
     {
-        std::vector<std::string_view> extensions(std::begin(kPhoneExtensions),
-                                                 std::end(kPhoneExtensions));
+        const auto phone = imagecodec::PhoneFileExtensions();
+        std::vector<std::string_view> extensions(phone.begin(), phone.end());
         if (m_convertEnabled) {
             m_hasMap = LoadConvMap(m_folder, m_map);
             extensions.assign(std::begin(kPictureExtensions),
@@ -226,7 +215,10 @@ private:
     bool ConvertItem(PackItem& item)
     {
         const fs::path source = m_folder / item.file.name;
-        ImageKind kind = KindByExtension(item.file.name);
+        // Without a map, the extension tells; the search lists only the
+        // extensions that have a kind, and the conversion says why not for
+        // any other.
+        ImageKind kind = imagecodec::PhoneKindOfPicture(item.file.name);
         if (m_hasMap) {
             const TConvRec rec = m_map.FindConvRec(*Utf8ToCp1251(item.file.name));
             kind = rec.Kind;
@@ -237,7 +229,8 @@ private:
                 return false;
             }
         }
-        auto out = imagecodec::PhoneFromPicture(source, kind, source.string());
+        auto out = imagecodec::PhoneFromPicture(
+            fileio::ReadFile(source, imaging::kMaxPictureFileSize), kind, source.string(), source);
         if (!out.converted) {
             LeaveOut(item, out.whyNot);
             return false;

@@ -21,6 +21,7 @@
 #include "core/archive/ConvMap.h"
 #include "core/archive/EzxFormat.h"
 #include "core/archive/FolderSearch.h"
+#include "core/imagecodec/PhonePictures.h"
 
 namespace zefir::archive {
 
@@ -55,22 +56,11 @@ bool IsSafeFileName(std::string_view name)
     return name.find_first_of(std::string_view("/\\\0", 3)) == std::string_view::npos;
 }
 
-void CheckFormat(imagecodec::Format format, const fs::path& archive)
-{
-    const auto code = static_cast<unsigned>(format);
-    if (code >= imagecodec::TargetExtensions.size())
-        throw IoError("target format code " + std::to_string(code) + " is not one of 0 to 3",
-                      archive);
-}
-
 // The map image of conv.dat as it grows, one record per extracted member.
 struct MapImage {
     std::vector<std::byte> records;
     std::uint32_t count = 0;
 };
-
-// The phone files packing takes back from raws/.
-constexpr std::string_view kPhoneExtensions[] = {".k", ".g", ".raw"};
 
 // The picture a member's conversion would write, with the reason when it
 // writes none. Damaged pictures and pictures beyond a limit are only "not
@@ -88,13 +78,6 @@ imagecodec::PictureFromPhoneResult ConvertMemberBytes(const std::string& fileNam
         out.whyNot = e.message();
         return out;
     }
-}
-
-// The picture name a member gets: the format's extension, or for a Moto
-// Image the one its content chose.
-std::string PictureName(const std::string& fileName, std::string_view extension)
-{
-    return ReplaceExtension(fileName, extension);
 }
 
 // Whether raws or icons is a folder that may already hold files; a link in
@@ -153,7 +136,8 @@ private:
             if (InTheWay(raw, [&] { return std::optional(MemberBytes(entries.back())); }))
                 m_conflicts.differing.push_back(raw);
         }
-        FolderSearch search = SearchFolder(m_raws, kPhoneExtensions);
+        // The phone files packing takes back from raws/.
+        FolderSearch search = SearchFolder(m_raws, imagecodec::PhoneFileExtensions());
         for (const auto& files : search.matches)
             for (const FoundFile& file : files)
                 if (!members.contains(file.name))
@@ -165,27 +149,42 @@ private:
     // possible names are looked at first.
     void CheckIcons(const std::map<std::string, std::vector<std::size_t>>& members)
     {
-        const std::string_view format = imagecodec::TargetExtension(m_settings.TargetFormat);
         // Every named entry in archive order: of two pictures with one name,
         // the later stays.
         std::map<std::size_t, std::string> ordered;
         for (const auto& [fileName, entries] : members)
             for (std::size_t i : entries)
                 ordered.emplace(i, fileName);
-        std::map<fs::path, std::vector<std::pair<std::string, std::size_t>>> candidates;
+        Candidates candidates;
         for (const auto& [i, fileName] : ordered) {
-            const bool motoImage =
-                imagecodec::DetectImageKind(fileName, {}) == imagecodec::ImageKind::ikMotoImage;
-            for (std::string_view extension :
-                 motoImage ? std::vector<std::string_view>{".gif", ".png", ".unk"}
-                           : std::vector<std::string_view>{format})
-                if (const fs::path picture = m_icons / PictureName(fileName, extension);
-                    fileio::EntryAt(picture) == fileio::Entry::File)
-                    candidates[picture].push_back({fileName, i});
+            using imagecodec::MotoImageContent;
+            if (imagecodec::KindOfName(fileName) == imagecodec::ImageKind::ikMotoImage) {
+                for (MotoImageContent content :
+                     {MotoImageContent::Gif, MotoImageContent::Png, MotoImageContent::Other})
+                    AddCandidate(
+                        candidates,
+                        ReplaceExtension(fileName, imagecodec::MotoImageExtension(content)),
+                        fileName, i);
+            } else {
+                AddCandidate(candidates,
+                             imagecodec::PictureFileName(fileName, {}, m_settings.TargetFormat),
+                             fileName, i);
+            }
         }
         for (const auto& [picture, writers] : candidates)
             if (InTheWay(picture, [&] { return LastPicture(picture, writers); }))
                 m_conflicts.differing.push_back(picture);
+    }
+
+    using Candidates = std::map<fs::path, std::vector<std::pair<std::string, std::size_t>>>;
+
+    // A picture a member may write, when a file already stands there.
+    void AddCandidate(Candidates& candidates, const std::string& pictureName,
+                      const std::string& fileName, std::size_t entry) const
+    {
+        if (const fs::path picture = m_icons / pictureName;
+            fileio::EntryAt(picture) == fileio::Entry::File)
+            candidates[picture].push_back({fileName, entry});
     }
 
     // The bytes the last member that converts to `picture` gives it; empty
@@ -198,7 +197,9 @@ private:
             const std::vector<std::byte> bytes = MemberBytes(it->second);
             auto out =
                 ConvertMemberBytes(it->first, bytes, m_settings.TargetFormat, m_raws / it->first);
-            if (out.converted && m_icons / PictureName(it->first, out.extension) == picture)
+            if (out.converted &&
+                m_icons / imagecodec::PictureFileName(it->first, bytes, m_settings.TargetFormat) ==
+                    picture)
                 return std::move(out.bytes);
         }
         return std::nullopt;
@@ -241,7 +242,7 @@ public:
 
     void Run()
     {
-        CheckFormat(m_settings.TargetFormat, m_archive);
+        imagecodec::CheckFormat(m_settings.TargetFormat, m_archive);
         {
             // Opened, and its directory and table checked, before any folder
             // is created.
@@ -291,8 +292,7 @@ private:
         const imagecodec::Format format = m_settings.TargetFormat;
         auto out = ConvertMemberBytes(fileName, m_memberBuffer, format, raw);
         const fs::path picture =
-            m_icons / PictureName(fileName, out.converted ? out.extension
-                                                          : imagecodec::TargetExtension(format));
+            m_icons / imagecodec::PictureFileName(fileName, m_memberBuffer, format);
         if (out.converted) {
             // Two members whose pictures get one name: the later picture
             // stays, and the earlier member is told about.
@@ -347,7 +347,7 @@ private:
 ExtractionConflicts FindExtractionConflicts(const fs::path& archive, const fs::path& workFolder,
                                             const ConversionSettings& settings)
 {
-    CheckFormat(settings.TargetFormat, archive);
+    imagecodec::CheckFormat(settings.TargetFormat, archive);
     return ConflictSearch(archive, workFolder, settings).Run();
 }
 

@@ -95,34 +95,6 @@ std::vector<std::byte> EncodeMotoBitmap32(const imaging::Bitmap& picture, const 
 // folder the user chose.
 enum class Overwrite { Refuse, Replace };
 
-// The standard picture a phone file becomes, made in memory. `name` is the
-// file's or member's name: its extension tells the kind (with the header in
-// `bytes` for ".k"), and a raw picture's size is read from the file name
-// itself, never from a folder. `source` names the file in errors.
-struct PictureFromPhoneResult {
-    ImageKind kind = ImageKind::ikUnknown;
-    bool converted = false;     // false: no converter for it, see whyNot
-    std::string_view extension; // the format's, or the one a Moto Image's content chooses
-    std::vector<std::byte> bytes;
-    std::string whyNot;
-};
-// Throws IoError for a picture the decoders or the encoder refuse (damaged,
-// or beyond a limit).
-PictureFromPhoneResult PictureFromPhone(std::string_view name, std::span<const std::byte> bytes,
-                                        Format format, const fs::path& source);
-
-// The phone file a standard picture becomes, made in memory. GIF and PNG
-// pictures always become Moto Images. For ikRaw the size comes from
-// `targetName`, "(WxH)". Errors name `source`, the user's picture.
-struct PhoneFromPictureResult {
-    bool converted = false;
-    std::string_view extension; // ".k", ".g" or ".raw"
-    std::vector<std::byte> bytes;
-    std::string whyNot;
-};
-PhoneFromPictureResult PhoneFromPicture(const fs::path& source, ImageKind kind,
-                                        std::string_view targetName);
-
 // Phone file to standard picture. `kind` is always set. Returns whether the
 // kind has a converter; when it returns false nothing is written and
 // `whyNot` (if given) receives the reason. For a Moto Image `target` is
@@ -143,13 +115,6 @@ bool ConvertFromPhone(const fs::path& source, fs::path& target, Format format, I
 // picture's; a missing or different size is an IoError.
 bool ConvertToPhone(const fs::path& source, ImageKind kind, fs::path& target,
                     std::string* whyNot = nullptr, Overwrite otherNames = Overwrite::Replace);
-
-// A phone file's bytes, read (read-only) as far as any layout of its kind
-// goes; a Moto Image whole, up to the picture file limit.
-std::vector<std::byte> ReadPhoneFile(const fs::path& path);
-// The extension a Moto Image's content is copied out under: ".gif", ".png"
-// or ".unk"; its first four bytes decide.
-std::string_view MotoImageExtensionOf(std::span<const std::byte> bytes);
 
 // The Moto Image pass-through, both ways: byte copies.
 void CopyMotoImageOut(const fs::path& source, fs::path& target);

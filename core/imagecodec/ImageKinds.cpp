@@ -1,18 +1,13 @@
-// Image kinds are told by extension, compared upper-cased (ASCII letters only):
-//
-//   ".RAW"  ikRaw           headerless RGB565 picture, size in the name
-//   ".G"    ikMotoImage     a GIF or PNG file under the phone's extension
-//   ".K"    ikMotoBitmap18  when the header's BitDepth (offset 8, u32 LE) is 18
-//   ".K"    ikMotoBitmap32  for any other BitDepth
-//   other   ikUnknown       a name without an extension included
-//
+// A phone file's kind is told by its extension, as the table of phone kinds
+// gives it; a ".k" file's header (BitDepth at offset 8, u32 LE) tells its
+// variant: 18 is the 18-bit Moto Bitmap, any other value the 32-bit one.
 // Only ".k" files are opened, and only their first 16 bytes are read.
 
 #include <string>
 
 #include "core/FileIo.h"
-#include "core/Text.h"
 #include "core/imagecodec/ImageCodec.h"
+#include "core/imagecodec/PhonePictures.h"
 
 namespace zefir::imagecodec {
 
@@ -24,14 +19,9 @@ constexpr std::uint32_t kBitDepth18 = 18;
 
 ImageKind DetectImageKind(std::string_view name, std::span<const std::byte> header)
 {
-    // The tests run in this order; ".K" alone needs the header.
-    std::string extension = AsciiUpper(ExtensionOf(name));
-    if (extension == ".RAW")
-        return ImageKind::ikRaw;
-    if (extension == ".G")
-        return ImageKind::ikMotoImage;
-    if (extension != ".K")
-        return ImageKind::ikUnknown;
+    const ImageKind kind = KindOfName(name);
+    if (kind != ImageKind::ikMotoBitmap18)
+        return kind;
     if (ReadMotoBitmapHeader(header).BitDepth == kBitDepth18)
         return ImageKind::ikMotoBitmap18;
     return ImageKind::ikMotoBitmap32;
@@ -39,11 +29,10 @@ ImageKind DetectImageKind(std::string_view name, std::span<const std::byte> head
 
 ImageKind DetectImageKind(const fs::path& path)
 {
-    std::string name = path.string();
-    if (AsciiUpper(ExtensionOf(name)) != ".K")
-        return DetectImageKind(name, {});
-    auto header = fileio::ReadPrefix(path, kMotoBitmapHeaderSize);
-    return DetectImageKind(name, header);
+    const std::string name = path.string();
+    if (KindOfName(name) != ImageKind::ikMotoBitmap18)
+        return KindOfName(name);
+    return DetectImageKind(name, fileio::ReadPrefix(path, kMotoBitmapHeaderSize));
 }
 
 } // namespace zefir::imagecodec

@@ -91,7 +91,7 @@ void CheckFileLimit(std::uint64_t bytes, std::string_view what, const fs::path& 
     if (bytes > WorkBufferSize)
         throw IoError("the Moto Bitmap's " + std::string(what) + " takes " + Hex(bytes) +
                           " bytes, more than the limit of " + Hex(WorkBufferSize),
-                      source);
+                      source, ErrorKind::OverLimit);
 }
 
 void CheckPictureLimit(const imaging::Bitmap& picture, std::uint64_t pixelBytes,
@@ -101,7 +101,7 @@ void CheckPictureLimit(const imaging::Bitmap& picture, std::uint64_t pixelBytes,
         throw IoError("the picture (" + SizeText(picture.width, picture.height) +
                           " pixels) is too large for a Moto Bitmap: its pixel data would take " +
                           Hex(pixelBytes) + " bytes, more than the limit of " + Hex(WorkBufferSize),
-                      target);
+                      target, ErrorKind::OverLimit);
 }
 
 std::size_t CheckedPixelBytes(const MotoBitmapHeader& header, const fs::path& source)

@@ -14,6 +14,7 @@
 #include <string>
 
 #include "core/Error.h"
+#include "core/FileIo.h"
 #include "core/Text.h"
 
 namespace zefir::imagecodec {
@@ -21,12 +22,17 @@ namespace zefir::imagecodec {
 namespace {
 
 constexpr std::array<PhoneKindInfo, 5> kPhoneKinds = {{
-    {ImageKind::ikRaw, ".raw", "raw", "Raw picture"},
-    {ImageKind::ikMotoBitmap18, ".k", "moto-bitmap-18", "Moto Bitmap (18-bit)"},
-    {ImageKind::ikMotoBitmap32, ".k", "moto-bitmap-32", "Moto Bitmap (32-bit)"},
-    {ImageKind::ikMotoImage, ".g", "moto-image", "Moto Image"},
-    {ImageKind::ikUnknown, "", "unknown", "Unknown"},
+    {ImageKind::ikRaw, ".raw", "raw", "Raw picture", "raw"},
+    {ImageKind::ikMotoBitmap18, ".k", "moto-bitmap-18", "Moto Bitmap (18-bit)", "18"},
+    {ImageKind::ikMotoBitmap32, ".k", "moto-bitmap-32", "Moto Bitmap (32-bit)", "32"},
+    {ImageKind::ikMotoImage, ".g", "moto-image", "Moto Image", "g"},
+    {ImageKind::ikUnknown, "", "unknown", "Unknown", ""},
 }};
+
+// Packing takes the lists by turns in this order, so it decides the order
+// of the members packed.
+constexpr std::array<std::string_view, 3> kPhoneFileExtensions = {
+    kPhoneKinds[1].extension, kPhoneKinds[3].extension, kPhoneKinds[0].extension};
 
 constexpr std::array<unsigned char, 4> kGifSignature = {0x47, 0x49, 0x46, 0x38};
 constexpr std::array<unsigned char, 4> kPngSignatureStart = {0x89, 0x50, 0x4E, 0x47};
@@ -53,22 +59,45 @@ std::string SizeText(std::uint64_t width, std::uint64_t height)
 }
 
 struct RawSize {
-    std::uint32_t width = 0;
-    std::uint32_t height = 0;
-};
-
-// The size a raw picture's name gives; refused when it gives none that a
-// picture can have.
-RawSize RawSizeOfName(std::string_view name, const fs::path& where)
-{
     std::int32_t width = 0;
     std::int32_t height = 0;
-    if (!ParseRawDimensions(BaseName(name), width, height))
-        throw IoError("the name carries no picture size (WxH)", where, ErrorKind::Refused);
-    if (width <= 0 || height <= 0)
-        throw IoError("the name gives no usable picture size (" + SizeText(width, height) + ")",
-                      where, ErrorKind::Refused);
-    return {static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height)};
+};
+
+std::string SignedSizeText(const RawSize& size)
+{
+    return std::to_string(size.width) + "x" + std::to_string(size.height);
+}
+
+// The size a raw picture's name gives; refused when it gives none, or a zero
+// side. A negative side is left to the decoder, which refuses it naming the
+// size. A width too large for its number is an error naming `where`.
+RawSize RawSizeOfName(std::string_view name, const fs::path& where)
+{
+    RawSize size;
+    try {
+        if (!ParseRawDimensions(BaseName(name), size.width, size.height))
+            throw IoError("the name carries no picture size (WxH)", where, ErrorKind::Refused);
+    } catch (const IoError& e) {
+        throw IoError(e.message(), where, e.kind());
+    }
+    if (size.width == 0 || size.height == 0)
+        throw IoError("the name gives no usable picture size (" + SignedSizeText(size) + ")", where,
+                      ErrorKind::Refused);
+    return size;
+}
+
+bool SameSize(const RawSize& size, const imaging::Bitmap& picture)
+{
+    return size.width > 0 && size.height > 0 &&
+           static_cast<std::uint32_t>(size.width) == picture.width &&
+           static_cast<std::uint32_t>(size.height) == picture.height;
+}
+
+// The format code is checked before anything is decoded.
+std::string_view MimeTypeOf(Format format, const fs::path& where)
+{
+    CheckFormat(format, where);
+    return TargetMimeType(format);
 }
 
 std::string_view MimeTypeOf(MotoImageContent content)
@@ -146,6 +175,49 @@ const PhoneKindInfo& KindInfo(ImageKind kind)
     return code < kPhoneKinds.size() ? kPhoneKinds[code] : kPhoneKinds.back();
 }
 
+void CheckFormat(Format format, const fs::path& where)
+{
+    const auto code = static_cast<unsigned>(format);
+    if (code >= TargetMimeTypes.size())
+        throw IoError("target format code " + std::to_string(code) + " is not one of 0 to 3", where,
+                      ErrorKind::Refused);
+}
+
+std::span<const std::string_view> PhoneFileExtensions()
+{
+    return kPhoneFileExtensions;
+}
+
+ImageKind PhoneKindOfPicture(std::string_view fileName)
+{
+    const std::string extension = AsciiUpper(ExtensionOf(BaseName(fileName)));
+    const auto is = [&](Format format) { return extension == AsciiUpper(TargetExtension(format)); };
+    if (is(Format::Gif) || is(Format::Png))
+        return ImageKind::ikMotoImage;
+    if (is(Format::Bmp))
+        return ImageKind::ikMotoBitmap18;
+    return ImageKind::ikUnknown;
+}
+
+std::optional<ImageKind> KindOfOption(std::string_view option)
+{
+    for (const PhoneKindInfo& row : kPhoneKinds)
+        if (!row.option.empty() && row.option == option)
+            return row.kind;
+    return std::nullopt;
+}
+
+std::optional<Format> FormatOfName(std::string_view name)
+{
+    const std::string upper = AsciiUpper(name);
+    if (upper == "JPEG")
+        return Format::Jpeg;
+    for (std::size_t code = 0; code < TargetExtensions.size(); ++code)
+        if (AsciiUpper(TargetExtensions[code].substr(1)) == upper)
+            return static_cast<Format>(code);
+    return std::nullopt;
+}
+
 bool IsPhoneFileName(std::string_view name)
 {
     return KindOfName(name) != ImageKind::ikUnknown;
@@ -184,6 +256,27 @@ std::string_view MotoImageExtension(MotoImageContent content)
     return ".unk";
 }
 
+std::string PictureFileName(std::string_view name, std::span<const std::byte> bytes, Format format)
+{
+    if (KindOfName(name) == ImageKind::ikMotoImage)
+        return ReplaceExtension(name, MotoImageExtension(MotoImageHolds(bytes)));
+    CheckFormat(format, fs::path(std::string(name)));
+    return ReplaceExtension(name, TargetExtension(format));
+}
+
+std::vector<std::byte> ReadPhoneFile(const fs::path& path)
+{
+    // A Moto Image is copied out whole; the other kinds are read only as far
+    // as their largest layout goes, as the decoders ignore the rest.
+    if (KindOfName(path.filename().string()) == ImageKind::ikMotoImage)
+        return fileio::ReadFile(path, imaging::kMaxPictureFileSize);
+    fileio::InputFile file(path);
+    std::vector<std::byte> bytes(
+        static_cast<std::size_t>(std::min<std::uint64_t>(file.Size(), kMaxPhoneFileSize)));
+    bytes.resize(file.ReadAt(0, bytes));
+    return bytes;
+}
+
 PhonePicture DecodePhonePicture(std::string_view name, std::span<const std::byte> bytes,
                                 const fs::path& source)
 {
@@ -192,8 +285,7 @@ PhonePicture DecodePhonePicture(std::string_view name, std::span<const std::byte
     switch (out.kind) {
     case ImageKind::ikRaw: {
         const RawSize size = RawSizeOfName(name, source);
-        out.picture = DecodeRawPicture(bytes, static_cast<std::int32_t>(size.width),
-                                       static_cast<std::int32_t>(size.height), source);
+        out.picture = DecodeRawPicture(bytes, size.width, size.height, source);
         return out;
     }
     case ImageKind::ikMotoBitmap18:
@@ -223,10 +315,9 @@ std::vector<std::byte> EncodePhonePicture(const imaging::Bitmap& picture, ImageK
         // The size is part of the name, so a picture of another size would
         // be read back wrong.
         const RawSize size = RawSizeOfName(name, target);
-        if (size.width != picture.width || size.height != picture.height)
+        if (!SameSize(size, picture))
             throw IoError("the picture is " + SizeText(picture.width, picture.height) +
-                              ", but the raw picture's name says " +
-                              SizeText(size.width, size.height),
+                              ", but the raw picture's name says " + SignedSizeText(size),
                           target, ErrorKind::Refused);
         return EncodeRawPicture(picture, target);
     }
@@ -326,6 +417,77 @@ PhonePictureInfo InspectPhonePicture(std::string_view name, std::span<const std:
         info.whyNot = "not enough memory to decode the picture";
     }
     return info;
+}
+
+PictureFromPhoneResult PictureFromPhone(std::string_view name, std::span<const std::byte> bytes,
+                                        Format format, const fs::path& source)
+{
+    PictureFromPhoneResult out;
+    out.kind = DetectImageKind(BaseName(name), bytes);
+    switch (out.kind) {
+    case ImageKind::ikUnknown:
+        out.whyNot = "not a phone picture";
+        return out;
+    case ImageKind::ikMotoImage:
+        out.extension = MotoImageExtension(MotoImageHolds(bytes));
+        out.bytes = Copy(bytes);
+        out.converted = true;
+        return out;
+    case ImageKind::ikRaw:
+        // A name without a usable size has no converter; a size beyond a
+        // limit is an error.
+        try {
+            RawSizeOfName(name, source);
+        } catch (const IoError& e) {
+            if (e.kind() != ErrorKind::Refused)
+                throw;
+            out.whyNot = e.message();
+            return out;
+        }
+        break;
+    default:
+        break;
+    }
+    const std::string_view mimeType = MimeTypeOf(format, source);
+    out.bytes =
+        imaging::EncodePicture(DecodePhonePicture(name, bytes, source).picture, mimeType, source);
+    out.extension = TargetExtension(format);
+    out.converted = true;
+    return out;
+}
+
+PhoneFromPictureResult PhoneFromPicture(std::span<const std::byte> picture, ImageKind kind,
+                                        std::string_view targetName, const fs::path& source)
+{
+    if (PhoneKindOfPicture(source.filename().string()) == ImageKind::ikMotoImage)
+        kind = ImageKind::ikMotoImage;
+    PhoneFromPictureResult out;
+    switch (kind) {
+    case ImageKind::ikMotoBitmap18:
+    case ImageKind::ikMotoBitmap32:
+        out.bytes =
+            EncodePhonePicture(imaging::DecodePicture(picture, source), kind, targetName, source);
+        break;
+    case ImageKind::ikMotoImage:
+        // Whatever the picture file holds is copied; a ".g" made from a BMP
+        // or JPEG comes back out as ".unk".
+        out.bytes = Copy(picture);
+        break;
+    case ImageKind::ikRaw: {
+        // The size is checked against the name the file gets.
+        const std::string name = ReplaceExtension(targetName, KindInfo(kind).extension);
+        const fs::path target(name);
+        RawSizeOfName(name, target);
+        out.bytes = EncodePhonePicture(imaging::DecodePicture(picture, source), kind, name, target);
+        break;
+    }
+    default:
+        out.whyNot = "no phone format for kind " + std::to_string(static_cast<unsigned>(kind));
+        return out;
+    }
+    out.extension = KindInfo(kind).extension;
+    out.converted = true;
+    return out;
 }
 
 } // namespace zefir::imagecodec

@@ -27,6 +27,7 @@ struct PhoneKindInfo {
     std::string_view extension; // ".k", ".g", ".raw"; empty for ikUnknown
     std::string_view label;     // "moto-bitmap-18", as `info` and `list --long` print it
     std::string_view title;     // "Moto Bitmap (18-bit)", as windows show it
+    std::string_view option;    // "18", as --kind takes it; empty for ikUnknown
 };
 
 // The rows for ikRaw, ikMotoBitmap18, ikMotoBitmap32, ikMotoImage and
@@ -38,7 +39,20 @@ const PhoneKindInfo& KindInfo(ImageKind kind);
 // letter case). The kind of a ".k" file needs its header: KindOfName gives
 // ikMotoBitmap18 for ".k", and DetectImageKind(name, header) the exact kind.
 bool IsPhoneFileName(std::string_view name);
+// The kind an option names ("18", "32", "g", "raw"); none for anything else.
+std::optional<ImageKind> KindOfOption(std::string_view option);
+// The format a name gives ("gif", "png", "bmp", "jpg" or "jpeg", any letter
+// case, as options and extensions without the dot spell them); none for
+// anything else.
+std::optional<Format> FormatOfName(std::string_view name);
 ImageKind KindOfName(std::string_view name);
+// The phone's extensions, each once, in the order packing searches for them:
+// ".k", ".g", ".raw".
+std::span<const std::string_view> PhoneFileExtensions();
+// The phone kind a standard picture becomes when nothing else says: GIF and
+// PNG pictures become Moto Images holding themselves, a BMP an 18-bit Moto
+// Bitmap; ikUnknown for any other name.
+ImageKind PhoneKindOfPicture(std::string_view fileName);
 
 // What a Moto Image holds, told by its first four bytes.
 enum class MotoImageContent : std::uint8_t { Gif, Png, Other };
@@ -46,6 +60,18 @@ MotoImageContent MotoImageHolds(std::span<const std::byte> bytes);
 // The extension a Moto Image's content is copied out under: ".gif", ".png"
 // or ".unk".
 std::string_view MotoImageExtension(MotoImageContent content);
+
+// Refuses (IoError naming `where`) a format code that is none of the four.
+void CheckFormat(Format format, const fs::path& where);
+
+// The name a phone file's picture is written under, as extraction and export
+// name it: the name's stem with the format's extension; a Moto Image, which
+// comes out as it is, with the extension of what it holds.
+std::string PictureFileName(std::string_view name, std::span<const std::byte> bytes, Format format);
+
+// A phone file's bytes, read (read-only) as far as any layout of its kind
+// goes; a Moto Image whole, up to the picture file limit.
+std::vector<std::byte> ReadPhoneFile(const fs::path& path);
 
 // A phone file's picture, decoded from its name (for the kind and a raw
 // picture's size) and its bytes.
@@ -114,5 +140,37 @@ struct PhonePictureInfo {
     std::string whyNot; // empty when the picture decodes
 };
 PhonePictureInfo InspectPhonePicture(std::string_view name, std::span<const std::byte> bytes);
+
+// The standard picture a phone file becomes, made in memory. `name` is the
+// file's or member's name: its extension tells the kind (with the header in
+// `bytes` for ".k"), and a raw picture's size is read from the file name
+// itself, never from a folder. A Moto Image comes out byte for byte, whatever
+// `format` says. `source` names the file in errors.
+struct PictureFromPhoneResult {
+    ImageKind kind = ImageKind::ikUnknown;
+    bool converted = false;     // false: no converter for it, see whyNot
+    std::string_view extension; // the format's, or the one a Moto Image's content chooses
+    std::vector<std::byte> bytes;
+    std::string whyNot;
+};
+// Throws IoError for a picture the decoders or the encoder refuse (damaged,
+// or beyond a limit), and for a format code above 3.
+PictureFromPhoneResult PictureFromPhone(std::string_view name, std::span<const std::byte> bytes,
+                                        Format format, const fs::path& source);
+
+// The phone file a standard picture becomes, made in memory from the
+// picture file's name and bytes. GIF and PNG pictures (by their name) always
+// become Moto Images, copied byte for byte; a Moto Image made from anything
+// else holds it as it is too. For ikRaw the size comes from `targetName`,
+// "(WxH)", and must be the picture's. Errors name `source`, the user's
+// picture, or for a raw picture's size the target.
+struct PhoneFromPictureResult {
+    bool converted = false;
+    std::string_view extension; // ".k", ".g" or ".raw"
+    std::vector<std::byte> bytes;
+    std::string whyNot;
+};
+PhoneFromPictureResult PhoneFromPicture(std::span<const std::byte> picture, ImageKind kind,
+                                        std::string_view targetName, const fs::path& source);
 
 } // namespace zefir::imagecodec

@@ -148,7 +148,7 @@ bool ParseRawDimensions(std::string_view path, std::int32_t& width, std::int32_t
         if (value > kInt32Max)
             throw IoError("the picture width in the name, " + std::string(digits) +
                               ", is larger than 2147483647",
-                          fs::path(path));
+                          fs::path(path), ErrorKind::OverLimit);
     }
     width = static_cast<std::int32_t>(value);
     height = StrToIntDef(inner.substr(i + 1));
@@ -167,7 +167,7 @@ imaging::Bitmap DecodeRawPicture(std::span<const std::byte> file, std::int32_t w
         throw IoError("the picture size in the name, " + SizeText(width, height) +
                           ", is more than the " + std::to_string(kMaxRawPixels) +
                           " pixels a raw picture can hold",
-                      source);
+                      source, ErrorKind::OverLimit);
 
     // Per-picture storage, zero-filled: whatever a short file does not supply
     // reads as black, opaque.

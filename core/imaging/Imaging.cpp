@@ -43,7 +43,7 @@ void CheckBitmap(const Bitmap& bitmap, const fs::path& path)
         std::uint64_t{bitmap.width} * bitmap.height > kMaxPixels)
         throw IoError("picture is too large to save: " + SizeText(bitmap.width, bitmap.height) +
                           " (" + LimitText() + ")",
-                      path);
+                      path, ErrorKind::OverLimit);
     if (bitmap.pixels.size() != std::size_t{bitmap.width} * bitmap.height)
         throw IoError("bitmap of " + SizeText(bitmap.width, bitmap.height) + " holds " +
                           std::to_string(bitmap.pixels.size()) + " pixel values",
@@ -61,7 +61,7 @@ void CheckDimensions(std::uint64_t width, std::uint64_t height, std::string_view
     if (width > kMaxDimension || height > kMaxDimension || width * height > kMaxPixels)
         throw IoError(std::string(format) + " picture is too large: " + SizeText(width, height) +
                           " (" + LimitText() + ")",
-                      path);
+                      path, ErrorKind::OverLimit);
 }
 
 void ThrowTruncated(std::string_view format, std::size_t fileSize, const fs::path& path)
@@ -102,7 +102,7 @@ Bitmap DecodePicture(std::span<const std::byte> bytes, const std::filesystem::pa
     if (bytes.size() > kMaxPictureFileSize)
         throw IoError("file is too large (" + Hex(bytes.size()) + " bytes, at most " +
                           Hex(kMaxPictureFileSize) + ")",
-                      path);
+                      path, ErrorKind::OverLimit);
     switch (DetectPictureFormat(bytes)) {
     case PictureFormat::Png:
         return DecodePng(bytes, path);

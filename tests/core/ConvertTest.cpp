@@ -7,6 +7,7 @@
 #include "ArchiveOps.h"
 #include "PictureTestUtil.h"
 #include "core/imagecodec/ImageCodec.h"
+#include "core/imagecodec/PhonePictures.h"
 
 namespace zefir::imagecodec {
 namespace {
@@ -114,6 +115,56 @@ TEST_F(ConvertTest, FromPhoneDispatchesByKind)
     }
 }
 
+// The file conversions are layers over the in-memory ones: for each kind,
+// both ways, a file gets the bytes the in-memory conversion gives.
+TEST_F(ConvertTest, FilesGetTheBytesOfTheInMemoryConversion)
+{
+    const imaging::Bitmap picture = SamplePicture(4, 3);
+    const auto gif = imaging::EncodePicture(picture, "image/gif", "x");
+    const auto png = imaging::EncodePicture(picture, "image/png", "x");
+    struct Case {
+        const char* phoneName;
+        ImageKind kind;
+        std::vector<std::byte> phone; // a phone file of the kind
+        const char* pictureName;      // the standard picture it is made from
+        std::vector<std::byte> standard;
+    };
+    const Case cases[] = {
+        {"a.k", ImageKind::ikMotoBitmap18, EncodeMotoBitmap18(picture, "x"), "a.bmp",
+         imaging::EncodePicture(picture, "image/bmp", "x")},
+        {"b.k", ImageKind::ikMotoBitmap32, EncodeMotoBitmap32(picture, "x"), "b.jpg",
+         imaging::EncodePicture(picture, "image/jpeg", "x")},
+        {"c(4x03).raw", ImageKind::ikRaw, EncodeRawPicture(picture, "x"), "c(4x03).bmp",
+         imaging::EncodePicture(picture, "image/bmp", "x")},
+        {"d.g", ImageKind::ikMotoImage, gif, "d.gif", gif},
+        {"e.g", ImageKind::ikMotoImage, png, "e.png", png},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.phoneName);
+        const fs::path phone = Write(c.phoneName, c.phone);
+        fs::path target = m_dir / "out.png";
+        ImageKind kind = ImageKind::ikUnknown;
+        ASSERT_TRUE(ConvertFromPhone(phone, target, Format::Png, kind));
+        const auto fromPhone = PictureFromPhone(c.phoneName, c.phone, Format::Png, phone);
+        EXPECT_EQ(kind, c.kind);
+        EXPECT_EQ(fromPhone.kind, c.kind);
+        EXPECT_EQ(ReadBytes(target), fromPhone.bytes);
+        EXPECT_EQ(target.extension().string(),
+                  fs::path(PictureFileName(c.phoneName, c.phone, Format::Png)).extension());
+
+        const fs::path standard = Write(c.pictureName, c.standard);
+        const std::string back = std::string("back-") + c.phoneName;
+        target = m_dir / back;
+        ASSERT_TRUE(ConvertToPhone(standard, c.kind, target));
+        const auto toPhone = PhoneFromPicture(c.standard, c.kind, back, standard);
+        EXPECT_EQ(ReadBytes(target), toPhone.bytes);
+        EXPECT_EQ(target.extension().string(), toPhone.extension);
+        EXPECT_EQ(DetectImageKind(target), c.kind);
+        for (const fs::path& file : {phone, standard, target, m_dir / "out.png"})
+            fs::remove(file);
+    }
+}
+
 TEST_F(ConvertTest, ToPhoneChoosesTheProducer)
 {
     imaging::Bitmap picture = SamplePicture(3, 2);
@@ -190,7 +241,7 @@ TEST_F(ConvertTest, RefusalsLeaveNoFile)
     target = out / "icon(2x03).bmp";
     EXPECT_THROW_MSG(ConvertToPhone(bmp, ImageKind::ikRaw, target),
                      (out / "icon(2x03).raw").string() +
-                         ": the size in the name, 2x3, does not match the picture's 3x2");
+                         ": the picture is 3x2, but the raw picture's name says 2x3");
     // The picture that is too large is named, not the file not written.
     target = out / "big.k";
     EXPECT_THROW_MSG(ConvertToPhone(big, ImageKind::ikMotoBitmap32, target),

@@ -59,5 +59,54 @@ TEST(OutputFile, ReplacesWholeOrNotAtAll)
     }
 }
 
+// A copied range lands after what was written before it, byte for byte; a
+// range past the source's end or a fault on the copy leaves the target as
+// it was.
+TEST(OutputFile, CopiesARangeOfAnotherFile)
+{
+    struct Case {
+        const char* name;
+        std::uint64_t offset;
+        std::uint64_t length;
+        long failAfter;     // write steps before the fault: Write, CopyRange, Write, Commit
+        const char* result; // the target's bytes, or the error after the path
+    } cases[] = {
+        {"middle", 2, 5, -1, "<23456>"},
+        {"whole", 0, 10, -1, "<0123456789>"},
+        {"nothing", 4, 0, -1, "<>"},
+        {"past the end", 8, 3, -1, "data at 0x8 runs past the end of the file (0xA bytes)"},
+        {"copy fails", 2, 5, 1, "cannot write: No space left on device"},
+        {"write after it fails", 2, 5, 2, "cannot write: No space left on device"},
+    };
+    test::TempDir dir;
+    const fs::path source = dir / "source";
+    test::WriteBytes(source, Bytes("0123456789"));
+    const InputFile input(source);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const fs::path target = dir / "target";
+        test::WriteBytes(target, Bytes("old"));
+        auto write = [&] {
+            OutputFile out(target, Target::Named);
+            out.Write(Bytes("<"));
+            out.CopyRange(input, c.offset, c.length);
+            out.Write(Bytes(">"));
+            EXPECT_EQ(out.Position(), c.length + 2);
+            out.Commit();
+        };
+        FailWritesAfter(c.failAfter);
+        if (std::string_view(c.result).starts_with("<")) {
+            write();
+            EXPECT_EQ(test::ReadBytes(target), Bytes(c.result));
+        } else {
+            const fs::path named = c.failAfter < 0 ? source : target;
+            EXPECT_THROW_MSG(write(), named.string() + ": " + c.result);
+            EXPECT_EQ(test::ReadBytes(target), Bytes("old"));
+        }
+        FailWritesAfter(-1);
+        EXPECT_EQ(FolderNames(dir.path()), (std::vector<std::string>{"source", "target"}));
+    }
+}
+
 } // namespace
 } // namespace zefir::fileio
