@@ -130,10 +130,11 @@ public:
 private:
     void CheckRaws(const std::map<std::string, std::vector<std::size_t>>& members)
     {
-        for (const auto& [fileName, entries] : members) {
-            const fs::path raw = m_raws / fileName;
+        for (const auto& member : members) {
+            const fs::path raw = m_raws / member.first;
             // The later of two equal names is what stays.
-            if (InTheWay(raw, [&] { return std::optional(MemberBytes(entries.back())); }))
+            const std::size_t last = member.second.back();
+            if (InTheWay(raw, [&] { return std::optional(MemberBytes(last)); }))
                 m_conflicts.differing.push_back(raw);
         }
         // The phone files packing takes back from raws/.
@@ -171,9 +172,13 @@ private:
                              fileName, i);
             }
         }
-        for (const auto& [picture, writers] : candidates)
+        // Plain references: clang cannot capture structured bindings.
+        for (const auto& candidate : candidates) {
+            const fs::path& picture = candidate.first;
+            const auto& writers = candidate.second;
             if (InTheWay(picture, [&] { return LastPicture(picture, writers); }))
                 m_conflicts.differing.push_back(picture);
+        }
     }
 
     using Candidates = std::map<fs::path, std::vector<std::pair<std::string, std::size_t>>>;
