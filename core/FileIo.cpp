@@ -65,6 +65,21 @@ void WriteAll(int fd, const std::byte* data, std::size_t size, const fs::path& p
     }
 }
 
+void PWriteAll(int fd, std::span<const std::byte> bytes, std::uint64_t offset, const fs::path& path)
+{
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        ssize_t n = ::pwrite(fd, bytes.data() + done, bytes.size() - done,
+                             static_cast<off_t>(offset + done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            throw IoError("cannot write: " + SystemReason(n < 0 ? errno : ENOSPC), path,
+                          ErrorKind::CannotWrite);
+        done += static_cast<std::size_t>(n);
+    }
+}
+
 // The temporary files that exist right now, for a signal handler to remove.
 // Fixed slots of plain bytes and lock-free flags, since a handler may neither
 // allocate nor lock. More live files than slots only go unregistered.
@@ -388,17 +403,7 @@ void OutputFile::WriteAt(std::uint64_t offset, std::span<const std::byte> bytes)
 {
     InjectedFault(m_target);
     Flush();
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        ssize_t n = ::pwrite(m_fd, bytes.data() + done, bytes.size() - done,
-                             static_cast<off_t>(offset + done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            throw IoError("cannot write: " + SystemReason(n < 0 ? errno : ENOSPC), m_target,
-                          ErrorKind::CannotWrite);
-        done += static_cast<std::size_t>(n);
-    }
+    PWriteAll(m_fd, bytes, offset, m_target);
 }
 
 void OutputFile::Commit()
@@ -446,17 +451,7 @@ std::uint64_t ScratchFile::Append(std::span<const std::byte> bytes)
 {
     InjectedFault(m_folder);
     const std::uint64_t offset = m_size;
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        ssize_t n = ::pwrite(m_fd, bytes.data() + done, bytes.size() - done,
-                             static_cast<off_t>(offset + done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            throw IoError("cannot write: " + SystemReason(n < 0 ? errno : ENOSPC), m_folder,
-                          ErrorKind::CannotWrite);
-        done += static_cast<std::size_t>(n);
-    }
+    PWriteAll(m_fd, bytes, offset, m_folder);
     m_size += bytes.size();
     return offset;
 }

@@ -67,32 +67,92 @@ std::string Cp1251ToUtf8(std::string_view bytes)
     return out;
 }
 
+namespace {
+
+// One character of strict UTF-8 at the start of `text`: its code point and
+// length, or nothing for a byte that starts no valid character. Overlong
+// forms ("\xC0\xAF" for "/"), surrogates and code points past U+10FFFF
+// are refused: read leniently they would smuggle a separator into a name,
+// or let two spellings name one member.
+struct Utf8Char {
+    char32_t cp = 0;
+    std::size_t length = 0;
+};
+std::optional<Utf8Char> DecodeUtf8Char(std::string_view text)
+{
+    const auto lead = static_cast<unsigned char>(text.front());
+    Utf8Char c;
+    char32_t least = 0;
+    if (lead < 0x80) {
+        return Utf8Char{lead, 1};
+    } else if ((lead & 0xE0) == 0xC0) {
+        c = {char32_t{lead} & 0x1F, 2};
+        least = 0x80;
+    } else if ((lead & 0xF0) == 0xE0) {
+        c = {char32_t{lead} & 0x0F, 3};
+        least = 0x800;
+    } else if ((lead & 0xF8) == 0xF0) {
+        c = {char32_t{lead} & 0x07, 4};
+        least = 0x10000;
+    } else {
+        return std::nullopt;
+    }
+    if (c.length > text.size())
+        return std::nullopt;
+    for (std::size_t k = 1; k < c.length; ++k) {
+        const auto next = static_cast<unsigned char>(text[k]);
+        if ((next & 0xC0) != 0x80)
+            return std::nullopt;
+        c.cp = (c.cp << 6) | (next & 0x3F);
+    }
+    if (c.cp < least || c.cp > 0x10FFFF || (c.cp >= 0xD800 && c.cp <= 0xDFFF))
+        return std::nullopt;
+    return c;
+}
+
+} // namespace
+
+std::size_t FirstInvalidUtf8(std::string_view utf8)
+{
+    for (std::size_t i = 0; i < utf8.size();) {
+        const auto c = DecodeUtf8Char(utf8.substr(i));
+        if (!c)
+            return i;
+        i += c->length;
+    }
+    return std::string_view::npos;
+}
+
 std::optional<std::string> Utf8ToCp1251(std::string_view utf8)
 {
     std::string out;
     out.reserve(utf8.size());
     for (std::size_t i = 0; i < utf8.size();) {
-        auto lead = static_cast<unsigned char>(utf8[i]);
-        std::size_t length = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3 : 0;
-        if (length == 0 || i + length > utf8.size())
+        const auto c = DecodeUtf8Char(utf8.substr(i));
+        if (!c)
             return std::nullopt;
-        char32_t cp = length == 1 ? lead : length == 2 ? (lead & 0x1F) : (lead & 0x0F);
-        for (std::size_t k = 1; k < length; ++k) {
-            auto next = static_cast<unsigned char>(utf8[i + k]);
-            if ((next & 0xC0) != 0x80)
-                return std::nullopt;
-            cp = (cp << 6) | (next & 0x3F);
-        }
-        // Overlong forms ("\xC0\xAF" for "/") and surrogates are not UTF-8:
-        // read leniently they would smuggle a separator into a name.
-        const char32_t least = length == 1 ? 0 : length == 2 ? 0x80 : 0x800;
-        if (cp < least || (cp >= 0xD800 && cp <= 0xDFFF))
-            return std::nullopt;
-        auto byte = ByteOf(cp);
+        const auto byte = ByteOf(c->cp);
         if (!byte)
             return std::nullopt;
         out += static_cast<char>(*byte);
-        i += length;
+        i += c->length;
+    }
+    return out;
+}
+
+std::string PrintableName(std::string_view name)
+{
+    std::string out;
+    for (char c : Cp1251ToUtf8(name)) {
+        const auto u = static_cast<unsigned char>(c);
+        if (u < 0x20 || u == 0x7F) {
+            constexpr char kDigits[] = "0123456789ABCDEF";
+            out += "\\x";
+            out += kDigits[u >> 4];
+            out += kDigits[u & 0xF];
+        } else {
+            out += c;
+        }
     }
     return out;
 }

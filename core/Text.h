@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -12,6 +13,15 @@ std::string Cp1251ToUtf8(std::string_view bytes);
 // The inverse; empty when the text holds a character Windows-1251 lacks or is
 // not valid UTF-8.
 std::optional<std::string> Utf8ToCp1251(std::string_view utf8);
+
+// The position of the first byte that is not strict UTF-8 (an overlong form,
+// a surrogate, a code point past U+10FFFF, a cut-short sequence); npos when
+// the text is valid.
+std::size_t FirstInvalidUtf8(std::string_view utf8);
+
+// A member name as messages show it: its Windows-1251 bytes as UTF-8,
+// control bytes escaped as "\xNN".
+std::string PrintableName(std::string_view name);
 
 // Upper-cases ASCII letters only, as extension comparisons do.
 std::string AsciiUpper(std::string_view text);

@@ -35,68 +35,9 @@ struct MemberRecord {
     std::vector<std::byte> data; // for a changed or added member
 };
 
-// A name as messages show it: UTF-8, control bytes escaped.
-std::string Printable(std::string_view name)
-{
-    std::string out;
-    for (char c : Cp1251ToUtf8(name)) {
-        const auto u = static_cast<unsigned char>(c);
-        if (u < 0x20 || u == 0x7F) {
-            constexpr char kDigits[] = "0123456789ABCDEF";
-            out += "\\x";
-            out += kDigits[u >> 4];
-            out += kDigits[u & 0xF];
-        } else {
-            out += c;
-        }
-    }
-    return out;
-}
-
 std::string Quoted(std::string_view name)
 {
-    return "\"" + Printable(name) + "\"";
-}
-
-// Strict UTF-8: the shortest form only, no surrogates, nothing above
-// U+10FFFF. Returns the position of the first bad byte, npos when none.
-std::size_t FirstBadUtf8(std::string_view utf8)
-{
-    for (std::size_t i = 0; i < utf8.size();) {
-        const auto lead = static_cast<unsigned char>(utf8[i]);
-        std::size_t length = 0;
-        char32_t cp = 0;
-        char32_t least = 0;
-        if (lead < 0x80) {
-            length = 1;
-            cp = lead;
-        } else if ((lead & 0xE0) == 0xC0) {
-            length = 2;
-            cp = lead & 0x1F;
-            least = 0x80;
-        } else if ((lead & 0xF0) == 0xE0) {
-            length = 3;
-            cp = lead & 0x0F;
-            least = 0x800;
-        } else if ((lead & 0xF8) == 0xF0) {
-            length = 4;
-            cp = lead & 0x07;
-            least = 0x10000;
-        }
-        if (length == 0 || length > utf8.size() - i)
-            return i;
-        for (std::size_t k = 1; k < length; ++k) {
-            const auto next = static_cast<unsigned char>(utf8[i + k]);
-            if ((next & 0xC0) != 0x80)
-                return i;
-            cp = (cp << 6) | (next & 0x3F);
-        }
-        // An overlong form would let two spellings name one member.
-        if (cp < least || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-            return i;
-        i += length;
-    }
-    return std::string_view::npos;
+    return "\"" + PrintableName(name) + "\"";
 }
 
 // "w x h", or "no size" for a raw picture's name that gives none.
@@ -495,8 +436,7 @@ void ArchiveModel::CheckData(std::size_t size, const fs::path& where)
 
 std::string ArchiveModel::NameFromUtf8(std::string_view utf8, const fs::path& where)
 {
-    // Checked strictly here: Utf8ToCp1251 lets overlong forms through.
-    const std::size_t badAt = FirstBadUtf8(utf8);
+    const std::size_t badAt = FirstInvalidUtf8(utf8);
     if (badAt != std::string_view::npos)
         throw IoError("the name is not valid UTF-8 (byte " +
                           Hex(static_cast<unsigned char>(utf8[badAt])) + " at position " +

@@ -29,24 +29,6 @@ namespace {
 
 constexpr std::string_view kExtractingCaption = "Extracting icons";
 
-// A member name as it appears in messages: UTF-8, control bytes escaped.
-std::string Printable(std::string_view name)
-{
-    std::string out;
-    for (char c : Cp1251ToUtf8(name)) {
-        auto u = static_cast<unsigned char>(c);
-        if (u < 0x20 || u == 0x7F) {
-            constexpr char kDigits[] = "0123456789ABCDEF";
-            out += "\\x";
-            out += kDigits[u >> 4];
-            out += kDigits[u & 0xF];
-        } else {
-            out += c;
-        }
-    }
-    return out;
-}
-
 // A name is written as one file inside raws and icons; a separator, a NUL
 // byte or a name that means a folder would reach outside them.
 bool IsSafeFileName(std::string_view name)
@@ -274,8 +256,8 @@ private:
         if (name.empty())
             return;
         if (!IsSafeFileName(name))
-            throw IoError("entry " + std::to_string(index) + ": member name \"" + Printable(name) +
-                              "\" is not a safe file name",
+            throw IoError("entry " + std::to_string(index) + ": member name \"" +
+                              PrintableName(name) + "\" is not a safe file name",
                           m_archive);
         const std::string fileName = Cp1251ToUtf8(name);
         const fs::path raw = m_raws / fileName;
