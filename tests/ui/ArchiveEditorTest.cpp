@@ -42,17 +42,7 @@ struct Editor {
 
     Editor()
     {
-        using namespace imagecodec;
-        const std::vector<archive::Member> members = {
-            {"b.k", EncodeMotoBitmap18(Picture(20, 30), "b.k")},
-            {"Z.k", EncodeMotoBitmap32(Picture(8, 8), "Z.k")},
-            {"a.k", EncodeMotoBitmap18(Picture(16, 16), "a.k")},
-            {"d.g", imaging::EncodePicture(Picture(3, 4), "image/gif", "d.g")},
-            {"C.g", imaging::EncodePicture(Picture(5, 7), "image/png", "C.g")},
-            {"logo(4x10).raw", EncodeRawPicture(Picture(4, 10), "logo(4x10).raw")},
-            {"unknown.bin", {std::byte{1}, std::byte{2}, std::byte{3}}},
-        };
-        archive::WriteArchive(members, archive);
+        WriteTestArchive(archive);
         editor.resize(900, 600);
         editor.show();
         if (!editor.OpenArchive(Q(archive)))

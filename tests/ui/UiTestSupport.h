@@ -155,6 +155,23 @@ inline const QString kNote = "information ROKR E2 EZX parser and compiler: ";
 inline const QStringList kSortedNames = {"a.k",         "b.k", "C.g", "d.g", "logo(4x10).raw",
                                          "unknown.bin", "Z.k"};
 
+// The test archive: one member of each kind, in an order that differs from
+// the sorted one.
+inline void WriteTestArchive(const fs::path& archive)
+{
+    using namespace imagecodec;
+    const std::vector<archive::Member> members = {
+        {"b.k", EncodeMotoBitmap18(Picture(20, 30), "b.k")},
+        {"Z.k", EncodeMotoBitmap32(Picture(8, 8), "Z.k")},
+        {"a.k", EncodeMotoBitmap18(Picture(16, 16), "a.k")},
+        {"d.g", imaging::EncodePicture(Picture(3, 4), "image/gif", "d.g")},
+        {"C.g", imaging::EncodePicture(Picture(5, 7), "image/png", "C.g")},
+        {"logo(4x10).raw", EncodeRawPicture(Picture(4, 10), "logo(4x10).raw")},
+        {"unknown.bin", {std::byte{1}, std::byte{2}, std::byte{3}}},
+    };
+    archive::WriteArchive(members, archive);
+}
+
 // A run of the program on a test archive, one member of each kind, in a
 // fresh temporary folder.
 struct Session {
@@ -168,18 +185,8 @@ struct Session {
 
     Session()
     {
-        using namespace imagecodec;
         fs::create_directories(work);
-        const std::vector<archive::Member> members = {
-            {"b.k", EncodeMotoBitmap18(Picture(20, 30), "b.k")},
-            {"Z.k", EncodeMotoBitmap32(Picture(8, 8), "Z.k")},
-            {"a.k", EncodeMotoBitmap18(Picture(16, 16), "a.k")},
-            {"d.g", imaging::EncodePicture(Picture(3, 4), "image/gif", "d.g")},
-            {"C.g", imaging::EncodePicture(Picture(5, 7), "image/png", "C.g")},
-            {"logo(4x10).raw", EncodeRawPicture(Picture(4, 10), "logo(4x10).raw")},
-            {"unknown.bin", {std::byte{1}, std::byte{2}, std::byte{3}}},
-        };
-        archive::WriteArchive(members, archive);
+        WriteTestArchive(archive);
     }
 
     QListWidget* List() { return main.findChild<QListWidget*>("ListBox1"); }
