@@ -230,6 +230,7 @@ struct ArchiveModel::Impl {
     {
         std::vector<MemberRecord> loaded;
         std::vector<std::string> names = opened->ReadNames();
+        ArchiveReader::HeaderScan headers(*opened);
         loaded.reserve(names.size());
         for (std::size_t i = 0; i < names.size(); ++i) {
             MemberRecord m;
@@ -245,7 +246,7 @@ struct ArchiveModel::Impl {
                 throw IoError("entry " + std::to_string(i) + ": " + e.message(), opened->path(),
                               e.kind());
             }
-            const ArchiveReader::MemberHeader header = opened->ReadMemberHeader(i);
+            const ArchiveReader::MemberHeader header = headers.Read(i);
             m.size = header.size;
             m.markerRight = header.markerRight;
             m.entry = i;
