@@ -6,6 +6,7 @@
 
 #include "core/archive/ArchiveModel.h"
 
+#include <algorithm>
 #include <string>
 #include <unordered_map>
 #include <utility>
@@ -74,8 +75,11 @@ struct ArchiveModel::Impl {
     std::unique_ptr<ArchiveReader> reader;
     std::vector<MemberRecord> members;
     // How many members hold each name, so that a taken name is found at
-    // once even in an archive of 65,536 members.
-    std::unordered_map<std::string, std::size_t> nameCount;
+    // once even in an archive of 65,536 members. Built when a name is first
+    // checked: replacing, removing or exporting members never needs it, and
+    // building it costs an allocation per member.
+    mutable std::unordered_map<std::string, std::size_t> nameCount;
+    mutable bool nameCountBuilt = false;
     bool modified = false;
 
     const MemberRecord& At(std::size_t index) const
@@ -87,16 +91,36 @@ struct ArchiveModel::Impl {
         return members[index];
     }
 
+    const std::unordered_map<std::string, std::size_t>& NameCount() const
+    {
+        if (!nameCountBuilt) {
+            std::unordered_map<std::string, std::size_t> counts;
+            counts.reserve(members.size());
+            for (const MemberRecord& m : members)
+                ++counts[m.name];
+            nameCount = std::move(counts);
+            nameCountBuilt = true;
+        }
+        return nameCount;
+    }
+
     void CheckFreeName(const std::string& name) const
     {
-        if (nameCount.count(name) != 0)
+        if (NameCount().count(name) != 0)
             throw IoError("a member named " + Quoted(name) + " is already there", path,
                           ErrorKind::Refused);
     }
 
-    void CountName(const std::string& name) { ++nameCount[name]; }
+    // Until the counts are built, the members themselves are the record.
+    void CountName(const std::string& name)
+    {
+        if (nameCountBuilt)
+            ++nameCount[name];
+    }
     void UncountName(const std::string& name)
     {
+        if (!nameCountBuilt)
+            return;
         auto found = nameCount.find(name);
         if (found != nameCount.end() && --found->second == 0)
             nameCount.erase(found);
@@ -147,8 +171,8 @@ struct ArchiveModel::Impl {
     void Load(std::unique_ptr<ArchiveReader> opened)
     {
         std::vector<MemberRecord> loaded;
-        std::unordered_map<std::string, std::size_t> counts;
         std::vector<std::string> names = opened->ReadNames();
+        ArchiveReader::HeaderScan headers(*opened);
         loaded.reserve(names.size());
         for (std::size_t i = 0; i < names.size(); ++i) {
             MemberRecord m;
@@ -164,17 +188,17 @@ struct ArchiveModel::Impl {
                 throw IoError("entry " + std::to_string(i) + ": " + e.message(), opened->path(),
                               e.kind());
             }
-            const ArchiveReader::MemberHeader header = opened->ReadMemberHeader(i);
+            const ArchiveReader::MemberHeader header = headers.Read(i);
             m.size = header.size;
             m.markerRight = header.markerRight;
             m.entry = i;
-            ++counts[m.name];
             loaded.push_back(std::move(m));
         }
         path = opened->path();
         reader = std::move(opened);
         members = std::move(loaded);
-        nameCount = std::move(counts);
+        nameCount.clear();
+        nameCountBuilt = false;
         modified = false;
     }
 };
@@ -419,7 +443,10 @@ void ArchiveModel::CheckName(std::string_view name, const fs::path& where)
     if (name.find('\n') != std::string_view::npos)
         throw IoError("member name " + Quoted(name) + " holds a line break", where,
                       ErrorKind::Refused);
-    if (name.find_first_of(std::string_view("/\\\0", 3)) != std::string_view::npos)
+    // One pass over the name: find_first_of would search the three
+    // characters once for every byte, and opening checks every member.
+    if (std::any_of(name.begin(), name.end(),
+                    [](char c) { return c == '/' || c == '\\' || c == '\0'; }))
         throw IoError("member name " + Quoted(name) + " holds \"/\", \"\\\" or a NUL byte", where,
                       ErrorKind::Refused);
     if (name == "." || name == "..")

@@ -228,7 +228,7 @@ std::uint32_t ArchiveReader::ReadMemberSize(std::size_t index) const
     return ReadMemberHeader(index).size;
 }
 
-ArchiveReader::MemberHeader ArchiveReader::ReadMemberHeader(std::size_t index) const
+std::uint64_t ArchiveReader::MemberHeaderAt(std::size_t index) const
 {
     const std::uint64_t size = m_file->Size();
     const std::uint64_t at = std::uint64_t{m_directory.dataBase} + m_entries.at(index).dataOffset;
@@ -236,10 +236,15 @@ ArchiveReader::MemberHeader ArchiveReader::ReadMemberHeader(std::size_t index) c
         throw IoError(EntryLabel(index) + "the member block at " + Hex(at) +
                           " lies past the end of the file (" + Hex(size) + " bytes)",
                       path());
-    // Marker and size in one read.
-    std::array<std::byte, kMemberHeaderSize> header{};
-    m_file->ReadExactAt(at, header, "member size");
-    const std::uint32_t memberSize = GetU32(header.data() + 4);
+    return at;
+}
+
+ArchiveReader::MemberHeader
+ArchiveReader::DecodeMemberHeader(std::size_t index, std::uint64_t at,
+                                  std::span<const std::byte, kMemberHeaderSize> bytes) const
+{
+    const std::uint64_t size = m_file->Size();
+    const std::uint32_t memberSize = GetU32(bytes.data() + 4);
     if (memberSize > kMaxMemberSize)
         throw IoError(EntryLabel(index) + "the member's size " + Hex(memberSize) +
                           " is above the limit of 1 MiB",
@@ -250,7 +255,62 @@ ArchiveReader::MemberHeader ArchiveReader::ReadMemberHeader(std::size_t index) c
                           Hex(memberSize) + " bytes) runs past the end of the file (" + Hex(size) +
                           " bytes)",
                       path());
-    return {memberSize, GetU32(header.data()) == kMemberMarker};
+    return {memberSize, GetU32(bytes.data()) == kMemberMarker};
+}
+
+ArchiveReader::MemberHeader ArchiveReader::ReadMemberHeader(std::size_t index) const
+{
+    const std::uint64_t at = MemberHeaderAt(index);
+    // Marker and size in one read.
+    std::array<std::byte, kMemberHeaderSize> header{};
+    m_file->ReadExactAt(at, header, "member size");
+    return DecodeMemberHeader(index, at, header);
+}
+
+namespace {
+
+// A window is one read: at most this much is held, and a header further
+// than kHeaderGap from the one before starts a new window, since copying
+// the bytes between costs more than a read of its own.
+constexpr std::uint64_t kHeaderWindow = 64 * 1024;
+constexpr std::uint64_t kHeaderGap = 2 * 1024;
+
+} // namespace
+
+ArchiveReader::MemberHeader ArchiveReader::HeaderScan::Read(std::size_t index)
+{
+    const std::uint64_t at = m_reader.MemberHeaderAt(index);
+    if (at < m_windowAt || at - m_windowAt > m_window.size() ||
+        kMemberHeaderSize > m_window.size() - (at - m_windowAt))
+        Fill(index, at);
+    const std::span<const std::byte, kMemberHeaderSize> header(m_window.data() + (at - m_windowAt),
+                                                               kMemberHeaderSize);
+    return m_reader.DecodeMemberHeader(index, at, header);
+}
+
+void ArchiveReader::HeaderScan::Fill(std::size_t index, std::uint64_t at)
+{
+    // The window runs from this header over the following entries' headers
+    // while each lies close after the one before and within the file.
+    const std::uint64_t size = m_reader.m_file->Size();
+    const std::uint64_t dataBase = m_reader.m_directory.dataBase;
+    const std::span<const Entry> entries = m_reader.entries();
+    std::uint64_t last = at;
+    for (std::size_t next = index + 1; next < entries.size(); ++next) {
+        const std::uint64_t header = dataBase + entries[next].dataOffset;
+        if (header <= last || header - last > kHeaderGap || header > size ||
+            kMemberHeaderSize > size - header || header + kMemberHeaderSize - at > kHeaderWindow)
+            break;
+        last = header;
+    }
+    m_window.resize(static_cast<std::size_t>(last + kMemberHeaderSize - at));
+    m_windowAt = at;
+    try {
+        m_reader.m_file->ReadExactAt(at, m_window, "member size");
+    } catch (...) {
+        m_window.clear();
+        throw;
+    }
 }
 
 void ArchiveReader::ReadMember(std::size_t index, std::vector<std::byte>& memberBuffer) const

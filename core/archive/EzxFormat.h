@@ -86,6 +86,22 @@ public:
         bool markerRight = false;
     };
     MemberHeader ReadMemberHeader(std::size_t index) const;
+    // Member headers asked for in entry order, as opening an archive reads
+    // them: headers that lie close together, as the writer puts them, come
+    // in one read of a bounded window instead of one read each. Each is
+    // checked as ReadMemberHeader checks it, with the same messages.
+    class HeaderScan {
+    public:
+        explicit HeaderScan(const ArchiveReader& reader) : m_reader(reader) {}
+        MemberHeader Read(std::size_t index);
+
+    private:
+        void Fill(std::size_t index, std::uint64_t at);
+
+        const ArchiveReader& m_reader;
+        std::vector<std::byte> m_window;
+        std::uint64_t m_windowAt = 0;
+    };
     // The opened file, for copying runs of it unread.
     const fileio::InputFile& file() const noexcept { return *m_file; }
     // The entry's data into `memberBuffer`, resized to fit.
@@ -93,6 +109,12 @@ public:
 
 private:
     std::string EntryLabel(std::size_t index) const;
+    // Where the entry's member block starts; throws when its header does
+    // not lie within the file.
+    std::uint64_t MemberHeaderAt(std::size_t index) const;
+    // The header's 8 bytes, checked against the limit and the file size.
+    MemberHeader DecodeMemberHeader(std::size_t index, std::uint64_t at,
+                                    std::span<const std::byte, kMemberHeaderSize> bytes) const;
 
     std::unique_ptr<fileio::InputFile> m_file;
     std::uint32_t m_directoryOffset = 0;

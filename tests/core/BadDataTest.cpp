@@ -1,9 +1,10 @@
 // Walks the damaged files that zefir-make-bad-data wrote into the build
-// folder and puts each through the operation a user would: extraction for an
-// archive, packing with conversion for a conv.dat, conversion from the phone
-// for a Moto Bitmap or raw picture, loading (and conversion to the phone) for
-// a standard picture. Each must fail with the reason the manifest gives,
-// write nothing outside the working folder and leave no file open.
+// folder and puts each through the operation a user would: opening for
+// editing and extraction for an archive, packing with conversion for a
+// conv.dat, conversion from the phone for a Moto Bitmap or raw picture,
+// loading (and conversion to the phone) for a standard picture. Each must
+// fail with the reason the manifest gives, write nothing outside the working
+// folder and leave no file open.
 
 #include <fstream>
 #include <functional>
@@ -17,6 +18,7 @@
 #include "ArchiveOps.h"
 #include "TestUtil.h"
 #include "core/archive/Archive.h"
+#include "core/archive/ArchiveModel.h"
 #include "core/imagecodec/ImageCodec.h"
 #include "core/imaging/Imaging.h"
 
@@ -39,6 +41,13 @@ void Extract(const fs::path& file, const fs::path& work)
     test::RecordingProgress progress;
     test::RecordingList list;
     archive::UnpackArchive(file, work, {true, Format::Bmp}, progress, list);
+}
+
+// Opening for editing makes the same checks, reading member headers in
+// windows rather than one by one.
+void OpenForEditing(const fs::path& file, const fs::path&)
+{
+    archive::ArchiveModel model(file);
 }
 
 void PackWithConversion(const fs::path&, const fs::path& work)
@@ -91,7 +100,7 @@ TEST(BadData, EveryDamagedFileIsRefusedWithItsReason)
         fs::path named = file;
         std::vector<Operation> operations;
         if (kind == "archive") {
-            operations = {Extract};
+            operations = {OpenForEditing, Extract};
         } else if (kind == "convmap") {
             // Packing reads conv.dat by that name only, so a map is packed
             // from a copy inside the working folder; the error names the copy.
