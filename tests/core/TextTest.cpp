@@ -48,6 +48,36 @@ TEST(Cp1251, KnownCharactersAndTextItCannotHold)
     }
 }
 
+TEST(Utf8, TheFirstInvalidByteIsFound)
+{
+    constexpr auto kValid = std::string::npos;
+    struct Case {
+        std::string text;
+        std::size_t at;
+    } cases[] = {
+        {"", kValid},
+        {"Иконка.k", kValid},
+        {"\xF0\x9F\x98\x80", kValid}, // four bytes, valid though no member name can hold it
+        {"ab\xD0", 2},                // cut short
+        {"a\x80", 1},                 // a continuation byte without a lead
+        {"x\xC0\xAFy", 1},            // overlong "/"
+        {"\xF0\x82\x82\xAC", 0},      // overlong four-byte form
+        {"\xF4\x90\x80\x80", 0},      // past U+10FFFF
+        {"ok\xED\xA0\x80", 2},        // a surrogate
+        {"\xF8\x88\x80\x80\x80", 0},  // five-byte forms are not UTF-8
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(FirstInvalidUtf8(c.text), c.at);
+    }
+}
+
+TEST(Utf8, PrintableNamesEscapeControlBytesOnly)
+{
+    EXPECT_EQ(PrintableName("a\nb\x7F\x01.k"), "a\\x0Ab\\x7F\\x01.k");
+    EXPECT_EQ(PrintableName("\xC8\xEA.k"), "Ик.k");
+}
+
 TEST(Paths, ExtensionsAreTakenAfterTheLastSeparator)
 {
     struct Case {
