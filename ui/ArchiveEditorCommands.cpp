@@ -16,36 +16,22 @@ namespace {
 
 using imagecodec::ImageKind;
 
-std::string_view MimeTypeOf(ExportFormat format)
+// The standard format a picture is encoded in; the bytes as stored are not
+// encoded at all.
+imagecodec::Format PictureFormatOf(ExportFormat format)
 {
     switch (format) {
     case ExportFormat::Gif:
-        return "image/gif";
+        return imagecodec::Format::Gif;
     case ExportFormat::Bmp:
-        return "image/bmp";
+        return imagecodec::Format::Bmp;
     case ExportFormat::Jpeg:
-        return "image/jpeg";
+        return imagecodec::Format::Jpeg;
     case ExportFormat::Png:
     case ExportFormat::AsStored:
         break;
     }
-    return "image/png";
-}
-
-std::string_view ExtensionOf(ExportFormat format)
-{
-    switch (format) {
-    case ExportFormat::Gif:
-        return ".gif";
-    case ExportFormat::Bmp:
-        return ".bmp";
-    case ExportFormat::Jpeg:
-        return ".jpg";
-    case ExportFormat::Png:
-    case ExportFormat::AsStored:
-        break;
-    }
-    return ".png";
+    return imagecodec::Format::Png;
 }
 
 } // namespace
@@ -74,8 +60,10 @@ ExportedFile ExportMember(const std::string& displayName, std::span<const std::b
         const std::filesystem::path name = ToPath(QString::fromStdString(displayName));
         const imagecodec::PhonePicture phone =
             imagecodec::DecodePhonePicture(displayName, bytes, name);
-        out.bytes = imaging::EncodePicture(phone.picture, MimeTypeOf(format), name);
-        out.fileName = ReplaceExtension(displayName, ExtensionOf(format));
+        const imagecodec::Format pictureFormat = PictureFormatOf(format);
+        out.bytes =
+            imaging::EncodePicture(phone.picture, imagecodec::TargetMimeType(pictureFormat), name);
+        out.fileName = ReplaceExtension(displayName, imagecodec::TargetExtension(pictureFormat));
     } catch (const IoError& e) {
         out.bytes.clear();
         out.whyNot = e.message();
