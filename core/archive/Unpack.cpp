@@ -96,8 +96,9 @@ public:
         if (!raws && !icons)
             return m_conflicts;
         std::map<std::string, std::vector<std::size_t>> members; // file name -> entries
-        for (std::size_t i = 0; i < m_reader.entries().size(); ++i) {
-            const std::string name = m_reader.ReadName(i);
+        const std::vector<std::string> names = m_reader.ReadNames();
+        for (std::size_t i = 0; i < names.size(); ++i) {
+            const std::string& name = names[i];
             // Unnamed entries are passed over, unsafe names refused later.
             if (!name.empty() && IsSafeFileName(name))
                 members[Cp1251ToUtf8(name)].push_back(i);
@@ -236,9 +237,9 @@ public:
             ArchiveReader reader(m_archive);
             fileio::CreateFolder(m_raws, fileio::Target::InFolder);
             fileio::CreateFolder(m_icons, fileio::Target::InFolder);
-            const std::size_t count = reader.entries().size();
-            for (std::size_t i = 0; i < count; ++i)
-                ExtractEntry(reader, i, count);
+            const std::vector<std::string> names = reader.ReadNames();
+            for (std::size_t i = 0; i < names.size(); ++i)
+                ExtractEntry(reader, i, names[i], names.size());
         }
         // Written last and whole: an extraction that fails keeps the map of
         // the last one that succeeded.
@@ -249,9 +250,9 @@ public:
     }
 
 private:
-    void ExtractEntry(const ArchiveReader& reader, std::size_t index, std::size_t count)
+    void ExtractEntry(const ArchiveReader& reader, std::size_t index, const std::string& name,
+                      std::size_t count)
     {
-        const std::string name = reader.ReadName(index);
         // An entry without a name is passed over; the progress bar stays.
         if (name.empty())
             return;
@@ -262,8 +263,8 @@ private:
         const std::string fileName = Cp1251ToUtf8(name);
         const fs::path raw = m_raws / fileName;
         // One buffer for every member: memory does not grow with the archive.
-        reader.ReadMember(index, m_memberBuffer);
-        fileio::WriteFile(raw, m_memberBuffer);
+        m_member = reader.ReadMemberData(index, m_memberBuffer);
+        fileio::WriteFile(raw, m_member);
         m_progress.SetPosition(ProgressPosition(index, count));
         m_list.AddName(name);
         if (m_settings.ConvertEnabled)
@@ -277,9 +278,8 @@ private:
     void ConvertMember(const std::string& name, const std::string& fileName, const fs::path& raw)
     {
         const imagecodec::Format format = m_settings.TargetFormat;
-        auto out = ConvertMemberBytes(fileName, m_memberBuffer, format, raw);
-        const fs::path picture =
-            m_icons / imagecodec::PictureFileName(fileName, m_memberBuffer, format);
+        auto out = ConvertMemberBytes(fileName, m_member, format, raw);
+        const fs::path picture = m_icons / imagecodec::PictureFileName(fileName, m_member, format);
         if (out.converted) {
             // Two members whose pictures get one name: the later picture
             // stays, and the earlier member is told about.
@@ -325,6 +325,7 @@ private:
     IMemberList& m_list;
     std::vector<LeftOut>* m_notConverted;
     std::vector<std::byte> m_memberBuffer;
+    std::span<const std::byte> m_member; // the current member's data in m_memberBuffer
     MapImage m_map;
     std::map<fs::path, std::string> m_pictureOwners; // picture -> member file name
 };
