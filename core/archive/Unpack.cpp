@@ -235,8 +235,8 @@ public:
             // Opened, and its directory and table checked, before any folder
             // is created.
             ArchiveReader reader(m_archive);
-            fileio::CreateFolder(m_raws, fileio::Target::InFolder);
-            fileio::CreateFolder(m_icons, fileio::Target::InFolder);
+            m_rawsKind = KindIn(fileio::CreateFolder(m_raws, fileio::Target::InFolder));
+            m_iconsKind = KindIn(fileio::CreateFolder(m_icons, fileio::Target::InFolder));
             const std::vector<std::string> names = reader.ReadNames();
             for (std::size_t i = 0; i < names.size(); ++i)
                 ExtractEntry(reader, i, names[i], names.size());
@@ -245,11 +245,18 @@ public:
         // the last one that succeeded.
         if (m_settings.ConvertEnabled)
             fileio::WriteFile(m_icons / kConvMapFileName,
-                              ConvMapFileBytes(m_map.count, m_map.records));
+                              ConvMapFileBytes(m_map.count, m_map.records), m_iconsKind);
         m_list.SelectIndex(0);
     }
 
 private:
+    // In a folder made just now nothing is in the way, so nothing is looked
+    // for before each file is written.
+    static fileio::Target KindIn(bool newFolder)
+    {
+        return newFolder ? fileio::Target::InNewFolder : fileio::Target::InFolder;
+    }
+
     void ExtractEntry(const ArchiveReader& reader, std::size_t index, const std::string& name,
                       std::size_t count)
     {
@@ -264,7 +271,7 @@ private:
         const fs::path raw = m_raws / fileName;
         // One buffer for every member: memory does not grow with the archive.
         m_member = reader.ReadMemberData(index, m_memberBuffer);
-        fileio::WriteFile(raw, m_member);
+        fileio::WriteFile(raw, m_member, m_rawsKind);
         m_progress.SetPosition(ProgressPosition(index, count));
         m_list.AddName(name);
         if (m_settings.ConvertEnabled)
@@ -289,7 +296,7 @@ private:
                                                 " was replaced by the picture of " + fileName);
                 owner->second = fileName;
             }
-            fileio::WriteFile(picture, out.bytes);
+            fileio::WriteFile(picture, out.bytes, m_iconsKind);
         } else {
             NotConverted(fileName, out.whyNot);
         }
@@ -320,6 +327,8 @@ private:
     const fs::path& m_archive;
     const fs::path m_raws;
     const fs::path m_icons;
+    fileio::Target m_rawsKind = fileio::Target::InFolder;
+    fileio::Target m_iconsKind = fileio::Target::InFolder;
     const ConversionSettings& m_settings;
     IProgress& m_progress;
     IMemberList& m_list;
