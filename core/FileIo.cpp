@@ -332,9 +332,9 @@ void OutputFile::Rename()
         if (::renameat2(AT_FDCWD, m_temporary.c_str(), AT_FDCWD, m_destination.c_str(),
                         RENAME_NOREPLACE) == 0)
             return;
-        // Something stands there after all (or the file system cannot tell):
+        // Something stands there after all (or the system cannot tell):
         // it is replaced only as InFolder allows, keeping its permissions.
-        if (errno != EEXIST && errno != EINVAL)
+        if (errno != EEXIST && errno != EINVAL && errno != ENOSYS)
             throw IoError("cannot replace the file: " + SystemReason(errno), m_target,
                           ErrorKind::CannotWrite);
         if (const std::optional<unsigned> mode = CheckInTheWay(Target::InFolder);
