@@ -5,10 +5,12 @@
 #include <cerrno>
 #include <climits>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -271,26 +273,12 @@ std::vector<std::byte> ReadPrefix(const fs::path& path, std::size_t n)
 }
 
 OutputFile::OutputFile(fs::path target, Target kind)
-    : m_target(std::move(target)), m_destination(m_target), m_sync(kind == Target::Named)
+    : m_target(std::move(target)), m_destination(m_target), m_sync(kind == Target::Named),
+      m_lookAtCommit(kind == Target::InNewFolder)
 {
     if (m_target.filename().empty())
         throw IoError("names a folder, not a file", m_target, ErrorKind::Refused);
-    struct stat st {};
-    bool exists = ::lstat(m_target.c_str(), &st) == 0;
-    if (!exists && errno != ENOENT)
-        throw IoError("cannot create: " + SystemReason(errno), m_target, ErrorKind::CannotWrite);
-    if (exists && S_ISLNK(st.st_mode)) {
-        if (kind == Target::InFolder)
-            throw IoError(kLinkRefused, m_target, ErrorKind::Refused);
-        char resolved[PATH_MAX];
-        if (::realpath(m_target.c_str(), resolved) == nullptr)
-            throw IoError("cannot follow the symbolic link: " + SystemReason(errno), m_target,
-                          ErrorKind::CannotWrite);
-        m_destination = resolved;
-        exists = ::stat(resolved, &st) == 0;
-    }
-    if (exists && !S_ISREG(st.st_mode))
-        throw IoError(InTheWayReason(st), m_target, ErrorKind::Refused);
+    const std::optional<unsigned> mode = m_lookAtCommit ? std::nullopt : CheckInTheWay(kind);
     // Created with the usual permissions (0666 less the umask), as a new
     // target would be, and never over an existing file.
     const fs::path stem = TemporaryStem(m_destination);
@@ -306,13 +294,57 @@ OutputFile::OutputFile(fs::path target, Target kind)
         }
     }
     // A replaced file keeps its permission bits, as an editor's save does.
-    if (exists && ::fchmod(m_fd, st.st_mode & 07777) != 0) {
+    if (mode && ::fchmod(m_fd, *mode & 07777) != 0) {
         const int error = errno;
         Discard();
         throw IoError("cannot keep the permissions: " + SystemReason(error), m_target,
                       ErrorKind::CannotWrite);
     }
     m_buffer.reserve(kOutputBufferSize);
+}
+
+std::optional<unsigned> OutputFile::CheckInTheWay(Target kind)
+{
+    struct stat st {};
+    bool exists = ::lstat(m_target.c_str(), &st) == 0;
+    if (!exists && errno != ENOENT)
+        throw IoError("cannot create: " + SystemReason(errno), m_target, ErrorKind::CannotWrite);
+    if (exists && S_ISLNK(st.st_mode)) {
+        if (kind != Target::Named)
+            throw IoError(kLinkRefused, m_target, ErrorKind::Refused);
+        char resolved[PATH_MAX];
+        if (::realpath(m_target.c_str(), resolved) == nullptr)
+            throw IoError("cannot follow the symbolic link: " + SystemReason(errno), m_target,
+                          ErrorKind::CannotWrite);
+        m_destination = resolved;
+        exists = ::stat(resolved, &st) == 0;
+    }
+    if (exists && !S_ISREG(st.st_mode))
+        throw IoError(InTheWayReason(st), m_target, ErrorKind::Refused);
+    if (!exists)
+        return std::nullopt;
+    return static_cast<unsigned>(st.st_mode);
+}
+
+void OutputFile::Rename()
+{
+    if (m_lookAtCommit) {
+        if (::renameat2(AT_FDCWD, m_temporary.c_str(), AT_FDCWD, m_destination.c_str(),
+                        RENAME_NOREPLACE) == 0)
+            return;
+        // Something stands there after all (or the system cannot tell):
+        // it is replaced only as InFolder allows, keeping its permissions.
+        if (errno != EEXIST && errno != EINVAL && errno != ENOSYS)
+            throw IoError("cannot replace the file: " + SystemReason(errno), m_target,
+                          ErrorKind::CannotWrite);
+        if (const std::optional<unsigned> mode = CheckInTheWay(Target::InFolder);
+            mode && ::chmod(m_temporary.c_str(), *mode & 07777) != 0)
+            throw IoError("cannot keep the permissions: " + SystemReason(errno), m_target,
+                          ErrorKind::CannotWrite);
+    }
+    if (::rename(m_temporary.c_str(), m_destination.c_str()) != 0)
+        throw IoError("cannot replace the file: " + SystemReason(errno), m_target,
+                      ErrorKind::CannotWrite);
 }
 
 OutputFile::~OutputFile()
@@ -416,9 +448,7 @@ void OutputFile::Commit()
     m_fd = -1;
     if (::close(fd) != 0)
         throw IoError("cannot write: " + SystemReason(errno), m_target, ErrorKind::CannotWrite);
-    if (::rename(m_temporary.c_str(), m_destination.c_str()) != 0)
-        throw IoError("cannot replace the file: " + SystemReason(errno), m_target,
-                      ErrorKind::CannotWrite);
+    Rename();
     // Only now: a signal before the rename still finds the temporary file.
     UnregisterTemporary(m_slot);
     m_slot = -1;
@@ -484,21 +514,21 @@ void CopyFile(const fs::path& source, const fs::path& target, std::size_t maxSiz
     WriteFile(target, bytes, kind);
 }
 
-void CreateFolder(const fs::path& path, Target kind)
+bool CreateFolder(const fs::path& path, Target kind)
 {
     if (::mkdir(path.c_str(), 0777) == 0)
-        return;
+        return true;
     const int error = errno;
     switch (EntryAt(path)) {
     case Entry::Folder:
-        return;
+        return false;
     case Entry::Link:
-        if (kind == Target::InFolder)
+        if (kind != Target::Named)
             throw IoError("cannot use the folder: it is a symbolic link, and nothing is written "
                           "through one here",
                           path, ErrorKind::Refused);
         if (struct stat st{}; ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
-            return;
+            return false;
         break;
     default:
         break;

@@ -70,6 +70,10 @@ enum class Target {
     // disk (fsync) before the rename, so a power loss leaves the old file or
     // the new one. A folder, device or pipe there is refused.
     Named,
+    // As InFolder, in a folder this run has just made, where nothing is
+    // expected: what stands at the name is looked at only when the rename,
+    // which never replaces anything, finds something there.
+    InNewFolder,
 };
 
 // Output that never damages what is already at the target: bytes go to a
@@ -101,6 +105,10 @@ public:
 private:
     void Flush();
     void Discard() noexcept;
+    // Checks what stands at the target as `kind` allows, setting
+    // m_destination; the mode of the file to replace, if there is one.
+    std::optional<unsigned> CheckInTheWay(Target kind);
+    void Rename();
 
     fs::path m_target;      // as given, for messages
     fs::path m_destination; // what the rename replaces: the target, or the file a link names
@@ -108,6 +116,7 @@ private:
     int m_fd = -1;
     int m_slot = -1; // in the registry of live temporary files
     bool m_sync = false;
+    bool m_lookAtCommit = false;
     std::uint64_t m_position = 0;
     std::vector<std::byte> m_buffer;
     bool m_committed = false;
@@ -141,11 +150,10 @@ void WriteFile(const fs::path& path, std::span<const std::byte> bytes,
 // read-only.
 void CopyFile(const fs::path& source, const fs::path& target, std::size_t maxSize,
               Target kind = Target::InFolder);
-// Creates a folder; an existing folder is fine, anything else in the way is an
-// error. With Target::InFolder a symbolic link in its place is refused, even
-// one to a folder: what is written there would land outside the chosen
-// folder.
-void CreateFolder(const fs::path& path, Target kind = Target::Named);
+// Creates a folder and returns whether it was made now; an existing folder is
+// fine, anything else in the way is an error. With Target::InFolder a symbolic link in its place is
+// refused, even one to a folder: what is written there would land outside the chosen folder.
+bool CreateFolder(const fs::path& path, Target kind = Target::Named);
 // Removes a file; a missing file is not an error.
 void RemoveFile(const fs::path& path) noexcept;
 

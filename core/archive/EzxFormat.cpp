@@ -313,13 +313,44 @@ void ArchiveReader::HeaderScan::Fill(std::size_t index, std::uint64_t at)
     }
 }
 
+std::uint64_t ArchiveReader::ExpectedMemberSize(std::size_t index, std::uint64_t at) const
+{
+    // The writer puts each block right before the next, the last one at the
+    // end of the file; anything else is read the slow way.
+    const std::uint64_t size = m_file->Size();
+    std::uint64_t end = size;
+    if (index + 1 < m_entries.size())
+        end = std::uint64_t{m_directory.dataBase} + m_entries[index + 1].dataOffset;
+    if (end < at + kMemberHeaderSize || end > size || end - at - kMemberHeaderSize > kMaxMemberSize)
+        return 0;
+    return end - at - kMemberHeaderSize;
+}
+
+std::span<const std::byte> ArchiveReader::ReadMemberData(std::size_t index,
+                                                         std::vector<std::byte>& buffer) const
+{
+    const std::uint64_t at = MemberHeaderAt(index);
+    // Header and data in one read when the size can be told beforehand; the
+    // header is still what decides, and checked as ReadMemberHeader checks it.
+    const std::uint64_t expected = ExpectedMemberSize(index, at);
+    buffer.resize(static_cast<std::size_t>(kMemberHeaderSize + expected));
+    m_file->ReadExactAt(at, buffer, expected == 0 ? "member size" : "member");
+    const MemberHeader header =
+        DecodeMemberHeader(index, at, std::span(buffer).first<kMemberHeaderSize>());
+    if (header.size > expected) {
+        buffer.resize(kMemberHeaderSize + header.size);
+        m_file->ReadExactAt(at + kMemberHeaderSize + expected,
+                            std::span(buffer).subspan(kMemberHeaderSize + expected), "member data");
+    }
+    return std::span(buffer).subspan(kMemberHeaderSize, header.size);
+}
+
 void ArchiveReader::ReadMember(std::size_t index, std::vector<std::byte>& memberBuffer) const
 {
-    const std::uint32_t memberSize = ReadMemberSize(index);
-    const std::uint64_t data =
-        std::uint64_t{m_directory.dataBase} + m_entries[index].dataOffset + kMemberHeaderSize;
+    const std::size_t memberSize = ReadMemberData(index, memberBuffer).size();
+    memberBuffer.erase(memberBuffer.begin(),
+                       memberBuffer.begin() + static_cast<std::ptrdiff_t>(kMemberHeaderSize));
     memberBuffer.resize(memberSize);
-    m_file->ReadExactAt(data, memberBuffer, "member data");
 }
 
 ArchiveLayout PlanArchive(std::span<const std::string> names, std::span<const std::uint32_t> sizes,

@@ -106,6 +106,11 @@ public:
     const fileio::InputFile& file() const noexcept { return *m_file; }
     // The entry's data into `memberBuffer`, resized to fit.
     void ReadMember(std::size_t index, std::vector<std::byte>& memberBuffer) const;
+    // The entry's data, which `buffer` holds after its block header: one
+    // read for blocks laid out as the writer lays them out, two otherwise.
+    // `buffer` never grows beyond the header and the limit of a member.
+    std::span<const std::byte> ReadMemberData(std::size_t index,
+                                              std::vector<std::byte>& buffer) const;
 
 private:
     std::string EntryLabel(std::size_t index) const;
@@ -113,6 +118,10 @@ private:
     // not lie within the file.
     std::uint64_t MemberHeaderAt(std::size_t index) const;
     // The header's 8 bytes, checked against the limit and the file size.
+    // The data size the block at `at` has if the writer laid it out (it
+    // ends where the next block starts, or at the end of the file); 0 when
+    // that cannot be told.
+    std::uint64_t ExpectedMemberSize(std::size_t index, std::uint64_t at) const;
     MemberHeader DecodeMemberHeader(std::size_t index, std::uint64_t at,
                                     std::span<const std::byte, kMemberHeaderSize> bytes) const;
 

@@ -96,8 +96,9 @@ public:
         if (!raws && !icons)
             return m_conflicts;
         std::map<std::string, std::vector<std::size_t>> members; // file name -> entries
-        for (std::size_t i = 0; i < m_reader.entries().size(); ++i) {
-            const std::string name = m_reader.ReadName(i);
+        const std::vector<std::string> names = m_reader.ReadNames();
+        for (std::size_t i = 0; i < names.size(); ++i) {
+            const std::string& name = names[i];
             // Unnamed entries are passed over, unsafe names refused later.
             if (!name.empty() && IsSafeFileName(name))
                 members[Cp1251ToUtf8(name)].push_back(i);
@@ -234,24 +235,31 @@ public:
             // Opened, and its directory and table checked, before any folder
             // is created.
             ArchiveReader reader(m_archive);
-            fileio::CreateFolder(m_raws, fileio::Target::InFolder);
-            fileio::CreateFolder(m_icons, fileio::Target::InFolder);
-            const std::size_t count = reader.entries().size();
-            for (std::size_t i = 0; i < count; ++i)
-                ExtractEntry(reader, i, count);
+            m_rawsKind = KindIn(fileio::CreateFolder(m_raws, fileio::Target::InFolder));
+            m_iconsKind = KindIn(fileio::CreateFolder(m_icons, fileio::Target::InFolder));
+            const std::vector<std::string> names = reader.ReadNames();
+            for (std::size_t i = 0; i < names.size(); ++i)
+                ExtractEntry(reader, i, names[i], names.size());
         }
         // Written last and whole: an extraction that fails keeps the map of
         // the last one that succeeded.
         if (m_settings.ConvertEnabled)
             fileio::WriteFile(m_icons / kConvMapFileName,
-                              ConvMapFileBytes(m_map.count, m_map.records));
+                              ConvMapFileBytes(m_map.count, m_map.records), m_iconsKind);
         m_list.SelectIndex(0);
     }
 
 private:
-    void ExtractEntry(const ArchiveReader& reader, std::size_t index, std::size_t count)
+    // In a folder made just now nothing is in the way, so nothing is looked
+    // for before each file is written.
+    static fileio::Target KindIn(bool newFolder)
     {
-        const std::string name = reader.ReadName(index);
+        return newFolder ? fileio::Target::InNewFolder : fileio::Target::InFolder;
+    }
+
+    void ExtractEntry(const ArchiveReader& reader, std::size_t index, const std::string& name,
+                      std::size_t count)
+    {
         // An entry without a name is passed over; the progress bar stays.
         if (name.empty())
             return;
@@ -262,8 +270,8 @@ private:
         const std::string fileName = Cp1251ToUtf8(name);
         const fs::path raw = m_raws / fileName;
         // One buffer for every member: memory does not grow with the archive.
-        reader.ReadMember(index, m_memberBuffer);
-        fileio::WriteFile(raw, m_memberBuffer);
+        m_member = reader.ReadMemberData(index, m_memberBuffer);
+        fileio::WriteFile(raw, m_member, m_rawsKind);
         m_progress.SetPosition(ProgressPosition(index, count));
         m_list.AddName(name);
         if (m_settings.ConvertEnabled)
@@ -277,9 +285,8 @@ private:
     void ConvertMember(const std::string& name, const std::string& fileName, const fs::path& raw)
     {
         const imagecodec::Format format = m_settings.TargetFormat;
-        auto out = ConvertMemberBytes(fileName, m_memberBuffer, format, raw);
-        const fs::path picture =
-            m_icons / imagecodec::PictureFileName(fileName, m_memberBuffer, format);
+        auto out = ConvertMemberBytes(fileName, m_member, format, raw);
+        const fs::path picture = m_icons / imagecodec::PictureFileName(fileName, m_member, format);
         if (out.converted) {
             // Two members whose pictures get one name: the later picture
             // stays, and the earlier member is told about.
@@ -289,7 +296,7 @@ private:
                                                 " was replaced by the picture of " + fileName);
                 owner->second = fileName;
             }
-            fileio::WriteFile(picture, out.bytes);
+            fileio::WriteFile(picture, out.bytes, m_iconsKind);
         } else {
             NotConverted(fileName, out.whyNot);
         }
@@ -320,11 +327,14 @@ private:
     const fs::path& m_archive;
     const fs::path m_raws;
     const fs::path m_icons;
+    fileio::Target m_rawsKind = fileio::Target::InFolder;
+    fileio::Target m_iconsKind = fileio::Target::InFolder;
     const ConversionSettings& m_settings;
     IProgress& m_progress;
     IMemberList& m_list;
     std::vector<LeftOut>* m_notConverted;
     std::vector<std::byte> m_memberBuffer;
+    std::span<const std::byte> m_member; // the current member's data in m_memberBuffer
     MapImage m_map;
     std::map<fs::path, std::string> m_pictureOwners; // picture -> member file name
 };

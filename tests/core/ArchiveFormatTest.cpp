@@ -3,6 +3,7 @@
 // archives are in the corpus that BadDataTest walks; the offset field is
 // read in both cases here and by it.
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,7 @@
 
 #include "ArchiveOps.h"
 #include "TestUtil.h"
+#include "core/ByteReader.h"
 #include "core/archive/EzxFormat.h"
 
 namespace zefir::archive {
@@ -163,6 +165,49 @@ TEST(ArchiveReader, TakesRegionsFromTheDirectory)
     test::WriteBytes(dir / "o.ezx", b);
     EXPECT_EQ(test::ByName(test::ReadArchive(dir / "o.ezx")),
               (test::Files{{"a.k", Bytes({0x33})}, {"c.g", Bytes({0x11, 0x22})}}));
+}
+
+// A member is read with its header in one read when its size can be told
+// from where the next block starts; the header still decides, whether it
+// gives less than that (a gap) or more (blocks that overlap).
+TEST(ArchiveReader, MemberSizeComesFromItsHeader)
+{
+    const std::vector<Member> members = {
+        {"a.k", Bytes("abcd")}, {"b.k", Bytes("efghij")}, {"c.k", Bytes("kl")}};
+    const std::vector<std::byte> written = BuildArchive(members, "o.ezx");
+    const std::size_t table = 55 + 12 + 1 + 20; // names and padding, directory
+    const std::size_t data = table + 3 * kEntrySize;
+    struct Case {
+        const char* name;
+        std::function<void(std::vector<std::byte>&)> change;
+        std::vector<std::string> expected; // the first members' data
+    } cases[] = {
+        {"as written", [](auto&) {}, {"abcd", "efghij", "kl"}},
+        {"a gap after a block",
+         [&](auto& b) { PutU32(&b[data + 12 + 4], 3); },
+         {"abcd", "efg", "kl"}},
+        {"the next block starts inside this one",
+         [&](auto& b) { PutU32(&b[table + 2 * kEntrySize + 8], 12 + 8 + 2); },
+         {"abcd", "efghij"}},
+        {"bytes after the last block",
+         [](auto& b) { Append(b, Bytes("xyz")); },
+         {"abcd", "efghij", "kl"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<std::byte> b = written;
+        c.change(b);
+        test::TempDir dir;
+        test::WriteBytes(dir / "o.ezx", b);
+        const ArchiveReader reader(dir / "o.ezx");
+        std::vector<std::byte> buffer;
+        for (std::size_t i = 0; i < c.expected.size(); ++i) {
+            reader.ReadMember(i, buffer);
+            EXPECT_EQ(buffer, Bytes(c.expected[i])) << "entry " << i;
+            const std::span<const std::byte> got = reader.ReadMemberData(i, buffer);
+            EXPECT_EQ(std::vector(got.begin(), got.end()), Bytes(c.expected[i])) << "entry " << i;
+        }
+    }
 }
 
 } // namespace

@@ -24,11 +24,19 @@ TEST(OutputFile, ReplacesWholeOrNotAtAll)
         Target kind;
         long failAfter; // write steps before the fault: Write, WriteAt, Commit; -1 for none
     } cases[] = {
-        {"new, in a folder", false, InFolder, -1},     {"new, named", false, Named, -1},
-        {"existing, in a folder", true, InFolder, -1}, {"existing, named", true, Named, -1},
-        {"new, write fails", false, InFolder, 0},      {"new, commit fails", false, InFolder, 2},
-        {"new, named, commit fails", false, Named, 2}, {"existing, write fails", true, InFolder, 0},
-        {"existing, commit fails", true, Named, 2},    {"existing, write at fails", true, Named, 1},
+        {"new, in a folder", false, InFolder, -1},
+        {"new, named", false, Named, -1},
+        {"existing, in a folder", true, InFolder, -1},
+        {"existing, named", true, Named, -1},
+        {"new, write fails", false, InFolder, 0},
+        {"new, commit fails", false, InFolder, 2},
+        {"new, named, commit fails", false, Named, 2},
+        {"existing, write fails", true, InFolder, 0},
+        {"existing, commit fails", true, Named, 2},
+        {"existing, write at fails", true, Named, 1},
+        {"new, in a new folder", false, InNewFolder, -1},
+        {"existing, in a new folder", true, InNewFolder, -1},
+        {"existing, in a new folder, commit fails", true, InNewFolder, 2},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -57,6 +65,32 @@ TEST(OutputFile, ReplacesWholeOrNotAtAll)
             EXPECT_TRUE(FolderNames(dir.path()).empty());
         }
     }
+}
+
+// A file written into a folder taken as new looks at what stands in the way
+// only when there is something, and then refuses what InFolder refuses and
+// keeps a replaced file's permissions.
+TEST(OutputFile, InANewFolderSomethingInTheWayIsStillChecked)
+{
+    test::TempDir dir;
+    const fs::path target = dir / "f.k";
+    auto write = [&] { WriteFile(target, Bytes("new"), Target::InNewFolder); };
+
+    fs::create_symlink(dir / "elsewhere", target);
+    EXPECT_THROW_MSG(write(), target.string() + ": cannot replace the file: it is a symbolic "
+                                                "link, and nothing is written through one here");
+    EXPECT_FALSE(fs::exists(dir / "elsewhere"));
+    fs::remove(target);
+    fs::create_directory(target);
+    EXPECT_THROW_MSG(write(), target.string() + ": cannot replace the file: it is a folder");
+    EXPECT_EQ(FolderNames(dir.path()), std::vector<std::string>{"f.k"});
+    fs::remove(target);
+
+    test::WriteBytes(target, Bytes("old"));
+    fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write);
+    write();
+    EXPECT_EQ(test::ReadBytes(target), Bytes("new"));
+    EXPECT_EQ(fs::status(target).permissions(), fs::perms::owner_read | fs::perms::owner_write);
 }
 
 // A copied range lands after what was written before it, byte for byte; a
