@@ -67,6 +67,27 @@ void WriteAll(int fd, const std::byte* data, std::size_t size, const fs::path& p
     }
 }
 
+constexpr std::size_t kReadFailed = static_cast<std::size_t>(-1);
+
+// Reads up to out.size() bytes at offset, fewer only at the end of the file;
+// kReadFailed with errno set when a read fails.
+std::size_t PReadUpTo(int fd, std::span<std::byte> out, std::uint64_t offset)
+{
+    std::size_t done = 0;
+    while (done < out.size()) {
+        ssize_t n =
+            ::pread(fd, out.data() + done, out.size() - done, static_cast<off_t>(offset + done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return kReadFailed;
+        if (n == 0)
+            break;
+        done += static_cast<std::size_t>(n);
+    }
+    return done;
+}
+
 void PWriteAll(int fd, std::span<const std::byte> bytes, std::uint64_t offset, const fs::path& path)
 {
     std::size_t done = 0;
@@ -190,18 +211,9 @@ InputFile::~InputFile()
 
 std::size_t InputFile::ReadAt(std::uint64_t offset, std::span<std::byte> out) const
 {
-    std::size_t done = 0;
-    while (done < out.size()) {
-        ssize_t n =
-            ::pread(m_fd, out.data() + done, out.size() - done, static_cast<off_t>(offset + done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            throw IoError("cannot read: " + SystemReason(errno), m_path, ErrorKind::CannotRead);
-        if (n == 0)
-            break;
-        done += static_cast<std::size_t>(n);
-    }
+    const std::size_t done = PReadUpTo(m_fd, out, offset);
+    if (done == kReadFailed)
+        throw IoError("cannot read: " + SystemReason(errno), m_path, ErrorKind::CannotRead);
     return done;
 }
 
@@ -488,17 +500,12 @@ std::uint64_t ScratchFile::Append(std::span<const std::byte> bytes)
 
 void ScratchFile::ReadAt(std::uint64_t offset, std::span<std::byte> out) const
 {
-    std::size_t done = 0;
-    while (done < out.size()) {
-        ssize_t n =
-            ::pread(m_fd, out.data() + done, out.size() - done, static_cast<off_t>(offset + done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            throw IoError("cannot read a scratch file: " + SystemReason(n < 0 ? errno : EIO),
-                          m_folder, ErrorKind::CannotRead);
-        done += static_cast<std::size_t>(n);
-    }
+    // The bytes were written before, so fewer of them is a fault too.
+    const std::size_t done = PReadUpTo(m_fd, out, offset);
+    if (done != out.size())
+        throw IoError("cannot read a scratch file: " +
+                          SystemReason(done == kReadFailed ? errno : EIO),
+                      m_folder, ErrorKind::CannotRead);
 }
 
 void WriteFile(const fs::path& path, std::span<const std::byte> bytes, Target kind)
