@@ -288,7 +288,7 @@ void InputFile::ReadExactAt(std::uint64_t offset, std::span<std::byte> out,
 {
     if (ReadAt(offset, out) != out.size())
         throw IoError(std::string(what) + " at " + Hex(offset) +
-                          " runs past the end of the file (" + Hex(m_size) + " bytes)",
+                          " runs past the end of the file (" + ByteCount(m_size) + ")",
                       m_path);
 }
 
@@ -296,8 +296,8 @@ std::vector<std::byte> ReadFile(const fs::path& path, std::size_t maxSize)
 {
     InputFile file(path);
     if (file.Size() > maxSize)
-        throw IoError("file is too large (" + Hex(file.Size()) + " bytes, at most " + Hex(maxSize) +
-                          ")",
+        throw IoError("file is too large (" + ByteCount(file.Size()) + "; at most " +
+                          Grouped(maxSize) + ")",
                       path, ErrorKind::OverLimit);
     std::vector<std::byte> bytes(static_cast<std::size_t>(file.Size()));
     bytes.resize(file.ReadAt(0, bytes));
@@ -486,7 +486,7 @@ void OutputFile::CopyRange(const InputFile& source, std::uint64_t offset, std::u
 {
     if (offset > source.Size() || length > source.Size() - offset)
         throw IoError("data at " + Hex(offset) + " runs past the end of the file (" +
-                          Hex(source.Size()) + " bytes)",
+                          ByteCount(source.Size()) + ")",
                       source.path(), ErrorKind::CannotRead);
     InjectedFault(m_target);
     Flush();
@@ -519,7 +519,7 @@ void OutputFile::CopyRange(const InputFile& source, std::uint64_t offset, std::u
             throw IoError("cannot write: " + SystemReason(errno), m_target, ErrorKind::CannotWrite);
         if (n == 0)
             throw IoError("data at " + Hex(static_cast<std::uint64_t>(in)) +
-                              " runs past the end of the file (" + Hex(source.Size()) + " bytes)",
+                              " runs past the end of the file (" + ByteCount(source.Size()) + ")",
                           source.path(), ErrorKind::CannotRead);
         left -= static_cast<std::uint64_t>(n);
     }

@@ -271,8 +271,8 @@ void ArchiveModel::Data(std::size_t index, std::vector<std::byte>& buffer) const
     // The directory was read when the archive was opened; another program
     // may have changed the file since.
     if (buffer.size() != m.size)
-        throw IoError("member " + Quoted(m.name) + " is now " + Hex(buffer.size()) +
-                          " bytes, not " + Hex(m.size) + ": the file changed since it was opened",
+        throw IoError("member " + Quoted(m.name) + " is now " + ByteCount(buffer.size()) +
+                          ", not " + Grouped(m.size) + ": the file changed since it was opened",
                       m_impl->path, ErrorKind::CannotRead);
 }
 
@@ -491,8 +491,8 @@ void ArchiveModel::CheckName(std::string_view name, const fs::path& where)
 void ArchiveModel::CheckData(std::size_t size, const fs::path& where)
 {
     if (size > kMaxMemberSize)
-        throw IoError("the data is " + Hex(size) +
-                          " bytes, more than the limit of 1 MiB for a member",
+        throw IoError("the data is " + ByteCount(size) +
+                          ", more than the limit of 1 MiB for a member",
                       where, ErrorKind::OverLimit);
 }
 

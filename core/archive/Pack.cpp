@@ -80,8 +80,7 @@ std::vector<FoundFile> TakeByTurns(const std::vector<std::vector<FoundFile>>& li
 
 std::string TooLarge(std::uint64_t size, std::string_view what)
 {
-    return std::string(what) + " " + std::to_string(size) +
-           " bytes, more than the limit of 1 MiB for a member";
+    return std::string(what) + " " + ByteCount(size) + ", more than the limit of 1 MiB for a member";
 }
 
 class Packer {
@@ -301,8 +300,7 @@ private:
         const fs::path path = m_folder / item.file.name;
         if (auto now = fileio::ReadExpected(path, item.size, buffer))
             throw IoError("the file changed while the archive was being packed (" +
-                              std::to_string(item.size) + " bytes before, " + std::to_string(*now) +
-                              " now)",
+                              ByteCount(item.size) + " before, " + Grouped(*now) + " now)",
                           path, ErrorKind::Refused);
     }
 

@@ -89,8 +89,8 @@ void CheckRowBytes(const MotoBitmapHeader& header, std::uint64_t bytesPerPixel,
 void CheckFileLimit(std::uint64_t bytes, std::string_view what, const fs::path& source)
 {
     if (bytes > WorkBufferSize)
-        throw IoError("the Moto Bitmap's " + std::string(what) + " takes " + Hex(bytes) +
-                          " bytes, more than the limit of " + Hex(WorkBufferSize),
+        throw IoError("the Moto Bitmap's " + std::string(what) + " takes " + ByteCount(bytes) +
+                          ", more than the limit of " + Grouped(WorkBufferSize),
                       source, ErrorKind::OverLimit);
 }
 
@@ -100,7 +100,8 @@ void CheckPictureLimit(const imaging::Bitmap& picture, std::uint64_t pixelBytes,
     if (pixelBytes > WorkBufferSize)
         throw IoError("the picture (" + SizeText(picture.width, picture.height) +
                           " pixels) is too large for a Moto Bitmap: its pixel data would take " +
-                          Hex(pixelBytes) + " bytes, more than the limit of " + Hex(WorkBufferSize),
+                          ByteCount(pixelBytes) + ", more than the limit of " +
+                          Grouped(WorkBufferSize),
                       target, ErrorKind::OverLimit);
 }
 

@@ -132,7 +132,7 @@ TEST(ArchiveWriter, RefusesWhatTheReaderCouldNotReadBack)
         {"a name of 100 bytes", {std::string(100, 'n')}, {0}, badName(std::string(100, 'n'))},
         {"a line break", {"a\nb"}, {0}, badName("a\nb")},
         {"a member above 1 MiB", Names{"big.k"}, Sizes{kMaxMemberSize + 1},
-         "member \"big.k\" is 0x100001 bytes, more than the limit of 1 MiB"},
+         "member \"big.k\" is 1,048,577 bytes, more than the limit of 1 MiB"},
         {"65,537 members", Names(kMaxEntries + 1, "n"), Sizes(kMaxEntries + 1, 0),
          "65537 members are more than the limit of 65536"},
         {"the longest name and largest member", {std::string(99, 'n')}, {kMaxMemberSize}, ""},

@@ -170,11 +170,11 @@ TEST(ArchiveModel, ARefusedChangeLeavesModelAndFileAsTheyWere)
         {"over 1 MiB",
          [](ArchiveModel& a) { a.Replace(0, std::vector<std::byte>(kMaxMemberSize + 1)); },
          ErrorKind::OverLimit,
-         "the data is 0x100001 bytes, more than the limit of 1 MiB for a member"},
+         "the data is 1,048,577 bytes, more than the limit of 1 MiB for a member"},
         {"add over 1 MiB",
          [](ArchiveModel& a) { a.Add("big.k", std::vector<std::byte>(kMaxMemberSize + 1)); },
          ErrorKind::OverLimit,
-         "the data is 0x100001 bytes, more than the limit of 1 MiB for a member"},
+         "the data is 1,048,577 bytes, more than the limit of 1 MiB for a member"},
         {"another kind", [](ArchiveModel& a) { a.Rename(0, "a.g"); }, ErrorKind::Refused,
          "member \"a.k\" cannot be renamed to \"a.g\": another extension would make it another "
          "kind of file"},

@@ -246,13 +246,13 @@ TEST_F(ConvertTest, RefusalsLeaveNoFile)
     target = out / "big.k";
     EXPECT_THROW_MSG(ConvertToPhone(big, ImageKind::ikMotoBitmap32, target),
                      big.string() + ": the picture (641 x 480 pixels) is too large for a Moto "
-                                    "Bitmap: its pixel data would take 0x12C780 bytes, more "
-                                    "than the limit of 0x12C001");
+                                    "Bitmap: its pixel data would take 1,230,720 bytes, more "
+                                    "than the limit of 1,228,801");
     // A picture the imaging layer cannot load: its error comes through.
     target = out / "broken.k";
     EXPECT_THROW_MSG(ConvertToPhone(broken, ImageKind::ikMotoBitmap18, target),
                      broken.string() + ": BMP file header at 0xA runs past the end of the file "
-                                       "(0xD bytes)");
+                                       "(13 bytes)");
     EXPECT_TRUE(fs::is_empty(out));
 }
 

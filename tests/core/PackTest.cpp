@@ -250,7 +250,7 @@ TEST(PackArchive, RefusalsLeaveTheEarlierArchive)
         std::string message; // after "<folder>"
     } cases[] = {
         {"a file above 1 MiB", add("big.k", kMaxMemberSize + 1), nullptr,
-         "/big.k: the file is 1048577 bytes, more than the limit of 1 MiB for a member"},
+         "/big.k: the file is 1,048,577 bytes, more than the limit of 1 MiB for a member"},
         {"more files than the entry table holds",
          [](const fs::path& folder) {
              for (std::size_t i = 0; i < kMaxEntries; ++i)
