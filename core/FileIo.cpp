@@ -633,6 +633,11 @@ void RemoveFile(const fs::path& path) noexcept
     ::unlink(path.c_str());
 }
 
+std::size_t MaxFileNameBytes() noexcept
+{
+    return 255;
+}
+
 Entry EntryAt(const fs::path& path) noexcept
 {
     struct stat st {};

@@ -179,6 +179,11 @@ bool CreateFolder(const fs::path& path, Target kind = Target::Named);
 // Removes a file; a missing file is not an error.
 void RemoveFile(const fs::path& path) noexcept;
 
+// The longest file name, in bytes of its UTF-8 form, a folder here can hold:
+// NAME_MAX of the file systems in use, 255, which pathconf would give for
+// each folder alike.
+std::size_t MaxFileNameBytes() noexcept;
+
 // What stands at a path, without following a last symbolic link.
 enum class Entry { Missing, File, Folder, Link, Other };
 Entry EntryAt(const fs::path& path) noexcept;

@@ -21,6 +21,7 @@
 #include "core/Error.h"
 #include "core/FileIo.h"
 #include "core/Text.h"
+#include "core/archive/MemberName.h"
 
 namespace zefir::archive {
 
@@ -373,10 +374,8 @@ ArchiveLayout PlanArchive(std::span<const std::string> names, std::span<const st
         const std::string& name = names[i];
         // The reader reads 100 bytes for a name and stops at the first 0x0A:
         // a longer name, or one holding 0x0A, would not read back.
-        if (name.empty() || name.size() > kMaxNameLength || name.find('\n') != std::string::npos)
-            throw IoError("member name \"" + Cp1251ToUtf8(name) + "\" is empty, longer than " +
-                              std::to_string(kMaxNameLength) + " bytes or holds a line break",
-                          archive);
+        if (auto whyNot = WhyNotMemberName(name, NameUse::Format))
+            throw IoError(*whyNot, archive);
         if (sizes[i] > kMaxMemberSize)
             throw IoError("member \"" + PrintableName(name) + "\" is " + ByteCount(sizes[i]) +
                               ", more than the limit of 1 MiB",

@@ -31,6 +31,7 @@
 #include "core/archive/ConvMap.h"
 #include "core/archive/EzxFormat.h"
 #include "core/archive/FolderSearch.h"
+#include "core/archive/MemberName.h"
 #include "core/imagecodec/PhonePictures.h"
 
 namespace zefir::archive {
@@ -184,7 +185,7 @@ private:
     // Pass 1: what gets packed for one listed file, and its size.
     void PrepareItem(PackItem& item)
     {
-        if (auto whyNot = WhyNotAMemberName(item.file.name)) {
+        if (auto whyNot = WhyNotFileAsMemberName(item.file.name)) {
             LeaveOut(item, *whyNot);
             return;
         }
@@ -235,7 +236,7 @@ private:
             return false;
         }
         const std::string memberFile = ReplaceExtension(item.file.name, out.extension);
-        if (auto whyNot = WhyNotAMemberName(memberFile)) {
+        if (auto whyNot = WhyNotFileAsMemberName(memberFile)) {
             LeaveOut(item, *whyNot);
             return false;
         }

@@ -198,10 +198,14 @@ TEST(PackArchive, NamesThatAreLeftOut)
         // An overlong "/": read leniently it would become the member "x/y.k".
         {"x\xC0\xAFy.k", notCp1251},
         {"\xFF.k", notCp1251},
-        {std::string(98, 'n') + ".k",
-         "the name is 100 bytes in Windows-1251, more than the 99 a member name may have"},
-        {"a\\b.k", "a member may not be named so: extraction would not write it back"},
-        {"a\nb.k", "a member may not be named so: extraction would not write it back"},
+        {std::string(98, 'n') + ".k", "member name \"" + std::string(98, 'n') +
+                                          ".k\" is 100 bytes, more than the limit of 99"},
+        {"a\\b.k", "member name \"a\\\\b.k\" holds \"/\", \"\\\" or a NUL byte"},
+        {"a\nb.k", "member name \"a\\nb.k\" holds a line break"},
+        // Control characters would break list's lines and reach the terminal.
+        {"a\tb.k", "member name \"a\\tb.k\" holds a control character (\\t)"},
+        {"a\x1B[2J.k", "member name \"a\\x1B[2J.k\" holds a control character (\\x1B)"},
+        {"a\x7F.k", "member name \"a\\x7F.k\" holds a control character (\\x7F)"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.reason);
