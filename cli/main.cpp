@@ -13,6 +13,7 @@
 #include "cli/Commands.h"
 #include "core/Error.h"
 #include "core/FileIo.h"
+#include "core/Text.h"
 
 namespace {
 
@@ -43,6 +44,24 @@ void OccupyClosedStandardStreams()
             std::_Exit(1);
 }
 
+// The first word that is no option must be a command: an unknown one is
+// named, with the commands there are, rather than called missing.
+bool RefuseUnknownCommand(CLI::App& app, int argc, char** argv)
+{
+    if (argc < 2 || argv[1][0] == '-')
+        return false;
+    const std::string word = argv[1];
+    std::string known;
+    for (const CLI::App* command : app.get_subcommands([](CLI::App*) { return true; })) {
+        if (command->get_name() == word)
+            return false;
+        known += (known.empty() ? "" : ", ") + command->get_name();
+    }
+    std::cerr << "zefir-cli: unknown command \"" << zefir::Printable(word)
+              << "\"; the commands are " << known << " (zefir-cli --help tells more)\n";
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -61,6 +80,8 @@ int main(int argc, char** argv)
     zefir::cli::AddThumbnailCommand(app, action);
     zefir::cli::AddEditCommands(app, action);
 
+    if (RefuseUnknownCommand(app, argc, argv))
+        return 2;
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {

@@ -600,6 +600,31 @@ void WriteFile(const fs::path& path, std::span<const std::byte> bytes, Target ki
     out.Commit();
 }
 
+void WriteFileInPlace(const fs::path& path, std::span<const std::byte> bytes)
+{
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0) {
+        if (errno == ENOENT) {
+            WriteFile(path, bytes, Target::Named);
+            return;
+        }
+        throw IoError("cannot open for writing: " + SystemReason(errno), path,
+                      ErrorKind::CannotWrite);
+    }
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
+        throw IoError("is not a plain file; only a file is written in place", path,
+                      ErrorKind::Refused);
+    InjectedFault(path);
+    PWriteAll(fd, bytes, 0, path);
+    if (::ftruncate(fd, static_cast<off_t>(bytes.size())) != 0)
+        throw IoError("cannot write: " + SystemReason(errno), path, ErrorKind::CannotWrite);
+}
+
 void CopyFile(const fs::path& source, const fs::path& target, std::size_t maxSize, Target kind)
 {
     auto bytes = ReadFile(source, maxSize);

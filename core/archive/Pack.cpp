@@ -218,7 +218,9 @@ private:
         // Without a map, the extension tells; the search lists only the
         // extensions that have a kind, and the conversion says why not for
         // any other.
-        ImageKind kind = imagecodec::PhoneKindOfPicture(item.file.name);
+        const std::vector<std::byte> picture =
+            fileio::ReadFile(source, imaging::kMaxPictureFileSize);
+        ImageKind kind = imagecodec::PhoneKindOfPicture(item.file.name, picture);
         if (m_hasMap) {
             const TConvRec rec = m_map.FindConvRec(*Utf8ToCp1251(item.file.name));
             kind = rec.Kind;
@@ -229,8 +231,7 @@ private:
                 return false;
             }
         }
-        auto out = imagecodec::PhoneFromPicture(
-            fileio::ReadFile(source, imaging::kMaxPictureFileSize), kind, source.string(), source);
+        auto out = imagecodec::PhoneFromPicture(picture, kind, source.string(), source);
         if (!out.converted) {
             LeaveOut(item, out.whyNot);
             return false;

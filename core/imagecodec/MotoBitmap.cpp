@@ -158,6 +158,15 @@ void PutHeader(std::vector<std::byte>& file, const MotoBitmapHeader& header)
 
 } // namespace
 
+std::uint64_t MotoBitmapBytes(const MotoBitmapHeader& header)
+{
+    const std::uint64_t pixelBytes = static_cast<std::uint64_t>(header.RowBytes) * header.Height;
+    // Only the 18-bit layout has a mask after its pixels.
+    const std::uint64_t maskBytes =
+        header.BitDepth == kBitDepth32 ? 0 : MaskRowBytes(header.Width) * header.Height;
+    return kMotoBitmapHeaderSize + pixelBytes + maskBytes;
+}
+
 MotoBitmapHeader ReadMotoBitmapHeader(std::span<const std::byte> file)
 {
     // Zero-filled first, so that a file shorter than the header reads as one

@@ -187,7 +187,9 @@ TEST_F(ConvertTest, ToPhoneChoosesTheProducer)
          "out.k"},
         {"BMP as 32-bit", bmp, ImageKind::ikMotoBitmap32, EncodeMotoBitmap32(picture, "x"),
          "out.k"},
-        {"BMP as Moto Image", bmp, ImageKind::ikMotoImage, ReadBytes(bmp), "out.g"},
+        // A Moto Image holds a GIF or PNG, which the phone shows.
+        {"BMP as Moto Image", bmp, ImageKind::ikMotoImage,
+         imaging::EncodePicture(picture, "image/png", "x"), "out.g"},
         {"copied-out Moto Image back", unk, ImageKind::ikMotoImage, ReadBytes(unk), "out.g"},
         {"BMP as kind 4", bmp, ImageKind::ikUnknown, {}, nullptr},
         {"BMP as kind 9", bmp, static_cast<ImageKind>(9), {}, nullptr},
