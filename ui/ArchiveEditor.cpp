@@ -593,6 +593,38 @@ bool ArchiveEditor::FileSaveExecute()
     return SaveTo(m_path);
 }
 
+namespace {
+
+// A typed name without an extension gets the one of the filter chosen, as
+// the file dialog itself adds it: the file written is the one meant.
+fs::path WithFilterExtension(fs::path path, const QString& filter)
+{
+    const QString extension = FilterExtension(filter);
+    if (!path.has_extension() && !extension.isEmpty())
+        path += ToPath(extension);
+    return path;
+}
+
+} // namespace
+
+// Replace, Add and Export open where the user last took or put a picture,
+// across runs; at first, in the archive's folder.
+QString ArchiveEditor::PictureFolder() const
+{
+    const QString remembered = QSettings().value(QStringLiteral("editor/pictureFolder")).toString();
+    if (!remembered.isEmpty() && QFileInfo(remembered).isDir())
+        return remembered;
+    std::error_code ignored;
+    return ToQString(fs::absolute(m_path, ignored).parent_path());
+}
+
+void ArchiveEditor::RememberPictureFolder(const fs::path& folder)
+{
+    std::error_code ignored;
+    QSettings().setValue(QStringLiteral("editor/pictureFolder"),
+                         ToQString(fs::absolute(folder, ignored)));
+}
+
 bool ArchiveEditor::FileSaveAsExecute()
 {
     return !m_path.empty() && SaveAs(m_path);
@@ -600,15 +632,22 @@ bool ArchiveEditor::FileSaveAsExecute()
 
 bool ArchiveEditor::SaveAs(const fs::path& proposed)
 {
-    const auto answer = m_dialogs.SaveFile(
-        this, {QStringLiteral("Save archive as"), {kEzxFilter}, 0, ToQString(proposed), {}});
+    // In the archive's folder, also for a path given relative on the
+    // command line.
+    std::error_code ignored;
+    const fs::path absolute = fs::absolute(proposed, ignored);
+    const auto answer = m_dialogs.SaveFile(this, {QStringLiteral("Save archive as"),
+                                                  {kEzxFilter},
+                                                  0,
+                                                  ToQString(absolute.empty() ? proposed : absolute),
+                                                  {},
+                                                  true});
     if (!answer)
         return false;
-    const fs::path target = ToPath(answer->path);
-    std::error_code ignored;
+    const fs::path target = WithFilterExtension(ToPath(answer->path), kEzxFilter);
     if (Exists(target) && !fs::equivalent(target, m_path, ignored) &&
         m_dialogs.Ask(this, {kEditorTitle,
-                             QStringLiteral("%1 already exists. Replace it?").arg(answer->path),
+                             QStringLiteral("%1 already exists. Replace it?").arg(ToQString(target)),
                              {Answer::No, Answer::Yes}}) != Answer::Yes)
         return false;
     // The file chosen here is replaced, also when another program saved
@@ -775,18 +814,26 @@ void ArchiveEditor::ReplaceExecute()
     const int row = CurrentRow();
     if (row < 0)
         return;
-    const auto answer = m_dialogs.OpenFile(
-        this, {QStringLiteral("Replace %1 with").arg(MemberName(row)), kAddFilters, 0, {}, {}});
-    if (answer)
-        ReplaceMember(row, answer->path);
+    const auto answer =
+        m_dialogs.OpenFile(this, {QStringLiteral("Replace %1 with").arg(MemberName(row)),
+                                  kAddFilters,
+                                  0,
+                                  {},
+                                  PictureFolder()});
+    if (!answer)
+        return;
+    RememberPictureFolder(ToPath(answer->path).parent_path());
+    ReplaceMember(row, answer->path);
 }
 
 void ArchiveEditor::AddExecute()
 {
-    const auto answer =
-        m_dialogs.OpenFile(this, {QStringLiteral("Add a picture"), kAddFilters, 0, {}, {}});
-    if (answer)
-        AddFiles({answer->path});
+    const auto answer = m_dialogs.OpenFile(
+        this, {QStringLiteral("Add a picture"), kAddFilters, 0, {}, PictureFolder()});
+    if (!answer)
+        return;
+    RememberPictureFolder(ToPath(answer->path).parent_path());
+    AddFiles({answer->path});
 }
 
 void ArchiveEditor::RemoveExecute()
@@ -812,16 +859,16 @@ void ArchiveEditor::ExportExecute()
         this, {rows.size() == 1
                    ? QStringLiteral("Export %1").arg(FromUtf8(first))
                    : QStringLiteral("Export %1 into a folder").arg(Count(rows.size(), "icon")),
-               kExportFilters,
-               m_exportFilter,
+               kExportFilters, m_exportFilter,
                FromUtf8(rows.size() == 1 ? ReplaceExtension(first, ".png") : std::string()),
-               {}});
+               PictureFolder(), true});
     if (!answer)
         return;
     m_exportFilter = answer->filterIndex;
-    const ExportFormat format =
-        kExportFormats[std::clamp(answer->filterIndex, 0, int(std::size(kExportFormats)) - 1)];
-    const fs::path chosen = ToPath(answer->path);
+    const int index = std::clamp(answer->filterIndex, 0, int(std::size(kExportFormats)) - 1);
+    const ExportFormat format = kExportFormats[index];
+    const fs::path chosen = WithFilterExtension(ToPath(answer->path), kExportFilters[index]);
+    RememberPictureFolder(chosen.parent_path());
     // One member goes to the name typed; several into the folder chosen.
     ExportMembers(rows, chosen.parent_path(), format, rows.size() == 1 ? chosen : fs::path());
 }
@@ -830,10 +877,11 @@ void ArchiveEditor::ExportAllExecute()
 {
     if (m_path.empty())
         return;
-    const auto folder = m_dialogs.Folder(this, QStringLiteral("Export every icon into"),
-                                         ToQString(m_path.parent_path()));
+    const auto folder =
+        m_dialogs.Folder(this, QStringLiteral("Export every icon into"), PictureFolder());
     if (!folder)
         return;
+    RememberPictureFolder(ToPath(*folder));
     std::vector<int> rows(Archive().size());
     for (std::size_t i = 0; i < rows.size(); ++i)
         rows[i] = static_cast<int>(i);

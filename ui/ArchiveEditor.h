@@ -99,6 +99,8 @@ private:
     bool SaveTo(const fs::path& target, archive::ArchiveModel::WhenReplaced whenReplaced =
                                             archive::ArchiveModel::WhenReplaced::Refuse);
     bool SaveAs(const fs::path& proposed);
+    QString PictureFolder() const;
+    static void RememberPictureFolder(const fs::path& folder);
     void WatchArchiveFile();
     // Asks whether to reload the archive another program changed or to save
     // this version as another file; returns whether it was reloaded or

@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QSettings>
 #include <QSortFilterProxyModel>
 #include <QStandardPaths>
 #include <QStatusBar>
@@ -369,6 +370,28 @@ private slots:
                  "Archive Editor: mine.ezx was changed by another program. Reload it?");
         QCOMPARE(e.editor.Archive().FindAll("a.k").size(), std::size_t{0});
         QVERIFY(!e.editor.isWindowModified());
+    }
+
+    // A name typed without an extension gets the filter's; dialogs open in
+    // the archive's folder, then where the last picture came from.
+    void dialogsAddTheExtensionAndRememberThePictureFolder()
+    {
+        Editor e;
+        QSettings().remove("editor/pictureFolder");
+        e.dialogs.files = {{Q(e.root / "saved-as"), 0}};
+        QVERIFY(e.editor.FileSaveAsExecute());
+        QCOMPARE(e.dialogs.asked.back().fileName, Q(e.archive));
+        QVERIFY(fs::exists(e.root / "saved-as.ezx"));
+        QVERIFY(!fs::exists(e.root / "saved-as"));
+
+        fs::create_directory(e.root / "pictures");
+        e.editor.View().setCurrentIndex(e.editor.Shown().index(0, 0));
+        e.dialogs.files = {{Q(e.root / "pictures" / "one"), 0}};
+        e.editor.ExportExecute();
+        QCOMPARE(e.dialogs.asked.back().directory, Q(e.root));
+        QVERIFY(fs::exists(e.root / "pictures" / "one.png"));
+        e.editor.AddExecute(); // cancelled: the script has no more answers
+        QCOMPARE(e.dialogs.asked.back().directory, Q(e.root / "pictures"));
     }
 
     void exportNamesFilesAsExtractionDoes()
