@@ -210,7 +210,10 @@ void ArchiveEditor::CreateGallery()
 
     m_memberInfo = new QLabel;
     m_memberInfo->setObjectName(QStringLiteral("MemberInfo"));
-    statusBar()->addPermanentWidget(m_memberInfo, 1);
+    // At its own width on the right: a stretching label would leave the
+    // bar's messages ("Saved", "Not renamed: ...") no room at all.
+    m_memberInfo->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    statusBar()->addPermanentWidget(m_memberInfo);
 
     connect(m_filter, &QLineEdit::textChanged, this, [this](const QString& text) {
         m_proxy->setFilterFixedString(text);
@@ -646,9 +649,10 @@ bool ArchiveEditor::SaveAs(const fs::path& proposed)
         return false;
     const fs::path target = WithFilterExtension(ToPath(answer->path), kEzxFilter);
     if (Exists(target) && !fs::equivalent(target, m_path, ignored) &&
-        m_dialogs.Ask(this, {kEditorTitle,
-                             QStringLiteral("%1 already exists. Replace it?").arg(ToQString(target)),
-                             {Answer::No, Answer::Yes}}) != Answer::Yes)
+        m_dialogs.Ask(this,
+                      {kEditorTitle,
+                       QStringLiteral("%1 already exists. Replace it?").arg(ToQString(target)),
+                       {Answer::No, Answer::Yes}}) != Answer::Yes)
         return false;
     // The file chosen here is replaced, also when another program saved
     // over it: the user chose it after being asked.

@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QSettings>
@@ -383,6 +384,10 @@ private slots:
         QCOMPARE(e.dialogs.asked.back().fileName, Q(e.archive));
         QVERIFY(fs::exists(e.root / "saved-as.ezx"));
         QVERIFY(!fs::exists(e.root / "saved-as"));
+        // The message has room beside the member's label.
+        const auto* info = e.editor.findChild<QLabel*>("MemberInfo");
+        QVERIFY(e.editor.statusBar()->currentMessage().startsWith("Saved"));
+        QTRY_VERIFY(info->width() < e.editor.statusBar()->width() / 2);
 
         fs::create_directory(e.root / "pictures");
         e.editor.View().setCurrentIndex(e.editor.Shown().index(0, 0));
