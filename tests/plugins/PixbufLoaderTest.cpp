@@ -1,0 +1,173 @@
+// The gdk-pixbuf modules as GTK programs reach them: gdk-pixbuf choosing a
+// module by the MIME type of a named file, and the streaming loader asked
+// for a MIME type, as thumbnailers use it. The environment points
+// gdk-pixbuf at a loaders cache listing the built modules beside the
+// system's, and GLib at the project's MIME types.
+
+#include <gdk-pixbuf/gdk-pixbuf.h>
+
+#include "LoaderCases.h"
+
+namespace zefir::test {
+namespace {
+
+using plugins::LoaderKind;
+
+struct PixbufResult {
+    GdkPixbuf* pixbuf = nullptr;
+    std::string error;
+    PixbufResult() = default;
+    PixbufResult(const PixbufResult&) = delete;
+    ~PixbufResult()
+    {
+        if (pixbuf != nullptr)
+            g_object_unref(pixbuf);
+    }
+};
+
+void Take(PixbufResult& result, GdkPixbuf* pixbuf, GError* error)
+{
+    result.pixbuf = pixbuf;
+    if (error != nullptr) {
+        result.error = error->message;
+        g_error_free(error);
+    }
+    // Whatever the bytes, one or the other (gdk-pixbuf's own GIF module
+    // gives what it could read of a damaged file beside the error).
+    EXPECT_TRUE(result.pixbuf != nullptr || !result.error.empty());
+}
+
+void LoadFile(PixbufResult& result, const fs::path& path)
+{
+    GError* error = nullptr;
+    GdkPixbuf* pixbuf = gdk_pixbuf_new_from_file(path.c_str(), &error);
+    Take(result, pixbuf, error);
+}
+
+void Stream(PixbufResult& result, LoaderKind kind, std::span<const std::byte> bytes)
+{
+    GError* error = nullptr;
+    GdkPixbufLoader* loader = gdk_pixbuf_loader_new_with_mime_type(
+        std::string(plugins::FormatOf(kind).mimeType).c_str(), &error);
+    ASSERT_NE(loader, nullptr) << error->message;
+    const bool written =
+        bytes.empty() || gdk_pixbuf_loader_write(loader, reinterpret_cast<const guchar*>(bytes.data()),
+                                                 bytes.size(), &error);
+    gdk_pixbuf_loader_close(loader, written ? &error : nullptr);
+    GdkPixbuf* pixbuf = gdk_pixbuf_loader_get_pixbuf(loader);
+    if (pixbuf != nullptr && error == nullptr)
+        g_object_ref(pixbuf);
+    else
+        pixbuf = nullptr;
+    g_object_unref(loader);
+    Take(result, pixbuf, error);
+    // The phone modules give exactly one of the two.
+    EXPECT_NE(result.pixbuf == nullptr, result.error.empty()) << result.error;
+}
+
+// The same picture: alpha everywhere, the colour where it shows.
+void ExpectPicture(const PixbufResult& result, const LoaderCase& c)
+{
+    ASSERT_NE(result.pixbuf, nullptr) << result.error;
+    const imaging::Bitmap expected = imagecodec::DecodePhonePicture(c.name, c.bytes, c.name).picture;
+    ASSERT_EQ(gdk_pixbuf_get_width(result.pixbuf), static_cast<int>(expected.width));
+    ASSERT_EQ(gdk_pixbuf_get_height(result.pixbuf), static_cast<int>(expected.height));
+    ASSERT_TRUE(gdk_pixbuf_get_has_alpha(result.pixbuf));
+    const guchar* pixels = gdk_pixbuf_read_pixels(result.pixbuf);
+    const int stride = gdk_pixbuf_get_rowstride(result.pixbuf);
+    for (std::uint32_t y = 0; y < expected.height; ++y)
+        for (std::uint32_t x = 0; x < expected.width; ++x) {
+            const guchar* p = pixels + y * stride + x * 4;
+            std::uint32_t got = Argb(p[3], p[0], p[1], p[2]);
+            if (p[3] == 0)
+                got = 0;
+            ASSERT_EQ(got, expected.At(x, y)) << "pixel " << x << "," << y;
+        }
+}
+
+TEST(PixbufLoader, EveryKindOpensByItsName)
+{
+    TempDir dir;
+    for (const LoaderCase& c : GoodFiles()) {
+        SCOPED_TRACE(c.name);
+        WriteBytes(dir / c.name, c.bytes);
+        PixbufResult result;
+        LoadFile(result, dir / c.name);
+        ExpectPicture(result, c);
+    }
+}
+
+TEST(PixbufLoader, EveryKindStreamsByMimeTypeButARawPictureNeedsItsName)
+{
+    for (const LoaderCase& c : GoodFiles()) {
+        SCOPED_TRACE(c.name);
+        PixbufResult result;
+        Stream(result, c.kind, c.bytes);
+        if (c.kind == LoaderKind::Raw)
+            EXPECT_EQ(result.error, "a raw picture's size is in its file name, and the program "
+                                    "reading it gave only its bytes");
+        else
+            ExpectPicture(result, c);
+    }
+}
+
+TEST(PixbufLoader, SizeAndScaleGoThroughTheStreamingLoader)
+{
+    TempDir dir;
+    const LoaderCase c = GoodFiles()[1];
+    WriteBytes(dir / c.name, c.bytes);
+    gint width = 0, height = 0;
+    GdkPixbufFormat* format = gdk_pixbuf_get_file_info((dir / c.name).c_str(), &width, &height);
+    ASSERT_NE(format, nullptr);
+    EXPECT_STREQ(gdk_pixbuf_format_get_name(format), "zefir-moto-bitmap");
+    EXPECT_EQ(width, 16);
+    EXPECT_EQ(height, 12);
+    GdkPixbuf* scaled = gdk_pixbuf_new_from_file_at_size((dir / c.name).c_str(), 32, 32, nullptr);
+    ASSERT_NE(scaled, nullptr);
+    EXPECT_EQ(gdk_pixbuf_get_width(scaled), 32);
+    EXPECT_EQ(gdk_pixbuf_get_height(scaled), 24);
+    g_object_unref(scaled);
+}
+
+TEST(PixbufLoader, DamagedFilesAreRefusedWithTheReason)
+{
+    TempDir dir;
+    for (const LoaderCase& c : DamagedFiles()) {
+        SCOPED_TRACE(c.name);
+        WriteBytes(dir / c.name, c.bytes);
+        // By name, a Moto Image's bytes choose the module: the GIF's, the
+        // JPEG's.
+        if (c.kind != LoaderKind::MotoImage) {
+            PixbufResult byName;
+            LoadFile(byName, dir / c.name);
+            EXPECT_EQ(byName.error,
+                      "Failed to load image \u201C" + (dir / c.name).string() + "\u201D: " + c.message);
+        }
+        if (c.kind != LoaderKind::Raw) {
+            PixbufResult streamed;
+            Stream(streamed, c.kind, c.bytes);
+            EXPECT_EQ(streamed.error, c.message);
+        }
+    }
+}
+
+TEST(PixbufLoader, HostileBytesGiveAPictureOrAnError)
+{
+    TempDir dir;
+    const auto inputs = HostileInputs(ZEFIR_BINARY_DIR "/fuzz-corpus");
+    ASSERT_GT(inputs.size(), 100u);
+    for (const auto& bytes : inputs) {
+        for (const plugins::LoaderFormat& format : plugins::LoaderFormats()) {
+            PixbufResult streamed;
+            Stream(streamed, format.kind, bytes);
+        }
+        for (const char* name : {"f.k", "f.g", "f(12x5).raw"}) {
+            WriteBytes(dir / name, bytes);
+            PixbufResult byName;
+            LoadFile(byName, dir / name);
+        }
+    }
+}
+
+} // namespace
+} // namespace zefir::test
