@@ -85,6 +85,39 @@ void ExpectPicture(const PixbufResult& result, const LoaderCase& c)
         }
 }
 
+// How GLib types files once the project's MIME types are installed: the
+// type is what chooses a module or a thumbnailer.
+TEST(MimeTypes, NamesAndFirstBytesGiveTheTypes)
+{
+    const std::string archive = "motoskin\n\nv1.00\n00000038\n\nComment: zefirkit\nID table:\n\n";
+    const std::string binary("\x10\0\0\0\x10\0\0\0\x12\0\0\0", 12);
+    const struct {
+        const char* name;
+        std::string bytes;
+        const char* type;
+    } cases[] = {
+        {"iconres.ezx", binary, "application/x-ezx-icon-archive"},
+        {"iconres", archive, "application/x-ezx-icon-archive"},
+        {"iconres.ezx.orig", archive, "application/x-ezx-icon-archive"},
+        {"notes.orig", "motoskin is not an archive\n", "text/plain"},
+        {nullptr, archive, "application/x-ezx-icon-archive"},
+        {"a.k", binary, "image/x-moto-bitmap"},
+        {"a.g", binary, "image/x-moto-image"},
+        {"icon(16x16).raw", binary, "image/x-moto-raw"},
+        {"ICON(16X16).RAW", binary, "image/x-moto-raw"},
+        {"P1000123.RAW", binary, "image/x-panasonic-rw"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name != nullptr ? c.name : "(no name)");
+        gchar* type = g_content_type_guess(c.name, reinterpret_cast<const guchar*>(c.bytes.data()),
+                                           c.bytes.size(), nullptr);
+        gchar* mime = g_content_type_get_mime_type(type);
+        EXPECT_STREQ(mime, c.type);
+        g_free(mime);
+        g_free(type);
+    }
+}
+
 TEST(PixbufLoader, EveryKindOpensByItsName)
 {
     TempDir dir;
