@@ -126,7 +126,9 @@ TEST(PixbufLoader, SizeAndScaleGoThroughTheStreamingLoader)
     gint width = 0, height = 0;
     GdkPixbufFormat* format = gdk_pixbuf_get_file_info((dir / c.name).c_str(), &width, &height);
     ASSERT_NE(format, nullptr);
-    EXPECT_STREQ(gdk_pixbuf_format_get_name(format), "zefir-moto-bitmap");
+    gchar* name = gdk_pixbuf_format_get_name(format);
+    EXPECT_STREQ(name, "zefir-moto-bitmap");
+    g_free(name);
     EXPECT_EQ(width, 16);
     EXPECT_EQ(height, 12);
     GdkPixbuf* scaled = gdk_pixbuf_new_from_file_at_size((dir / c.name).c_str(), 32, 32, nullptr);
