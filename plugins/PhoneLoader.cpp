@@ -50,9 +50,8 @@ const LoaderFormat& FormatOf(LoaderKind kind)
 }
 
 PhoneFileBytes::PhoneFileBytes(LoaderKind kind)
-    : m_kind(kind),
-      m_keep(kind == LoaderKind::MotoImage ? imaging::kMaxPictureFileSize
-                                           : imagecodec::kMaxPhoneFileSize)
+    : m_kind(kind), m_keep(kind == LoaderKind::MotoImage ? imaging::kMaxPictureFileSize
+                                                         : imagecodec::kMaxPhoneFileSize)
 {
 }
 

@@ -155,8 +155,8 @@ GdkPixbuf* LoadFile(LoaderKind kind, FILE* file, GError** error)
 }
 
 gpointer BeginLoad(LoaderKind kind, GdkPixbufModuleSizeFunc sizeFunc,
-                   GdkPixbufModulePreparedFunc preparedFunc,
-                   GdkPixbufModuleUpdatedFunc updatedFunc, gpointer userData, GError** error)
+                   GdkPixbufModulePreparedFunc preparedFunc, GdkPixbufModuleUpdatedFunc updatedFunc,
+                   gpointer userData, GError** error)
 {
     return Guarded<gpointer>(error, nullptr, [&] {
         return new LoadContext{PhoneFileBytes(kind), sizeFunc, preparedFunc, updatedFunc, userData};

@@ -20,21 +20,19 @@ void FillInfo(GdkPixbufFormat* info, plugins::LoaderKind kind);
 // is a GError and a null result.
 GdkPixbuf* LoadFile(plugins::LoaderKind kind, FILE* file, GError** error);
 gpointer BeginLoad(plugins::LoaderKind kind, GdkPixbufModuleSizeFunc sizeFunc,
-                   GdkPixbufModulePreparedFunc preparedFunc,
-                   GdkPixbufModuleUpdatedFunc updatedFunc, gpointer userData, GError** error);
+                   GdkPixbufModulePreparedFunc preparedFunc, GdkPixbufModuleUpdatedFunc updatedFunc,
+                   gpointer userData, GError** error);
 gboolean LoadIncrement(gpointer context, const guchar* buffer, guint size, GError** error);
 gboolean StopLoad(gpointer context, GError** error);
 
-template <plugins::LoaderKind kKind>
-void FillVtable(GdkPixbufModule* module)
+template <plugins::LoaderKind kKind> void FillVtable(GdkPixbufModule* module)
 {
     module->load = [](FILE* file, GError** error) { return LoadFile(kKind, file, error); };
-    module->begin_load = [](GdkPixbufModuleSizeFunc sizeFunc,
-                            GdkPixbufModulePreparedFunc preparedFunc,
-                            GdkPixbufModuleUpdatedFunc updatedFunc, gpointer userData,
-                            GError** error) {
-        return BeginLoad(kKind, sizeFunc, preparedFunc, updatedFunc, userData, error);
-    };
+    module->begin_load =
+        [](GdkPixbufModuleSizeFunc sizeFunc, GdkPixbufModulePreparedFunc preparedFunc,
+           GdkPixbufModuleUpdatedFunc updatedFunc, gpointer userData, GError** error) {
+            return BeginLoad(kKind, sizeFunc, preparedFunc, updatedFunc, userData, error);
+        };
     module->load_increment = LoadIncrement;
     module->stop_load = StopLoad;
 }

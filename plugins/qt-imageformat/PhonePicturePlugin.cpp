@@ -114,7 +114,7 @@ QVariant PhonePictureHandler::option(ImageOption option) const
 }
 
 QImageIOPlugin::Capabilities PhonePicturePlugin::capabilities(QIODevice* device,
-                                                               const QByteArray& format) const
+                                                              const QByteArray& format) const
 {
     // Only a format named by the extension or the program: the phone kinds
     // have no signature to recognise them by.

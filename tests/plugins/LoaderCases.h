@@ -41,8 +41,10 @@ inline std::vector<LoaderCase> GoodFiles()
         {"a.k", LoaderKind::MotoBitmap, imagecodec::EncodeMotoBitmap18(Icon(5, 2), "a.k"), ""},
         {"b.K", LoaderKind::MotoBitmap, imagecodec::EncodeMotoBitmap32(Icon(16, 12), "b.k"), ""},
         {"c(10x12).raw", LoaderKind::Raw, imagecodec::EncodeRawPicture(Icon(10, 12), "c.raw"), ""},
-        {"d.g", LoaderKind::MotoImage, imaging::EncodePicture(Icon(9, 4), "image/gif", "d.gif"), ""},
-        {"e.g", LoaderKind::MotoImage, imaging::EncodePicture(Icon(3, 8), "image/png", "e.png"), ""},
+        {"d.g", LoaderKind::MotoImage, imaging::EncodePicture(Icon(9, 4), "image/gif", "d.gif"),
+         ""},
+        {"e.g", LoaderKind::MotoImage, imaging::EncodePicture(Icon(3, 8), "image/png", "e.png"),
+         ""},
     };
 }
 
@@ -59,7 +61,8 @@ inline std::vector<LoaderCase> DamagedFiles()
          "would overlap"},
         {"jpeg.g", LoaderKind::MotoImage, Bytes({0xFF, 0xD8, 0xFF, 0xE0, 0, 0x10}),
          "the Moto Image holds neither a GIF nor a PNG picture"},
-        {"cut.g", LoaderKind::MotoImage, gif, "GIF data runs past the end of the file (0x14 bytes)"},
+        {"cut.g", LoaderKind::MotoImage, gif,
+         "GIF data runs past the end of the file (0x14 bytes)"},
         {"big(200x200).raw", LoaderKind::Raw, std::vector<std::byte>(100),
          "the picture size in the name, 200x200, is more than the 38721 pixels a raw picture "
          "can hold"},

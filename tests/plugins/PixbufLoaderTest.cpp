@@ -50,9 +50,9 @@ void Stream(PixbufResult& result, LoaderKind kind, std::span<const std::byte> by
     GdkPixbufLoader* loader = gdk_pixbuf_loader_new_with_mime_type(
         std::string(plugins::FormatOf(kind).mimeType).c_str(), &error);
     ASSERT_NE(loader, nullptr) << error->message;
-    const bool written =
-        bytes.empty() || gdk_pixbuf_loader_write(loader, reinterpret_cast<const guchar*>(bytes.data()),
-                                                 bytes.size(), &error);
+    const bool written = bytes.empty() || gdk_pixbuf_loader_write(
+                                              loader, reinterpret_cast<const guchar*>(bytes.data()),
+                                              bytes.size(), &error);
     gdk_pixbuf_loader_close(loader, written ? &error : nullptr);
     GdkPixbuf* pixbuf = gdk_pixbuf_loader_get_pixbuf(loader);
     if (pixbuf != nullptr && error == nullptr)
@@ -69,7 +69,8 @@ void Stream(PixbufResult& result, LoaderKind kind, std::span<const std::byte> by
 void ExpectPicture(const PixbufResult& result, const LoaderCase& c)
 {
     ASSERT_NE(result.pixbuf, nullptr) << result.error;
-    const imaging::Bitmap expected = imagecodec::DecodePhonePicture(c.name, c.bytes, c.name).picture;
+    const imaging::Bitmap expected =
+        imagecodec::DecodePhonePicture(c.name, c.bytes, c.name).picture;
     ASSERT_EQ(gdk_pixbuf_get_width(result.pixbuf), static_cast<int>(expected.width));
     ASSERT_EQ(gdk_pixbuf_get_height(result.pixbuf), static_cast<int>(expected.height));
     ASSERT_TRUE(gdk_pixbuf_get_has_alpha(result.pixbuf));
