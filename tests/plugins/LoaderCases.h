@@ -71,6 +71,18 @@ inline std::vector<LoaderCase> DamagedFiles()
     };
 }
 
+inline std::vector<LoaderCase> AllFiles()
+{
+    auto cases = GoodFiles();
+    for (LoaderCase& c : DamagedFiles())
+        cases.push_back(std::move(c));
+    return cases;
+}
+
+// Why a raw picture given without its name is refused.
+inline constexpr const char* kNoNameMessage =
+    "a raw picture's size is in its file name, and the program reading it gave only its bytes";
+
 // The corpus's files, each also cut short at a few lengths and with single
 // bytes flipped where headers and sizes lie.
 inline std::vector<std::vector<std::byte>> HostileInputs(const fs::path& corpus)

@@ -144,13 +144,9 @@ TEST(PixbufLoader, SizeAndScaleGoThroughTheStreamingLoader)
 // reason either way.
 TEST(PixbufLoader, EveryKindLoadsOrIsRefusedWithTheReason)
 {
-    const std::string noName =
-        "a raw picture's size is in its file name, and the program reading it gave only its bytes";
+    const std::string noName = kNoNameMessage;
     TempDir dir;
-    auto cases = GoodFiles();
-    for (LoaderCase& c : DamagedFiles())
-        cases.push_back(std::move(c));
-    for (const LoaderCase& c : cases) {
+    for (const LoaderCase& c : AllFiles()) {
         SCOPED_TRACE(c.name);
         WriteBytes(dir / c.name, c.bytes);
         // By name, a Moto Image's bytes choose the module: the GIF's, the

@@ -73,13 +73,9 @@ TEST_F(QtImageFormat, TheFormatsAreKnown)
 // for a raw picture, whose size is in the name.
 TEST_F(QtImageFormat, EveryKindLoadsOrIsRefusedWithTheReason)
 {
-    const QString noName =
-        "a raw picture's size is in its file name, and the program reading it gave only its bytes";
+    const QString noName = kNoNameMessage;
     TempDir dir;
-    auto cases = GoodFiles();
-    for (LoaderCase& c : DamagedFiles())
-        cases.push_back(std::move(c));
-    for (const LoaderCase& c : cases) {
+    for (const LoaderCase& c : AllFiles()) {
         SCOPED_TRACE(c.name);
         g_messages.clear();
         WriteBytes(dir / c.name, c.bytes);
