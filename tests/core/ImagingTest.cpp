@@ -101,6 +101,20 @@ TEST(ImagingTest, EncodedPicturesDecodeToWhatWasSaved)
     }
 }
 
+TEST(ImagingTest, PngsWrittenOneAfterAnotherComeBackExactly)
+{
+    // Each picture's encoder reuses the memory the one before it freed, for
+    // rows and zlib tables smaller and larger than its own.
+    for (std::uint32_t width : {64u, 1u, 700u, 16u, 1500u, 7u, 700u}) {
+        SCOPED_TRACE(width);
+        Bitmap picture(width, width / 3 + 1);
+        for (std::size_t i = 0; i < picture.pixels.size(); ++i)
+            picture.pixels[i] = static_cast<std::uint32_t>(i * 2654435761u) >> (i % 3 * 8);
+        Bitmap back = imaging::DecodePicture(imaging::EncodePicture(picture, "image/png", "o"), "o");
+        EXPECT_TRUE(back.pixels == picture.pixels);
+    }
+}
+
 TEST(ImagingTest, WrittenFilesCarryWhatReadersSkip)
 {
     // GIF87a would have no place for the transparent index.
