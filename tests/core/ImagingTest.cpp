@@ -126,6 +126,12 @@ TEST(ImagingTest, GifPalettesOfManyColoursStayClose)
     Bitmap grays(40, 25);
     for (std::uint32_t i = 0; i < 1000; ++i)
         grays.pixels[i] = Argb(0xFF, i / 4, i / 4, i * 255 / 999);
+    // More colours than the colour table first has room for, each seen
+    // again after it grew.
+    Bitmap scattered(512, 512);
+    for (std::size_t i = 0; i < scattered.pixels.size(); ++i)
+        scattered.pixels[i] =
+            0xFF000000 | static_cast<std::uint32_t>(i % 70000 * 2654435761u) >> 8;
     struct Case {
         const char* name;
         Bitmap picture;
@@ -137,6 +143,7 @@ TEST(ImagingTest, GifPalettesOfManyColoursStayClose)
         {"a gradient with transparent pixels", holes, 4.5, 16},
         {"one colour in most pixels", common, 0.1, 4},
         {"1,000 grays and near-grays", grays, 0.2, 1},
+        {"70,000 scattered colours", scattered, 11.5, 40},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
