@@ -16,6 +16,7 @@
 
 #include "core/Error.h"
 #include "core/FileIo.h"
+#include "core/OrderedWork.h"
 #include "core/Text.h"
 #include "core/archive/Archive.h"
 #include "core/archive/ConvMap.h"
@@ -238,8 +239,13 @@ public:
             m_rawsKind = KindIn(fileio::CreateFolder(m_raws, fileio::Target::InFolder));
             m_iconsKind = KindIn(fileio::CreateFolder(m_icons, fileio::Target::InFolder));
             const std::vector<std::string> names = reader.ReadNames();
-            for (std::size_t i = 0; i < names.size(); ++i)
-                ExtractEntry(reader, i, names[i], names.size());
+            if (m_settings.ConvertEnabled) {
+                ExtractConverting(reader, names);
+            } else {
+                for (std::size_t i = 0; i < names.size(); ++i)
+                    if (!names[i].empty())
+                        ExtractEntry(reader, i, names[i], names.size());
+            }
         }
         // Written last and whole: an extraction that fails keeps the map of
         // the last one that succeeded.
@@ -257,36 +263,104 @@ private:
         return newFolder ? fileio::Target::InNewFolder : fileio::Target::InFolder;
     }
 
-    void ExtractEntry(const ArchiveReader& reader, std::size_t index, const std::string& name,
-                      std::size_t count)
+    // A member read from the archive, on its way to its files.
+    struct Pending {
+        std::size_t index = 0;
+        std::string name;     // as the archive holds it
+        std::string fileName; // UTF-8, on disk
+        std::vector<std::byte> buffer; // the block as read: its header, then the data
+        std::size_t dataAt = 0;
+        std::size_t size = 0;
+        imagecodec::PictureFromPhoneResult picture;
+
+        std::span<const std::byte> Bytes() const
+        {
+            return std::span<const std::byte>(buffer).subspan(dataAt, size);
+        }
+    };
+
+    std::string FileNameOf(std::size_t index, const std::string& name) const
     {
-        // An entry without a name is passed over; the progress bar stays.
-        if (name.empty())
-            return;
         if (!IsSafeFileName(name))
             throw IoError("entry " + std::to_string(index) + ": member name \"" +
                               PrintableName(name) + "\" is not a safe file name",
                           m_archive);
-        const std::string fileName = Cp1251ToUtf8(name);
-        const fs::path raw = m_raws / fileName;
-        // One buffer for every member: memory does not grow with the archive.
-        m_member = reader.ReadMemberData(index, m_memberBuffer);
-        fileio::WriteFile(raw, m_member, m_rawsKind);
+        return Cp1251ToUtf8(name);
+    }
+
+    // Without conversion: one buffer for every member.
+    void ExtractEntry(const ArchiveReader& reader, std::size_t index, const std::string& name,
+                      std::size_t count)
+    {
+        const std::string fileName = FileNameOf(index, name);
+        const std::span<const std::byte> member = reader.ReadMemberData(index, m_memberBuffer);
+        WriteMember(index, name, fileName, member, count);
+    }
+
+    // With conversion the pictures are made on worker threads, while this
+    // thread reads the members and writes every file in archive order, as
+    // one thread would. An entry without a name is passed over; the progress
+    // bar stays.
+    void ExtractConverting(const ArchiveReader& reader, const std::vector<std::string>& names)
+    {
+        const imagecodec::Format format = m_settings.TargetFormat;
+        const fs::path& raws = m_raws;
+        OrderedWork<Pending> work;
+        auto finishAll = [&] {
+            while (!work.Empty())
+                Finish(work.Next(), names.size());
+        };
+        for (std::size_t i = 0; i < names.size(); ++i) {
+            if (names[i].empty())
+                continue;
+            if (work.Full())
+                Finish(work.Next(), names.size());
+            Pending member;
+            try {
+                member.index = i;
+                member.name = names[i];
+                member.fileName = FileNameOf(i, names[i]);
+                const std::span<const std::byte> data = reader.ReadMemberData(i, member.buffer);
+                member.dataAt = static_cast<std::size_t>(data.data() - member.buffer.data());
+                member.size = data.size();
+            } catch (...) {
+                // The members before it are written first, as they would
+                // have been had it been the only one in flight.
+                finishAll();
+                throw;
+            }
+            work.Submit([format, &raws, member = std::move(member)]() mutable {
+                member.picture =
+                    ConvertMemberBytes(member.fileName, member.Bytes(), format, raws / member.fileName);
+                return std::move(member);
+            });
+        }
+        finishAll();
+    }
+
+    void Finish(Pending member, std::size_t count)
+    {
+        WriteMember(member.index, member.name, member.fileName, member.Bytes(), count);
+        RecordPicture(member.name, member.fileName, member.Bytes(), std::move(member.picture));
+    }
+
+    void WriteMember(std::size_t index, const std::string& name, const std::string& fileName,
+                     std::span<const std::byte> bytes, std::size_t count)
+    {
+        fileio::WriteFile(m_raws / fileName, bytes, m_rawsKind);
         m_progress.SetPosition(ProgressPosition(index, count));
         m_list.AddName(name);
-        if (m_settings.ConvertEnabled)
-            ConvertMember(name, fileName, raw);
     }
 
     // The member's picture in icons and its record in the map. A member that
     // has no converter, or whose picture cannot be made, still gets its
     // record with the kind found; its raw file is all there is of it, and
     // the caller hears why. A picture that cannot be written stops it all.
-    void ConvertMember(const std::string& name, const std::string& fileName, const fs::path& raw)
+    void RecordPicture(const std::string& name, const std::string& fileName,
+                       std::span<const std::byte> bytes, imagecodec::PictureFromPhoneResult out)
     {
         const imagecodec::Format format = m_settings.TargetFormat;
-        auto out = ConvertMemberBytes(fileName, m_member, format, raw);
-        const fs::path picture = m_icons / imagecodec::PictureFileName(fileName, m_member, format);
+        const fs::path picture = m_icons / imagecodec::PictureFileName(fileName, bytes, format);
         if (out.converted) {
             // Two members whose pictures get one name: the later picture
             // stays, and the earlier member is told about.
@@ -334,7 +408,6 @@ private:
     IMemberList& m_list;
     std::vector<LeftOut>* m_notConverted;
     std::vector<std::byte> m_memberBuffer;
-    std::span<const std::byte> m_member; // the current member's data in m_memberBuffer
     MapImage m_map;
     std::map<fs::path, std::string> m_pictureOwners; // picture -> member file name
 };
