@@ -1,65 +1,16 @@
 // Writes a large archive for the benchmark. Usage:
 //   zefir-make-bench-archive OUTPUT.ezx COUNT [--large]
-// Members cycle through 18-bit and 32-bit Moto Bitmaps from 16 x 16 to
-// 64 x 64, Moto Images holding GIF and PNG pictures, and raw pictures.
-// --large makes every member a 64 x 64 32-bit Moto Bitmap (16 KiB each), for
-// the memory measurement.
+// The members are BenchMembers.h's; --large is for the memory measurement.
 
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "bench/BenchMembers.h"
 #include "core/Error.h"
-#include "core/archive/EzxFormat.h"
-#include "core/imagecodec/ImageCodec.h"
-#include "core/imaging/Imaging.h"
 
 using namespace zefir;
-
-namespace {
-
-imaging::Bitmap Icon(std::uint32_t w, std::uint32_t h, unsigned seed)
-{
-    imaging::Bitmap bmp(w, h);
-    for (std::uint32_t y = 0; y < h; ++y)
-        for (std::uint32_t x = 0; x < w; ++x) {
-            bool inside = (x - w / 2) * (x - w / 2) + (y - h / 2) * (y - h / 2) < w * h / 4;
-            std::uint32_t alpha = inside ? 255 : (x + y + seed) % 7 == 0 ? 128 : 0;
-            bmp.At(x, y) = alpha << 24 | ((x * 8 + seed) % 256) << 16 | ((y * 8) % 256) << 8 |
-                           ((x ^ y) * 4 % 256);
-        }
-    return bmp;
-}
-
-archive::Member MakeMember(unsigned i, bool large)
-{
-    char name[64];
-    if (large) {
-        std::snprintf(name, sizeof name, "icon_%04u.k", i);
-        return {name, imagecodec::EncodeMotoBitmap32(Icon(64, 64, i), name)};
-    }
-    const std::uint32_t side = 16 + (i * 12) % 49; // 16 to 64
-    switch (i % 5) {
-    case 0:
-        std::snprintf(name, sizeof name, "icon_%04u.k", i);
-        return {name, imagecodec::EncodeMotoBitmap18(Icon(side, side, i), name)};
-    case 1:
-        std::snprintf(name, sizeof name, "icon_%04u.k", i);
-        return {name, imagecodec::EncodeMotoBitmap32(Icon(side, side, i), name)};
-    case 2:
-        std::snprintf(name, sizeof name, "anim_%04u.g", i);
-        return {name, imaging::EncodePicture(Icon(side, side, i), "image/gif", name)};
-    case 3:
-        std::snprintf(name, sizeof name, "image_%04u.g", i);
-        return {name, imaging::EncodePicture(Icon(side, side, i), "image/png", name)};
-    default:
-        std::snprintf(name, sizeof name, "raw_%04u(%ux%u).raw", i, side, side);
-        return {name, imagecodec::EncodeRawPicture(Icon(side, side, i), name)};
-    }
-}
-
-} // namespace
 
 int main(int argc, char** argv)
 {
@@ -73,7 +24,7 @@ int main(int argc, char** argv)
         std::vector<archive::Member> members;
         members.reserve(count);
         for (unsigned i = 0; i < count; ++i)
-            members.push_back(MakeMember(i, large));
+            members.push_back(bench::MakeMember(i, large));
         archive::WriteArchive(members, argv[1]);
     } catch (const IoError& e) {
         std::fprintf(stderr, "zefir-make-bench-archive: %s\n", e.what());

@@ -17,6 +17,7 @@
 #include "cli/Commands.h"
 #include "core/Error.h"
 #include "core/FileIo.h"
+#include "core/OrderedWork.h"
 #include "core/Text.h"
 #include "core/archive/ArchiveModel.h"
 #include "core/archive/MemberName.h"
@@ -358,31 +359,52 @@ int RunExport(const ExportOptions& options)
     if (!options.folder.empty() && fileio::CreateFolder(options.folder))
         cleanup.FolderMade(options.folder);
 
+    // Pictures are made on worker threads and written here, in order.
     const std::string_view mimeType = imagecodec::TargetMimeType(FormatOfOption(options.format));
-    for (const ExportItem& item : items) {
-        model.Data(item.index, bytes);
+    OrderedWork<std::vector<std::byte>> work;
+    std::size_t next = 0; // the oldest item in flight
+    auto finish = [&] {
+        const ExportItem& item = items[next++];
         std::vector<std::byte> picture;
-        if (!item.copy) {
-            const std::string name = model.Name(item.index);
-            try {
-                picture = imaging::EncodePicture(
-                    imagecodec::DecodePhonePicture(name, bytes, model.DisplayName(item.index))
-                        .picture,
-                    mimeType, item.target);
-            } catch (const IoError& e) {
-                // A damaged member stops an export by name; of every member it
-                // is listed and passed over, as extraction does.
-                if (!every || e.path() != model.DisplayName(item.index))
-                    throw;
-                NotExported(model.DisplayName(item.index), e.message());
-                continue;
-            }
+        try {
+            picture = work.Next();
+        } catch (const IoError& e) {
+            // A damaged member stops an export by name; of every member it
+            // is listed and passed over, as extraction does.
+            if (!every || e.path() != model.DisplayName(item.index))
+                throw;
+            NotExported(model.DisplayName(item.index), e.message());
+            return;
         }
         const bool wasThere = fileio::EntryAt(item.target) != fileio::Entry::Missing;
-        fileio::WriteFile(item.target, item.copy ? std::span<const std::byte>(bytes) : picture);
+        fileio::WriteFile(item.target, picture);
         cleanup.Written(item.target, wasThere);
         std::cout << Printable(item.target.string()) << '\n';
+    };
+    for (const ExportItem& item : items) {
+        if (work.Full())
+            finish();
+        std::vector<std::byte> data;
+        try {
+            model.Data(item.index, data);
+        } catch (...) {
+            // What comes before it is written first.
+            while (next < items.size() && !work.Empty())
+                finish();
+            throw;
+        }
+        if (item.copy) {
+            work.Submit([data = std::move(data)]() mutable { return std::move(data); });
+        } else {
+            work.Submit([name = model.Name(item.index), source = model.DisplayName(item.index),
+                         data = std::move(data), mimeType, target = item.target] {
+                return imaging::EncodePicture(
+                    imagecodec::DecodePhonePicture(name, data, source).picture, mimeType, target);
+            });
+        }
     }
+    while (next < items.size())
+        finish();
     cleanup.Done();
     return 0;
 }

@@ -7,6 +7,7 @@
 
 #include "core/Error.h"
 #include "core/FileIo.h"
+#include "core/OrderedWork.h"
 #include "core/Text.h"
 #include "core/archive/FolderSearch.h"
 #include "core/imagecodec/PhonePictures.h"
@@ -107,18 +108,29 @@ ConvertAllReport ConvertAll(const fs::path& sourceFolder, const fs::path& target
     if (overwrite == Overwrite::Refuse && !inTheWay.empty())
         fileio::RefuseToReplace(targetFolder, inTheWay);
 
-    for (const Job& job : jobs) {
+    // Converted on worker threads; written here, in the folder's order.
+    OrderedWork<std::vector<std::byte>> work;
+    std::size_t next = 0; // the oldest job in flight
+    auto finish = [&] {
+        const Job& job = jobs[next++];
         std::vector<std::byte> bytes;
         try {
-            bytes = Convert(job, fromPhone, format);
+            bytes = work.Next();
         } catch (const IoError& e) {
             // One picture that cannot be converted does not stop the rest.
             report.failed.push_back({job.name, e.message()});
-            continue;
+            return;
         }
         fileio::WriteFile(job.output, bytes);
         report.written.push_back(job.output);
+    };
+    for (const Job& job : jobs) {
+        if (work.Full())
+            finish();
+        work.Submit([&job, fromPhone, format] { return Convert(job, fromPhone, format); });
     }
+    while (next < jobs.size())
+        finish();
     return report;
 }
 

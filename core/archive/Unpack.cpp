@@ -8,6 +8,7 @@
 // Member names are bytes, Windows-1251 above 0x7F; on disk they are that
 // text in UTF-8, so a name survives extraction and packing byte for byte.
 
+#include <algorithm>
 #include <cstdint>
 #include <map>
 #include <optional>
@@ -16,6 +17,7 @@
 
 #include "core/Error.h"
 #include "core/FileIo.h"
+#include "core/OrderedWork.h"
 #include "core/Text.h"
 #include "core/archive/Archive.h"
 #include "core/archive/ConvMap.h"
@@ -232,8 +234,13 @@ public:
             m_rawsKind = KindIn(fileio::CreateFolder(m_raws, fileio::Target::InFolder));
             m_iconsKind = KindIn(fileio::CreateFolder(m_icons, fileio::Target::InFolder));
             const std::vector<std::string> names = reader.ReadNames();
-            for (std::size_t i = 0; i < names.size(); ++i)
-                ExtractEntry(reader, i, names[i], names.size());
+            if (m_settings.ConvertEnabled) {
+                ExtractConverting(reader, names);
+            } else {
+                for (std::size_t i = 0; i < names.size(); ++i)
+                    if (!names[i].empty())
+                        ExtractEntry(reader, i, names[i], names.size());
+            }
         }
         // Written last and whole: an extraction that fails keeps the map of
         // the last one that succeeded.
@@ -251,42 +258,140 @@ private:
         return newFolder ? fileio::Target::InNewFolder : fileio::Target::InFolder;
     }
 
-    void ExtractEntry(const ArchiveReader& reader, std::size_t index, const std::string& name,
-                      std::size_t count)
+    // A member read from the archive, on its way to its files.
+    struct Pending {
+        std::size_t index = 0;
+        std::string name;              // as the archive holds it
+        std::string fileName;          // UTF-8, on disk
+        std::vector<std::byte> buffer; // the block as read: its header, then the data
+        std::size_t dataAt = 0;
+        std::size_t size = 0;
+        imagecodec::PictureFromPhoneResult picture;
+
+        std::span<const std::byte> Bytes() const
+        {
+            return std::span<const std::byte>(buffer).subspan(dataAt, size);
+        }
+    };
+
+    std::optional<std::string> FileNameOf(std::size_t index, const std::string& name)
     {
-        // An entry without a name is passed over; the progress bar stays.
-        if (name.empty())
-            return;
         if (auto whyNot = WhyNotMemberName(name, NameUse::Stored))
             throw IoError("entry " + std::to_string(index) + ": " + *whyNot, m_archive);
-        const std::string fileName = Cp1251ToUtf8(name);
+        std::string fileName = Cp1251ToUtf8(name);
         // A name the archive holds but a folder here cannot: that member is
         // told about, the others still come out.
         if (auto whyNot = WhyNotFileName(fileName)) {
             if (m_notExtracted)
                 m_notExtracted->push_back({fileName, std::move(*whyNot)});
+            return std::nullopt;
+        }
+        return fileName;
+    }
+
+    // Without conversion: one buffer for every member.
+    void ExtractEntry(const ArchiveReader& reader, std::size_t index, const std::string& name,
+                      std::size_t count)
+    {
+        const std::optional<std::string> fileName = FileNameOf(index, name);
+        if (!fileName) {
             m_progress.SetPosition(ProgressPosition(index, count));
             return;
         }
-        const fs::path raw = m_raws / fileName;
-        // One buffer for every member: memory does not grow with the archive.
-        m_member = reader.ReadMemberData(index, m_memberBuffer);
-        fileio::WriteFile(raw, m_member, m_rawsKind);
+        const std::span<const std::byte> member = reader.ReadMemberData(index, m_memberBuffer);
+        WriteMember(index, name, *fileName, member, count);
+    }
+
+    // With conversion the pictures are made on worker threads, while this
+    // thread reads the members and writes every file in archive order, as
+    // one thread would. Members go to the workers in batches, since an icon
+    // converts in less time than a hand-over between threads costs; a batch
+    // is bounded in bytes as in members, and so is the memory in flight. An
+    // entry without a name is passed over; the progress bar stays.
+    void ExtractConverting(const ArchiveReader& reader, const std::vector<std::string>& names)
+    {
+        constexpr std::size_t kBatchMembers = 32;
+        constexpr std::size_t kBatchBytes = 64 * 1024;
+        const imagecodec::Format format = m_settings.TargetFormat;
+        const fs::path& raws = m_raws;
+        const std::size_t workers = DefaultWorkerCount();
+        OrderedWork<std::vector<Pending>> work(workers, 2 * std::max<std::size_t>(workers, 1));
+        std::vector<Pending> batch;
+        std::size_t batchBytes = 0;
+        auto finishOne = [&] {
+            for (Pending& member : work.Next())
+                Finish(std::move(member), names.size());
+        };
+        auto submit = [&] {
+            if (batch.empty())
+                return;
+            if (work.Full())
+                finishOne();
+            work.Submit([format, &raws, members = std::move(batch)]() mutable {
+                for (Pending& member : members)
+                    member.picture = ConvertMemberBytes(member.fileName, member.Bytes(), format,
+                                                        raws / member.fileName);
+                return std::move(members);
+            });
+            batch.clear();
+            batchBytes = 0;
+        };
+        auto finishAll = [&] {
+            submit();
+            while (!work.Empty())
+                finishOne();
+        };
+        for (std::size_t i = 0; i < names.size(); ++i) {
+            if (names[i].empty())
+                continue;
+            Pending member;
+            try {
+                member.index = i;
+                member.name = names[i];
+                std::optional<std::string> fileName = FileNameOf(i, names[i]);
+                if (!fileName)
+                    continue;
+                member.fileName = std::move(*fileName);
+                const std::span<const std::byte> data = reader.ReadMemberData(i, member.buffer);
+                member.dataAt = static_cast<std::size_t>(data.data() - member.buffer.data());
+                member.size = data.size();
+            } catch (...) {
+                // The members before it are written first, as they would
+                // have been one at a time.
+                finishAll();
+                throw;
+            }
+            batchBytes += member.buffer.size();
+            batch.push_back(std::move(member));
+            if (batch.size() == kBatchMembers || batchBytes >= kBatchBytes)
+                submit();
+        }
+        finishAll();
+    }
+
+    void Finish(Pending member, std::size_t count)
+    {
+        WriteMember(member.index, member.name, member.fileName, member.Bytes(), count);
+        RecordPicture(member.name, member.fileName, member.Bytes(), std::move(member.picture));
+    }
+
+    void WriteMember(std::size_t index, const std::string& name, const std::string& fileName,
+                     std::span<const std::byte> bytes, std::size_t count)
+    {
+        fileio::WriteFile(m_raws / fileName, bytes, m_rawsKind);
         m_progress.SetPosition(ProgressPosition(index, count));
         m_list.AddName(name);
-        if (m_settings.ConvertEnabled)
-            ConvertMember(name, fileName, raw);
     }
 
     // The member's picture in icons and its record in the map. A member that
     // has no converter, or whose picture cannot be made, still gets its
     // record with the kind found; its raw file is all there is of it, and
     // the caller hears why. A picture that cannot be written stops it all.
-    void ConvertMember(const std::string& name, const std::string& fileName, const fs::path& raw)
+    void RecordPicture(const std::string& name, const std::string& fileName,
+                       std::span<const std::byte> bytes, imagecodec::PictureFromPhoneResult out)
     {
         const imagecodec::Format format = m_settings.TargetFormat;
-        auto out = ConvertMemberBytes(fileName, m_member, format, raw);
-        const fs::path picture = m_icons / imagecodec::PictureFileName(fileName, m_member, format);
+        const fs::path picture = m_icons / imagecodec::PictureFileName(fileName, bytes, format);
         if (auto whyNot = WhyNotFileName(picture.filename().string()); whyNot && out.converted) {
             out.converted = false;
             out.whyNot = std::move(*whyNot);
@@ -339,7 +444,6 @@ private:
     std::vector<LeftOut>* m_notConverted;
     std::vector<LeftOut>* m_notExtracted;
     std::vector<std::byte> m_memberBuffer;
-    std::span<const std::byte> m_member; // the current member's data in m_memberBuffer
     MapImage m_map;
     std::map<fs::path, std::string> m_pictureOwners; // picture -> member file name
 };
@@ -366,8 +470,7 @@ fs::path UnpackArchive(const fs::path& archive, const fs::path& workFolder,
             if (auto conflicts = FindExtractionConflicts(archive, workFolder, settings);
                 !conflicts.differing.empty())
                 fileio::RefuseToReplace(workFolder, conflicts.differing);
-        Extraction(archive, workFolder, settings, progress, list, notConverted, notExtracted)
-            .Run();
+        Extraction(archive, workFolder, settings, progress, list, notConverted, notExtracted).Run();
     } catch (...) {
         // The progress display ends with the operation, also when it fails.
         progress.Close();

@@ -16,12 +16,11 @@
 // outside the frame and the frame's transparent index read as 0x00000000.
 // Writing gives one frame of the bitmap's size: an exact palette when the
 // picture has at most 256 colours (a transparent index counting as one),
-// otherwise a median-cut palette; pixels of alpha 0 become the transparent
-// index, all others opaque.
+// otherwise a palette of fewer colours (Palette.h); pixels of alpha 0
+// become the transparent index, all others opaque.
 
 #include <algorithm>
 #include <array>
-#include <climits>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -30,13 +29,13 @@
 
 #include "core/Error.h"
 #include "core/imaging/Codecs.h"
+#include "core/imaging/Palette.h"
 
 namespace zefir::imaging {
 
 namespace {
 
 constexpr std::uint32_t kOpaqueBlack = 0xFF000000;
-constexpr std::size_t kMaxColours = 256;
 
 struct GifInput {
     std::span<const std::byte> data;
@@ -119,181 +118,6 @@ std::vector<std::uint32_t> RowOrder(std::uint32_t height, bool interlaced)
     return order;
 }
 
-struct ColourCount {
-    std::uint32_t rgb;
-    std::uint32_t count;
-};
-
-struct Box {
-    std::size_t begin;
-    std::size_t end;
-    int channelShift; // the channel with the widest range: 16 red, 8 green, 0 blue
-    int range;
-};
-
-int Channel(std::uint32_t rgb, int shift)
-{
-    return static_cast<int>(rgb >> shift & 0xFF);
-}
-
-Box MakeBox(const std::vector<ColourCount>& colours, std::size_t begin, std::size_t end)
-{
-    Box box{begin, end, 16, -1};
-    for (int shift : {16, 8, 0}) {
-        int low = 255;
-        int high = 0;
-        for (std::size_t i = begin; i < end; ++i) {
-            low = std::min(low, Channel(colours[i].rgb, shift));
-            high = std::max(high, Channel(colours[i].rgb, shift));
-        }
-        if (high - low > box.range) {
-            box.range = high - low;
-            box.channelShift = shift;
-        }
-    }
-    return box;
-}
-
-// Median cut over the distinct colours: splits the box with the widest
-// channel range at the pixel-weighted median of that channel until there are
-// `capacity` boxes. Reorders `colours`; returns the boxes.
-std::vector<Box> MedianCut(std::vector<ColourCount>& colours, std::size_t capacity)
-{
-    std::vector<Box> boxes{MakeBox(colours, 0, colours.size())};
-    while (boxes.size() < capacity) {
-        auto widest = std::max_element(boxes.begin(), boxes.end(), [](const Box& a, const Box& b) {
-            return a.range < b.range;
-        });
-        if (widest->range <= 0)
-            break;
-        Box box = *widest;
-        int shift = box.channelShift;
-        std::sort(colours.begin() + box.begin, colours.begin() + box.end,
-                  [shift](const ColourCount& a, const ColourCount& b) {
-                      int ca = Channel(a.rgb, shift);
-                      int cb = Channel(b.rgb, shift);
-                      return ca != cb ? ca < cb : a.rgb < b.rgb;
-                  });
-        std::uint64_t total = 0;
-        for (std::size_t i = box.begin; i < box.end; ++i)
-            total += colours[i].count;
-        std::uint64_t seen = 0;
-        std::size_t split = box.begin + 1;
-        for (std::size_t i = box.begin; i + 1 < box.end; ++i) {
-            seen += colours[i].count;
-            split = i + 1;
-            if (2 * seen >= total)
-                break;
-        }
-        *widest = MakeBox(colours, box.begin, split);
-        boxes.push_back(MakeBox(colours, split, box.end));
-    }
-    return boxes;
-}
-
-std::uint32_t AverageColour(const std::vector<ColourCount>& colours, const Box& box)
-{
-    std::uint64_t sum[3] = {};
-    std::uint64_t total = 0;
-    for (std::size_t i = box.begin; i < box.end; ++i) {
-        for (int c = 0; c < 3; ++c)
-            sum[c] += std::uint64_t(Channel(colours[i].rgb, 16 - 8 * c)) * colours[i].count;
-        total += colours[i].count;
-    }
-    std::uint32_t rgb = 0;
-    for (int c = 0; c < 3; ++c)
-        rgb = rgb << 8 | static_cast<std::uint32_t>((sum[c] + total / 2) / total);
-    return rgb;
-}
-
-// The palette entry nearest to `rgb`, starting from a good guess (the
-// entry of the colour's own box), which lets most entries be passed over
-// after one channel.
-GifPixelType NearestEntry(const std::vector<std::uint32_t>& palette, std::uint32_t rgb,
-                          std::size_t guess)
-{
-    auto distance = [rgb](std::uint32_t entry, int bound) {
-        int sum = 0;
-        for (int shift : {16, 8, 0}) {
-            int d = Channel(entry, shift) - Channel(rgb, shift);
-            sum += d * d;
-            if (sum >= bound)
-                break;
-        }
-        return sum;
-    };
-    std::size_t best = guess;
-    int bestDistance = distance(palette[guess], INT_MAX);
-    for (std::size_t i = 0; i < palette.size() && bestDistance > 0; ++i) {
-        int d = distance(palette[i], bestDistance);
-        if (d < bestDistance) {
-            bestDistance = d;
-            best = i;
-        }
-    }
-    return static_cast<GifPixelType>(best);
-}
-
-struct IndexedPicture {
-    std::vector<std::uint32_t> palette; // RGB values; the transparent index follows them
-    std::vector<GifPixelType> indices;
-    bool hasTransparent = false;
-};
-
-IndexedPicture ToIndexed(const Bitmap& bitmap)
-{
-    std::vector<std::uint32_t> opaque;
-    opaque.reserve(bitmap.pixels.size());
-    for (std::uint32_t argb : bitmap.pixels)
-        if (argb >> 24 != 0)
-            opaque.push_back(argb & 0xFFFFFF);
-    IndexedPicture picture;
-    picture.hasTransparent = opaque.size() < bitmap.pixels.size();
-
-    std::sort(opaque.begin(), opaque.end());
-    std::vector<ColourCount> colours;
-    for (std::uint32_t rgb : opaque) {
-        if (colours.empty() || colours.back().rgb != rgb)
-            colours.push_back({rgb, 0});
-        ++colours.back().count;
-    }
-    opaque = {};
-
-    // Sorted by RGB value: the palette index of each distinct colour.
-    std::vector<std::pair<std::uint32_t, GifPixelType>> lookup;
-    std::size_t capacity = kMaxColours - (picture.hasTransparent ? 1 : 0);
-    if (colours.size() <= capacity) {
-        for (const ColourCount& c : colours) {
-            lookup.emplace_back(c.rgb, static_cast<GifPixelType>(picture.palette.size()));
-            picture.palette.push_back(c.rgb);
-        }
-    } else {
-        std::vector<Box> boxes = MedianCut(colours, capacity);
-        for (const Box& box : boxes)
-            picture.palette.push_back(AverageColour(colours, box));
-        // Each colour takes the nearest palette entry, which is not always
-        // the average of its own box.
-        for (std::size_t b = 0; b < boxes.size(); ++b)
-            for (std::size_t i = boxes[b].begin; i < boxes[b].end; ++i)
-                lookup.emplace_back(colours[i].rgb,
-                                    NearestEntry(picture.palette, colours[i].rgb, b));
-        std::sort(lookup.begin(), lookup.end());
-    }
-
-    auto transparent = static_cast<GifPixelType>(picture.palette.size());
-    picture.indices.reserve(bitmap.pixels.size());
-    for (std::uint32_t argb : bitmap.pixels) {
-        if (argb >> 24 == 0) {
-            picture.indices.push_back(transparent);
-            continue;
-        }
-        auto found = std::lower_bound(lookup.begin(), lookup.end(),
-                                      std::pair<std::uint32_t, GifPixelType>(argb & 0xFFFFFF, 0));
-        picture.indices.push_back(found->second);
-    }
-    return picture;
-}
-
 } // namespace
 
 Bitmap DecodeGif(std::span<const std::byte> bytes, const fs::path& path)
@@ -350,13 +174,13 @@ Bitmap DecodeGif(std::span<const std::byte> bytes, const fs::path& path)
 
     // Indices the colour table lacks (or every index, without a table) read
     // as opaque black.
-    std::array<std::uint32_t, kMaxColours> colours;
+    std::array<std::uint32_t, kMaxPaletteColours> colours;
     colours.fill(kOpaqueBlack);
     const ColorMapObject* map = frame.ColorMap ? frame.ColorMap : gif->SColorMap;
     if (map)
-        for (int i = 0; i < std::min<int>(map->ColorCount, kMaxColours); ++i)
+        for (int i = 0; i < std::min<int>(map->ColorCount, kMaxPaletteColours); ++i)
             colours[i] = Argb(0xFF, map->Colors[i].Red, map->Colors[i].Green, map->Colors[i].Blue);
-    if (transparent >= 0 && transparent < static_cast<int>(kMaxColours))
+    if (transparent >= 0 && transparent < static_cast<int>(kMaxPaletteColours))
         colours[transparent] = 0;
 
     Bitmap bitmap(static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height));
@@ -415,7 +239,7 @@ std::vector<std::byte> EncodeGif(const Bitmap& bitmap, const fs::path& path)
         control.DisposalMode = DISPOSAL_UNSPECIFIED;
         control.UserInputFlag = false;
         control.DelayTime = 0;
-        control.TransparentColor = static_cast<int>(picture.palette.size());
+        control.TransparentColor = picture.TransparentIndex();
         GifByteType extension[4];
         EGifGCBToExtension(&control, extension);
         if (EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, sizeof extension, extension) == GIF_ERROR)

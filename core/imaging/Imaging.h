@@ -76,8 +76,9 @@ Bitmap LoadPicture(const std::filesystem::path& path);
 // - JPEG: quality 90, 4:4:4 sampling, alpha dropped.
 // - GIF: pixels of alpha 0 take a transparent index, all others are opaque.
 //   Up to 256 colours (the transparent index counting as one) keep their
-//   exact values; more are reduced to a median-cut palette. Read back, a
-//   picture whose transparent pixels are 0x00000000 is the same picture.
+//   exact values; more are reduced to a palette of means (Palette.h), without
+//   dithering. Read back, a picture whose transparent pixels are 0x00000000
+//   is the same picture.
 std::vector<std::byte> EncodePicture(const Bitmap& bitmap, std::string_view mimeType,
                                      const std::filesystem::path& path);
 // Encodes and writes to `path`, replacing it only once the whole file is

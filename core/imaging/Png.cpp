@@ -10,14 +10,23 @@
 // applies gAMA and treats 16-bit samples as linear light, which changes the
 // stored values. libpng reports errors by longjmp, so the functions that call
 // it hold no C++ objects with destructors; the state they share is plain.
+//
+// Writing gives 8-bit RGBA, every row Paeth-filtered, compressed at zlib's
+// level 6 with the filtered strategy, the window as small as the picture
+// allows (libpng's choice). Most pictures are icons of a few hundred bytes,
+// for which setting zlib up costs a quarter of the work: see BlockCache.
 
+#include <array>
+#include <bit>
 #include <csetjmp>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <new>
 
 #include <png.h>
+#include <zlib.h>
 
 #include "core/Error.h"
 #include "core/imaging/Codecs.h"
@@ -74,6 +83,89 @@ void WriteBytes(png_structp png, png_bytep in, std::size_t length)
 
 void FlushBytes(png_structp) {}
 
+// The memory of the write structs. zlib's window, hash chains and pending
+// buffer take up to 256 KiB for every picture; freed, the heap hands those
+// pages back to the kernel and faults them in again for the next picture,
+// which cost a quarter of encoding an icon. Freed blocks wait here, by size
+// class, for the next picture on the same thread.
+class BlockCache {
+public:
+    BlockCache() = default;
+    BlockCache(const BlockCache&) = delete;
+    BlockCache& operator=(const BlockCache&) = delete;
+    ~BlockCache()
+    {
+        for (auto& blocks : m_free)
+            for (std::size_t i = 0; i < blocks.count; ++i)
+                std::free(blocks.block[i]);
+    }
+
+    void* Allocate(std::size_t size)
+    {
+        unsigned sizeClass = ClassOf(size);
+        if (sizeClass < kClasses && m_free[sizeClass].count > 0) {
+            Blocks& blocks = m_free[sizeClass];
+            return Payload(blocks.block[--blocks.count]);
+        }
+        std::size_t blockSize = sizeClass < kClasses ? std::size_t{1} << sizeClass : size;
+        if (blockSize > SIZE_MAX - kHeader)
+            return nullptr;
+        auto* block = static_cast<unsigned char*>(std::malloc(kHeader + blockSize));
+        if (!block)
+            return nullptr;
+        std::memcpy(block, &sizeClass, sizeof sizeClass);
+        return Payload(block);
+    }
+
+    void Free(void* payload)
+    {
+        if (!payload)
+            return;
+        unsigned char* block = static_cast<unsigned char*>(payload) - kHeader;
+        unsigned sizeClass = 0;
+        std::memcpy(&sizeClass, block, sizeof sizeClass);
+        if (sizeClass < kClasses && m_free[sizeClass].count < kPerClass)
+            m_free[sizeClass].block[m_free[sizeClass].count++] = block;
+        else
+            std::free(block);
+    }
+
+private:
+    // Each block starts with its size class; the header keeps the payload
+    // aligned for any type.
+    static constexpr std::size_t kHeader = alignof(std::max_align_t);
+    // Classes are powers of two up to 512 KiB, more than a 16384-pixel row
+    // or zlib's largest table needs; larger blocks are not kept.
+    static constexpr unsigned kClasses = 20;
+    // zlib alone takes four blocks of one class for a larger picture.
+    static constexpr std::size_t kPerClass = 8;
+
+    struct Blocks {
+        std::array<unsigned char*, kPerClass> block{};
+        std::size_t count = 0;
+    };
+
+    static unsigned ClassOf(std::size_t size)
+    {
+        return size <= 1 ? 0u : static_cast<unsigned>(std::bit_width(size - 1));
+    }
+    static void* Payload(unsigned char* block) { return block + kHeader; }
+
+    std::array<Blocks, kClasses> m_free{};
+};
+
+thread_local BlockCache t_blocks;
+
+png_voidp AllocateBlock(png_structp, png_alloc_size_t size)
+{
+    return t_blocks.Allocate(size);
+}
+
+void FreeBlock(png_structp, png_voidp block)
+{
+    t_blocks.Free(block);
+}
+
 std::uint32_t BigEndianU32(const std::byte* p)
 {
     return std::uint32_t(p[0]) << 24 | std::uint32_t(p[1]) << 16 | std::uint32_t(p[2]) << 8 |
@@ -118,6 +210,13 @@ bool WriteAll(png_structp png, png_infop info, png_uint_32 width, png_uint_32 he
         return false;
     png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGB_ALPHA, PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    // Measured on the benchmark's icons: libpng's choice of filter per row
+    // takes Paeth nearly always, after trying all five; Paeth alone gives
+    // the same files in a sixth less time. Levels below 6 are faster but
+    // their files larger; level 9 saves 8 per cent in three times the time.
+    png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_PAETH);
+    png_set_compression_level(png, 6);
+    png_set_compression_strategy(png, Z_FILTERED);
     png_write_info(png, info);
     png_set_bgr(png);
     png_write_image(png, rows);
@@ -184,7 +283,8 @@ std::vector<std::byte> EncodePng(const Bitmap& bitmap, const fs::path& path)
     PngIo io;
     io.output = &out;
     WriteStructs s;
-    s.png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &io, OnError, OnWarning);
+    s.png = png_create_write_struct_2(PNG_LIBPNG_VER_STRING, &io, OnError, OnWarning, nullptr,
+                                      AllocateBlock, FreeBlock);
     if (s.png)
         s.info = png_create_info_struct(s.png);
     if (!s.png || !s.info)

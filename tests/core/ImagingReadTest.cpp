@@ -427,6 +427,16 @@ TEST(ImagingReadTest, ReadsEveryVariant)
     }
 }
 
+TEST(ImagingReadTest, EveryPngVariantWritesBackPixelForPixel)
+{
+    for (const PngCase& c : PngCases()) {
+        SCOPED_TRACE(c.name);
+        Bitmap read = imaging::DecodePicture(MakePng(c, false), "x");
+        Bitmap back = imaging::DecodePicture(imaging::EncodePicture(read, "image/png", "x"), "x");
+        EXPECT_EQ(back.pixels, read.pixels);
+    }
+}
+
 TEST(ImagingReadTest, RefusesRleThatEndsEarlyAndCmyk)
 {
     const std::pair<std::vector<std::byte>, std::string> cases[] = {

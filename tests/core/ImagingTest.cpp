@@ -54,6 +54,9 @@ TEST(ImagingTest, EncodedPicturesDecodeToWhatWasSaved)
                                      {Argb(0x80, 1, 2, 3), Argb(1, 4, 5, 6), Argb(0, 7, 8, 9),
                                       Argb(0xFF, 9, 9, 9), Argb(0xFE, 1, 2, 3), Argb(0, 0, 0, 0),
                                       Argb(0, 0xFF, 0xFF, 0xFF), Argb(0xFF, 0, 0, 0)});
+    Bitmap reds(16, 16);
+    for (std::uint32_t i = 0; i < 256; ++i)
+        reds.pixels[i] = Argb(0xFF, i, 0, 0);
     Bitmap gradient = Gradient(40, 24);
     Bitmap withAlpha = gradient;
     for (std::uint32_t& p : withAlpha.pixels)
@@ -77,6 +80,7 @@ TEST(ImagingTest, EncodedPicturesDecodeToWhatWasSaved)
         {"image/gif", "alpha 1 to 254 becomes opaque", halfTransparent, 0},
         {"image/gif", "255 colours and transparent pixels", ColourfulPicture(255, 25), 0},
         {"image/gif", "256 opaque colours", ColourfulPicture(256, 0), 0},
+        {"image/gif", "256 colours that differ in red alone", reds, 0},
         {"image/gif", "256 colours and transparent pixels", ColourfulPicture(256, 10), 8},
         {"image/gif", "300 colours and transparent pixels", ColourfulPicture(300, 20), 8},
         // 851 colours; giflib's own GifQuantizeBuffer misses by up to 52 here.
@@ -98,6 +102,75 @@ TEST(ImagingTest, EncodedPicturesDecodeToWhatWasSaved)
         EXPECT_LE(MaxColourError(back, expected), c.tolerance);
         for (std::size_t i = 0; i < back.pixels.size(); ++i)
             ASSERT_EQ(back.pixels[i] >> 24, expected.pixels[i] >> 24) << "pixel " << i;
+    }
+}
+
+TEST(ImagingTest, GifPalettesOfManyColoursStayClose)
+{
+    Bitmap gradient(64, 64);
+    Bitmap holes(48, 48);
+    for (std::uint32_t y = 0; y < 64; ++y)
+        for (std::uint32_t x = 0; x < 64; ++x) {
+            gradient.At(x, y) = Argb(0xFF, x * 4, y * 4, (x + y) * 2);
+            if (x < 48 && y < 48)
+                holes.At(x, y) = (x + y) % 5 == 0 ? Argb(0, x, y, 1)
+                                                  : Argb(0xFF, x * 5, y * 5, (x ^ y) * 5);
+        }
+    // Three pixels in four of one colour amid 1,024 rare ones around it:
+    // weighed by its pixels, it gets an entry of its own.
+    constexpr std::uint32_t kCommon = Argb(0xFF, 0x80, 0x40, 0x20);
+    Bitmap common(64, 64);
+    for (std::uint32_t i = 0; i < 4096; ++i)
+        common.pixels[i] = i % 4 ? kCommon
+                                 : Argb(0xFF, 0x70 + (i & 31), 0x38 + (i >> 7), 0x20 + (i >> 2 & 7));
+    Bitmap grays(40, 25);
+    for (std::uint32_t i = 0; i < 1000; ++i)
+        grays.pixels[i] = Argb(0xFF, i / 4, i / 4, i * 255 / 999);
+    // More colours than the colour table first has room for, each seen
+    // again after it grew.
+    Bitmap scattered(512, 512);
+    for (std::size_t i = 0; i < scattered.pixels.size(); ++i)
+        scattered.pixels[i] =
+            0xFF000000 | static_cast<std::uint32_t>(i % 70000 * 2654435761u) >> 8;
+    struct Case {
+        const char* name;
+        Bitmap picture;
+        double meanError;
+        int maxError;
+    };
+    const Case cases[] = {
+        {"4,096 colours", gradient, 3.6, 6},
+        {"a gradient with transparent pixels", holes, 4.5, 16},
+        {"one colour in most pixels", common, 0.1, 4},
+        {"1,000 grays and near-grays", grays, 0.2, 1},
+        {"70,000 scattered colours", scattered, 11.5, 40},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Bitmap back = imaging::DecodePicture(imaging::EncodePicture(c.picture, "image/gif", "o"), "o");
+        Bitmap expected = AsReadBack(c.picture, "image/gif");
+        EXPECT_LE(MeanColourError(expected, back), c.meanError);
+        EXPECT_LE(MaxColourError(expected, back), c.maxError);
+        for (std::size_t i = 0; i < back.pixels.size(); ++i) {
+            ASSERT_EQ(back.pixels[i] >> 24, expected.pixels[i] >> 24) << "pixel " << i;
+            if (c.picture.pixels[i] == kCommon) {
+                ASSERT_EQ(back.pixels[i], kCommon) << "pixel " << i;
+            }
+        }
+    }
+}
+
+TEST(ImagingTest, PngsWrittenOneAfterAnotherComeBackExactly)
+{
+    // Each picture's encoder reuses the memory the one before it freed, for
+    // rows and zlib tables smaller and larger than its own.
+    for (std::uint32_t width : {64u, 1u, 700u, 16u, 1500u, 7u, 700u}) {
+        SCOPED_TRACE(width);
+        Bitmap picture(width, width / 3 + 1);
+        for (std::size_t i = 0; i < picture.pixels.size(); ++i)
+            picture.pixels[i] = static_cast<std::uint32_t>(i * 2654435761u) >> (i % 3 * 8);
+        Bitmap back = imaging::DecodePicture(imaging::EncodePicture(picture, "image/png", "o"), "o");
+        EXPECT_TRUE(back.pixels == picture.pixels);
     }
 }
 

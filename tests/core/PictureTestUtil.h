@@ -48,6 +48,21 @@ inline int MaxColourError(const imaging::Bitmap& a, const imaging::Bitmap& b)
     return worst;
 }
 
+// The mean difference of a colour channel over the pixels opaque in `a`.
+inline double MeanColourError(const imaging::Bitmap& a, const imaging::Bitmap& b)
+{
+    double sum = 0;
+    std::size_t channels = 0;
+    for (std::size_t i = 0; i < a.pixels.size(); ++i)
+        if (a.pixels[i] >> 24 != 0)
+            for (int shift : {16, 8, 0}) {
+                sum += std::abs(static_cast<int>(a.pixels[i] >> shift & 0xFF) -
+                                static_cast<int>(b.pixels[i] >> shift & 0xFF));
+                ++channels;
+            }
+    return channels ? sum / static_cast<double>(channels) : 0.0;
+}
+
 // A Moto Bitmap: the header's Width, Height, BitDepth and RowBytes, then `body`.
 inline std::vector<std::byte> MotoFile(std::uint32_t width, std::uint32_t height,
                                        std::uint32_t depth, std::uint32_t rowBytes,

@@ -9,6 +9,7 @@
 #include "core/Text.h"
 #include "core/archive/Archive.h"
 #include "core/archive/EzxFormat.h"
+#include "core/imagecodec/PhonePictures.h"
 #include "core/imaging/Imaging.h"
 
 namespace zefir::archive {
@@ -330,6 +331,68 @@ TEST(UnpackArchive, CollisionsAndPicturesBeyondALimitAreReported)
         EXPECT_EQ(test::LeftOutLines(notConverted), c.notConverted);
         EXPECT_EQ(list.names.size(), c.members.size());
         EXPECT_TRUE(fs::exists(dir / "icons" / kConvMapFileName));
+    }
+}
+
+// Many more members than are converted at once, some damaged: every file,
+// report line, name, progress step and map record is what converting the
+// members one by one in archive order gives.
+TEST(UnpackArchive, ManyMembersComeOutAsConvertedOneByOne)
+{
+    const std::vector<Member> kinds = test::PhoneMembers();
+    std::vector<Member> members;
+    for (std::size_t i = 0; i < 400; ++i) {
+        Member m = kinds[i % kinds.size()];
+        m.name = std::to_string(i) + "_" + m.name;
+        if (i % 7 == 3)
+            m.data.resize(std::min<std::size_t>(m.data.size(), 3)); // shorter than any header
+        members.push_back(std::move(m));
+    }
+    for (Format format : {Format::Gif, Format::Bmp}) {
+        SCOPED_TRACE(imagecodec::TargetExtension(format));
+        TempDir dir;
+        WriteArchive(members, dir / "a.ezx");
+        Files expected;
+        Strings expectedNotConverted;
+        std::vector<TConvRec> records;
+        for (const Member& m : members) {
+            const std::string fileName = Cp1251ToUtf8(m.name);
+            expected["raws/" + fileName] = m.data;
+            imagecodec::PictureFromPhoneResult out;
+            try {
+                out = imagecodec::PictureFromPhone(fileName, m.data, format,
+                                                   dir / "raws" / fileName);
+            } catch (const IoError& e) {
+                out.kind = imagecodec::DetectImageKind(fileName, m.data);
+                out.whyNot = e.message();
+            }
+            const std::string picture = imagecodec::PictureFileName(fileName, m.data, format);
+            if (out.converted)
+                expected["icons/" + picture] = out.bytes;
+            else
+                expectedNotConverted.push_back(fileName + ": " + out.whyNot);
+            records.push_back({m.name, *Utf8ToCp1251(picture), out.kind});
+        }
+        expected["icons/conv.dat"] = ConvMapBytes(records);
+        ASSERT_GE(expectedNotConverted.size(), 40u); // damaged or unknown, spread over the archive
+
+        RecordingProgress progress;
+        RecordingList list;
+        std::vector<LeftOut> notConverted;
+        UnpackArchive(dir / "a.ezx", dir.path(), {true, format}, progress, list, &notConverted);
+        EXPECT_EQ(test::LeftOutLines(notConverted), expectedNotConverted);
+        Files written = test::FolderFiles(dir.path());
+        written.erase("a.ezx");
+        EXPECT_EQ(written, expected);
+        Strings names;
+        for (const Member& m : members)
+            names.push_back(m.name);
+        EXPECT_EQ(list.names, names);
+        Strings events{"show", "caption Extracting icons"};
+        for (std::size_t i = 0; i < members.size(); ++i)
+            events.push_back(std::to_string(ProgressPosition(i, members.size())));
+        events.push_back("close");
+        EXPECT_EQ(progress.events, events);
     }
 }
 
