@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "core/Text.h"
+
 namespace zefir {
 
 namespace {
@@ -10,7 +12,7 @@ std::string Compose(const std::string& message, const std::filesystem::path& pat
 {
     if (path.empty())
         return message;
-    return path.string() + ": " + message;
+    return Utf8Of(path) + ": " + message;
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -22,6 +23,12 @@ std::size_t FirstInvalidUtf8(std::string_view utf8);
 // A member name as messages show it: its Windows-1251 bytes as UTF-8,
 // control bytes escaped as "\xNN".
 std::string PrintableName(std::string_view name);
+
+// Paths to and from the UTF-8 text the program works in. A path built from
+// or turned into a plain std::string goes through the system's narrow code
+// page, which on some systems cannot hold every character of a name.
+std::filesystem::path PathFromUtf8(std::string_view utf8);
+std::string Utf8Of(const std::filesystem::path& path);
 
 // Upper-cases ASCII letters only, as extension comparisons do.
 std::string AsciiUpper(std::string_view text);

@@ -22,8 +22,6 @@
 #include <string>
 #include <vector>
 
-#include <sys/stat.h>
-
 #include "core/Error.h"
 #include "core/FileIo.h"
 #include "core/Text.h"
@@ -171,12 +169,11 @@ private:
     // Writing the archive over one of its own members would destroy it.
     void CheckTargetIsNotPacked(const std::vector<FoundFile>& files) const
     {
-        struct stat st {};
-        if (::stat(m_archive.c_str(), &st) != 0)
+        const auto archive = fileio::IdentityOf(m_archive);
+        if (!archive)
             return;
         for (const FoundFile& file : files)
-            if (file.device == static_cast<std::uint64_t>(st.st_dev) &&
-                file.inode == static_cast<std::uint64_t>(st.st_ino))
+            if (file.identity == archive)
                 throw IoError("is one of the files being packed (" + file.name +
                                   "); name another archive",
                               m_archive, ErrorKind::Refused);
