@@ -73,6 +73,16 @@ void AddTargetOptions(CLI::App& command, EditTarget& target)
                        "write the result to OUT and leave ARCHIVE as it is");
 }
 
+// An archive changed in place is locked from opening to saving, so that a
+// second command is refused at once instead of one of the two saves being
+// lost.
+ArchiveModel OpenForEdit(const EditTarget& target)
+{
+    const bool inPlace = target.out.empty() || fileio::SameFile(target.out, target.archive);
+    return ArchiveModel(target.archive, inPlace ? ArchiveModel::Locking::ForChange
+                                                : ArchiveModel::Locking::None);
+}
+
 std::string SaveModel(ArchiveModel& model, const EditTarget& target)
 {
     model.Save(target.path());
@@ -92,7 +102,7 @@ struct ReplaceOptions {
 
 int RunReplace(const ReplaceOptions& options)
 {
-    ArchiveModel model(options.target.archive);
+    ArchiveModel model = OpenForEdit(options.target);
     const std::size_t index = FindMember(model, options.member);
     const std::vector<std::byte> bytes = ReadInputFile(options.file);
     imagecodec::Replacement replacement = imagecodec::ConvertForMember(
@@ -116,7 +126,7 @@ struct AddOptions {
 
 int RunAdd(const AddOptions& options)
 {
-    ArchiveModel model(options.target.archive);
+    ArchiveModel model = OpenForEdit(options.target);
     std::vector<std::string> added;
     for (const std::string& file : options.files) {
         imagecodec::NewMember member = imagecodec::MemberFromFile(
@@ -138,7 +148,7 @@ struct RemoveOptions {
 
 int RunRemove(const RemoveOptions& options)
 {
-    ArchiveModel model(options.target.archive);
+    ArchiveModel model = OpenForEdit(options.target);
     for (const std::string& member : options.members)
         model.Remove(FindMember(model, member));
     const std::string written = SaveModel(model, options.target);
@@ -155,7 +165,7 @@ struct RenameOptions {
 
 int RunRename(const RenameOptions& options)
 {
-    ArchiveModel model(options.target.archive);
+    ArchiveModel model = OpenForEdit(options.target);
     const std::size_t index = FindMember(model, options.member);
     model.Rename(index, ArchiveModel::NameFromUtf8(options.newName, options.target.archive));
     const std::string written = SaveModel(model, options.target);

@@ -11,6 +11,7 @@
 #include <ctime>
 #include <fcntl.h>
 #include <optional>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -23,6 +24,7 @@ namespace {
 constexpr std::size_t kOutputBufferSize = 64 * 1024;
 
 std::atomic<long> g_writesBeforeFault{-1};
+std::atomic<bool> g_failSyncs{false};
 
 std::string SystemReason(int error)
 {
@@ -52,6 +54,35 @@ void InjectedFault(const fs::path& path)
         throw IoError("cannot write: " + SystemReason(ENOSPC), path, ErrorKind::CannotWrite);
     g_writesBeforeFault.store(left - 1);
 }
+
+// Flushes a file to the disk, or throws naming `path`.
+void SyncToDisk(int fd, const fs::path& path)
+{
+    if (g_failSyncs.load() || ::fsync(fd) != 0)
+        throw IoError("cannot write: " + SystemReason(g_failSyncs.load() ? EIO : errno), path,
+                      ErrorKind::CannotWrite);
+}
+
+// The signals whose handler removes the live temporary files, blocked
+// from before a temporary file is created until it is registered: one
+// arriving in between would leave the file behind.
+class HandledSignalsBlocked {
+public:
+    HandledSignalsBlocked() noexcept
+    {
+        sigset_t handled;
+        sigemptyset(&handled);
+        for (int signal : {SIGINT, SIGTERM, SIGHUP})
+            sigaddset(&handled, signal);
+        ::pthread_sigmask(SIG_BLOCK, &handled, &m_before);
+    }
+    ~HandledSignalsBlocked() { ::pthread_sigmask(SIG_SETMASK, &m_before, nullptr); }
+    HandledSignalsBlocked(const HandledSignalsBlocked&) = delete;
+    HandledSignalsBlocked& operator=(const HandledSignalsBlocked&) = delete;
+
+private:
+    sigset_t m_before;
+};
 
 void WriteAll(int fd, const std::byte* data, std::size_t size, const fs::path& path)
 {
@@ -172,6 +203,11 @@ void FailWritesAfter(long n) noexcept
     g_writesBeforeFault.store(n);
 }
 
+void FailSyncs(bool on) noexcept
+{
+    g_failSyncs.store(on);
+}
+
 InputFile::InputFile(const fs::path& path) : m_path(path)
 {
     // Without O_NONBLOCK, opening a pipe would wait for a writer; for a
@@ -190,6 +226,8 @@ InputFile::InputFile(const fs::path& path) : m_path(path)
         throw IoError("cannot open: " + reason, path, ErrorKind::CannotOpen);
     }
     m_size = static_cast<std::uint64_t>(st.st_size);
+    m_device = static_cast<std::uint64_t>(st.st_dev);
+    m_inode = static_cast<std::uint64_t>(st.st_ino);
     m_modifiedSeconds = st.st_mtim.tv_sec;
     m_modifiedNanoseconds = st.st_mtim.tv_nsec;
 }
@@ -201,6 +239,34 @@ bool InputFile::ChangedSinceOpened() const
         throw IoError("cannot read: " + SystemReason(errno), m_path, ErrorKind::CannotRead);
     return static_cast<std::uint64_t>(st.st_size) != m_size ||
            st.st_mtim.tv_sec != m_modifiedSeconds || st.st_mtim.tv_nsec != m_modifiedNanoseconds;
+}
+
+bool InputFile::PathNamesAnotherFile() const
+{
+    struct stat st {};
+    if (::stat(m_path.c_str(), &st) != 0)
+        return true;
+    return static_cast<std::uint64_t>(st.st_dev) != m_device ||
+           static_cast<std::uint64_t>(st.st_ino) != m_inode ||
+           static_cast<std::uint64_t>(st.st_size) != m_size ||
+           st.st_mtim.tv_sec != m_modifiedSeconds || st.st_mtim.tv_nsec != m_modifiedNanoseconds;
+}
+
+void InputFile::LockForChange() const
+{
+    // flock, not fcntl: its lock belongs to this open file, so closing
+    // another descriptor of the same file elsewhere does not drop it.
+    while (::flock(m_fd, LOCK_EX | LOCK_NB) != 0) {
+        if (errno == EINTR)
+            continue;
+        if (errno == EWOULDBLOCK)
+            throw IoError("is being changed by another process", m_path, ErrorKind::Refused);
+        // Some network file systems keep no locks: the checks before
+        // saving still find another program's save.
+        if (errno == ENOLCK || errno == EINVAL || errno == EOPNOTSUPP)
+            return;
+        throw IoError("cannot lock: " + SystemReason(errno), m_path, ErrorKind::CannotOpen);
+    }
 }
 
 InputFile::~InputFile()
@@ -290,10 +356,11 @@ OutputFile::OutputFile(fs::path target, Target kind)
 {
     if (m_target.filename().empty())
         throw IoError("names a folder, not a file", m_target, ErrorKind::Refused);
-    const std::optional<unsigned> mode = m_lookAtCommit ? std::nullopt : CheckInTheWay(kind);
+    const std::optional<Kept> kept = m_lookAtCommit ? std::nullopt : CheckInTheWay(kind);
     // Created with the usual permissions (0666 less the umask), as a new
     // target would be, and never over an existing file.
     const fs::path stem = TemporaryStem(m_destination);
+    const HandledSignalsBlocked blocked;
     for (int attempt = 0; m_fd < 0; ++attempt) {
         fs::path candidate = stem.string() + TemporarySuffix();
         m_fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
@@ -305,17 +372,32 @@ OutputFile::OutputFile(fs::path target, Target kind)
                           ErrorKind::CannotWrite);
         }
     }
-    // A replaced file keeps its permission bits, as an editor's save does.
-    if (mode && ::fchmod(m_fd, *mode & 07777) != 0) {
-        const int error = errno;
-        Discard();
-        throw IoError("cannot keep the permissions: " + SystemReason(error), m_target,
-                      ErrorKind::CannotWrite);
+    if (kept) {
+        try {
+            Keep(*kept, kind);
+        } catch (...) {
+            Discard();
+            throw;
+        }
     }
     m_buffer.reserve(kOutputBufferSize);
 }
 
-std::optional<unsigned> OutputFile::CheckInTheWay(Target kind)
+void OutputFile::Keep(const Kept& kept, Target kind)
+{
+    // A file the user named keeps its owner and group, as an editor's save
+    // does. Only root may give a file away; others may still set a group
+    // they belong to, and keep the file theirs when they cannot.
+    if (kind == Target::Named && ::fchown(m_fd, kept.owner, kept.group) != 0)
+        (void)::fchown(m_fd, static_cast<uid_t>(-1), kept.group);
+    // After the owner: changing it clears the set-user-ID and set-group-ID
+    // bits.
+    if (::fchmod(m_fd, kept.mode & 07777) != 0)
+        throw IoError("cannot keep the permissions: " + SystemReason(errno), m_target,
+                      ErrorKind::CannotWrite);
+}
+
+std::optional<OutputFile::Kept> OutputFile::CheckInTheWay(Target kind)
 {
     struct stat st {};
     bool exists = ::lstat(m_target.c_str(), &st) == 0;
@@ -335,7 +417,8 @@ std::optional<unsigned> OutputFile::CheckInTheWay(Target kind)
         throw IoError(InTheWayReason(st), m_target, ErrorKind::Refused);
     if (!exists)
         return std::nullopt;
-    return static_cast<unsigned>(st.st_mode);
+    return Kept{static_cast<unsigned>(st.st_mode), static_cast<unsigned>(st.st_uid),
+                static_cast<unsigned>(st.st_gid)};
 }
 
 void OutputFile::Rename()
@@ -349,8 +432,8 @@ void OutputFile::Rename()
         if (errno != EEXIST && errno != EINVAL && errno != ENOSYS)
             throw IoError("cannot replace the file: " + SystemReason(errno), m_target,
                           ErrorKind::CannotWrite);
-        if (const std::optional<unsigned> mode = CheckInTheWay(Target::InFolder);
-            mode && ::chmod(m_temporary.c_str(), *mode & 07777) != 0)
+        if (const std::optional<Kept> kept = CheckInTheWay(Target::InFolder);
+            kept && ::chmod(m_temporary.c_str(), kept->mode & 07777) != 0)
             throw IoError("cannot keep the permissions: " + SystemReason(errno), m_target,
                           ErrorKind::CannotWrite);
     }
@@ -454,8 +537,8 @@ void OutputFile::Commit()
 {
     InjectedFault(m_target);
     Flush();
-    if (m_sync && ::fsync(m_fd) != 0)
-        throw IoError("cannot write: " + SystemReason(errno), m_target, ErrorKind::CannotWrite);
+    if (m_sync)
+        SyncToDisk(m_fd, m_target);
     int fd = m_fd;
     m_fd = -1;
     if (::close(fd) != 0)
@@ -477,6 +560,8 @@ ScratchFile::ScratchFile()
     // Where the file system has no unnamed files: a private name, removed
     // at once, so that the open file is all there is.
     std::string name = (m_folder / "zefir-XXXXXX").string();
+    // No handler removes this name: no signal may come before the unlink.
+    const HandledSignalsBlocked blocked;
     m_fd = ::mkostemp(name.data(), O_CLOEXEC);
     if (m_fd < 0)
         throw IoError("cannot create a scratch file: " + SystemReason(errno), m_folder,
@@ -610,11 +695,15 @@ void RemoveLiveTemporaries() noexcept
 void RemoveTemporariesOnSignals() noexcept
 {
     for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        struct sigaction before {};
+        if (::sigaction(signal, nullptr, &before) == 0 && before.sa_handler == SIG_IGN)
+            continue;
         struct sigaction action {};
         action.sa_handler = RemoveTemporariesAndDie;
         sigemptyset(&action.sa_mask);
         ::sigaction(signal, &action, nullptr);
     }
+    std::signal(SIGXFSZ, SIG_IGN);
 }
 
 } // namespace zefir::fileio

@@ -32,6 +32,17 @@ public:
     // Whether the file's size or modification time differ from when it was
     // opened: another program wrote to it.
     bool ChangedSinceOpened() const;
+    // Whether the path now names another file than the one opened, or the
+    // same one changed: another program saved over it (a save renames a new
+    // file over the old one, which the open file does not see), removed it
+    // or wrote to it. A symbolic link is followed, as saves follow it.
+    bool PathNamesAnotherFile() const;
+    // Takes the advisory lock that every Zefir process holds while it
+    // changes a file, so that a second one is refused at once, with "is
+    // being changed by another process", instead of waiting or saving over
+    // the first one's work. Held until the file is closed; a file system
+    // without locks takes none.
+    void LockForChange() const;
 
 private:
     friend class OutputFile;
@@ -39,6 +50,8 @@ private:
     fs::path m_path;
     int m_fd = -1;
     std::uint64_t m_size = 0;
+    std::uint64_t m_device = 0;
+    std::uint64_t m_inode = 0;
     std::int64_t m_modifiedSeconds = 0;
     std::int64_t m_modifiedNanoseconds = 0;
 };
@@ -66,9 +79,11 @@ enum class Target {
     InFolder,
     // Named by the user (an archive, a conversion's TARGET): a symbolic link
     // is written through, so the file it points to is replaced and the link
-    // stays; an existing file keeps its permission bits; the bytes reach the
-    // disk (fsync) before the rename, so a power loss leaves the old file or
-    // the new one. A folder, device or pipe there is refused.
+    // stays; an existing file keeps its permission bits, and its owner and
+    // group where the process may set them; the bytes reach the disk
+    // (fsync) before the rename, so a power loss leaves the old file or the
+    // new one. A folder, device or pipe there is refused. The file is
+    // replaced, not rewritten: other hard links to it keep the old bytes.
     Named,
     // As InFolder, in a folder this run has just made, where nothing is
     // expected: what stands at the name is looked at only when the rename,
@@ -105,9 +120,16 @@ public:
 private:
     void Flush();
     void Discard() noexcept;
+    // What a replaced file keeps.
+    struct Kept {
+        unsigned mode = 0;
+        unsigned owner = 0;
+        unsigned group = 0;
+    };
     // Checks what stands at the target as `kind` allows, setting
-    // m_destination; the mode of the file to replace, if there is one.
-    std::optional<unsigned> CheckInTheWay(Target kind);
+    // m_destination; what the file to replace keeps, if there is one.
+    std::optional<Kept> CheckInTheWay(Target kind);
+    void Keep(const Kept& kept, Target kind);
     void Rename();
 
     fs::path m_target;      // as given, for messages
@@ -176,12 +198,18 @@ bool FileHolds(const fs::path& path, std::span<const std::byte> bytes) noexcept;
 // async-signal-safe calls: a signal handler may call it.
 void RemoveLiveTemporaries() noexcept;
 // SIGINT, SIGTERM and SIGHUP remove the live temporary files, then end the
-// process as the signal would have.
+// process as the signal would have; one the process was started ignoring
+// (SIGHUP under nohup, SIGINT in a background job) stays ignored. SIGXFSZ
+// is ignored, so that a write past the file size limit fails as an
+// ordinary error and its temporary file is removed.
 void RemoveTemporariesOnSignals() noexcept;
 
 // Fault injection for tests: after `n` more successful write or commit steps
 // of any OutputFile, the next one fails as a full disk would. A negative n
 // switches injection off.
 void FailWritesAfter(long n) noexcept;
+// Fault injection for tests: while on, every flush to the disk fails as a
+// failing disk would.
+void FailSyncs(bool on) noexcept;
 
 } // namespace zefir::fileio

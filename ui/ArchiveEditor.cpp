@@ -14,6 +14,7 @@
 #include <QDockWidget>
 #include <QEventLoop>
 #include <QFileInfo>
+#include <QFileSystemWatcher>
 #include <QFutureWatcher>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -124,6 +125,13 @@ ArchiveEditor::ArchiveEditor(IDialogs& dialogs, QWidget* parent)
     setObjectName(QStringLiteral("ArchiveEditor"));
     setWindowIcon(ApplicationIcon());
     m_undo = new QUndoStack(this);
+    m_watcher = new QFileSystemWatcher(this);
+    // A save writes many times: one question after the writes have ended.
+    auto* settle = new QTimer(this);
+    settle->setSingleShot(true);
+    settle->setInterval(300);
+    connect(m_watcher, &QFileSystemWatcher::fileChanged, settle, qOverload<>(&QTimer::start));
+    connect(settle, &QTimer::timeout, this, &ArchiveEditor::ArchiveChangedOnDisk);
     CreateGallery();
     createActions();
 
@@ -456,6 +464,8 @@ bool ArchiveEditor::Load(const QString& path)
         m_gallery->Reset(std::move(opened));
         m_path = ToPath(path);
         m_undo->clear();
+        m_diskChangeAnswered = false;
+        WatchArchiveFile();
         UpdateTitle();
         if (m_gallery->rowCount() > 0)
             SelectRow(static_cast<int>(m_proxy->mapToSource(m_proxy->index(0, 0)).row()));
@@ -498,11 +508,66 @@ bool ArchiveEditor::MaybeSave()
     return answer == Answer::Discard;
 }
 
-bool ArchiveEditor::SaveTo(const fs::path& target)
+void ArchiveEditor::WatchArchiveFile()
+{
+    // Always anew: a file replaced by a rename is another file, and the
+    // watch would stay on the old one.
+    if (!m_watcher->files().isEmpty())
+        m_watcher->removePaths(m_watcher->files());
+    if (!m_path.empty())
+        m_watcher->addPath(ToQString(m_path));
+}
+
+void ArchiveEditor::ArchiveChangedOnDisk()
+{
+    WatchArchiveFile();
+    if (m_diskQuestionOpen || m_diskChangeAnswered || m_path.empty())
+        return;
+    const auto state = Archive().OnDisk();
+    if (state != archive::ArchiveModel::DiskState::Unchanged)
+        ResolveDiskChange(state);
+}
+
+bool ArchiveEditor::ResolveDiskChange(archive::ArchiveModel::DiskState state)
+{
+    const QString name = ToQString(m_path.filename());
+    Question question{kEditorTitle, {}, {Answer::Reload, Answer::Cancel}};
+    if (state == archive::ArchiveModel::DiskState::Changed) {
+        question.text = QStringLiteral("%1 was changed by another program, and its icons can no "
+                                       "longer be read from the copy open here. Reload it?")
+                            .arg(name);
+        if (!m_undo->isClean())
+            question.text += QStringLiteral(" Your unsaved changes will be lost.");
+    } else if (!m_undo->isClean()) {
+        question.text = QStringLiteral("%1 was changed by another program since it was opened. "
+                                       "Save your version as another file, or reload it and "
+                                       "lose your changes?")
+                            .arg(name);
+        question.buttons = {Answer::SaveAs, Answer::Reload, Answer::Cancel};
+    } else {
+        question.text = QStringLiteral("%1 was changed by another program. Reload it?").arg(name);
+    }
+    m_diskQuestionOpen = true;
+    const Answer answer = m_dialogs.Ask(this, question);
+    m_diskQuestionOpen = false;
+    if (answer == Answer::Reload)
+        return Load(ToQString(m_path));
+    if (answer == Answer::SaveAs) {
+        fs::path other = m_path;
+        other.replace_filename(m_path.stem().string() + " (edited)" + m_path.extension().string());
+        return SaveAs(other);
+    }
+    m_diskChangeAnswered = true;
+    return false;
+}
+
+bool ArchiveEditor::SaveTo(const fs::path& target,
+                           archive::ArchiveModel::WhenReplaced whenReplaced)
 {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     try {
-        m_gallery->Archive().Save(target);
+        archive::NullProgress progress;
+        m_gallery->Archive().Save(target, progress, whenReplaced);
         QApplication::restoreOverrideCursor();
     } catch (const IoError& e) {
         QApplication::restoreOverrideCursor();
@@ -512,6 +577,8 @@ bool ArchiveEditor::SaveTo(const fs::path& target)
     }
     m_path = target;
     m_undo->setClean();
+    m_diskChangeAnswered = false;
+    WatchArchiveFile();
     UpdateTitle();
     statusBar()->showMessage(QStringLiteral("Saved %1").arg(ToQString(target)), 5000);
     return true;
@@ -521,15 +588,21 @@ bool ArchiveEditor::FileSaveExecute()
 {
     if (m_path.empty())
         return false;
+    // The same check the save makes, asked about before it refuses.
+    if (const auto state = Archive().OnDisk(); state != archive::ArchiveModel::DiskState::Unchanged)
+        return ResolveDiskChange(state);
     return SaveTo(m_path);
 }
 
 bool ArchiveEditor::FileSaveAsExecute()
 {
-    if (m_path.empty())
-        return false;
+    return !m_path.empty() && SaveAs(m_path);
+}
+
+bool ArchiveEditor::SaveAs(const fs::path& proposed)
+{
     const auto answer = m_dialogs.SaveFile(
-        this, {QStringLiteral("Save archive as"), {kEzxFilter}, 0, ToQString(m_path), {}});
+        this, {QStringLiteral("Save archive as"), {kEzxFilter}, 0, ToQString(proposed), {}});
     if (!answer)
         return false;
     const fs::path target = ToPath(answer->path);
@@ -539,7 +612,9 @@ bool ArchiveEditor::FileSaveAsExecute()
                              QStringLiteral("%1 already exists. Replace it?").arg(answer->path),
                              {Answer::No, Answer::Yes}}) != Answer::Yes)
         return false;
-    return SaveTo(target);
+    // The file chosen here is replaced, also when another program saved
+    // over it: the user chose it after being asked.
+    return SaveTo(target, archive::ArchiveModel::WhenReplaced::SaveOver);
 }
 
 void ArchiveEditor::closeEvent(QCloseEvent* event)

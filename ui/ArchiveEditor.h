@@ -18,6 +18,7 @@
 
 class QAction;
 class QComboBox;
+class QFileSystemWatcher;
 class QLabel;
 class QLineEdit;
 class QSlider;
@@ -77,6 +78,8 @@ public slots:
     void FileOpenExecute();
     bool FileSaveExecute();
     bool FileSaveAsExecute();
+    // Another program changed the archive's file: asks what to do.
+    void ArchiveChangedOnDisk();
     void ExportExecute();
     void ExportAllExecute();
     void ReplaceExecute();
@@ -93,7 +96,14 @@ private:
     bool MaybeSave();
     // Opens without asking about unsaved changes, which are dropped.
     bool Load(const QString& path);
-    bool SaveTo(const fs::path& target);
+    bool SaveTo(const fs::path& target, archive::ArchiveModel::WhenReplaced whenReplaced =
+                                            archive::ArchiveModel::WhenReplaced::Refuse);
+    bool SaveAs(const fs::path& proposed);
+    void WatchArchiveFile();
+    // Asks whether to reload the archive another program changed or to save
+    // this version as another file; returns whether it was reloaded or
+    // saved.
+    bool ResolveDiskChange(archive::ArchiveModel::DiskState state);
     void UpdateTitle();
     void UpdateCurrent();
     void UpdateActions();
@@ -113,6 +123,11 @@ private:
     GalleryDelegate* m_delegate = nullptr;
     PreviewPane* m_preview = nullptr;
     QUndoStack* m_undo = nullptr;
+    QFileSystemWatcher* m_watcher = nullptr;
+    // Set while the question about a change on disk is open, and after it
+    // was cancelled: a change is asked about once, and again when saving.
+    bool m_diskQuestionOpen = false;
+    bool m_diskChangeAnswered = false;
     QLineEdit* m_filter = nullptr;
     QComboBox* m_sort = nullptr;
     QSlider* m_tileSlider = nullptr;

@@ -2,6 +2,9 @@
 
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
+
+#include <utility>
 
 namespace zefir::ui {
 
@@ -83,29 +86,42 @@ Answer QtDialogs::Ask(QWidget* parent, const Question& question)
 {
     QMessageBox box(QMessageBox::Question, question.title, question.text, QMessageBox::NoButton,
                     parent);
+    std::vector<std::pair<QAbstractButton*, Answer>> buttons;
     for (Answer answer : question.buttons) {
-        const QMessageBox::StandardButton button = answer == Answer::Yes    ? QMessageBox::Yes
-                                                   : answer == Answer::No   ? QMessageBox::No
-                                                   : answer == Answer::Save ? QMessageBox::Save
-                                                   : answer == Answer::Discard
-                                                       ? QMessageBox::Discard
-                                                       : QMessageBox::Cancel;
-        box.addButton(button);
+        QAbstractButton* button = nullptr;
+        switch (answer) {
+        case Answer::Yes:
+            button = box.addButton(QMessageBox::Yes);
+            break;
+        case Answer::No:
+            button = box.addButton(QMessageBox::No);
+            break;
+        case Answer::Save:
+            button = box.addButton(QMessageBox::Save);
+            break;
+        case Answer::Discard:
+            button = box.addButton(QMessageBox::Discard);
+            break;
+        case Answer::Cancel:
+            button = box.addButton(QMessageBox::Cancel);
+            break;
+        // No standard button says these.
+        case Answer::Reload:
+            button = box.addButton(QStringLiteral("&Reload"), QMessageBox::DestructiveRole);
+            break;
+        case Answer::SaveAs:
+            button = box.addButton(QStringLiteral("Save &As..."), QMessageBox::AcceptRole);
+            break;
+        }
+        buttons.emplace_back(button, answer);
         if (answer == question.buttons.front())
-            box.setDefaultButton(button);
+            box.setDefaultButton(qobject_cast<QPushButton*>(button));
     }
-    switch (box.exec()) {
-    case QMessageBox::Yes:
-        return Answer::Yes;
-    case QMessageBox::No:
-        return Answer::No;
-    case QMessageBox::Save:
-        return Answer::Save;
-    case QMessageBox::Discard:
-        return Answer::Discard;
-    default:
-        return Answer::Cancel;
-    }
+    box.exec();
+    for (const auto& [button, answer] : buttons)
+        if (box.clickedButton() == button)
+            return answer;
+    return Answer::Cancel;
 }
 
 } // namespace zefir::ui

@@ -42,7 +42,7 @@ enum class MessageKind { Critical, Warning, Information };
 
 // The buttons of a question, and the answer: the button pressed, or Cancel
 // when the box was closed.
-enum class Answer { Yes, No, Save, Discard, Cancel };
+enum class Answer { Yes, No, Save, Discard, Cancel, Reload, SaveAs };
 struct Question {
     QString title;
     QString text;

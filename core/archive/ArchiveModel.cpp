@@ -205,9 +205,23 @@ struct ArchiveModel::Impl {
 
 ArchiveModel::ArchiveModel() : m_impl(std::make_unique<Impl>()) {}
 
-ArchiveModel::ArchiveModel(const fs::path& path) : m_impl(std::make_unique<Impl>())
+ArchiveModel::ArchiveModel(const fs::path& path, Locking locking)
+    : m_impl(std::make_unique<Impl>())
 {
-    m_impl->Load(std::make_unique<ArchiveReader>(path));
+    auto reader = std::make_unique<ArchiveReader>(path);
+    if (locking == Locking::ForChange) {
+        // Another process may have saved over the file between the open and
+        // the lock: then its file is the one to change, opened again.
+        constexpr int kAttempts = 5;
+        reader->file().LockForChange();
+        for (int attempt = 1; reader->file().PathNamesAnotherFile(); ++attempt) {
+            if (attempt == kAttempts)
+                throw IoError("is being changed by another process", path, ErrorKind::Refused);
+            reader = std::make_unique<ArchiveReader>(path);
+            reader->file().LockForChange();
+        }
+    }
+    m_impl->Load(std::move(reader));
 }
 
 ArchiveModel::~ArchiveModel() = default;
@@ -360,7 +374,17 @@ void ArchiveModel::Rename(std::size_t index, std::string newName)
     m_impl->modified = true;
 }
 
-void ArchiveModel::Save(const fs::path& target, IProgress& progress)
+ArchiveModel::DiskState ArchiveModel::OnDisk() const
+{
+    if (!m_impl->reader)
+        return DiskState::Unchanged;
+    const fileio::InputFile& file = m_impl->reader->file();
+    if (file.ChangedSinceOpened())
+        return DiskState::Changed;
+    return file.PathNamesAnotherFile() ? DiskState::Replaced : DiskState::Unchanged;
+}
+
+void ArchiveModel::Save(const fs::path& target, IProgress& progress, WhenReplaced whenReplaced)
 {
     std::vector<std::string> names;
     std::vector<std::uint32_t> sizes;
@@ -372,11 +396,22 @@ void ArchiveModel::Save(const fs::path& target, IProgress& progress)
     }
     // Every offset is known before the first byte is written.
     const ArchiveLayout layout = PlanArchive(names, sizes, target);
-    // Unchanged members are copied unread, so the file must still be the
-    // one whose directory was read.
-    if (m_impl->reader && m_impl->reader->file().ChangedSinceOpened())
-        throw IoError("the file changed since it was opened; open it again", m_impl->path,
-                      ErrorKind::CannotRead);
+    if (m_impl->reader) {
+        // While another process changes the archive, nothing is saved over
+        // its work, nor it over this save.
+        m_impl->reader->file().LockForChange();
+        // Unchanged members are copied unread, so the file must still be
+        // the one whose directory was read.
+        const DiskState state = OnDisk();
+        if (state == DiskState::Changed)
+            throw IoError("the file changed since it was opened; open it again", m_impl->path,
+                          ErrorKind::CannotRead);
+        if (state == DiskState::Replaced && whenReplaced == WhenReplaced::Refuse &&
+            (target == m_impl->path || fileio::SameFile(target, m_impl->path)))
+            throw IoError("another program saved over the file since it was opened; saving "
+                          "would undo its changes, so open it again",
+                          m_impl->path, ErrorKind::Refused);
+    }
 
     progress.Show();
     try {
@@ -384,7 +419,7 @@ void ArchiveModel::Save(const fs::path& target, IProgress& progress)
         {
             // The source stays open and readable until the temporary file
             // is renamed over it, so saving over it works.
-            fileio::OutputFile out(target);
+            fileio::OutputFile out(target, fileio::Target::Named);
             out.Write(EncodeArchiveHead(layout, names));
             std::vector<std::byte> buffer;
             for (std::size_t i = 0; i < size();) {

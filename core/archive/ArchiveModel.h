@@ -26,11 +26,21 @@ class ArchiveReader;
 
 class ArchiveModel {
 public:
+    // Whether opening takes the lock that every Zefir process holds while
+    // it changes an archive.
+    enum class Locking {
+        None,
+        // Held from opening until the model saves or is destroyed: another
+        // process holding it makes opening throw IoError (Refused, "is
+        // being changed by another process") at once.
+        ForChange,
+    };
+
     // An empty archive that has no file yet.
     ArchiveModel();
     // Opens `path` with every check and limit of the reader; entries without
     // a name are left out, as extraction leaves them out. Throws IoError.
-    explicit ArchiveModel(const fs::path& path);
+    explicit ArchiveModel(const fs::path& path, Locking locking = Locking::None);
     ~ArchiveModel();
     ArchiveModel(ArchiveModel&&) noexcept;
     ArchiveModel& operator=(ArchiveModel&&) noexcept;
@@ -72,12 +82,36 @@ public:
     // checked while it is typed.
     void CheckRename(std::size_t index, const std::string& newName) const;
 
-    // Writes the archive to `target` through a temporary file in its folder,
-    // flushed and renamed over it only when complete: on any failure the
-    // target is exactly as before and no temporary file stays. Saving over
-    // the file the model was opened from works; afterwards the model reads
-    // from `target` and nothing counts as changed. Throws IoError.
-    void Save(const fs::path& target, IProgress& progress);
+    // How the file the model was opened from stands now.
+    enum class DiskState {
+        // The path names the file opened, as it was; also for a model with
+        // no file.
+        Unchanged,
+        // The opened file is as it was, but the path names another file or
+        // none: another program saved over it or removed it. The members
+        // can still be read; saving over the path would undo that save.
+        Replaced,
+        // The opened file itself was written to: its members can no longer
+        // be trusted, and it has to be opened again.
+        Changed,
+    };
+    DiskState OnDisk() const;
+
+    // Whether Save may write over the path the model was opened from when
+    // another program saved over it since (DiskState::Replaced).
+    enum class WhenReplaced { Refuse, SaveOver };
+
+    // Writes the archive to `target` as a file the user named (through a
+    // symbolic link, keeping permissions, owner and group, flushed to the
+    // disk) through a temporary file in its folder, renamed over it only
+    // when complete: on any failure the target is exactly as before and no
+    // temporary file stays. Saving over the file the model was opened from
+    // works, under the same lock ForChange takes; it is refused when that
+    // file changed (DiskState::Changed) and, unless `whenReplaced` says
+    // otherwise, when another program saved over it. Afterwards the model
+    // reads from `target` and nothing counts as changed. Throws IoError.
+    void Save(const fs::path& target, IProgress& progress,
+              WhenReplaced whenReplaced = WhenReplaced::Refuse);
     void Save(const fs::path& target);
 
     // Whether anything changed since opening or the last save.

@@ -76,4 +76,21 @@ printf '\xcd\xab\xba\xdc\x05\x00\x00\x00abcde\xcd\xab\xba\xdc\x03\x00\x00\x00xyz
 run 1 remove twice.ezx a.k
 expect_err 'zefir-cli: twice.ezx: 2 members are named "a.k"; the name does not say which'
 
+# An in-place save writes through a symbolic link, as pack does, and keeps
+# the file's permission bits; while another process holds the archive, an
+# edit is refused at once instead of waiting or saving over its work.
+cp original.ezx real.ezx
+chmod 640 real.ezx
+ln -s real.ezx link.ezx
+run 0 remove link.ezx c.g
+[ -L link.ezx ] || fail "link.ezx is no longer a symbolic link"
+[ "$(stat -c %a real.ezx)" = 640 ] || fail "real.ezx has mode $(stat -c %a real.ezx)"
+"$cli" list real.ezx >out.txt 2>&1
+expect_out "$(printf 'a.k\t40')"
+cp real.ezx before.ezx
+flock real.ezx "$cli" remove real.ezx a.k >out.txt 2>err.txt
+[ $? -eq 1 ] || fail "an edit of a locked archive did not exit 1"
+expect_err 'zefir-cli: real.ezx: is being changed by another process'
+cmp -s real.ezx before.ezx || fail "the locked archive changed"
+
 finish

@@ -9,6 +9,7 @@
 #include <set>
 #include <string>
 
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -210,6 +211,75 @@ TEST(FaultInjection, ASignalLeavesNoTemporaryFile)
     EXPECT_EQ(WTERMSIG(status), SIGTERM);
     EXPECT_EQ(test::FolderNames(root / "out"), std::vector<std::string>{"iconres.ezx"});
     EXPECT_EQ(ReadBytes(root / "out/iconres.ezx"), test::Bytes("earlier"));
+}
+
+// Runs `child` in a forked process and returns how it ended (waitpid's
+// status).
+int InChild(const std::function<int()>& child)
+{
+    const pid_t pid = ::fork();
+    if (pid == 0)
+        ::_exit(child());
+    int status = 0;
+    EXPECT_EQ(::waitpid(pid, &status, 0), pid);
+    return status;
+}
+
+// A signal that arrives at any moment of writing a file, the creating open
+// included, leaves no temporary file.
+TEST(FaultInjection, ASignalAtAnyMomentLeavesNoTemporaryFile)
+{
+    TempDir dir;
+    for (int run = 0; run < 20; ++run) {
+        SCOPED_TRACE(run);
+        const pid_t pid = ::fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            fileio::RemoveTemporariesOnSignals();
+            for (;;) {
+                fileio::OutputFile out(dir / "picture.png");
+                out.Write(test::Bytes("not kept"));
+            }
+        }
+        ::usleep(static_cast<useconds_t>(1000 + 700 * run));
+        ::kill(pid, run % 2 ? SIGINT : SIGTERM);
+        int status = 0;
+        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+        EXPECT_TRUE(WIFSIGNALED(status));
+        EXPECT_EQ(test::FolderNames(dir.path()), std::vector<std::string>{});
+    }
+}
+
+TEST(FaultInjection, IgnoredSignalsStayIgnoredAndAFileSizeLimitIsAnError)
+{
+    // As under nohup: the hangup the process was started ignoring does not
+    // end it.
+    const int hangup = InChild([] {
+        std::signal(SIGHUP, SIG_IGN);
+        fileio::RemoveTemporariesOnSignals();
+        ::raise(SIGHUP);
+        return 0;
+    });
+    EXPECT_TRUE(WIFEXITED(hangup) && WEXITSTATUS(hangup) == 0) << "status " << hangup;
+
+    // As under `ulimit -f`: the write fails, and the temporary file goes.
+    TempDir dir;
+    const int limited = InChild([&dir] {
+        fileio::RemoveTemporariesOnSignals();
+        const struct rlimit limit {4096, 4096};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        try {
+            fileio::WriteFile(dir / "big.ezx", std::vector<std::byte>(200000));
+        } catch (const IoError& e) {
+            return std::string(e.what()) == (dir / "big.ezx").string() +
+                                                ": cannot write: File too large"
+                       ? 0
+                       : 2;
+        }
+        return 3;
+    });
+    EXPECT_TRUE(WIFEXITED(limited) && WEXITSTATUS(limited) == 0) << "status " << limited;
+    EXPECT_EQ(test::FolderNames(dir.path()), std::vector<std::string>{});
 }
 
 } // namespace

@@ -324,6 +324,53 @@ private slots:
         QCOMPARE(ReadAll(e.archive), original);
     }
 
+    // Another program saves over the open archive: the editor notices, asks,
+    // and never saves over that program's work unless told to.
+    void aChangeOnDiskIsAskedAbout()
+    {
+        Editor e;
+        QVERIFY(e.editor.RemoveMembers({e.Row("d.g")}));
+        {
+            archive::ArchiveModel other(e.archive);
+            other.Remove(other.FindOne("a.k"));
+            other.Save(e.archive);
+        }
+        const Bytes theirs = ReadAll(e.archive);
+        const QString question = "Archive Editor: iconres.ezx was changed by another program "
+                                 "since it was opened. Save your version as another file, or "
+                                 "reload it and lose your changes?";
+        QTRY_COMPARE(e.dialogs.questions, QStringList{question});
+
+        // Saving asks again; Cancel saves nothing.
+        QVERIFY(!e.editor.FileSaveExecute());
+        QCOMPARE(e.dialogs.questions, QStringList(2, question));
+        QCOMPARE(ReadAll(e.archive), theirs);
+
+        // Save As proposes another file and writes this version there.
+        e.dialogs.answers = {Answer::SaveAs};
+        e.dialogs.files = {{Q(e.root / "mine.ezx"), 0}};
+        QVERIFY(e.editor.FileSaveExecute());
+        QCOMPARE(e.dialogs.questions, QStringList(3, question));
+        QCOMPARE(e.dialogs.asked.back().fileName, Q(e.root / "iconres (edited).ezx"));
+        QCOMPARE(ReadAll(e.archive), theirs);
+        archive::ArchiveModel mine(e.root / "mine.ezx");
+        QCOMPARE(mine.FindAll("d.g").size(), std::size_t{0});
+        QCOMPARE(mine.FindAll("a.k").size(), std::size_t{1});
+
+        // Without unsaved changes, Reload shows what the other program saved.
+        e.dialogs.answers = {Answer::Reload};
+        {
+            archive::ArchiveModel other(e.root / "mine.ezx");
+            other.Remove(other.FindOne("a.k"));
+            other.Save(e.root / "mine.ezx");
+        }
+        QTRY_COMPARE(e.dialogs.questions.size(), 4);
+        QCOMPARE(e.dialogs.questions.last(),
+                 "Archive Editor: mine.ezx was changed by another program. Reload it?");
+        QCOMPARE(e.editor.Archive().FindAll("a.k").size(), std::size_t{0});
+        QVERIFY(!e.editor.isWindowModified());
+    }
+
     void exportNamesFilesAsExtractionDoes()
     {
         Editor e;
