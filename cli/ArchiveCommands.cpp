@@ -142,11 +142,11 @@ int RunExtract(const ExtractOptions& options)
     const archive::ExtractionConflicts conflicts =
         archive::FindExtractionConflicts(options.archive, workFolder, settings);
     for (const fs::path& stranger : conflicts.strangers)
-        std::cerr << "not in the archive: " << stranger.string()
+        std::cerr << "not in the archive: " << Utf8Of(stranger)
                   << " (packing raws/ would take it too)\n";
     if (!conflicts.differing.empty() && !options.force) {
         for (const fs::path& file : conflicts.differing)
-            std::cerr << "would be replaced: " << file.string() << '\n';
+            std::cerr << "would be replaced: " << Utf8Of(file) << '\n';
         throw IoError(Plural(conflicts.differing.size(), "file") +
                           " in the way, whose content differs from what extraction writes; "
                           "--force replaces them",
@@ -159,7 +159,7 @@ int RunExtract(const ExtractOptions& options)
     archive::UnpackArchive(options.archive, workFolder, settings, progress, list, &notConverted,
                            archive::Overwrite::Replace);
     PrintLeftOut("not converted:", notConverted);
-    std::cout << "extracted " << Plural(list.count(), "member") << " into " << workFolder.string()
+    std::cout << "extracted " << Plural(list.count(), "member") << " into " << Utf8Of(workFolder)
               << " (raws/";
     if (settings.ConvertEnabled)
         std::cout << ", icons/ as " << FormatLabel(settings.TargetFormat);

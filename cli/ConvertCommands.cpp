@@ -72,10 +72,10 @@ int RunConvert(const ConvertOptions& options)
         written =
             imagecodec::ConvertToPhone(source, ChooseKind(options), target, &whyNot, otherNames);
     if (!written) {
-        std::cerr << "zefir-cli: " << source.string() << ": " << whyNot << '\n';
+        std::cerr << "zefir-cli: " << Utf8Of(source) << ": " << whyNot << '\n';
         return 1;
     }
-    std::cout << target.string() << '\n';
+    std::cout << Utf8Of(target) << '\n';
     return 0;
 }
 

@@ -106,7 +106,7 @@ int RunReplace(const ReplaceOptions& options)
     const std::size_t index = FindMember(model, options.member);
     const std::vector<std::byte> bytes = ReadInputFile(options.file);
     imagecodec::Replacement replacement = imagecodec::ConvertForMember(
-        model.Name(index), model.Data(index), fs::path(options.file).filename().string(), bytes,
+        model.Name(index), model.Data(index), Utf8Of(fs::path(options.file).filename()), bytes,
         options.file);
     model.Replace(index, std::move(replacement.bytes));
     const std::string written = SaveModel(model, options.target);
@@ -130,7 +130,7 @@ int RunAdd(const AddOptions& options)
     std::vector<std::string> added;
     for (const std::string& file : options.files) {
         imagecodec::NewMember member = imagecodec::MemberFromFile(
-            fs::path(file).filename().string(), ReadInputFile(file),
+            Utf8Of(fs::path(file).filename()), ReadInputFile(file),
             imagecodec::KindOfOption(options.kind).value_or(ImageKind::ikMotoBitmap18), file);
         model.Add(ArchiveModel::NameFromUtf8(member.fileName, file), std::move(member.bytes));
         added.push_back(member.fileName);
@@ -206,7 +206,7 @@ ExportItem PlanExport(const ArchiveModel& model, std::size_t index, const Export
     item.index = index;
     const std::string name = model.DisplayName(index);
     if (AsciiUpper(options.format) == "RAW") {
-        item.target = fs::path(options.folder) / name;
+        item.target = fs::path(options.folder) / PathFromUtf8(name);
         item.copy = true;
         return item;
     }
@@ -291,7 +291,7 @@ int RunExport(const ExportOptions& options)
             }
             fileio::WriteFile(item.target, picture);
         }
-        std::cout << item.target.string() << '\n';
+        std::cout << Utf8Of(item.target) << '\n';
     }
     return 0;
 }

@@ -9,6 +9,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include "core/Text.h"
 #include "cli/Commands.h"
 #include "core/FileIo.h"
 #include "core/imagecodec/ImageCodec.h"
@@ -35,7 +36,7 @@ int RunThumbnail(const ThumbnailOptions& options)
     // input leaves no file behind.
     const auto bytes = fileio::ReadFile(input, imagecodec::kMaxPhoneFileSize);
     const imagecodec::PhonePicture phone =
-        imagecodec::DecodePhonePicture(input.filename().string(), bytes, input);
+        imagecodec::DecodePhonePicture(Utf8Of(input.filename()), bytes, input);
     const imaging::Bitmap thumbnail = imaging::FitPicture(phone.picture, options.size);
     imaging::SavePicture(thumbnail, options.output, "image/png");
     std::cout << options.output << '\n';

@@ -5,14 +5,12 @@
 #include <filesystem>
 #include <iostream>
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <CLI/CLI.hpp>
 
 #include "cli/Commands.h"
 #include "core/Error.h"
 #include "core/FileIo.h"
+#include "core/Text.h"
 
 namespace {
 
@@ -31,28 +29,20 @@ int CheckStandardOutput(int code)
     return 1;
 }
 
-// A standard stream the caller closed is taken by a harmless file, so that
-// no file opened later takes its number and receives what is printed.
-// Standard output is taken read-only: writing to it still fails, as it
-// must.
-void OccupyClosedStandardStreams()
-{
-    const int flags[] = {O_RDONLY, O_RDONLY, O_WRONLY};
-    for (int fd = 0; fd <= 2; ++fd)
-        if (::fcntl(fd, F_GETFD) == -1 && ::open("/dev/null", flags[fd]) != fd)
-            std::_Exit(1);
-}
-
 } // namespace
 
 int main(int argc, char** argv)
 {
-    OccupyClosedStandardStreams();
+    zefir::fileio::PrepareStandardStreams();
+    const std::vector<std::string> arguments = zefir::fileio::ArgumentsAsUtf8(argc, argv);
     CLI::App app{"Zefir: reads, converts and writes the icon archive (iconres.ezx) of the "
                  "Motorola ROKR E2 phone",
                  "zefir-cli"};
     app.set_version_flag("--version", "0.3");
     app.require_subcommand(1);
+    // Options are spelled the same everywhere; an argument starting with
+    // "/" is a path.
+    app.allow_windows_style_options(false);
 
     zefir::cli::Action action;
     zefir::cli::AddListCommand(app, action);
@@ -62,7 +52,10 @@ int main(int argc, char** argv)
     zefir::cli::AddEditCommands(app, action);
 
     try {
-        app.parse(argc, argv);
+        std::vector<char*> utf8Argv;
+        for (const std::string& argument : arguments)
+            utf8Argv.push_back(const_cast<char*>(argument.c_str()));
+        app.parse(static_cast<int>(utf8Argv.size()), utf8Argv.data());
     } catch (const CLI::CallForHelp& e) {
         return app.exit(e);
     } catch (const CLI::CallForAllHelp& e) {
@@ -83,7 +76,7 @@ int main(int argc, char** argv)
         std::cerr << "zefir-cli: " << e.what() << '\n';
         return 1;
     } catch (const std::filesystem::filesystem_error& e) {
-        std::cerr << "zefir-cli: " << e.path1().string() << ": " << e.code().message() << '\n';
+        std::cerr << "zefir-cli: " << zefir::Utf8Of(e.path1()) << ": " << e.code().message() << '\n';
         return 1;
     } catch (const std::bad_alloc&) {
         std::cerr << "zefir-cli: out of memory\n";

@@ -16,6 +16,7 @@
 #include <unistd.h>
 
 #include "core/Error.h"
+#include "core/Text.h"
 
 namespace zefir::fileio {
 
@@ -180,7 +181,7 @@ extern "C" void RemoveTemporariesAndDie(int signal)
 fs::path TemporaryStem(const fs::path& destination)
 {
     constexpr std::size_t kMaxStem = 200;
-    std::string name = destination.filename().string();
+    std::string name = Utf8Of(destination.filename());
     if (name.size() > kMaxStem)
         name.resize(kMaxStem);
     return destination.parent_path() / ("." + name + ".");
@@ -362,7 +363,7 @@ OutputFile::OutputFile(fs::path target, Target kind)
     const fs::path stem = TemporaryStem(m_destination);
     const HandledSignalsBlocked blocked;
     for (int attempt = 0; m_fd < 0; ++attempt) {
-        fs::path candidate = stem.string() + TemporarySuffix();
+        fs::path candidate = Utf8Of(stem) + TemporarySuffix();
         m_fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (m_fd >= 0) {
             m_temporary = std::move(candidate);
@@ -677,7 +678,7 @@ void RefuseToReplace(const fs::path& folder, const std::vector<fs::path>& files)
     constexpr std::size_t kListed = 10;
     std::string list;
     for (std::size_t i = 0; i < files.size() && i < kListed; ++i)
-        list += (i ? ", " : "") + files[i].lexically_relative(folder).string();
+        list += (i ? ", " : "") + Utf8Of(files[i].lexically_relative(folder));
     if (files.size() > kListed)
         list += " and " + std::to_string(files.size() - kListed) + " more";
     throw IoError(std::to_string(files.size()) +
@@ -704,6 +705,19 @@ void RemoveTemporariesOnSignals() noexcept
         ::sigaction(signal, &action, nullptr);
     }
     std::signal(SIGXFSZ, SIG_IGN);
+}
+
+std::vector<std::string> ArgumentsAsUtf8(int argc, char** argv)
+{
+    return std::vector<std::string>(argv, argv + argc);
+}
+
+void PrepareStandardStreams() noexcept
+{
+    const int flags[] = {O_RDONLY, O_RDONLY, O_WRONLY};
+    for (int fd = 0; fd <= 2; ++fd)
+        if (::fcntl(fd, F_GETFD) == -1 && ::open("/dev/null", flags[fd]) != fd)
+            std::_Exit(1);
 }
 
 } // namespace zefir::fileio

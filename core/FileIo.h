@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <optional>
 #include <span>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -203,6 +204,16 @@ void RemoveLiveTemporaries() noexcept;
 // is ignored, so that a write past the file size limit fails as an
 // ordinary error and its temporary file is removed.
 void RemoveTemporariesOnSignals() noexcept;
+
+// The program's arguments as UTF-8 text, whatever the system passes them
+// as (on Windows, UTF-16 from the command line itself).
+std::vector<std::string> ArgumentsAsUtf8(int argc, char** argv);
+// Makes the standard streams safe to print to: one the caller closed is
+// taken by a harmless file, so that no file opened later takes its place
+// and receives what is printed (standard output read-only: writing to it
+// still fails, as it must); UTF-8 text reaches a console as what it says,
+// and lines end as on other systems.
+void PrepareStandardStreams() noexcept;
 
 // Fault injection for tests: after `n` more successful write or commit steps
 // of any OutputFile, the next one fails as a full disk would. A negative n

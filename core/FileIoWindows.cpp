@@ -11,12 +11,17 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
+
+#include <shellapi.h>
+// The file layer has a CopyFile of its own.
+#undef CopyFile
 
 #include "core/Error.h"
 #include "core/Text.h"
@@ -30,6 +35,11 @@ constexpr std::size_t kOutputBufferSize = 64 * 1024;
 constexpr std::size_t kMaxTransfer = 1u << 30;
 
 std::atomic<long> g_writesBeforeFault{-1};
+std::atomic<bool> g_failSyncs{false};
+// Far past the end of any file Zefir reads: the lock that marks a file as
+// being changed covers no byte that is read, since locks on Windows keep
+// other programs from reading what they cover.
+constexpr std::uint64_t kLockOffset = std::uint64_t{1} << 62;
 
 // Win32 errors in the words the same failures have on other systems, so
 // that a message reads the same everywhere; a file that another program
@@ -119,6 +129,15 @@ void InjectedFault(const fs::path& path)
         throw IoError("cannot write: " + SystemReason(ERROR_DISK_FULL), path,
                       ErrorKind::CannotWrite);
     g_writesBeforeFault.store(left - 1);
+}
+
+void SyncToDisk(HANDLE handle, const fs::path& path)
+{
+    if (g_failSyncs.load())
+        throw IoError("cannot write: " + std::string(std::strerror(EIO)), path,
+                      ErrorKind::CannotWrite);
+    if (!::FlushFileBuffers(handle))
+        throw IoError("cannot write: " + LastReason(), path, ErrorKind::CannotWrite);
 }
 
 OVERLAPPED At(std::uint64_t offset)
@@ -261,6 +280,11 @@ void FailWritesAfter(long n) noexcept
     g_writesBeforeFault.store(n);
 }
 
+void FailSyncs(bool on) noexcept
+{
+    g_failSyncs.store(on);
+}
+
 InputFile::InputFile(const fs::path& path) : m_path(path)
 {
     // Other programs may go on reading, writing, even renaming the file:
@@ -284,6 +308,8 @@ InputFile::InputFile(const fs::path& path) : m_path(path)
         throw IoError("cannot open: " + std::string(std::strerror(EMFILE)), path,
                       ErrorKind::CannotOpen);
     m_size = static_cast<std::uint64_t>(info.nFileSizeHigh) << 32 | info.nFileSizeLow;
+    m_device = info.dwVolumeSerialNumber;
+    m_inode = static_cast<std::uint64_t>(info.nFileIndexHigh) << 32 | info.nFileIndexLow;
     const std::uint64_t ticks = Ticks(info.ftLastWriteTime);
     m_modifiedSeconds = static_cast<std::int64_t>(ticks / 10'000'000);
     m_modifiedNanoseconds = static_cast<std::int64_t>(ticks % 10'000'000 * 100);
@@ -299,6 +325,36 @@ bool InputFile::ChangedSinceOpened() const
     const std::uint64_t ticks = Ticks(info.ftLastWriteTime);
     return size != m_size || static_cast<std::int64_t>(ticks / 10'000'000) != m_modifiedSeconds ||
            static_cast<std::int64_t>(ticks % 10'000'000 * 100) != m_modifiedNanoseconds;
+}
+
+bool InputFile::PathNamesAnotherFile() const
+{
+    const auto identity = IdentityOf(m_path);
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!identity || !::GetFileAttributesExW(m_path.c_str(), GetFileExInfoStandard, &data))
+        return true;
+    const std::uint64_t size = static_cast<std::uint64_t>(data.nFileSizeHigh) << 32 |
+                               data.nFileSizeLow;
+    const std::uint64_t ticks = Ticks(data.ftLastWriteTime);
+    return identity->device != m_device || identity->file != m_inode || size != m_size ||
+           static_cast<std::int64_t>(ticks / 10'000'000) != m_modifiedSeconds ||
+           static_cast<std::int64_t>(ticks % 10'000'000 * 100) != m_modifiedNanoseconds;
+}
+
+void InputFile::LockForChange() const
+{
+    OVERLAPPED at = At(kLockOffset);
+    if (::LockFileEx(HandleOf(m_fd), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0,
+                     &at))
+        return;
+    const DWORD error = ::GetLastError();
+    if (error == ERROR_LOCK_VIOLATION || error == ERROR_IO_PENDING)
+        throw IoError("is being changed by another process", m_path, ErrorKind::Refused);
+    // Some network shares keep no locks: the checks before saving still
+    // find another program's save.
+    if (error == ERROR_NOT_SUPPORTED || error == ERROR_INVALID_FUNCTION)
+        return;
+    throw IoError("cannot lock: " + SystemReason(error), m_path, ErrorKind::CannotOpen);
 }
 
 InputFile::~InputFile()
@@ -385,8 +441,7 @@ OutputFile::OutputFile(fs::path target, Target kind)
 {
     if (m_target.filename().empty())
         throw IoError("names a folder, not a file", m_target, ErrorKind::Refused);
-    if (!m_lookAtCommit)
-        CheckInTheWay(kind);
+    const std::optional<Kept> kept = m_lookAtCommit ? std::nullopt : CheckInTheWay(kind);
     // Never over an existing file. Others may read it while it grows;
     // deleting it must stay possible for the control handler.
     const fs::path stem = TemporaryStem(m_destination);
@@ -403,6 +458,14 @@ OutputFile::OutputFile(fs::path target, Target kind)
                               ErrorKind::CannotWrite);
             m_temporary = std::move(candidate);
             m_slot = RegisterTemporary(m_temporary);
+            if (kept) {
+                try {
+                    Keep(*kept, kind);
+                } catch (...) {
+                    Discard();
+                    throw;
+                }
+            }
         } else if (const DWORD error = ::GetLastError();
                    (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) || attempt == 100) {
             throw IoError("cannot create: " + SystemReason(error), m_target,
@@ -412,7 +475,24 @@ OutputFile::OutputFile(fs::path target, Target kind)
     m_buffer.reserve(kOutputBufferSize);
 }
 
-std::optional<unsigned> OutputFile::CheckInTheWay(Target kind)
+// A replaced file keeps its attributes (hidden, system, archive, not
+// indexed), as an editor's save does; the owner and the permissions belong
+// to the folder's inheritance on Windows.
+void OutputFile::Keep(const Kept& kept, Target)
+{
+    constexpr DWORD kKeptAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                      FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+    FILE_BASIC_INFO info{};
+    // Zero would mean "unchanged"; NORMAL stands only alone.
+    info.FileAttributes = kept.mode & kKeptAttributes;
+    if (info.FileAttributes == 0)
+        info.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+    if (!::SetFileInformationByHandle(HandleOf(m_fd), FileBasicInfo, &info, sizeof info))
+        throw IoError("cannot keep the attributes: " + LastReason(), m_target,
+                      ErrorKind::CannotWrite);
+}
+
+std::optional<OutputFile::Kept> OutputFile::CheckInTheWay(Target kind)
 {
     const DWORD attributes = ::GetFileAttributesW(m_target.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
@@ -448,7 +528,7 @@ std::optional<unsigned> OutputFile::CheckInTheWay(Target kind)
                       m_target, ErrorKind::Refused);
     if (entry == Entry::Missing)
         return std::nullopt;
-    return static_cast<unsigned>(attributes);
+    return Kept{static_cast<unsigned>(::GetFileAttributesW(m_destination.c_str())), 0, 0};
 }
 
 void OutputFile::Rename()
@@ -548,8 +628,8 @@ void OutputFile::Commit()
 {
     InjectedFault(m_target);
     Flush();
-    if (m_sync && !::FlushFileBuffers(HandleOf(m_fd)))
-        throw IoError("cannot write: " + LastReason(), m_target, ErrorKind::CannotWrite);
+    if (m_sync)
+        SyncToDisk(HandleOf(m_fd), m_target);
     int fd = m_fd;
     m_fd = -1;
     if (::_close(fd) != 0)
@@ -759,6 +839,35 @@ std::vector<FolderEntry> ListFolder(const fs::path& folder,
         throw IoError("cannot read the folder: " + SystemReason(error), folder,
                       ErrorKind::CannotRead);
     return entries;
+}
+
+std::vector<std::string> ArgumentsAsUtf8(int argc, char** argv)
+{
+    // The narrow arguments went through the ANSI code page, which may lack
+    // characters of a file's name; the command line itself is UTF-16.
+    int count = 0;
+    wchar_t** wide = ::CommandLineToArgvW(::GetCommandLineW(), &count);
+    if (wide == nullptr || count != argc) {
+        if (wide != nullptr)
+            ::LocalFree(wide);
+        return std::vector<std::string>(argv, argv + argc);
+    }
+    std::vector<std::string> arguments;
+    for (int i = 0; i < count; ++i)
+        arguments.push_back(Utf8Of(fs::path(wide[i])));
+    ::LocalFree(wide);
+    return arguments;
+}
+
+void PrepareStandardStreams() noexcept
+{
+    const int flags[] = {_O_RDONLY, _O_RDONLY, _O_WRONLY};
+    for (int fd = 0; fd <= 2; ++fd)
+        if (::_get_osfhandle(fd) == -1 && ::_open("NUL", flags[fd] | _O_BINARY) != fd)
+            std::_Exit(1);
+    ::SetConsoleOutputCP(CP_UTF8);
+    ::_setmode(1, _O_BINARY);
+    ::_setmode(2, _O_BINARY);
 }
 
 } // namespace zefir::fileio

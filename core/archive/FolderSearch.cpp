@@ -79,7 +79,7 @@ std::string MemberNameOf(const fs::path& folder, const std::string& name)
     if (!bytes)
         throw IoError("the file name cannot be written in Windows-1251, the character set of "
                       "member names",
-                      folder / name, ErrorKind::Refused);
+                      folder / PathFromUtf8(name), ErrorKind::Refused);
     return *bytes;
 }
 

@@ -189,7 +189,7 @@ private:
         if (!m_convertEnabled) {
             item.memberName = *Utf8ToCp1251(item.file.name);
             if (item.file.size > kMaxMemberSize)
-                throw IoError(TooLarge(item.file.size, "the file is"), m_folder / item.file.name,
+                throw IoError(TooLarge(item.file.size, "the file is"), m_folder / PathFromUtf8(item.file.name),
                               ErrorKind::OverLimit);
             item.size = static_cast<std::uint32_t>(item.file.size);
         } else if (!ConvertItem(item)) {
@@ -211,7 +211,7 @@ private:
     // member's.
     bool ConvertItem(PackItem& item)
     {
-        const fs::path source = m_folder / item.file.name;
+        const fs::path source = m_folder / PathFromUtf8(item.file.name);
         // Without a map, the extension tells; the search lists only the
         // extensions that have a kind, and the conversion says why not for
         // any other.
@@ -227,7 +227,7 @@ private:
             }
         }
         auto out = imagecodec::PhoneFromPicture(
-            fileio::ReadFile(source, imaging::kMaxPictureFileSize), kind, source.string(), source);
+            fileio::ReadFile(source, imaging::kMaxPictureFileSize), kind, Utf8Of(source), source);
         if (!out.converted) {
             LeaveOut(item, out.whyNot);
             return false;
@@ -295,7 +295,7 @@ private:
     // it lie.
     void ReadPlanned(const PackItem& item, std::vector<std::byte>& buffer) const
     {
-        const fs::path path = m_folder / item.file.name;
+        const fs::path path = m_folder / PathFromUtf8(item.file.name);
         if (auto now = fileio::ReadExpected(path, item.size, buffer))
             throw IoError("the file changed while the archive was being packed (" +
                               std::to_string(item.size) + " bytes before, " + std::to_string(*now) +

@@ -125,7 +125,7 @@ private:
         for (const auto& files : search.matches)
             for (const FoundFile& file : files)
                 if (!members.contains(file.name))
-                    m_conflicts.strangers.push_back(m_raws / file.name);
+                    m_conflicts.strangers.push_back(m_raws / PathFromUtf8(file.name));
     }
 
     // Pictures are converted only where a file already stands under their
@@ -170,7 +170,7 @@ private:
     void AddCandidate(Candidates& candidates, const std::string& pictureName,
                       const std::string& fileName, std::size_t entry) const
     {
-        if (const fs::path picture = m_icons / pictureName;
+        if (const fs::path picture = m_icons / PathFromUtf8(pictureName);
             fileio::EntryAt(picture) == fileio::Entry::File)
             candidates[picture].push_back({fileName, entry});
     }
@@ -186,7 +186,7 @@ private:
             auto out =
                 ConvertMemberBytes(it->first, bytes, m_settings.TargetFormat, m_raws / it->first);
             if (out.converted &&
-                m_icons / imagecodec::PictureFileName(it->first, bytes, m_settings.TargetFormat) ==
+                m_icons / PathFromUtf8(imagecodec::PictureFileName(it->first, bytes, m_settings.TargetFormat)) ==
                     picture)
                 return std::move(out.bytes);
         }
@@ -268,7 +268,7 @@ private:
                               PrintableName(name) + "\" is not a safe file name",
                           m_archive);
         const std::string fileName = Cp1251ToUtf8(name);
-        const fs::path raw = m_raws / fileName;
+        const fs::path raw = m_raws / PathFromUtf8(fileName);
         // One buffer for every member: memory does not grow with the archive.
         m_member = reader.ReadMemberData(index, m_memberBuffer);
         fileio::WriteFile(raw, m_member, m_rawsKind);
@@ -286,13 +286,13 @@ private:
     {
         const imagecodec::Format format = m_settings.TargetFormat;
         auto out = ConvertMemberBytes(fileName, m_member, format, raw);
-        const fs::path picture = m_icons / imagecodec::PictureFileName(fileName, m_member, format);
+        const fs::path picture = m_icons / PathFromUtf8(imagecodec::PictureFileName(fileName, m_member, format));
         if (out.converted) {
             // Two members whose pictures get one name: the later picture
             // stays, and the earlier member is told about.
             auto [owner, isNew] = m_pictureOwners.try_emplace(picture, fileName);
             if (!isNew) {
-                NotConverted(owner->second, "its picture " + picture.filename().string() +
+                NotConverted(owner->second, "its picture " + Utf8Of(picture.filename()) +
                                                 " was replaced by the picture of " + fileName);
                 owner->second = fileName;
             }
@@ -316,9 +316,9 @@ private:
     // the member name it was made from.
     static std::string ConvNameOf(const fs::path& picture, const fs::path& mapFile)
     {
-        auto bytes = Utf8ToCp1251(picture.filename().string());
+        auto bytes = Utf8ToCp1251(Utf8Of(picture.filename()));
         if (!bytes)
-            throw IoError("the picture name \"" + picture.filename().string() +
+            throw IoError("the picture name \"" + Utf8Of(picture.filename()) +
                               "\" cannot be written in Windows-1251",
                           mapFile);
         return *bytes;

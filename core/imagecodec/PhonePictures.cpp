@@ -268,7 +268,7 @@ std::vector<std::byte> ReadPhoneFile(const fs::path& path)
 {
     // A Moto Image is copied out whole; the other kinds are read only as far
     // as their largest layout goes, as the decoders ignore the rest.
-    if (KindOfName(path.filename().string()) == ImageKind::ikMotoImage)
+    if (KindOfName(Utf8Of(path.filename())) == ImageKind::ikMotoImage)
         return fileio::ReadFile(path, imaging::kMaxPictureFileSize);
     fileio::InputFile file(path);
     std::vector<std::byte> bytes(
@@ -459,7 +459,7 @@ PictureFromPhoneResult PictureFromPhone(std::string_view name, std::span<const s
 PhoneFromPictureResult PhoneFromPicture(std::span<const std::byte> picture, ImageKind kind,
                                         std::string_view targetName, const fs::path& source)
 {
-    if (PhoneKindOfPicture(source.filename().string()) == ImageKind::ikMotoImage)
+    if (PhoneKindOfPicture(Utf8Of(source.filename())) == ImageKind::ikMotoImage)
         kind = ImageKind::ikMotoImage;
     PhoneFromPictureResult out;
     switch (kind) {
