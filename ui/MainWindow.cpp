@@ -311,8 +311,9 @@ void TSDIAppForm::createActions()
 
     // The shortcuts answer in the viewer too: it is part of this window's
     // work, and a user who clicked its zoom still expects Ctrl+O to open.
-    for (QAction* action : {fileOpen, fileSaveAs, fileNew})
-        action->setShortcutContext(Qt::ApplicationShortcut);
+    // In these two windows only: the Archive Editor's Ctrl+S and Ctrl+O are
+    // its own.
+    m_viewerShortcuts = {fileOpen, fileSaveAs, fileNew};
 }
 
 void TSDIAppForm::Attach(TAboutBox& aboutBox, TOKRightDlg& okRightDlg, TForm1& form1, TForm2& form2)
@@ -321,6 +322,7 @@ void TSDIAppForm::Attach(TAboutBox& aboutBox, TOKRightDlg& okRightDlg, TForm1& f
     OKRightDlg = &okRightDlg;
     Form1 = &form1;
     Form2 = &form2;
+    Form2->addActions(m_viewerShortcuts);
 }
 
 template <typename Command> void TSDIAppForm::Guarded(Command&& command)

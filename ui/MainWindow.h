@@ -119,6 +119,8 @@ private:
     QPushButton* Button1 = nullptr;
     QCheckBox* CheckBox1 = nullptr;
     QLabel* StatusLine = nullptr;
+    // The commands whose shortcuts answer in the viewer too.
+    QList<QAction*> m_viewerShortcuts;
 
     TAboutBox* AboutBox = nullptr;
     TOKRightDlg* OKRightDlg = nullptr;

@@ -49,8 +49,9 @@ TEST(SaveInPlace, ReplacesTheFileAsTheUserHadIt)
     ::chmod((dir / "real.ezx").c_str(), 0640);
     // Only root may give a file to another owner; the group is kept too.
     const bool root = ::geteuid() == 0;
-    if (root)
+    if (root) {
         ASSERT_EQ(::chown((dir / "real.ezx").c_str(), 1234, 5678), 0);
+    }
     fs::create_symlink("real.ezx", dir / "link.ezx");
 
     ArchiveModel model(dir / "link.ezx", ArchiveModel::Locking::ForChange);

@@ -6,9 +6,11 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include "UiTestSupport.h"
+#include "ui/ArchiveEditor.h"
 
 using namespace zefir;
 using namespace zefir::ui;
@@ -234,6 +236,32 @@ private slots:
         }
         QTest::keyClick(target, Qt::Key(key), Qt::ControlModifier);
         QCOMPARE(s.dialogs.titles.join('|'), firstDialog);
+    }
+
+    // With an editor open beside the main window, each window's Ctrl+S and
+    // Ctrl+O are its own.
+    void shortcutsOfTheEditorAreItsOwn()
+    {
+        Session s;
+        s.main.show();
+        QTemporaryDir dir;
+        const fs::path archive = fs::path(dir.path().toStdString()) / "iconres.ezx";
+        WriteTestArchive(archive);
+        ArchiveEditor editor(s.dialogs);
+        editor.show();
+        QVERIFY(editor.OpenArchive(Q(archive)));
+        QVERIFY(editor.RemoveMembers({0}));
+        QApplication::setActiveWindow(&editor);
+        QVERIFY(QTest::qWaitForWindowActive(&editor));
+        QTest::keyClick(&editor, Qt::Key_S, Qt::ControlModifier);
+        QVERIFY(!editor.isWindowModified());
+        QTest::keyClick(&editor, Qt::Key_O, Qt::ControlModifier);
+        QCOMPARE(s.dialogs.titles.join('|'), QString("open: Open EZX file"));
+        QCOMPARE(s.dialogs.asked.back().directory, Q(archive.parent_path()));
+        QApplication::setActiveWindow(&s.main);
+        QVERIFY(QTest::qWaitForWindowActive(&s.main));
+        QTest::keyClick(&s.main, Qt::Key_S, Qt::ControlModifier);
+        QCOMPARE(s.dialogs.titles.last(), QString("open: Select folder and file to take icons from"));
     }
 
     // The viewer shows as a window of the main window, which keeps the
