@@ -92,6 +92,14 @@ enum class Target {
     InNewFolder,
 };
 
+// What a replaced file keeps: its permission bits (its attributes on
+// Windows), its owner and its group.
+struct KeptOfReplaced {
+    unsigned mode = 0;
+    unsigned owner = 0;
+    unsigned group = 0;
+};
+
 // Output that never damages what is already at the target: bytes go to a
 // hidden temporary file beside it, which Commit() renames over the target,
 // so an interrupted write never stands under the final name. Without
@@ -121,12 +129,7 @@ public:
 private:
     void Flush();
     void Discard() noexcept;
-    // What a replaced file keeps.
-    struct Kept {
-        unsigned mode = 0;
-        unsigned owner = 0;
-        unsigned group = 0;
-    };
+    using Kept = KeptOfReplaced;
     // Checks what stands at the target as `kind` allows, setting
     // m_destination; what the file to replace keeps, if there is one.
     std::optional<Kept> CheckInTheWay(Target kind);
@@ -189,6 +192,13 @@ bool SameFile(const fs::path& a, const fs::path& b) noexcept;
 // Whether a file holds exactly `bytes`; false when it is missing, not a
 // plain file or unreadable.
 bool FileHolds(const fs::path& path, std::span<const std::byte> bytes) noexcept;
+
+// Why a name (UTF-8, one path component) cannot be a file's name on this
+// system, ready to show after the name; nullopt when it can. Names that
+// differ only where the system does not tell names apart are one file:
+// FileNameKey() gives them one key.
+std::optional<std::string> WhyNotFileNameHere(std::string_view utf8);
+std::string FileNameKey(std::string_view utf8);
 
 // Throws IoError (Refused) for files in the way that are not replaced
 // without asking: one file is named itself; several are listed after the

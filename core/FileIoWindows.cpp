@@ -1,12 +1,10 @@
-// The file layer on Windows: the same promises as on other systems, through
-// the Win32 calls that keep them. Files are opened with CreateFileW, sharing
-// reads (and, for inputs, writes and deletes) with the user's other programs;
-// every read and write is positioned; a replaced file is flushed
-// (FlushFileBuffers) and moved over the target with MoveFileExW, write
-// through. The CRT descriptors the interface keeps wrap the handles
+// The file layer's system calls on Windows. Files are opened with
+// CreateFileW, sharing reads (and, for inputs, writes and deletes) with the
+// user's other programs; every read and write is positioned; a replaced file
+// is flushed (FlushFileBuffers) and moved over the target with MoveFileExW,
+// write through. The CRT descriptors the layer keeps wrap the handles
 // (_open_osfhandle), so that closing one closes the other.
-#include "core/FileIo.h"
-#include "core/FileIoFolders.h"
+#include "core/FileIoPlatform.h"
 
 #include <algorithm>
 #include <atomic>
@@ -24,27 +22,24 @@
 #undef CopyFile
 
 #include "core/Error.h"
+#include "core/FileIoFolders.h"
 #include "core/Text.h"
 
 namespace zefir::fileio {
 
 namespace {
 
-constexpr std::size_t kOutputBufferSize = 64 * 1024;
 // Win32 transfers are at most 4 GiB less one byte at a time.
 constexpr std::size_t kMaxTransfer = 1u << 30;
-
-std::atomic<long> g_writesBeforeFault{-1};
-std::atomic<bool> g_failSyncs{false};
 // Far past the end of any file Zefir reads: the lock that marks a file as
 // being changed covers no byte that is read, since locks on Windows keep
-// other programs from reading what they cover.
-constexpr std::uint64_t kLockOffset = std::uint64_t{1} << 62;
+// other handles from reading what they cover.
+constexpr std::uint64_t kLockOffset = 0x7FFFFFFF00000000ull;
 
 // Win32 errors in the words the same failures have on other systems, so
 // that a message reads the same everywhere; a file that another program
 // holds is said so, since that is what the user can do something about.
-std::string SystemReason(DWORD error)
+std::string Reason(DWORD error)
 {
     switch (error) {
     case ERROR_FILE_NOT_FOUND:
@@ -70,6 +65,9 @@ std::string SystemReason(DWORD error)
         return std::strerror(ENAMETOOLONG);
     case ERROR_WRITE_PROTECT:
         return std::strerror(EROFS);
+    case ERROR_CRC:
+    case ERROR_IO_DEVICE:
+        return std::strerror(EIO);
     default:
         break;
     }
@@ -79,7 +77,7 @@ std::string SystemReason(DWORD error)
         nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
     std::string reason;
     if (length > 0) {
-        reason = Utf8Of(std::filesystem::path(std::wstring(text, length)));
+        reason = Utf8Of(fs::path(std::wstring(text, length)));
         ::LocalFree(text);
         while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r' ||
                                    reason.back() == '.' || reason.back() == ' '))
@@ -88,56 +86,21 @@ std::string SystemReason(DWORD error)
     return reason.empty() ? "system error " + std::to_string(error) : reason;
 }
 
-std::string LastReason()
-{
-    return SystemReason(::GetLastError());
-}
-
 HANDLE HandleOf(int fd)
 {
     return reinterpret_cast<HANDLE>(::_get_osfhandle(fd));
 }
 
-// Wraps a handle in a descriptor; the handle is closed when that fails.
+// Wraps a handle in a descriptor; the handle is closed when that fails,
+// which then reads as too many open files.
 int DescriptorOf(HANDLE handle, int flags)
 {
     const int fd = ::_open_osfhandle(reinterpret_cast<intptr_t>(handle), flags | _O_BINARY);
-    if (fd < 0)
+    if (fd < 0) {
         ::CloseHandle(handle);
+        ::SetLastError(ERROR_TOO_MANY_OPEN_FILES);
+    }
     return fd;
-}
-
-// Six characters that make a temporary file's name unlikely to be taken.
-std::string TemporarySuffix()
-{
-    static std::atomic<std::uint64_t> counter{
-        static_cast<std::uint64_t>(::GetCurrentProcessId()) << 32 ^ ::GetTickCount64()};
-    std::uint64_t v = counter.fetch_add(0x9E3779B97F4A7C15ull) * 0xBF58476D1CE4E5B9ull;
-    constexpr char kChars[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-    std::string suffix;
-    for (int i = 0; i < 6; ++i, v /= 36)
-        suffix += kChars[v % 36];
-    return suffix;
-}
-
-void InjectedFault(const fs::path& path)
-{
-    long left = g_writesBeforeFault.load();
-    if (left < 0)
-        return;
-    if (left == 0)
-        throw IoError("cannot write: " + SystemReason(ERROR_DISK_FULL), path,
-                      ErrorKind::CannotWrite);
-    g_writesBeforeFault.store(left - 1);
-}
-
-void SyncToDisk(HANDLE handle, const fs::path& path)
-{
-    if (g_failSyncs.load())
-        throw IoError("cannot write: " + std::string(std::strerror(EIO)), path,
-                      ErrorKind::CannotWrite);
-    if (!::FlushFileBuffers(handle))
-        throw IoError("cannot write: " + LastReason(), path, ErrorKind::CannotWrite);
 }
 
 OVERLAPPED At(std::uint64_t offset)
@@ -148,102 +111,23 @@ OVERLAPPED At(std::uint64_t offset)
     return at;
 }
 
-constexpr std::size_t kReadFailed = static_cast<std::size_t>(-1);
-
-// Reads up to out.size() bytes at offset, fewer only at the end of the file;
-// kReadFailed with the last error set when a read fails.
-std::size_t PReadUpTo(HANDLE handle, std::span<std::byte> out, std::uint64_t offset)
+std::uint64_t Ticks(const FILETIME& time)
 {
-    std::size_t done = 0;
-    while (done < out.size()) {
-        OVERLAPPED at = At(offset + done);
-        DWORD n = 0;
-        const auto chunk = static_cast<DWORD>(std::min(out.size() - done, kMaxTransfer));
-        if (!::ReadFile(handle, out.data() + done, chunk, &n, &at)) {
-            if (::GetLastError() == ERROR_HANDLE_EOF)
-                break;
-            return kReadFailed;
-        }
-        if (n == 0)
-            break;
-        done += n;
-    }
-    return done;
+    return static_cast<std::uint64_t>(time.dwHighDateTime) << 32 | time.dwLowDateTime;
 }
 
-void PWriteAll(HANDLE handle, std::span<const std::byte> bytes, std::uint64_t offset,
-               const fs::path& path)
+sys::FileStatus StatusFrom(const BY_HANDLE_FILE_INFORMATION& info)
 {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        OVERLAPPED at = At(offset + done);
-        DWORD n = 0;
-        const auto chunk = static_cast<DWORD>(std::min(bytes.size() - done, kMaxTransfer));
-        if (!::WriteFile(handle, bytes.data() + done, chunk, &n, &at) || n == 0)
-            throw IoError("cannot write: " + (n == 0 && ::GetLastError() == ERROR_SUCCESS
-                                                  ? SystemReason(ERROR_DISK_FULL)
-                                                  : LastReason()),
-                          path, ErrorKind::CannotWrite);
-        done += n;
-    }
+    const std::uint64_t ticks = Ticks(info.ftLastWriteTime);
+    return {static_cast<std::uint64_t>(info.nFileSizeHigh) << 32 | info.nFileSizeLow,
+            info.dwVolumeSerialNumber,
+            static_cast<std::uint64_t>(info.nFileIndexHigh) << 32 | info.nFileIndexLow,
+            static_cast<std::int64_t>(ticks / 10'000'000),
+            static_cast<std::int64_t>(ticks % 10'000'000 * 100)};
 }
 
-// The temporary files that exist right now, for the console's control
-// handler to remove. Fixed slots and lock-free flags, as on other systems,
-// since the handler runs while the program goes on.
-constexpr int kTemporarySlots = 16;
-constexpr std::size_t kSlotChars = 4096;
-enum SlotState : int { kFree, kFilling, kLive };
-struct TemporarySlot {
-    std::atomic<int> state{kFree};
-    wchar_t path[kSlotChars];
-};
-TemporarySlot g_temporaries[kTemporarySlots];
-
-int RegisterTemporary(const fs::path& path) noexcept
-{
-    const std::wstring& text = path.native();
-    if (text.size() >= kSlotChars)
-        return -1;
-    for (int i = 0; i < kTemporarySlots; ++i) {
-        int expected = kFree;
-        if (g_temporaries[i].state.compare_exchange_strong(expected, kFilling)) {
-            std::memcpy(g_temporaries[i].path, text.c_str(), (text.size() + 1) * sizeof(wchar_t));
-            g_temporaries[i].state.store(kLive);
-            return i;
-        }
-    }
-    return -1;
-}
-
-void UnregisterTemporary(int slot) noexcept
-{
-    if (slot >= 0)
-        g_temporaries[slot].state.store(kFree);
-}
-
-// Ctrl+C, Ctrl+Break, closing the console, logging off and shutting down end
-// the program as they would have, after its temporary files are gone.
-BOOL WINAPI RemoveTemporariesOnControl(DWORD)
-{
-    RemoveLiveTemporaries();
-    return FALSE;
-}
-
-fs::path TemporaryStem(const fs::path& destination)
-{
-    constexpr std::size_t kMaxStem = 200;
-    std::wstring name = destination.filename().native();
-    if (name.size() > kMaxStem)
-        name.resize(kMaxStem);
-    return destination.parent_path() / (L"." + name + L".");
-}
-
-constexpr const char* kLinkRefused =
-    "cannot replace the file: it is a symbolic link, and nothing is written through one here";
-
-// What stands at a path, as GetFileAttributesW tells it: a reparse point
-// (a symbolic link or a junction) is a link.
+// What stands at a path, as its attributes tell it: a reparse point (a
+// symbolic link or a junction) is a link.
 Entry EntryOfAttributes(DWORD attributes)
 {
     if (attributes == INVALID_FILE_ATTRIBUTES)
@@ -268,24 +152,77 @@ HANDLE OpenForQuery(const fs::path& path, bool followLink)
                          nullptr);
 }
 
-std::uint64_t Ticks(const FILETIME& time)
+std::optional<BY_HANDLE_FILE_INFORMATION> InformationAt(const fs::path& path, bool followLink)
 {
-    return static_cast<std::uint64_t>(time.dwHighDateTime) << 32 | time.dwLowDateTime;
+    HANDLE handle = OpenForQuery(path, followLink);
+    if (handle == INVALID_HANDLE_VALUE)
+        return std::nullopt;
+    BY_HANDLE_FILE_INFORMATION info{};
+    const bool known = ::GetFileInformationByHandle(handle, &info);
+    const DWORD error = ::GetLastError();
+    ::CloseHandle(handle);
+    ::SetLastError(error);
+    if (!known)
+        return std::nullopt;
+    return info;
+}
+
+// The attributes a replaced file keeps, as an editor's save does; the
+// owner and the permissions follow the folder's inheritance on Windows.
+DWORD KeptAttributes(const KeptOfReplaced& kept)
+{
+    constexpr DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                            FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+    // NORMAL stands only alone.
+    const DWORD attributes = kept.mode & kKept;
+    return attributes == 0 ? FILE_ATTRIBUTE_NORMAL : attributes;
+}
+
+// Temporary files being made right now: the control handler waits for
+// them to be registered before it removes what is.
+std::atomic<int> g_creating{0};
+
+// Ctrl+C, Ctrl+Break, closing the console, logging off and shutting down
+// end the program as they would have, after its temporary files are gone.
+// The handler runs on a thread of its own while the program goes on.
+BOOL WINAPI RemoveTemporariesOnControl(DWORD)
+{
+    for (int waited = 0; g_creating.load() > 0 && waited < 1000; ++waited)
+        ::Sleep(1);
+    RemoveLiveTemporaries();
+    return FALSE;
+}
+
+bool IsReservedDeviceName(std::string_view name)
+{
+    // The part before the first dot, less trailing spaces, is what Windows
+    // takes for the device: "nul.txt" and "COM1 .k" are devices too.
+    std::string_view base = name.substr(0, name.find('.'));
+    while (!base.empty() && base.back() == ' ')
+        base.remove_suffix(1);
+    const std::string upper = AsciiUpper(base);
+    if (upper == "CON" || upper == "PRN" || upper == "AUX" || upper == "NUL")
+        return true;
+    return upper.size() == 4 && (upper.starts_with("COM") || upper.starts_with("LPT")) &&
+           upper[3] >= '1' && upper[3] <= '9';
 }
 
 } // namespace
 
-void FailWritesAfter(long n) noexcept
+namespace sys {
+
+std::string LastReason()
 {
-    g_writesBeforeFault.store(n);
+    return Reason(::GetLastError());
 }
 
-void FailSyncs(bool on) noexcept
+bool LastWasExists()
 {
-    g_failSyncs.store(on);
+    const DWORD error = ::GetLastError();
+    return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS;
 }
 
-InputFile::InputFile(const fs::path& path) : m_path(path)
+int OpenForReading(const fs::path& path, FileStatus& status)
 {
     // Other programs may go on reading, writing, even renaming the file:
     // ChangedSinceOpened() tells when they did.
@@ -295,353 +232,222 @@ InputFile::InputFile(const fs::path& path) : m_path(path)
     if (handle == INVALID_HANDLE_VALUE) {
         const DWORD error = ::GetLastError();
         const bool folder = EntryOfAttributes(::GetFileAttributesW(path.c_str())) == Entry::Folder;
-        throw IoError("cannot open: " + (folder ? std::strerror(EISDIR) : SystemReason(error)),
-                      path, ErrorKind::CannotOpen);
+        throw IoError("cannot open: " + (folder ? std::strerror(EISDIR) : Reason(error)), path,
+                      ErrorKind::CannotOpen);
     }
     BY_HANDLE_FILE_INFORMATION info{};
     if (::GetFileType(handle) != FILE_TYPE_DISK || !::GetFileInformationByHandle(handle, &info)) {
         ::CloseHandle(handle);
         throw IoError("cannot open: not a plain file", path, ErrorKind::CannotOpen);
     }
-    m_fd = DescriptorOf(handle, _O_RDONLY);
-    if (m_fd < 0)
-        throw IoError("cannot open: " + std::string(std::strerror(EMFILE)), path,
-                      ErrorKind::CannotOpen);
-    m_size = static_cast<std::uint64_t>(info.nFileSizeHigh) << 32 | info.nFileSizeLow;
-    m_device = info.dwVolumeSerialNumber;
-    m_inode = static_cast<std::uint64_t>(info.nFileIndexHigh) << 32 | info.nFileIndexLow;
-    const std::uint64_t ticks = Ticks(info.ftLastWriteTime);
-    m_modifiedSeconds = static_cast<std::int64_t>(ticks / 10'000'000);
-    m_modifiedNanoseconds = static_cast<std::int64_t>(ticks % 10'000'000 * 100);
+    const int fd = DescriptorOf(handle, _O_RDONLY);
+    if (fd < 0)
+        throw IoError("cannot open: " + LastReason(), path, ErrorKind::CannotOpen);
+    status = StatusFrom(info);
+    return fd;
 }
 
-bool InputFile::ChangedSinceOpened() const
+int OpenNotFollowing(const fs::path& path)
 {
-    BY_HANDLE_FILE_INFORMATION info{};
-    if (!::GetFileInformationByHandle(HandleOf(m_fd), &info))
-        throw IoError("cannot read: " + LastReason(), m_path, ErrorKind::CannotRead);
-    const std::uint64_t size = static_cast<std::uint64_t>(info.nFileSizeHigh) << 32 |
-                               info.nFileSizeLow;
-    const std::uint64_t ticks = Ticks(info.ftLastWriteTime);
-    return size != m_size || static_cast<std::int64_t>(ticks / 10'000'000) != m_modifiedSeconds ||
-           static_cast<std::int64_t>(ticks % 10'000'000 * 100) != m_modifiedNanoseconds;
-}
-
-bool InputFile::PathNamesAnotherFile() const
-{
-    const auto identity = IdentityOf(m_path);
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!identity || !::GetFileAttributesExW(m_path.c_str(), GetFileExInfoStandard, &data))
-        return true;
-    const std::uint64_t size = static_cast<std::uint64_t>(data.nFileSizeHigh) << 32 |
-                               data.nFileSizeLow;
-    const std::uint64_t ticks = Ticks(data.ftLastWriteTime);
-    return identity->device != m_device || identity->file != m_inode || size != m_size ||
-           static_cast<std::int64_t>(ticks / 10'000'000) != m_modifiedSeconds ||
-           static_cast<std::int64_t>(ticks % 10'000'000 * 100) != m_modifiedNanoseconds;
-}
-
-void InputFile::LockForChange() const
-{
-    OVERLAPPED at = At(kLockOffset);
-    if (::LockFileEx(HandleOf(m_fd), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0,
-                     &at))
-        return;
-    const DWORD error = ::GetLastError();
-    if (error == ERROR_LOCK_VIOLATION || error == ERROR_IO_PENDING)
-        throw IoError("is being changed by another process", m_path, ErrorKind::Refused);
-    // Some network shares keep no locks: the checks before saving still
-    // find another program's save.
-    if (error == ERROR_NOT_SUPPORTED || error == ERROR_INVALID_FUNCTION)
-        return;
-    throw IoError("cannot lock: " + SystemReason(error), m_path, ErrorKind::CannotOpen);
-}
-
-InputFile::~InputFile()
-{
-    if (m_fd >= 0)
-        ::_close(m_fd);
-}
-
-std::size_t InputFile::ReadAt(std::uint64_t offset, std::span<std::byte> out) const
-{
-    const std::size_t done = PReadUpTo(HandleOf(m_fd), out, offset);
-    if (done == kReadFailed)
-        throw IoError("cannot read: " + LastReason(), m_path, ErrorKind::CannotRead);
-    return done;
-}
-
-void InputFile::ReadExactAt(std::uint64_t offset, std::span<std::byte> out,
-                            std::string_view what) const
-{
-    if (ReadAt(offset, out) != out.size())
-        throw IoError(std::string(what) + " at " + Hex(offset) +
-                          " runs past the end of the file (" + Hex(m_size) + " bytes)",
-                      m_path);
-}
-
-std::vector<std::byte> ReadFile(const fs::path& path, std::size_t maxSize)
-{
-    InputFile file(path);
-    if (file.Size() > maxSize)
-        throw IoError("file is too large (" + Hex(file.Size()) + " bytes, at most " + Hex(maxSize) +
-                          ")",
-                      path, ErrorKind::OverLimit);
-    std::vector<std::byte> bytes(static_cast<std::size_t>(file.Size()));
-    bytes.resize(file.ReadAt(0, bytes));
-    return bytes;
-}
-
-std::optional<std::uint64_t> ReadExpected(const fs::path& path, std::size_t expected,
-                                          std::vector<std::byte>& buffer)
-{
-    // The link itself is opened, not what it names, so that one put in the
-    // file's place since the listing is seen for what it is.
     HANDLE handle = ::CreateFileW(path.c_str(), GENERIC_READ,
                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                   OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
         throw IoError("cannot open: " + LastReason(), path, ErrorKind::CannotOpen);
-    struct Closer {
-        HANDLE handle;
-        ~Closer() { ::CloseHandle(handle); }
-    } closer{handle};
     BY_HANDLE_FILE_INFORMATION info{};
+    std::string refused;
     if (!::GetFileInformationByHandle(handle, &info))
+        refused = "cannot open: " + LastReason();
+    else if (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
+        refused = "cannot open: it is a symbolic link now";
+    else if (::GetFileType(handle) != FILE_TYPE_DISK ||
+             (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        refused = "cannot read: not a plain file";
+    if (!refused.empty()) {
+        ::CloseHandle(handle);
+        throw IoError(refused, path, ErrorKind::CannotOpen);
+    }
+    const int fd = DescriptorOf(handle, _O_RDONLY);
+    if (fd < 0)
         throw IoError("cannot open: " + LastReason(), path, ErrorKind::CannotOpen);
-    if (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
-        throw IoError("cannot open: it is a symbolic link now", path, ErrorKind::CannotOpen);
-    if (::GetFileType(handle) != FILE_TYPE_DISK || (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-        throw IoError("cannot read: not a plain file", path, ErrorKind::CannotRead);
-    // One byte more than expected tells a file that grew.
-    buffer.resize(expected + 1);
-    const std::size_t done = PReadUpTo(handle, buffer, 0);
-    if (done == kReadFailed)
-        throw IoError("cannot read: " + LastReason(), path, ErrorKind::CannotRead);
-    buffer.resize(expected);
-    if (done == expected)
+    return fd;
+}
+
+std::optional<FileStatus> StatusOf(int fd)
+{
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!::GetFileInformationByHandle(HandleOf(fd), &info))
         return std::nullopt;
-    LARGE_INTEGER size{};
-    if (::GetFileSizeEx(handle, &size))
-        return static_cast<std::uint64_t>(size.QuadPart);
+    return StatusFrom(info);
+}
+
+std::optional<FileStatus> StatusAt(const fs::path& path) noexcept
+{
+    const auto info = InformationAt(path, true);
+    if (!info)
+        return std::nullopt;
+    return StatusFrom(*info);
+}
+
+Lock LockForChange(int fd)
+{
+    OVERLAPPED at = At(kLockOffset);
+    if (::LockFileEx(HandleOf(fd), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0,
+                     &at))
+        return Lock::Taken;
+    const DWORD error = ::GetLastError();
+    if (error == ERROR_LOCK_VIOLATION || error == ERROR_IO_PENDING)
+        return Lock::HeldElsewhere;
+    if (error == ERROR_NOT_SUPPORTED || error == ERROR_INVALID_FUNCTION)
+        return Lock::NotKept;
+    return Lock::Failed;
+}
+
+bool Close(int fd) noexcept
+{
+    return ::_close(fd) == 0;
+}
+
+std::size_t ReadUpTo(int fd, std::span<std::byte> out, std::uint64_t offset)
+{
+    const HANDLE handle = HandleOf(fd);
+    std::size_t done = 0;
+    while (done < out.size()) {
+        OVERLAPPED at = At(offset + done);
+        DWORD n = 0;
+        const auto chunk = static_cast<DWORD>(std::min(out.size() - done, kMaxTransfer));
+        if (!::ReadFile(handle, out.data() + done, chunk, &n, &at)) {
+            if (::GetLastError() == ERROR_HANDLE_EOF)
+                break;
+            return kReadFailed;
+        }
+        if (n == 0)
+            break;
+        done += n;
+    }
     return done;
 }
 
-std::vector<std::byte> ReadPrefix(const fs::path& path, std::size_t n)
+bool WriteAllAt(int fd, std::span<const std::byte> bytes, std::uint64_t offset)
 {
-    InputFile file(path);
-    std::vector<std::byte> bytes(n);
-    bytes.resize(file.ReadAt(0, bytes));
-    return bytes;
-}
-
-OutputFile::OutputFile(fs::path target, Target kind)
-    : m_target(std::move(target)), m_destination(m_target), m_sync(kind == Target::Named),
-      m_lookAtCommit(kind == Target::InNewFolder)
-{
-    if (m_target.filename().empty())
-        throw IoError("names a folder, not a file", m_target, ErrorKind::Refused);
-    const std::optional<Kept> kept = m_lookAtCommit ? std::nullopt : CheckInTheWay(kind);
-    // Never over an existing file. Others may read it while it grows;
-    // deleting it must stay possible for the control handler.
-    const fs::path stem = TemporaryStem(m_destination);
-    for (int attempt = 0; m_fd < 0; ++attempt) {
-        fs::path candidate = stem;
-        candidate += PathFromUtf8(TemporarySuffix());
-        HANDLE handle = ::CreateFileW(candidate.c_str(), GENERIC_WRITE,
-                                      FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, CREATE_NEW,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (handle != INVALID_HANDLE_VALUE) {
-            m_fd = DescriptorOf(handle, _O_WRONLY);
-            if (m_fd < 0)
-                throw IoError("cannot create: " + std::string(std::strerror(EMFILE)), m_target,
-                              ErrorKind::CannotWrite);
-            m_temporary = std::move(candidate);
-            m_slot = RegisterTemporary(m_temporary);
-            if (kept) {
-                try {
-                    Keep(*kept, kind);
-                } catch (...) {
-                    Discard();
-                    throw;
-                }
-            }
-        } else if (const DWORD error = ::GetLastError();
-                   (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) || attempt == 100) {
-            throw IoError("cannot create: " + SystemReason(error), m_target,
-                          ErrorKind::CannotWrite);
+    const HANDLE handle = HandleOf(fd);
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        OVERLAPPED at = At(offset + done);
+        DWORD n = 0;
+        const auto chunk = static_cast<DWORD>(std::min(bytes.size() - done, kMaxTransfer));
+        if (!::WriteFile(handle, bytes.data() + done, chunk, &n, &at))
+            return false;
+        if (n == 0) {
+            ::SetLastError(ERROR_DISK_FULL);
+            return false;
         }
+        done += n;
     }
-    m_buffer.reserve(kOutputBufferSize);
+    return true;
 }
 
-// A replaced file keeps its attributes (hidden, system, archive, not
-// indexed), as an editor's save does; the owner and the permissions belong
-// to the folder's inheritance on Windows.
-void OutputFile::Keep(const Kept& kept, Target)
+// Windows has no call that copies a range between two open files: the bytes
+// pass through a buffer.
+std::optional<std::uint64_t> CopyInside(int, std::uint64_t, int, std::uint64_t, std::uint64_t)
 {
-    constexpr DWORD kKeptAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
-                                      FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
-    FILE_BASIC_INFO info{};
-    // Zero would mean "unchanged"; NORMAL stands only alone.
-    info.FileAttributes = kept.mode & kKeptAttributes;
-    if (info.FileAttributes == 0)
-        info.FileAttributes = FILE_ATTRIBUTE_NORMAL;
-    if (!::SetFileInformationByHandle(HandleOf(m_fd), FileBasicInfo, &info, sizeof info))
-        throw IoError("cannot keep the attributes: " + LastReason(), m_target,
-                      ErrorKind::CannotWrite);
+    return 0;
 }
 
-std::optional<OutputFile::Kept> OutputFile::CheckInTheWay(Target kind)
+bool SyncToDisk(int fd)
 {
-    const DWORD attributes = ::GetFileAttributesW(m_target.c_str());
+    return ::FlushFileBuffers(HandleOf(fd));
+}
+
+std::optional<Found> Look(const fs::path& path, bool throughLink)
+{
+    DWORD attributes = INVALID_FILE_ATTRIBUTES;
+    if (throughLink) {
+        if (const auto info = InformationAt(path, true))
+            attributes = info->dwFileAttributes;
+    } else {
+        attributes = ::GetFileAttributesW(path.c_str());
+    }
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         const DWORD error = ::GetLastError();
         if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
-            return std::nullopt;
-        throw IoError("cannot create: " + SystemReason(error), m_target, ErrorKind::CannotWrite);
-    }
-    Entry entry = EntryOfAttributes(attributes);
-    if (entry == Entry::Link) {
-        if (kind != Target::Named)
-            throw IoError(kLinkRefused, m_target, ErrorKind::Refused);
-        HANDLE handle = OpenForQuery(m_target, true);
-        if (handle == INVALID_HANDLE_VALUE)
-            throw IoError("cannot follow the symbolic link: " + LastReason(), m_target,
-                          ErrorKind::CannotWrite);
-        std::wstring resolved(32768, L'\0');
-        const DWORD length = ::GetFinalPathNameByHandleW(
-            handle, resolved.data(), static_cast<DWORD>(resolved.size()), FILE_NAME_NORMALIZED);
-        const DWORD error = ::GetLastError();
-        ::CloseHandle(handle);
-        if (length == 0 || length >= resolved.size())
-            throw IoError("cannot follow the symbolic link: " + SystemReason(error), m_target,
-                          ErrorKind::CannotWrite);
-        resolved.resize(length);
-        m_destination = resolved;
-        entry = EntryOfAttributes(::GetFileAttributesW(m_destination.c_str()));
-    }
-    if (entry == Entry::Folder)
-        throw IoError("cannot replace the file: it is a folder", m_target, ErrorKind::Refused);
-    if (entry == Entry::Other)
-        throw IoError("cannot replace the file: it is not a plain file (a device or a pipe)",
-                      m_target, ErrorKind::Refused);
-    if (entry == Entry::Missing)
+            return Found{};
         return std::nullopt;
-    return Kept{static_cast<unsigned>(::GetFileAttributesW(m_destination.c_str())), 0, 0};
+    }
+    return Found{EntryOfAttributes(attributes), KeptOfReplaced{attributes, 0, 0}};
 }
 
-void OutputFile::Rename()
+fs::path ResolveLink(const fs::path& link)
 {
-    if (m_lookAtCommit) {
-        if (::MoveFileExW(m_temporary.c_str(), m_destination.c_str(), MOVEFILE_WRITE_THROUGH))
-            return;
-        const DWORD error = ::GetLastError();
-        if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS)
-            throw IoError("cannot replace the file: " + SystemReason(error), m_target,
-                          ErrorKind::CannotWrite);
-        CheckInTheWay(Target::InFolder);
-    }
-    // The rename reaches the disk before Commit() returns, as the bytes did.
-    if (!::MoveFileExW(m_temporary.c_str(), m_destination.c_str(),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        const DWORD error = ::GetLastError();
-        // A read-only file is not replaced by a rename on Windows: it is
-        // refused as the permission it is.
-        throw IoError("cannot replace the file: " + SystemReason(error), m_target,
+    HANDLE handle = OpenForQuery(link, true);
+    if (handle == INVALID_HANDLE_VALUE)
+        throw IoError("cannot follow the symbolic link: " + LastReason(), link,
                       ErrorKind::CannotWrite);
-    }
-}
-
-OutputFile::~OutputFile()
-{
-    if (!m_committed)
-        Discard();
-}
-
-void OutputFile::Discard() noexcept
-{
-    if (m_fd >= 0)
-        ::_close(m_fd);
-    m_fd = -1;
-    if (!m_temporary.empty())
-        ::DeleteFileW(m_temporary.c_str());
-    UnregisterTemporary(m_slot);
-    m_slot = -1;
-}
-
-void OutputFile::Flush()
-{
-    if (m_buffer.empty())
-        return;
-    // Everything before the buffer is on the file already.
-    PWriteAll(HandleOf(m_fd), m_buffer, m_position - m_buffer.size(), m_target);
-    m_buffer.clear();
-}
-
-void OutputFile::Write(std::span<const std::byte> bytes)
-{
-    InjectedFault(m_target);
-    if (m_buffer.size() + bytes.size() > kOutputBufferSize) {
-        Flush();
-        if (bytes.size() >= kOutputBufferSize) {
-            PWriteAll(HandleOf(m_fd), bytes, m_position, m_target);
-            m_position += bytes.size();
-            return;
-        }
-    }
-    m_buffer.insert(m_buffer.end(), bytes.begin(), bytes.end());
-    m_position += bytes.size();
-}
-
-void OutputFile::CopyRange(const InputFile& source, std::uint64_t offset, std::uint64_t length)
-{
-    if (offset > source.Size() || length > source.Size() - offset)
-        throw IoError("data at " + Hex(offset) + " runs past the end of the file (" +
-                          Hex(source.Size()) + " bytes)",
-                      source.path(), ErrorKind::CannotRead);
-    InjectedFault(m_target);
-    Flush();
-    // Windows has no call that copies a range between two open files: the
-    // bytes pass through a buffer.
-    std::vector<std::byte> buffer(
-        static_cast<std::size_t>(std::min<std::uint64_t>(length, kOutputBufferSize)));
-    std::uint64_t done = 0;
-    while (done < length) {
-        const auto chunk =
-            static_cast<std::size_t>(std::min<std::uint64_t>(length - done, buffer.size()));
-        source.ReadExactAt(offset + done, std::span(buffer).first(chunk), "data");
-        PWriteAll(HandleOf(m_fd), std::span(buffer).first(chunk), m_position + done, m_target);
-        done += chunk;
-    }
-    m_position += length;
-}
-
-void OutputFile::WriteAt(std::uint64_t offset, std::span<const std::byte> bytes)
-{
-    InjectedFault(m_target);
-    Flush();
-    PWriteAll(HandleOf(m_fd), bytes, offset, m_target);
-}
-
-void OutputFile::Commit()
-{
-    InjectedFault(m_target);
-    Flush();
-    if (m_sync)
-        SyncToDisk(HandleOf(m_fd), m_target);
-    int fd = m_fd;
-    m_fd = -1;
-    if (::_close(fd) != 0)
-        throw IoError("cannot write: " + std::string(std::strerror(errno)), m_target,
+    std::wstring resolved(32768, L'\0');
+    const DWORD length = ::GetFinalPathNameByHandleW(
+        handle, resolved.data(), static_cast<DWORD>(resolved.size()), FILE_NAME_NORMALIZED);
+    const DWORD error = ::GetLastError();
+    ::CloseHandle(handle);
+    if (length == 0 || length >= resolved.size())
+        throw IoError("cannot follow the symbolic link: " + Reason(error), link,
                       ErrorKind::CannotWrite);
-    Rename();
-    UnregisterTemporary(m_slot);
-    m_slot = -1;
-    m_committed = true;
+    resolved.resize(length);
+    return resolved;
 }
 
-ScratchFile::ScratchFile()
+// Never over an existing file. Others may read it while it grows; deleting
+// it must stay possible for the control handler.
+int CreateNew(const fs::path& path)
+{
+    HANDLE handle = ::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                                  nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return -1;
+    return DescriptorOf(handle, _O_WRONLY);
+}
+
+bool Keep(int fd, const KeptOfReplaced& kept, bool)
+{
+    FILE_BASIC_INFO info{};
+    // Zero times mean "unchanged".
+    info.FileAttributes = KeptAttributes(kept);
+    return ::SetFileInformationByHandle(HandleOf(fd), FileBasicInfo, &info, sizeof info);
+}
+
+bool KeepAt(const fs::path& path, const KeptOfReplaced& kept)
+{
+    return ::SetFileAttributesW(path.c_str(), KeptAttributes(kept));
+}
+
+Moved RenameNotReplacing(const fs::path& from, const fs::path& to)
+{
+    if (::MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH))
+        return Moved::Done;
+    const DWORD error = ::GetLastError();
+    return error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS ? Moved::Taken
+                                                                        : Moved::Failed;
+}
+
+// The rename reaches the disk before it returns, as the bytes did. A
+// read-only target is not replaced: that is refused as the permission it
+// is.
+bool RenameReplacing(const fs::path& from, const fs::path& to)
+{
+    return ::MoveFileExW(from.c_str(), to.c_str(),
+                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+}
+
+bool MakeFolder(const fs::path& path)
+{
+    return ::CreateDirectoryW(path.c_str(), nullptr);
+}
+
+void Remove(const fs::path::value_type* path) noexcept
+{
+    ::DeleteFileW(path);
+}
+
+fs::path TemporaryFolder()
 {
     std::wstring folder(MAX_PATH + 1, L'\0');
     const DWORD length = ::GetTempPathW(static_cast<DWORD>(folder.size()), folder.data());
@@ -649,161 +455,46 @@ ScratchFile::ScratchFile()
         throw IoError("cannot create a scratch file: no temporary folder", fs::path(),
                       ErrorKind::CannotWrite);
     folder.resize(length);
-    m_folder = folder;
-    // Deleted when closed, also when the process is killed: the system
-    // closes its handles.
-    for (int attempt = 0; m_fd < 0; ++attempt) {
-        const fs::path name = m_folder / PathFromUtf8("zefir-" + TemporarySuffix());
-        HANDLE handle = ::CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                      CREATE_NEW,
-                                      FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE,
-                                      nullptr);
-        if (handle != INVALID_HANDLE_VALUE) {
-            m_fd = DescriptorOf(handle, _O_RDWR);
-            if (m_fd < 0)
-                throw IoError("cannot create a scratch file: " + std::string(std::strerror(EMFILE)),
-                              m_folder, ErrorKind::CannotWrite);
-        } else if (const DWORD error = ::GetLastError();
-                   (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) || attempt == 100) {
-            throw IoError("cannot create a scratch file: " + SystemReason(error), m_folder,
-                          ErrorKind::CannotWrite);
-        }
-    }
+    return folder;
 }
 
-ScratchFile::~ScratchFile()
+// Deleted when closed, also when the process is killed: the system closes
+// its handles.
+int CreateScratch(const fs::path& folder, const std::string& unique)
 {
-    ::_close(m_fd);
+    const fs::path name = folder / PathFromUtf8("zefir-" + unique);
+    HANDLE handle = ::CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                  CREATE_NEW, FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE,
+                                  nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return -1;
+    return DescriptorOf(handle, _O_RDWR);
 }
 
-std::uint64_t ScratchFile::Append(std::span<const std::byte> bytes)
+void HoldEndingEvents() noexcept
 {
-    InjectedFault(m_folder);
-    const std::uint64_t offset = m_size;
-    PWriteAll(HandleOf(m_fd), bytes, offset, m_folder);
-    m_size += bytes.size();
-    return offset;
+    g_creating.fetch_add(1);
 }
 
-void ScratchFile::ReadAt(std::uint64_t offset, std::span<std::byte> out) const
+void ReleaseEndingEvents() noexcept
 {
-    const std::size_t done = PReadUpTo(HandleOf(m_fd), out, offset);
-    if (done != out.size())
-        throw IoError("cannot read a scratch file: " +
-                          (done == kReadFailed ? LastReason() : std::string(std::strerror(EIO))),
-                      m_folder, ErrorKind::CannotRead);
+    g_creating.fetch_sub(1);
 }
 
-void WriteFile(const fs::path& path, std::span<const std::byte> bytes, Target kind)
+std::uint64_t ProcessNumber() noexcept
 {
-    OutputFile out(path, kind);
-    out.Write(bytes);
-    out.Commit();
+    return ::GetCurrentProcessId();
 }
 
-void CopyFile(const fs::path& source, const fs::path& target, std::size_t maxSize, Target kind)
-{
-    auto bytes = ReadFile(source, maxSize);
-    WriteFile(target, bytes, kind);
-}
-
-bool CreateFolder(const fs::path& path, Target kind)
-{
-    if (::CreateDirectoryW(path.c_str(), nullptr))
-        return true;
-    const DWORD error = ::GetLastError();
-    switch (EntryAt(path)) {
-    case Entry::Folder:
-        return false;
-    case Entry::Link:
-        if (kind != Target::Named)
-            throw IoError("cannot use the folder: it is a symbolic link, and nothing is written "
-                          "through one here",
-                          path, ErrorKind::Refused);
-        if (const DWORD attributes = ::GetFileAttributesW((path / L"").c_str());
-            attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
-            return false;
-        break;
-    default:
-        break;
-    }
-    throw IoError("cannot create the folder: " +
-                      (error == ERROR_ALREADY_EXISTS ? std::string(std::strerror(EEXIST))
-                                                     : SystemReason(error)),
-                  path, ErrorKind::CannotWrite);
-}
-
-void RemoveFile(const fs::path& path) noexcept
-{
-    ::DeleteFileW(path.c_str());
-}
-
-Entry EntryAt(const fs::path& path) noexcept
-{
-    return EntryOfAttributes(::GetFileAttributesW(path.c_str()));
-}
+} // namespace sys
 
 std::optional<FileIdentity> IdentityOf(const fs::path& path) noexcept
 {
-    HANDLE handle = OpenForQuery(path, true);
-    if (handle == INVALID_HANDLE_VALUE)
+    const auto info = InformationAt(path, true);
+    if (!info)
         return std::nullopt;
-    BY_HANDLE_FILE_INFORMATION info{};
-    const bool known = ::GetFileInformationByHandle(handle, &info);
-    ::CloseHandle(handle);
-    if (!known)
-        return std::nullopt;
-    return FileIdentity{info.dwVolumeSerialNumber,
-                        static_cast<std::uint64_t>(info.nFileIndexHigh) << 32 | info.nFileIndexLow};
-}
-
-bool SameFile(const fs::path& a, const fs::path& b) noexcept
-{
-    const auto ia = IdentityOf(a);
-    const auto ib = IdentityOf(b);
-    return ia && ib && *ia == *ib;
-}
-
-bool FileHolds(const fs::path& path, std::span<const std::byte> bytes) noexcept
-{
-    try {
-        InputFile file(path);
-        if (file.Size() != bytes.size())
-            return false;
-        std::vector<std::byte> held(bytes.size());
-        return file.ReadAt(0, held) == held.size() &&
-               std::equal(held.begin(), held.end(), bytes.begin());
-    } catch (...) {
-        return false;
-    }
-}
-
-void RefuseToReplace(const fs::path& folder, const std::vector<fs::path>& files)
-{
-    if (files.size() == 1)
-        throw IoError("already exists; it is not replaced unless asked to", files.front(),
-                      ErrorKind::Refused);
-    constexpr std::size_t kListed = 10;
-    std::string list;
-    for (std::size_t i = 0; i < files.size() && i < kListed; ++i)
-        list += (i ? ", " : "") + Utf8Of(files[i].lexically_relative(folder));
-    if (files.size() > kListed)
-        list += " and " + std::to_string(files.size() - kListed) + " more";
-    throw IoError(std::to_string(files.size()) +
-                      " files already exist and are not replaced unless asked to: " + list,
-                  folder, ErrorKind::Refused);
-}
-
-void RemoveLiveTemporaries() noexcept
-{
-    for (TemporarySlot& slot : g_temporaries)
-        if (slot.state.load() == kLive)
-            ::DeleteFileW(slot.path);
-}
-
-void RemoveTemporariesOnSignals() noexcept
-{
-    ::SetConsoleCtrlHandler(RemoveTemporariesOnControl, TRUE);
+    const sys::FileStatus status = StatusFrom(*info);
+    return FileIdentity{status.device, status.file};
 }
 
 std::vector<FolderEntry> ListFolder(const fs::path& folder,
@@ -813,7 +504,8 @@ std::vector<FolderEntry> ListFolder(const fs::path& folder,
     HANDLE search = ::FindFirstFileExW((folder / L"*").c_str(), FindExInfoBasic, &found,
                                        FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
     if (search == INVALID_HANDLE_VALUE)
-        throw IoError("cannot read the folder: " + LastReason(), folder, ErrorKind::CannotRead);
+        throw IoError("cannot read the folder: " + sys::LastReason(), folder,
+                      ErrorKind::CannotRead);
     struct Closer {
         HANDLE search;
         ~Closer() { ::FindClose(search); }
@@ -829,16 +521,47 @@ std::vector<FolderEntry> ListFolder(const fs::path& folder,
         entry.size = static_cast<std::uint64_t>(found.nFileSizeHigh) << 32 | found.nFileSizeLow;
         // The listing has no file identity; only the entries that need one
         // are opened for it.
-        if (entry.kind == Entry::File && detailed(entry.name)) {
-            if (const auto identity = IdentityOf(folder / wide))
-                entry.identity = *identity;
-        }
+        if (entry.kind == Entry::File && detailed(entry.name))
+            entry.identity = IdentityOf(folder / wide);
         entries.push_back(std::move(entry));
     } while (::FindNextFileW(search, &found));
     if (const DWORD error = ::GetLastError(); error != ERROR_NO_MORE_FILES)
-        throw IoError("cannot read the folder: " + SystemReason(error), folder,
-                      ErrorKind::CannotRead);
+        throw IoError("cannot read the folder: " + Reason(error), folder, ErrorKind::CannotRead);
     return entries;
+}
+
+void RemoveTemporariesOnSignals() noexcept
+{
+    ::SetConsoleCtrlHandler(RemoveTemporariesOnControl, TRUE);
+}
+
+std::optional<std::string> WhyNotFileNameHere(std::string_view utf8)
+{
+    if (IsReservedDeviceName(utf8))
+        return "is a device's name on Windows, not a file's";
+    for (const char c : utf8) {
+        if (static_cast<unsigned char>(c) < 0x20)
+            return "holds a control character, which Windows does not allow in a file's name";
+        if (std::string_view("<>:\"|?*\\/").find(c) != std::string_view::npos)
+            return std::string("holds \"") + c + "\", which Windows does not allow in a file's name";
+    }
+    if (!utf8.empty() && (utf8.back() == '.' || utf8.back() == ' '))
+        return "ends in a dot or a space, which Windows drops from a file's name";
+    if (PathFromUtf8(utf8).native().size() > 255)
+        return "is longer than the 255 characters a file's name may have";
+    return std::nullopt;
+}
+
+std::string FileNameKey(std::string_view utf8)
+{
+    // Windows compares file names without case, as its own upper-casing
+    // tells it.
+    std::wstring wide = PathFromUtf8(utf8).native();
+    if (!wide.empty())
+        ::LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, wide.data(),
+                        static_cast<int>(wide.size()), wide.data(), static_cast<int>(wide.size()),
+                        nullptr, nullptr, 0);
+    return Utf8Of(fs::path(wide));
 }
 
 std::vector<std::string> ArgumentsAsUtf8(int argc, char** argv)
