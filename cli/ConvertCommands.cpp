@@ -56,8 +56,8 @@ ImageKind ChooseKind(const ConvertOptions& options)
 
 int RunConvert(const ConvertOptions& options)
 {
-    fs::path source = options.source;
-    fs::path target = options.target;
+    fs::path source = PathFromUtf8(options.source);
+    fs::path target = PathFromUtf8(options.target);
     // TARGET itself may be replaced, as cp does; a file under the name a
     // Moto Image's content chooses only with --force.
     const auto otherNames =

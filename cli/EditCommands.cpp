@@ -42,7 +42,7 @@ std::string Joined(const std::vector<std::string>& names)
 
 std::vector<std::byte> ReadInputFile(const std::string& file)
 {
-    return fileio::ReadFile(file, imaging::kMaxPictureFileSize);
+    return fileio::ReadFile(PathFromUtf8(file), imaging::kMaxPictureFileSize);
 }
 
 // MEMBER as `list` prints it. A text that no member name can be (not
@@ -78,14 +78,15 @@ void AddTargetOptions(CLI::App& command, EditTarget& target)
 // lost.
 ArchiveModel OpenForEdit(const EditTarget& target)
 {
-    const bool inPlace = target.out.empty() || fileio::SameFile(target.out, target.archive);
-    return ArchiveModel(target.archive, inPlace ? ArchiveModel::Locking::ForChange
+    const bool inPlace = target.out.empty() ||
+                         fileio::SameFile(PathFromUtf8(target.out), PathFromUtf8(target.archive));
+    return ArchiveModel(PathFromUtf8(target.archive), inPlace ? ArchiveModel::Locking::ForChange
                                                 : ArchiveModel::Locking::None);
 }
 
 std::string SaveModel(ArchiveModel& model, const EditTarget& target)
 {
-    model.Save(target.path());
+    model.Save(PathFromUtf8(target.path()));
     return target.path();
 }
 
@@ -106,8 +107,8 @@ int RunReplace(const ReplaceOptions& options)
     const std::size_t index = FindMember(model, options.member);
     const std::vector<std::byte> bytes = ReadInputFile(options.file);
     imagecodec::Replacement replacement = imagecodec::ConvertForMember(
-        model.Name(index), model.Data(index), Utf8Of(fs::path(options.file).filename()), bytes,
-        options.file);
+        model.Name(index), model.Data(index), Utf8Of(PathFromUtf8(options.file).filename()), bytes,
+        PathFromUtf8(options.file));
     model.Replace(index, std::move(replacement.bytes));
     const std::string written = SaveModel(model, options.target);
     std::cout << "replaced " << options.member << " in " << written << " with " << options.file;
@@ -130,9 +131,11 @@ int RunAdd(const AddOptions& options)
     std::vector<std::string> added;
     for (const std::string& file : options.files) {
         imagecodec::NewMember member = imagecodec::MemberFromFile(
-            Utf8Of(fs::path(file).filename()), ReadInputFile(file),
-            imagecodec::KindOfOption(options.kind).value_or(ImageKind::ikMotoBitmap18), file);
-        model.Add(ArchiveModel::NameFromUtf8(member.fileName, file), std::move(member.bytes));
+            Utf8Of(PathFromUtf8(file).filename()), ReadInputFile(file),
+            imagecodec::KindOfOption(options.kind).value_or(ImageKind::ikMotoBitmap18),
+            PathFromUtf8(file));
+        model.Add(ArchiveModel::NameFromUtf8(member.fileName, PathFromUtf8(file)),
+                  std::move(member.bytes));
         added.push_back(member.fileName);
     }
     const std::string written = SaveModel(model, options.target);
@@ -167,7 +170,7 @@ int RunRename(const RenameOptions& options)
 {
     ArchiveModel model = OpenForEdit(options.target);
     const std::size_t index = FindMember(model, options.member);
-    model.Rename(index, ArchiveModel::NameFromUtf8(options.newName, options.target.archive));
+    model.Rename(index, ArchiveModel::NameFromUtf8(options.newName, PathFromUtf8(options.target.archive)));
     const std::string written = SaveModel(model, options.target);
     std::cout << "renamed " << options.member << " to " << options.newName << " in " << written
               << '\n';
@@ -206,13 +209,13 @@ ExportItem PlanExport(const ArchiveModel& model, std::size_t index, const Export
     item.index = index;
     const std::string name = model.DisplayName(index);
     if (AsciiUpper(options.format) == "RAW") {
-        item.target = fs::path(options.folder) / PathFromUtf8(name);
+        item.target = PathFromUtf8(options.folder) / PathFromUtf8(name);
         item.copy = true;
         return item;
     }
     model.Data(index, bytes);
     const ImageKind kind = imagecodec::DetectImageKind(model.Name(index), bytes);
-    item.target = fs::path(options.folder) /
+    item.target = PathFromUtf8(options.folder) /
                   imagecodec::PictureFileName(name, bytes, FormatOfOption(options.format));
     item.copy = kind == ImageKind::ikMotoImage;
     if (kind == ImageKind::ikUnknown)
@@ -238,7 +241,7 @@ void CheckTargets(const std::vector<ExportItem>& items, bool force)
 
 int RunExport(const ExportOptions& options)
 {
-    ArchiveModel model(options.archive);
+    ArchiveModel model(PathFromUtf8(options.archive));
     std::vector<std::size_t> indexes;
     for (const std::string& member : options.members)
         indexes.push_back(FindMember(model, member));
@@ -263,8 +266,8 @@ int RunExport(const ExportOptions& options)
         }
         items.push_back(std::move(item));
     }
-    if (!options.folder.empty() && !fs::is_directory(options.folder))
-        fileio::CreateFolder(options.folder);
+    if (!options.folder.empty() && !fs::is_directory(PathFromUtf8(options.folder)))
+        fileio::CreateFolder(PathFromUtf8(options.folder));
     CheckTargets(items, options.force);
 
     const std::string_view mimeType = imagecodec::TargetMimeType(FormatOfOption(options.format));

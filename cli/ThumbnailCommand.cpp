@@ -31,14 +31,14 @@ struct ThumbnailOptions {
 
 int RunThumbnail(const ThumbnailOptions& options)
 {
-    const fs::path input = options.input;
+    const fs::path input = PathFromUtf8(options.input);
     // Everything is decoded before the output is touched, so a damaged
     // input leaves no file behind.
     const auto bytes = fileio::ReadFile(input, imagecodec::kMaxPhoneFileSize);
     const imagecodec::PhonePicture phone =
         imagecodec::DecodePhonePicture(Utf8Of(input.filename()), bytes, input);
     const imaging::Bitmap thumbnail = imaging::FitPicture(phone.picture, options.size);
-    imaging::SavePicture(thumbnail, options.output, "image/png");
+    imaging::SavePicture(thumbnail, PathFromUtf8(options.output), "image/png");
     std::cout << options.output << '\n';
     return 0;
 }

@@ -23,6 +23,16 @@ IoError::IoError(const std::string& message, std::filesystem::path path, ErrorKi
 {
 }
 
+IoError::IoError(const std::string& message, const std::string& utf8Path, ErrorKind kind)
+    : IoError(message, PathFromUtf8(utf8Path), kind)
+{
+}
+
+IoError::IoError(const std::string& message, const char* utf8Path, ErrorKind kind)
+    : IoError(message, PathFromUtf8(utf8Path), kind)
+{
+}
+
 std::string Hex(std::uint64_t value)
 {
     char text[24];

@@ -554,7 +554,8 @@ bool ArchiveEditor::ResolveDiskChange(archive::ArchiveModel::DiskState state)
         return Load(ToQString(m_path));
     if (answer == Answer::SaveAs) {
         fs::path other = m_path;
-        other.replace_filename(m_path.stem().string() + " (edited)" + m_path.extension().string());
+        other.replace_filename(
+            PathFromUtf8(Utf8Of(m_path.stem()) + " (edited)" + Utf8Of(m_path.extension())));
         return SaveAs(other);
     }
     m_diskChangeAnswered = true;
