@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 #ifdef _WIN32
+#define NOMINMAX
+#define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 #endif
 

@@ -6,8 +6,10 @@
 #include <string>
 #include <vector>
 
+#ifndef _WIN32
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 #include <gtest/gtest.h>
 
@@ -30,15 +32,21 @@ struct SyncFaults {
     ~SyncFaults() { fileio::FailSyncs(false); }
 };
 
+#ifndef _WIN32
 struct stat StatOf(const fs::path& path)
 {
     struct stat st {};
     EXPECT_EQ(::stat(path.c_str(), &st), 0) << path;
     return st;
 }
+#endif
 
 TEST(SaveInPlace, ReplacesTheFileAsTheUserHadIt)
 {
+#ifdef _WIN32
+    GTEST_SKIP() << "owners, groups and permission bits are POSIX's; what Windows keeps, the "
+                    "file's attributes, FileIoTest checks";
+#else
     const std::vector<Member> members = test::PhoneMembers();
     std::vector<Member> edited = members;
     edited.erase(edited.begin());
@@ -73,6 +81,7 @@ TEST(SaveInPlace, ReplacesTheFileAsTheUserHadIt)
         EXPECT_EQ(st.st_gid, 5678u);
     }
     EXPECT_EQ(test::FolderNames(dir.path()), (std::vector<std::string>{"link.ezx", "real.ezx"}));
+#endif
 }
 
 TEST(SaveInPlace, AnotherProcessChangingTheArchiveIsNeverSavedOver)
