@@ -9,7 +9,6 @@ RequestExecutionLevel user
 !include StrFunc.nsh
 !include WinMessages.nsh
 ${StrStr}
-${UnStrStr}
 ${UnStrRep}
 
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Zefir"
