@@ -2,6 +2,8 @@
 ; makensis -DVERSION=... -DSTAGE=<folder with the programs> -DFILES=<list
 ; made by scripts/windows-dist> -DOUTFILE=... installer.nsi
 Unicode true
+; A 64-bit installer, for a 64-bit program (and for Wine without 32-bit support).
+Target amd64-unicode
 SetCompressor /SOLID lzma
 RequestExecutionLevel user
 
