@@ -108,7 +108,7 @@ private:
 void PrintLeftOut(const std::string& label, const std::vector<archive::LeftOut>& leftOut)
 {
     for (const archive::LeftOut& item : leftOut)
-        std::cerr << label << ' ' << item.file << ": " << item.reason << '\n';
+        std::cerr << label << ' ' << Printable(item.file) << ": " << item.reason << '\n';
 }
 
 // The folder the user named is created when missing (not its parents).
@@ -157,14 +157,23 @@ int RunExtract(const ExtractOptions& options)
     TerminalProgress progress;
     CountingList list;
     std::vector<archive::LeftOut> notConverted;
+    std::vector<archive::LeftOut> notExtracted;
     archive::UnpackArchive(archive, workFolder, settings, progress, list, &notConverted,
-                           archive::Overwrite::Replace);
+                           archive::Overwrite::Replace, &notExtracted);
     PrintLeftOut("not converted:", notConverted);
+    PrintLeftOut("not extracted:", notExtracted);
     std::cout << "extracted " << Plural(list.count(), "member") << " into " << Utf8Of(workFolder)
               << " (raws/";
     if (settings.ConvertEnabled)
         std::cout << ", icons/ as " << FormatLabel(settings.TargetFormat);
     std::cout << ")\n";
+    // The others are out, but packing raws/ back would lose these: not a
+    // success.
+    if (!notExtracted.empty()) {
+        std::cerr << "zefir-cli: " << options.archive << ": "
+                  << Plural(notExtracted.size(), "member") << " not extracted\n";
+        return kFailure;
+    }
     return 0;
 }
 
@@ -174,9 +183,13 @@ void AddExtractCommand(CLI::App& app, Action& action)
         "extract", "Extract every member of an archive into WORKDIR/raws and, converted, "
                    "into WORKDIR/icons with the conversion map icons/conv.dat");
     auto options = std::make_shared<ExtractOptions>();
-    command->add_option("ARCHIVE", options->archive, "the .ezx archive")->required();
-    command->add_option("WORKDIR", options->workFolder,
-                        "the working folder (default: the archive's folder)");
+    command->add_option("ARCHIVE", options->archive, "the .ezx archive")
+        ->required()
+        ->check(NonEmptyPath());
+    command
+        ->add_option("WORKDIR", options->workFolder,
+                     "the working folder (default: the archive's folder)")
+        ->check(NonEmptyPath());
     auto* format = AddFormatOption(*command, options->format,
                                    "format of the converted pictures (default bmp)");
     command->add_flag("--no-convert", options->noConvert, "write the raw members only")
@@ -221,8 +234,12 @@ void AddPackCommand(CLI::App& app, Action& action)
         "pack", "Pack the .k, .g and .raw files of FOLDER into ARCHIVE or, with --convert, "
                 "its pictures converted back to phone formats");
     auto options = std::make_shared<PackOptions>();
-    command->add_option("FOLDER", options->folder, "the folder to pack")->required();
-    command->add_option("ARCHIVE", options->archive, "the .ezx archive to write")->required();
+    command->add_option("FOLDER", options->folder, "the folder to pack")
+        ->required()
+        ->check(NonEmptyPath());
+    command->add_option("ARCHIVE", options->archive, "the .ezx archive to write")
+        ->required()
+        ->check(NonEmptyPath());
     command->add_flag("--convert", options->convert,
                       "pack .bmp, .gif and .png pictures (and .unk files listed in the "
                       "folder's conv.dat), converted back to phone files");
@@ -268,8 +285,12 @@ void AddConvertAllCommand(CLI::App& app, Action& action)
         "convert-all", "Convert every phone file of a folder into standard pictures "
                        "(--from-phone) or every picture into phone files (--to-phone)");
     auto options = std::make_shared<ConvertAllOptions>();
-    command->add_option("SOURCE_DIR", options->source, "the folder to convert")->required();
-    command->add_option("TARGET_DIR", options->target, "the folder to write into")->required();
+    command->add_option("SOURCE_DIR", options->source, "the folder to convert")
+        ->required()
+        ->check(NonEmptyPath());
+    command->add_option("TARGET_DIR", options->target, "the folder to write into")
+        ->required()
+        ->check(NonEmptyPath());
     auto* direction = command->add_option_group("direction");
     auto* fromPhone = direction->add_flag(
         "--from-phone", options->fromPhone,

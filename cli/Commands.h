@@ -5,7 +5,8 @@
 
 namespace CLI {
 class App;
-}
+class Validator;
+} // namespace CLI
 
 namespace zefir::cli {
 
@@ -19,7 +20,12 @@ void AddConvertCommands(CLI::App& app, Action& action);
 void AddThumbnailCommand(CLI::App& app, Action& action);
 void AddEditCommands(CLI::App& app, Action& action);
 
-// A name from an archive (Windows-1251 bytes) as UTF-8 for the terminal.
+// A name from an archive (Windows-1251 bytes) as UTF-8 for the terminal,
+// escaped so that it stays on its line: "\t", "\n", "\r", "\\", "\xHH".
 std::string DisplayName(const std::string& memberName);
+
+// Refuses an empty path argument: "" names no file, and an empty -o would
+// otherwise mean "no -o" and edit ARCHIVE in place.
+const CLI::Validator& NonEmptyPath();
 
 } // namespace zefir::cli

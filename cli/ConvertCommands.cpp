@@ -111,11 +111,14 @@ void AddConvertCommand(CLI::App& app, Action& action)
         "convert", "Convert a phone picture (.raw, .k, .g) to a standard picture, or a standard "
                    "picture to a phone file; prints the path written");
     auto options = std::make_shared<ConvertOptions>();
-    convert->add_option("SOURCE", options->source, "the picture to convert")->required();
+    convert->add_option("SOURCE", options->source, "the picture to convert")
+        ->required()
+        ->check(NonEmptyPath());
     convert
         ->add_option("TARGET", options->target,
                      "the file to write; a Moto Image or phone file may get another extension")
-        ->required();
+        ->required()
+        ->check(NonEmptyPath());
     convert
         ->add_option("--format", options->format,
                      "standard picture format (default: from TARGET's extension, else bmp)")
@@ -137,7 +140,9 @@ void AddInfoCommand(CLI::App& app, Action& action)
     auto* info = app.add_subcommand(
         "info", "Print each phone file's kind and picture size: FILE<TAB>KIND<TAB>WxH");
     auto files = std::make_shared<std::vector<std::string>>();
-    info->add_option("FILE", *files, "phone files (.raw, .k, .g)")->required();
+    info->add_option("FILE", *files, "phone files (.raw, .k, .g)")
+        ->required()
+        ->check(NonEmptyPath());
     info->callback([&action, files] { action = [files] { return RunInfo(*files); }; });
 }
 

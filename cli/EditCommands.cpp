@@ -6,7 +6,9 @@
 #include <filesystem>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <set>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -17,6 +19,7 @@
 #include "core/FileIo.h"
 #include "core/Text.h"
 #include "core/archive/ArchiveModel.h"
+#include "core/archive/MemberName.h"
 #include "core/imagecodec/PhonePictures.h"
 
 namespace zefir::cli {
@@ -45,17 +48,21 @@ std::vector<std::byte> ReadInputFile(const std::string& file)
     return fileio::ReadFile(PathFromUtf8(file), imaging::kMaxPictureFileSize);
 }
 
-// MEMBER as `list` prints it. A text that no member name can be (not
-// UTF-8, no Windows-1251 form, a separator) names no member.
+// MEMBER as `list` prints it, escapes read back. A text that no member
+// name can be (not UTF-8, no Windows-1251 form, an unknown escape) names no
+// member.
 std::size_t FindMember(const ArchiveModel& model, const std::string& text)
 {
-    std::string name;
-    try {
-        name = ArchiveModel::NameFromUtf8(text, model.path());
-    } catch (const IoError&) {
-        throw IoError("no member named \"" + text + "\"", model.path(), ErrorKind::Refused);
-    }
-    return model.FindOne(name);
+    const std::optional<std::string> name = NameFromPrintable(text);
+    if (!name)
+        throw IoError("no member named \"" + Printable(text) + "\"", model.path(),
+                      ErrorKind::Refused);
+    return model.FindOne(*name);
+}
+
+std::string Shown(const ArchiveModel& model, std::size_t index)
+{
+    return DisplayName(model.Name(index));
 }
 
 // The archive written: OUT when given, else ARCHIVE itself.
@@ -68,9 +75,29 @@ struct EditTarget {
 
 void AddTargetOptions(CLI::App& command, EditTarget& target)
 {
-    command.add_option("ARCHIVE", target.archive, "the .ezx archive")->required();
-    command.add_option("-o,--output", target.out,
-                       "write the result to OUT and leave ARCHIVE as it is");
+    command.add_option("ARCHIVE", target.archive, "the .ezx archive")
+        ->required()
+        ->check(NonEmptyPath());
+    command
+        .add_option("-o,--output", target.out, "write the result to OUT and leave ARCHIVE as it is")
+        ->check(NonEmptyPath());
+}
+
+// The archive written is never one of the files the command reads: saving
+// would replace the user's picture (through any path or link to it).
+void RefuseInputAsTarget(const EditTarget& target, const std::vector<std::string>& inputs)
+{
+    for (const std::string& input : inputs)
+        if (fileio::SameFile(PathFromUtf8(target.path()), PathFromUtf8(input)))
+            throw IoError("is also a file this command reads; the archive is not written over it",
+                          target.path(), ErrorKind::Refused);
+}
+
+// A converted picture above the member limit is the picture's fault: the
+// message names the file the user gave.
+void CheckConverted(std::span<const std::byte> bytes, const fs::path& file)
+{
+    ArchiveModel::CheckData(bytes.size(), file);
 }
 
 // An archive changed in place is locked from opening to saving, so that a
@@ -103,15 +130,18 @@ struct ReplaceOptions {
 
 int RunReplace(const ReplaceOptions& options)
 {
+    RefuseInputAsTarget(options.target, {options.file});
     ArchiveModel model = OpenForEdit(options.target);
     const std::size_t index = FindMember(model, options.member);
     const std::vector<std::byte> bytes = ReadInputFile(options.file);
     imagecodec::Replacement replacement = imagecodec::ConvertForMember(
         model.Name(index), model.Data(index), Utf8Of(PathFromUtf8(options.file).filename()), bytes,
         PathFromUtf8(options.file));
+    CheckConverted(replacement.bytes, PathFromUtf8(options.file));
     model.Replace(index, std::move(replacement.bytes));
     const std::string written = SaveModel(model, options.target);
-    std::cout << "replaced " << options.member << " in " << written << " with " << options.file;
+    std::cout << "replaced " << Shown(model, index) << " in " << Printable(written) << " with "
+              << Printable(options.file);
     if (replacement.sizeChanged)
         std::cout << " (now " << SizeText(replacement.newWidth, replacement.newHeight) << ", was "
                   << SizeText(replacement.oldWidth, replacement.oldHeight) << ")";
@@ -127,6 +157,7 @@ struct AddOptions {
 
 int RunAdd(const AddOptions& options)
 {
+    RefuseInputAsTarget(options.target, options.files);
     ArchiveModel model = OpenForEdit(options.target);
     std::vector<std::string> added;
     for (const std::string& file : options.files) {
@@ -134,12 +165,13 @@ int RunAdd(const AddOptions& options)
             Utf8Of(PathFromUtf8(file).filename()), ReadInputFile(file),
             imagecodec::KindOfOption(options.kind).value_or(ImageKind::ikMotoBitmap18),
             PathFromUtf8(file));
+        CheckConverted(member.bytes, PathFromUtf8(file));
         model.Add(ArchiveModel::NameFromUtf8(member.fileName, PathFromUtf8(file)),
                   std::move(member.bytes));
-        added.push_back(member.fileName);
+        added.push_back(Printable(member.fileName));
     }
     const std::string written = SaveModel(model, options.target);
-    std::cout << "added " << Plural(added.size(), "member") << " to " << written << ": "
+    std::cout << "added " << Plural(added.size(), "member") << " to " << Printable(written) << ": "
               << Joined(added) << '\n';
     return 0;
 }
@@ -152,11 +184,15 @@ struct RemoveOptions {
 int RunRemove(const RemoveOptions& options)
 {
     ArchiveModel model = OpenForEdit(options.target);
-    for (const std::string& member : options.members)
-        model.Remove(FindMember(model, member));
+    std::vector<std::string> removed;
+    for (const std::string& member : options.members) {
+        const std::size_t index = FindMember(model, member);
+        removed.push_back(Shown(model, index));
+        model.Remove(index);
+    }
     const std::string written = SaveModel(model, options.target);
-    std::cout << "removed " << Plural(options.members.size(), "member") << " from " << written
-              << ": " << Joined(options.members) << '\n';
+    std::cout << "removed " << Plural(removed.size(), "member") << " from " << Printable(written)
+              << ": " << Joined(removed) << '\n';
     return 0;
 }
 
@@ -170,10 +206,12 @@ int RunRename(const RenameOptions& options)
 {
     ArchiveModel model = OpenForEdit(options.target);
     const std::size_t index = FindMember(model, options.member);
-    model.Rename(index, ArchiveModel::NameFromUtf8(options.newName, PathFromUtf8(options.target.archive)));
+    const std::string oldName = Shown(model, index);
+    model.Rename(index,
+                 ArchiveModel::NameFromUtf8(options.newName, PathFromUtf8(options.target.archive)));
     const std::string written = SaveModel(model, options.target);
-    std::cout << "renamed " << options.member << " to " << options.newName << " in " << written
-              << '\n';
+    std::cout << "renamed " << oldName << " to " << Shown(model, index) << " in "
+              << Printable(written) << '\n';
     return 0;
 }
 
@@ -208,35 +246,89 @@ ExportItem PlanExport(const ArchiveModel& model, std::size_t index, const Export
     ExportItem item;
     item.index = index;
     const std::string name = model.DisplayName(index);
+    std::string fileName = name;
     if (AsciiUpper(options.format) == "RAW") {
-        item.target = PathFromUtf8(options.folder) / PathFromUtf8(name);
         item.copy = true;
-        return item;
+    } else {
+        model.Data(index, bytes);
+        const ImageKind kind = imagecodec::DetectImageKind(model.Name(index), bytes);
+        fileName = imagecodec::PictureFileName(name, bytes, FormatOfOption(options.format));
+        item.copy = kind == ImageKind::ikMotoImage;
+        if (kind == ImageKind::ikUnknown)
+            item.whyNot = "not a phone picture (.k, .g or .raw)";
     }
-    model.Data(index, bytes);
-    const ImageKind kind = imagecodec::DetectImageKind(model.Name(index), bytes);
-    item.target = PathFromUtf8(options.folder) /
-                  imagecodec::PictureFileName(name, bytes, FormatOfOption(options.format));
-    item.copy = kind == ImageKind::ikMotoImage;
-    if (kind == ImageKind::ikUnknown)
-        item.whyNot = "not a phone picture (.k, .g or .raw)";
+    // A name the archive holds may be too long for a file here.
+    if (auto whyNot = archive::WhyNotFileName(fileName); whyNot && item.whyNot.empty())
+        item.whyNot = std::move(*whyNot);
+    item.target = PathFromUtf8(options.folder) / PathFromUtf8(fileName);
     return item;
 }
 
 // Nothing is written until every target is known to be free (or --force
-// says it may be replaced), and no two members would share one.
-void CheckTargets(const std::vector<ExportItem>& items, bool force)
+// says it may be replaced, which it may only for a plain file), none is the
+// archive itself, and no two members would share one.
+void CheckTargets(const std::vector<ExportItem>& items, const ExportOptions& options)
 {
     std::set<fs::path> taken;
     for (const ExportItem& item : items) {
         if (!taken.insert(item.target).second)
             throw IoError("two members would both be written to this file", item.target,
                           ErrorKind::Refused);
-        std::error_code ignored;
-        if (!force && fs::symlink_status(item.target, ignored).type() != fs::file_type::not_found)
-            throw IoError("the file is already there; --force replaces it", item.target,
+        if (fileio::SameFile(item.target, PathFromUtf8(options.archive)))
+            throw IoError("is the archive being exported; it is not written over", item.target,
                           ErrorKind::Refused);
+        switch (fileio::EntryAt(item.target)) {
+        case fileio::Entry::Missing:
+            break;
+        case fileio::Entry::File:
+            if (!options.force)
+                throw IoError("the file is already there; --force replaces it", item.target,
+                              ErrorKind::Refused);
+            break;
+        default:
+            throw IoError("is there and is not a plain file; --force replaces only files",
+                          item.target, ErrorKind::Refused);
+        }
     }
+}
+
+// The files written so far and the folder made for them go again when the
+// export stops on an error, so a refused export leaves nothing it made.
+class ExportCleanup {
+public:
+    ExportCleanup() = default;
+    ExportCleanup(const ExportCleanup&) = delete;
+    ExportCleanup& operator=(const ExportCleanup&) = delete;
+    ~ExportCleanup()
+    {
+        if (m_done)
+            return;
+        for (const fs::path& file : m_written)
+            fileio::RemoveFile(file);
+        if (!m_folder.empty()) {
+            std::error_code ignored;
+            fs::remove(m_folder, ignored); // only when empty
+        }
+    }
+
+    void FolderMade(fs::path folder) { m_folder = std::move(folder); }
+    // Only files that were not there: a replaced file is the user's no more.
+    void Written(const fs::path& file, bool wasThere)
+    {
+        if (!wasThere)
+            m_written.push_back(file);
+    }
+    void Done() { m_done = true; }
+
+private:
+    std::vector<fs::path> m_written;
+    fs::path m_folder;
+    bool m_done = false;
+};
+
+void NotExported(const std::string& name, const std::string& why)
+{
+    std::cerr << "not exported: " << Printable(name) << ": " << why << '\n';
 }
 
 int RunExport(const ExportOptions& options)
@@ -259,43 +351,43 @@ int RunExport(const ExportOptions& options)
             // A member asked for by name must come out; of every member,
             // those that are no picture are only listed.
             if (!every)
-                throw IoError(item.whyNot, model.DisplayName(index), ErrorKind::Refused);
-            std::cerr << "not exported: " << model.DisplayName(index) << ": " << item.whyNot
-                      << '\n';
+                throw IoError(item.whyNot, Shown(model, index), ErrorKind::Refused);
+            NotExported(model.DisplayName(index), item.whyNot);
             continue;
         }
         items.push_back(std::move(item));
     }
-    if (!options.folder.empty() && !fs::is_directory(PathFromUtf8(options.folder)))
-        fileio::CreateFolder(PathFromUtf8(options.folder));
-    CheckTargets(items, options.force);
+    CheckTargets(items, options);
+    ExportCleanup cleanup;
+    if (!options.folder.empty() && fileio::CreateFolder(PathFromUtf8(options.folder)))
+        cleanup.FolderMade(PathFromUtf8(options.folder));
 
     const std::string_view mimeType = imagecodec::TargetMimeType(FormatOfOption(options.format));
     for (const ExportItem& item : items) {
         model.Data(item.index, bytes);
-        if (item.copy) {
-            fileio::WriteFile(item.target, bytes);
-        } else {
+        std::vector<std::byte> picture;
+        if (!item.copy) {
             const std::string name = model.Name(item.index);
-            std::vector<std::byte> picture;
+            const fs::path source = PathFromUtf8(model.DisplayName(item.index));
             try {
                 picture = imaging::EncodePicture(
-                    imagecodec::DecodePhonePicture(name, bytes, model.DisplayName(item.index))
-                        .picture,
-                    mimeType, item.target);
+                    imagecodec::DecodePhonePicture(name, bytes, source).picture, mimeType,
+                    item.target);
             } catch (const IoError& e) {
                 // A damaged member stops an export by name; of every member it
                 // is listed and passed over, as extraction does.
-                if (!every || e.path() != model.DisplayName(item.index))
+                if (!every || e.path() != source)
                     throw;
-                std::cerr << "not exported: " << model.DisplayName(item.index) << ": "
-                          << e.message() << '\n';
+                NotExported(model.DisplayName(item.index), e.message());
                 continue;
             }
-            fileio::WriteFile(item.target, picture);
         }
-        std::cout << Utf8Of(item.target) << '\n';
+        const bool wasThere = fileio::EntryAt(item.target) != fileio::Entry::Missing;
+        fileio::WriteFile(item.target, item.copy ? std::span<const std::byte>(bytes) : picture);
+        cleanup.Written(item.target, wasThere);
+        std::cout << Printable(Utf8Of(item.target)) << '\n';
     }
+    cleanup.Done();
     return 0;
 }
 
@@ -308,7 +400,9 @@ void AddReplaceCommand(CLI::App& app, Action& action)
     AddTargetOptions(*command, options->target);
     command->add_option("MEMBER", options->member, "the member's name as list prints it")
         ->required();
-    command->add_option("FILE", options->file, "the new picture or phone file")->required();
+    command->add_option("FILE", options->file, "the new picture or phone file")
+        ->required()
+        ->check(NonEmptyPath());
     command->callback([&action, options] { action = [options] { return RunReplace(*options); }; });
 }
 
@@ -319,7 +413,9 @@ void AddAddCommand(CLI::App& app, Action& action)
                "its stem with the kind's extension");
     auto options = std::make_shared<AddOptions>();
     AddTargetOptions(*command, options->target);
-    command->add_option("FILE", options->files, "pictures or phone files")->required();
+    command->add_option("FILE", options->files, "pictures or phone files")
+        ->required()
+        ->check(NonEmptyPath());
     command
         ->add_option("--kind", options->kind,
                      "phone format of the pictures: 18 or 32 (Moto Bitmap .k), g (Moto Image .g), "
@@ -357,9 +453,12 @@ void AddExportCommand(CLI::App& app, Action& action)
         "export", "Write members (every member when none is named) into DIR as pictures, or "
                   "unchanged with --format raw; prints each path written");
     auto options = std::make_shared<ExportOptions>();
-    command->add_option("ARCHIVE", options->archive, "the .ezx archive")->required();
+    command->add_option("ARCHIVE", options->archive, "the .ezx archive")
+        ->required()
+        ->check(NonEmptyPath());
     command->add_option("MEMBER", options->members, "the members' names as list prints them");
-    command->add_option("-d,--dir", options->folder, "the folder to write into (default: .)");
+    command->add_option("-d,--dir", options->folder, "the folder to write into (default: .)")
+        ->check(NonEmptyPath());
     command
         ->add_option("--format", options->format,
                      "picture format (default png); raw writes the member's bytes unchanged")

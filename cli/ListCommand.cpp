@@ -11,17 +11,29 @@ namespace zefir::cli {
 
 std::string DisplayName(const std::string& memberName)
 {
-    return Cp1251ToUtf8(memberName);
+    return PrintableName(memberName);
+}
+
+const CLI::Validator& NonEmptyPath()
+{
+    static const CLI::Validator validator(
+        [](const std::string& path) {
+            return path.empty() ? std::string("an empty path names no file") : std::string();
+        },
+        "PATH");
+    return validator;
 }
 
 void AddListCommand(CLI::App& app, Action& action)
 {
     auto* list = app.add_subcommand(
         "list", "List the members of an archive: NAME<TAB>SIZE, with --long also "
-                "KIND<TAB>WxH as info gives them");
+                "KIND<TAB>WxH as info gives them. Names are printed with tab, line feed, "
+                "carriage return and backslash as \\t, \\n, \\r and \\\\, other control "
+                "characters as \\xHH; commands take names in that form");
     auto archive = std::make_shared<std::string>();
     auto isLong = std::make_shared<bool>(false);
-    list->add_option("ARCHIVE", *archive, "the .ezx archive")->required();
+    list->add_option("ARCHIVE", *archive, "the .ezx archive")->required()->check(NonEmptyPath());
     list->add_flag("--long", *isLong,
                    "add each member's kind and picture size (0x0 when it cannot be decoded)");
     list->callback([&action, archive, isLong] {

@@ -29,6 +29,24 @@ int CheckStandardOutput(int code)
     return 1;
 }
 
+// The first word that is no option must be a command: an unknown one is
+// named, with the commands there are, rather than called missing.
+bool RefuseUnknownCommand(CLI::App& app, const std::vector<std::string>& arguments)
+{
+    if (arguments.size() < 2 || arguments[1].starts_with('-'))
+        return false;
+    const std::string& word = arguments[1];
+    std::string known;
+    for (const CLI::App* command : app.get_subcommands([](CLI::App*) { return true; })) {
+        if (command->get_name() == word)
+            return false;
+        known += (known.empty() ? "" : ", ") + command->get_name();
+    }
+    std::cerr << "zefir-cli: unknown command \"" << zefir::Printable(word)
+              << "\"; the commands are " << known << " (zefir-cli --help tells more)\n";
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -51,6 +69,8 @@ int main(int argc, char** argv)
     zefir::cli::AddThumbnailCommand(app, action);
     zefir::cli::AddEditCommands(app, action);
 
+    if (RefuseUnknownCommand(app, arguments))
+        return 2;
     try {
         std::vector<char*> utf8Argv;
         for (const std::string& argument : arguments)

@@ -79,7 +79,7 @@ private:
         if (Has(offset, length))
             return;
         Fail(std::string(what) + " at " + Hex(offset) + " runs past the end of the file (" +
-             Hex(m_data.size()) + " bytes)");
+             ByteCount(m_data.size()) + ")");
     }
 
     std::span<const std::byte> m_data;

@@ -1,6 +1,7 @@
 #include "core/Error.h"
 
 #include <cstdio>
+#include <string>
 
 #include "core/Text.h"
 
@@ -38,6 +39,23 @@ std::string Hex(std::uint64_t value)
     char text[24];
     std::snprintf(text, sizeof text, "0x%llX", static_cast<unsigned long long>(value));
     return text;
+}
+
+std::string Grouped(std::uint64_t value)
+{
+    const std::string digits = std::to_string(value);
+    std::string out;
+    for (std::size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0)
+            out += ',';
+        out += digits[i];
+    }
+    return out;
+}
+
+std::string ByteCount(std::uint64_t bytes)
+{
+    return Grouped(bytes) + (bytes == 1 ? " byte" : " bytes");
 }
 
 } // namespace zefir

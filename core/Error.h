@@ -42,8 +42,14 @@ private:
     ErrorKind m_kind;
 };
 
-// "0x1F000": offsets and sizes in messages are given in hexadecimal, as a
-// hex viewer shows them.
+// "0x1F000": offsets of data inside a file, and byte values, as a hex viewer
+// shows them.
 std::string Hex(std::uint64_t value);
+
+// "1,228,816": a count or limit in messages, decimal with its thousands
+// grouped, so that sizes read at a glance and compare with a file manager's.
+std::string Grouped(std::uint64_t value);
+// "1,228,816 bytes", "1 byte": every size in messages.
+std::string ByteCount(std::uint64_t bytes);
 
 } // namespace zefir

@@ -205,7 +205,7 @@ void InputFile::ReadExactAt(std::uint64_t offset, std::span<std::byte> out,
 {
     if (ReadAt(offset, out) != out.size())
         throw IoError(std::string(what) + " at " + Hex(offset) +
-                          " runs past the end of the file (" + Hex(m_size) + " bytes)",
+                          " runs past the end of the file (" + ByteCount(m_size) + ")",
                       m_path);
 }
 
@@ -213,8 +213,8 @@ std::vector<std::byte> ReadFile(const fs::path& path, std::size_t maxSize)
 {
     InputFile file(path);
     if (file.Size() > maxSize)
-        throw IoError("file is too large (" + Hex(file.Size()) + " bytes, at most " + Hex(maxSize) +
-                          ")",
+        throw IoError("file is too large (" + ByteCount(file.Size()) + "; at most " +
+                          Grouped(maxSize) + ")",
                       path, ErrorKind::OverLimit);
     std::vector<std::byte> bytes(static_cast<std::size_t>(file.Size()));
     bytes.resize(file.ReadAt(0, bytes));
@@ -382,7 +382,7 @@ void OutputFile::CopyRange(const InputFile& source, std::uint64_t offset, std::u
 {
     if (offset > source.Size() || length > source.Size() - offset)
         throw IoError("data at " + Hex(offset) + " runs past the end of the file (" +
-                          Hex(source.Size()) + " bytes)",
+                          ByteCount(source.Size()) + ")",
                       source.path(), ErrorKind::CannotRead);
     InjectedFault(m_target);
     Flush();
@@ -469,6 +469,32 @@ void WriteFile(const fs::path& path, std::span<const std::byte> bytes, Target ki
     out.Commit();
 }
 
+void WriteFileInPlace(const fs::path& path, std::span<const std::byte> bytes)
+{
+    int fd = -1;
+    switch (sys::OpenExistingForWriting(path, fd)) {
+    case sys::Existing::Opened:
+        break;
+    case sys::Existing::Missing:
+        WriteFile(path, bytes, Target::Named);
+        return;
+    case sys::Existing::NotPlainFile:
+        throw IoError("is not a plain file; only a file is written in place", path,
+                      ErrorKind::Refused);
+    case sys::Existing::Failed:
+        throw IoError("cannot open for writing: " + sys::LastReason(), path,
+                      ErrorKind::CannotWrite);
+    }
+    struct Closer {
+        int fd;
+        ~Closer() { sys::Close(fd); }
+    } closer{fd};
+    InjectedFault(path);
+    WriteAllAt(fd, bytes, 0, path);
+    if (!sys::SetSize(fd, bytes.size()))
+        CannotWrite(path);
+}
+
 void CopyFile(const fs::path& source, const fs::path& target, std::size_t maxSize, Target kind)
 {
     auto bytes = ReadFile(source, maxSize);
@@ -500,6 +526,11 @@ bool CreateFolder(const fs::path& path, Target kind)
 void RemoveFile(const fs::path& path) noexcept
 {
     sys::Remove(path.c_str());
+}
+
+std::size_t MaxFileNameBytes() noexcept
+{
+    return 255;
 }
 
 Entry EntryAt(const fs::path& path) noexcept

@@ -172,6 +172,13 @@ private:
 // Writes a whole file through OutputFile.
 void WriteFile(const fs::path& path, std::span<const std::byte> bytes,
                Target kind = Target::InFolder);
+// Writes a whole file into the file already at `path` (following a link),
+// keeping that file: whoever holds it open reads the new bytes, which a
+// rename over the path would hide from them. For a file the caller named
+// and made for the purpose (a thumbnail cache entry); a missing file is
+// written as WriteFile writes a named target. No temporary file: a failure
+// may leave the file cut short.
+void WriteFileInPlace(const fs::path& path, std::span<const std::byte> bytes);
 // Copies a file byte for byte through OutputFile; the source is opened
 // read-only.
 void CopyFile(const fs::path& source, const fs::path& target, std::size_t maxSize,
@@ -182,6 +189,11 @@ void CopyFile(const fs::path& source, const fs::path& target, std::size_t maxSiz
 bool CreateFolder(const fs::path& path, Target kind = Target::Named);
 // Removes a file; a missing file is not an error.
 void RemoveFile(const fs::path& path) noexcept;
+
+// The longest file name, in bytes of its UTF-8 form, a folder here can hold:
+// NAME_MAX of the file systems in use, 255, which pathconf would give for
+// each folder alike.
+std::size_t MaxFileNameBytes() noexcept;
 
 // What stands at a path, without following a last symbolic link.
 enum class Entry { Missing, File, Folder, Link, Other };

@@ -89,6 +89,14 @@ Moved RenameNotReplacing(const fs::path& from, const fs::path& to);
 // returns where the system offers that.
 bool RenameReplacing(const fs::path& from, const fs::path& to);
 
+enum class Existing { Opened, Missing, NotPlainFile, Failed };
+// Opens the file already at `path`, through links, for writing, neither
+// creating it nor cutting it short; `fd` is set only when Opened. Failed:
+// LastReason() says why.
+Existing OpenExistingForWriting(const fs::path& path, int& fd);
+// Cuts a file short at `size` bytes, or lengthens it to them.
+bool SetSize(int fd, std::uint64_t size);
+
 bool MakeFolder(const fs::path& path);
 // Only calls that a signal handler may make.
 void Remove(const fs::path::value_type* path) noexcept;

@@ -269,6 +269,26 @@ bool RenameReplacing(const fs::path& from, const fs::path& to)
     return ::rename(from.c_str(), to.c_str()) == 0;
 }
 
+Existing OpenExistingForWriting(const fs::path& path, int& fd)
+{
+    // Without O_NONBLOCK, opening a pipe would wait for a reader.
+    const int opened = ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (opened < 0)
+        return errno == ENOENT ? Existing::Missing : Existing::Failed;
+    struct stat st {};
+    if (::fstat(opened, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(opened);
+        return Existing::NotPlainFile;
+    }
+    fd = opened;
+    return Existing::Opened;
+}
+
+bool SetSize(int fd, std::uint64_t size)
+{
+    return ::ftruncate(fd, static_cast<off_t>(size)) == 0;
+}
+
 bool MakeFolder(const fs::path& path)
 {
     return ::mkdir(path.c_str(), 0777) == 0;

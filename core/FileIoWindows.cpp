@@ -437,6 +437,44 @@ bool RenameReplacing(const fs::path& from, const fs::path& to)
                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
 }
 
+Existing OpenExistingForWriting(const fs::path& path, int& fd)
+{
+    // Whoever has the file open may go on reading it, and reads the new
+    // bytes.
+    HANDLE handle = ::CreateFileW(path.c_str(), GENERIC_WRITE,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        const DWORD error = ::GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
+            return Existing::Missing;
+        // A folder cannot be opened this way at all.
+        if (EntryOfAttributes(::GetFileAttributesW(path.c_str())) == Entry::Folder)
+            return Existing::NotPlainFile;
+        ::SetLastError(error);
+        return Existing::Failed;
+    }
+    if (::GetFileType(handle) != FILE_TYPE_DISK) {
+        ::CloseHandle(handle);
+        return Existing::NotPlainFile;
+    }
+    const int opened = DescriptorOf(handle, _O_WRONLY);
+    if (opened < 0)
+        return Existing::Failed;
+    fd = opened;
+    return Existing::Opened;
+}
+
+bool SetSize(int fd, std::uint64_t size)
+{
+    // Writes go to their own offsets: moving the file pointer to the new
+    // end disturbs none.
+    LARGE_INTEGER end{};
+    end.QuadPart = static_cast<LONGLONG>(size);
+    const HANDLE handle = HandleOf(fd);
+    return ::SetFilePointerEx(handle, end, nullptr, FILE_BEGIN) && ::SetEndOfFile(handle);
+}
+
 bool MakeFolder(const fs::path& path)
 {
     return ::CreateDirectoryW(path.c_str(), nullptr);

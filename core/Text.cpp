@@ -140,19 +140,93 @@ std::optional<std::string> Utf8ToCp1251(std::string_view utf8)
     return out;
 }
 
-std::string PrintableName(std::string_view name)
+std::string Printable(std::string_view utf8)
 {
+    constexpr char kDigits[] = "0123456789ABCDEF";
     std::string out;
-    for (char c : Cp1251ToUtf8(name)) {
+    out.reserve(utf8.size());
+    for (char c : utf8) {
         const auto u = static_cast<unsigned char>(c);
-        if (u < 0x20 || u == 0x7F) {
-            constexpr char kDigits[] = "0123456789ABCDEF";
+        if (c == '\t') {
+            out += "\\t";
+        } else if (c == '\n') {
+            out += "\\n";
+        } else if (c == '\r') {
+            out += "\\r";
+        } else if (c == '\\') {
+            out += "\\\\";
+        } else if (u < 0x20 || u == 0x7F) {
             out += "\\x";
             out += kDigits[u >> 4];
             out += kDigits[u & 0xF];
         } else {
             out += c;
         }
+    }
+    return out;
+}
+
+std::string PrintableName(std::string_view name)
+{
+    return Printable(Cp1251ToUtf8(name));
+}
+
+namespace {
+
+int HexDigit(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+} // namespace
+
+std::optional<std::string> NameFromPrintable(std::string_view text)
+{
+    std::string out;
+    while (!text.empty()) {
+        const std::size_t slash = text.find('\\');
+        const auto plain = Utf8ToCp1251(text.substr(0, slash));
+        if (!plain)
+            return std::nullopt;
+        out += *plain;
+        if (slash == std::string_view::npos)
+            break;
+        text.remove_prefix(slash);
+        if (text.size() < 2)
+            return std::nullopt;
+        std::size_t used = 2;
+        switch (text[1]) {
+        case 't':
+            out += '\t';
+            break;
+        case 'n':
+            out += '\n';
+            break;
+        case 'r':
+            out += '\r';
+            break;
+        case '\\':
+            out += '\\';
+            break;
+        case 'x': {
+            const int high = text.size() > 2 ? HexDigit(text[2]) : -1;
+            const int low = text.size() > 3 ? HexDigit(text[3]) : -1;
+            if (high < 0 || low < 0)
+                return std::nullopt;
+            out += static_cast<char>(high * 16 + low);
+            used = 4;
+            break;
+        }
+        default:
+            return std::nullopt;
+        }
+        text.remove_prefix(used);
     }
     return out;
 }

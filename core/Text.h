@@ -20,9 +20,21 @@ std::optional<std::string> Utf8ToCp1251(std::string_view utf8);
 // the text is valid.
 std::size_t FirstInvalidUtf8(std::string_view utf8);
 
-// A member name as messages show it: its Windows-1251 bytes as UTF-8,
-// control bytes escaped as "\xNN".
+// UTF-8 text as the command line prints names and paths, so that a line
+// stays one line and nothing reaches the terminal as a command: tab, line
+// feed and carriage return as "\t", "\n", "\r", the other control
+// characters (0x00 to 0x1F, 0x7F) as "\xHH", and "\" as "\\", so that
+// the escaped form reads back unambiguously.
+std::string Printable(std::string_view utf8);
+// A member name as messages and listings show it: its Windows-1251 bytes as
+// UTF-8, escaped as Printable escapes.
 std::string PrintableName(std::string_view name);
+// The member name (Windows-1251 bytes) a text names, read as PrintableName
+// writes it: "\t", "\n", "\r", "\\" and "\xHH" (the byte HH) are read
+// back, anything else is UTF-8 taken as it is. Nothing for a text that no
+// name can be: another escape, or text that is not UTF-8 Windows-1251 can
+// write.
+std::optional<std::string> NameFromPrintable(std::string_view text);
 
 // Paths to and from the UTF-8 text the program works in. A path built from
 // or turned into a plain std::string goes through the system's narrow code

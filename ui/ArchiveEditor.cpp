@@ -559,8 +559,7 @@ bool ArchiveEditor::ResolveDiskChange(archive::ArchiveModel::DiskState state)
     return false;
 }
 
-bool ArchiveEditor::SaveTo(const fs::path& target,
-                           archive::ArchiveModel::WhenReplaced whenReplaced)
+bool ArchiveEditor::SaveTo(const fs::path& target, archive::ArchiveModel::WhenReplaced whenReplaced)
 {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     try {
@@ -637,6 +636,8 @@ bool ArchiveEditor::ReplaceMember(int row, const QString& file)
         std::vector<std::byte> before = Archive().Data(index);
         imagecodec::Replacement replacement = imagecodec::ConvertForMember(
             Archive().Name(index), before, ToUtf8(ToQString(path.filename())), bytes, path);
+        // Too large once converted: the picture given is named.
+        archive::ArchiveModel::CheckData(replacement.bytes.size(), path);
         std::vector<std::byte> after = replacement.bytes;
         m_gallery->ReplaceData(row, std::move(replacement.bytes));
         const QString name = MemberName(row);
@@ -677,6 +678,7 @@ int ArchiveEditor::AddFiles(const QStringList& files)
             imagecodec::NewMember member =
                 imagecodec::MemberFromFile(ToUtf8(ToQString(path.filename())), bytes,
                                            imagecodec::ImageKind::ikMotoBitmap18, path);
+            archive::ArchiveModel::CheckData(member.bytes.size(), path);
             std::string name = archive::ArchiveModel::NameFromUtf8(member.fileName, path);
             const int row = static_cast<int>(Archive().size());
             m_gallery->InsertMember(row, name, member.bytes);

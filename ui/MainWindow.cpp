@@ -483,7 +483,9 @@ void TSDIAppForm::OpenArchive(const QString& archive)
         MemberList list(*ListBox1);
         m_settings.WorkFolder = archive::UnpackArchive(
             archivePath, folder, conversion, *Form1, list, &notConverted,
-            conflicts.differing.empty() ? archive::Overwrite::Refuse : archive::Overwrite::Replace);
+            conflicts.differing.empty() ? archive::Overwrite::Refuse : archive::Overwrite::Replace,
+            // A member not extracted is not converted either.
+            &notConverted);
     } catch (const IoError& e) {
         if (IsMemberFileFailure(e, folder))
             m_dialogs.Message(this, MessageKind::Critical, QStringLiteral("Error"),

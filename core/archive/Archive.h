@@ -53,7 +53,9 @@ ExtractionConflicts FindExtractionConflicts(const fs::path& archive, const fs::p
 // whose conversion fails (a damaged picture, one beyond a limit), keep only
 // their raw file and their map record, and go to `notConverted`, if given,
 // with the reason; so does a member whose picture a later member's picture
-// of the same name replaced. Only a failure to write stops it.
+// of the same name replaced. A member whose name is too long for a file
+// here is not extracted at all and goes to `notExtracted`, if given, with
+// the reason; the others still are. Only a failure to write stops it.
 //
 // With Overwrite::Refuse, files that FindExtractionConflicts lists as
 // differing make it throw IoError (Refused) before anything is written.
@@ -69,7 +71,8 @@ ExtractionConflicts FindExtractionConflicts(const fs::path& archive, const fs::p
 fs::path UnpackArchive(const fs::path& archive, const fs::path& workFolder,
                        const ConversionSettings& settings, IProgress& progress, IMemberList& list,
                        std::vector<LeftOut>* notConverted = nullptr,
-                       Overwrite overwrite = Overwrite::Refuse);
+                       Overwrite overwrite = Overwrite::Refuse,
+                       std::vector<LeftOut>* notExtracted = nullptr);
 
 // What packing did: whether an archive was written, how many members it
 // holds, and each file it found and left out with the reason.

@@ -6,7 +6,6 @@
 
 #include "core/archive/ArchiveModel.h"
 
-#include <algorithm>
 #include <string>
 #include <unordered_map>
 #include <utility>
@@ -16,6 +15,7 @@
 #include "core/FileIo.h"
 #include "core/Text.h"
 #include "core/archive/EzxFormat.h"
+#include "core/archive/MemberName.h"
 #include "core/imagecodec/ImageCodec.h"
 
 namespace zefir::archive {
@@ -271,8 +271,8 @@ void ArchiveModel::Data(std::size_t index, std::vector<std::byte>& buffer) const
     // The directory was read when the archive was opened; another program
     // may have changed the file since.
     if (buffer.size() != m.size)
-        throw IoError("member " + Quoted(m.name) + " is now " + Hex(buffer.size()) +
-                          " bytes, not " + Hex(m.size) + ": the file changed since it was opened",
+        throw IoError("member " + Quoted(m.name) + " is now " + ByteCount(buffer.size()) +
+                          ", not " + Grouped(m.size) + ": the file changed since it was opened",
                       m_impl->path, ErrorKind::CannotRead);
 }
 
@@ -467,32 +467,15 @@ bool ArchiveModel::IsModified() const noexcept
 
 void ArchiveModel::CheckName(std::string_view name, const fs::path& where)
 {
-    if (name.empty())
-        throw IoError("a member name cannot be empty", where, ErrorKind::Refused);
-    if (name.size() > kMaxNameLength)
-        throw IoError("member name " + Quoted(name) + " is " + std::to_string(name.size()) +
-                          " bytes, more than the limit of " + std::to_string(kMaxNameLength),
-                      where, ErrorKind::Refused);
-    // 0x0A ends a name in the archive; the others would make the member's
-    // file land outside the folder it is written into.
-    if (name.find('\n') != std::string_view::npos)
-        throw IoError("member name " + Quoted(name) + " holds a line break", where,
-                      ErrorKind::Refused);
-    // One pass over the name: find_first_of would search the three
-    // characters once for every byte, and opening checks every member.
-    if (std::any_of(name.begin(), name.end(),
-                    [](char c) { return c == '/' || c == '\\' || c == '\0'; }))
-        throw IoError("member name " + Quoted(name) + " holds \"/\", \"\\\" or a NUL byte", where,
-                      ErrorKind::Refused);
-    if (name == "." || name == "..")
-        throw IoError("member name " + Quoted(name) + " names a folder", where, ErrorKind::Refused);
+    if (auto whyNot = WhyNotMemberName(name, NameUse::Stored))
+        throw IoError(*whyNot, where, ErrorKind::Refused);
 }
 
 void ArchiveModel::CheckData(std::size_t size, const fs::path& where)
 {
     if (size > kMaxMemberSize)
-        throw IoError("the data is " + Hex(size) +
-                          " bytes, more than the limit of 1 MiB for a member",
+        throw IoError("the data is " + ByteCount(size) +
+                          ", more than the limit of 1 MiB for a member",
                       where, ErrorKind::OverLimit);
 }
 
@@ -506,10 +489,11 @@ std::string ArchiveModel::NameFromUtf8(std::string_view utf8, const fs::path& wh
                       where, ErrorKind::Refused);
     const std::optional<std::string> bytes = Utf8ToCp1251(utf8);
     if (!bytes)
-        throw IoError("the name \"" + std::string(utf8) +
+        throw IoError("the name \"" + Printable(utf8) +
                           "\" holds a character Windows-1251 cannot write",
                       where, ErrorKind::Refused);
-    CheckName(*bytes, where);
+    if (auto whyNot = WhyNotMemberName(*bytes, NameUse::New))
+        throw IoError(*whyNot, where, ErrorKind::Refused);
     return *bytes;
 }
 

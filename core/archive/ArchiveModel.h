@@ -117,15 +117,18 @@ public:
     // Whether anything changed since opening or the last save.
     bool IsModified() const noexcept;
 
-    // The rules every member name keeps: not empty, at most 99 bytes, no
-    // 0x0A, no "/", "\\" or NUL, not "." or "..". Throws IoError (Refused)
-    // naming `where`.
+    // The rules every name an archive holds keeps (NameUse::Stored): not
+    // empty, at most 99 bytes, no 0x0A, no "/", "\\" or NUL, not "." or "..".
+    // The changes above ask no more, so that undoing an edit always puts
+    // a name back; names the user gives come through NameFromUtf8. Throws
+    // IoError (Refused) naming `where`.
     static void CheckName(std::string_view name, const fs::path& where);
     // At most 1 MiB. Throws IoError (OverLimit) naming `where`.
     static void CheckData(std::size_t size, const fs::path& where);
-    // UTF-8 text to member-name bytes, strictly: invalid or overlong UTF-8,
-    // and characters Windows-1251 lacks, are refused (IoError, Refused,
-    // naming `where`). The result also passes CheckName.
+    // A name the user gives, as UTF-8 text, to member-name bytes, strictly:
+    // invalid or overlong UTF-8, characters Windows-1251 lacks and names
+    // WhyNotMemberName refuses as new (control characters, a file name too
+    // long here) are refused (IoError, Refused, naming `where`).
     static std::string NameFromUtf8(std::string_view utf8, const fs::path& where);
 
 private:

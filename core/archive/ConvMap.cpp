@@ -129,7 +129,7 @@ void ParseConvMap(std::span<const std::byte> bytes, const fs::path& path, ConvMa
     // refused before any record is read.
     if (count > reader.remaining() / kMinRecordSize)
         reader.Fail("the record count " + std::to_string(count) + " does not fit in the file (" +
-                    Hex(bytes.size()) + " bytes)");
+                    ByteCount(bytes.size()) + ")");
     for (std::uint32_t i = 0; i < count; ++i)
         map.AddConvRec(ReadConvRec(reader, i));
     // Bytes after the last record are ignored, as they always have been.

@@ -39,7 +39,10 @@ struct Job {
 std::string OutputName(const std::string& name, const fs::path& source, bool fromPhone)
 {
     if (!fromPhone)
-        return ReplaceExtension(name, KindInfo(imagecodec::PhoneKindOfPicture(name)).extension);
+        return ReplaceExtension(
+            name, KindInfo(imagecodec::PhoneKindOfPicture(
+                               name, fileio::ReadPrefix(source, imagecodec::kPictureHeadSize)))
+                      .extension);
     // A Moto Bitmap's picture is named ".bmp" whatever format it holds.
     if (imagecodec::KindOfName(name) != ImageKind::ikMotoImage)
         return ReplaceExtension(name, TargetExtension(Format::Bmp));

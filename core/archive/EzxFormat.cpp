@@ -21,6 +21,7 @@
 #include "core/Error.h"
 #include "core/FileIo.h"
 #include "core/Text.h"
+#include "core/archive/MemberName.h"
 
 namespace zefir::archive {
 
@@ -109,8 +110,8 @@ ArchiveReader::ArchiveReader(const fs::path& path)
     const std::uint64_t size = m_file->Size();
     std::array<std::byte, 8> field{};
     if (size < kOffsetFieldPosition + field.size())
-        throw IoError("not an EZX archive: the file is too short for its header (" + Hex(size) +
-                          " bytes)",
+        throw IoError("not an EZX archive: the file is too short for its header (" +
+                          ByteCount(size) + ")",
                       path);
     m_file->ReadExactAt(kOffsetFieldPosition, field, "offset field");
     m_directoryOffset = DecodeOffsetField(field, path);
@@ -118,7 +119,7 @@ ArchiveReader::ArchiveReader(const fs::path& path)
     std::array<std::byte, kDirectorySize> dir{};
     if (m_directoryOffset > size || dir.size() > size - m_directoryOffset)
         throw IoError("the directory at " + Hex(m_directoryOffset) +
-                          " lies past the end of the file (" + Hex(size) + " bytes)",
+                          " lies past the end of the file (" + ByteCount(size) + ")",
                       path);
     m_file->ReadExactAt(m_directoryOffset, dir, "directory");
     m_directory = DecodeDirectory(dir);
@@ -131,7 +132,7 @@ ArchiveReader::ArchiveReader(const fs::path& path)
     if (m_directory.tableOffset > size || tableSize > size - m_directory.tableOffset)
         throw IoError("the entry table at " + Hex(m_directory.tableOffset) + " (" +
                           Entries(m_directory.entryCount) + ") runs past the end of the file (" +
-                          Hex(size) + " bytes)",
+                          ByteCount(size) + ")",
                       path);
 
     // EntryTable: read whole, decoded one entry at a time.
@@ -160,7 +161,7 @@ std::string ArchiveReader::ReadName(std::size_t index) const
     const std::uint64_t at = std::uint64_t{m_directory.namesBase} + m_entries.at(index).nameOffset;
     if (at >= size)
         throw IoError(EntryLabel(index) + "the name at " + Hex(at) +
-                          " lies past the end of the file (" + Hex(size) + " bytes)",
+                          " lies past the end of the file (" + ByteCount(size) + ")",
                       path());
     // A fixed 100 bytes are read for every name (fewer at the end of the
     // file); the name ends at the first 0x0A.
@@ -234,7 +235,7 @@ std::uint64_t ArchiveReader::MemberHeaderAt(std::size_t index) const
     const std::uint64_t at = std::uint64_t{m_directory.dataBase} + m_entries.at(index).dataOffset;
     if (at > size || kMemberHeaderSize > size - at)
         throw IoError(EntryLabel(index) + "the member block at " + Hex(at) +
-                          " lies past the end of the file (" + Hex(size) + " bytes)",
+                          " lies past the end of the file (" + ByteCount(size) + ")",
                       path());
     return at;
 }
@@ -246,14 +247,14 @@ ArchiveReader::DecodeMemberHeader(std::size_t index, std::uint64_t at,
     const std::uint64_t size = m_file->Size();
     const std::uint32_t memberSize = GetU32(bytes.data() + 4);
     if (memberSize > kMaxMemberSize)
-        throw IoError(EntryLabel(index) + "the member's size " + Hex(memberSize) +
-                          " is above the limit of 1 MiB",
+        throw IoError(EntryLabel(index) + "the member's size (" + ByteCount(memberSize) +
+                          ") is above the limit of 1 MiB",
                       path(), ErrorKind::OverLimit);
     const std::uint64_t data = at + kMemberHeaderSize;
     if (memberSize > size - data)
         throw IoError(EntryLabel(index) + "the member's data at " + Hex(data) + " (" +
-                          Hex(memberSize) + " bytes) runs past the end of the file (" + Hex(size) +
-                          " bytes)",
+                          ByteCount(memberSize) + ") runs past the end of the file (" +
+                          ByteCount(size) + ")",
                       path());
     return {memberSize, GetU32(bytes.data()) == kMemberMarker};
 }
@@ -373,13 +374,11 @@ ArchiveLayout PlanArchive(std::span<const std::string> names, std::span<const st
         const std::string& name = names[i];
         // The reader reads 100 bytes for a name and stops at the first 0x0A:
         // a longer name, or one holding 0x0A, would not read back.
-        if (name.empty() || name.size() > kMaxNameLength || name.find('\n') != std::string::npos)
-            throw IoError("member name \"" + Cp1251ToUtf8(name) + "\" is empty, longer than " +
-                              std::to_string(kMaxNameLength) + " bytes or holds a line break",
-                          archive);
+        if (auto whyNot = WhyNotMemberName(name, NameUse::Format))
+            throw IoError(*whyNot, archive);
         if (sizes[i] > kMaxMemberSize)
-            throw IoError("member \"" + Cp1251ToUtf8(name) + "\" is " + Hex(sizes[i]) +
-                              " bytes, more than the limit of 1 MiB",
+            throw IoError("member \"" + PrintableName(name) + "\" is " + ByteCount(sizes[i]) +
+                              ", more than the limit of 1 MiB",
                           archive, ErrorKind::OverLimit);
         layout.entries.push_back(Entry{NameHash(name), static_cast<std::uint32_t>(nameOffset),
                                        static_cast<std::uint32_t>(dataOffset)});
@@ -391,8 +390,8 @@ ArchiveLayout PlanArchive(std::span<const std::string> names, std::span<const st
     const std::uint64_t dataBase = directory + kDirectorySize + kEntrySize * names.size();
     layout.fileSize = dataBase + dataOffset;
     if (layout.fileSize > kMaxArchiveSize)
-        throw IoError("the archive would be " + Hex(layout.fileSize) +
-                          " bytes, more than the limit of 2 GiB",
+        throw IoError("the archive would be " + ByteCount(layout.fileSize) +
+                          ", more than the limit of 2 GiB",
                       archive, ErrorKind::OverLimit);
     layout.directoryOffset = static_cast<std::uint32_t>(directory);
     return layout;

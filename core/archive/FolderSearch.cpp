@@ -5,7 +5,6 @@
 #include "core/Error.h"
 #include "core/FileIoFolders.h"
 #include "core/Text.h"
-#include "core/archive/EzxFormat.h"
 
 namespace zefir::archive {
 
@@ -71,31 +70,6 @@ FolderSearch SearchFolder(const fs::path& folder, std::span<const std::string_vi
     std::sort(search.others.begin(), search.others.end(),
               [](const std::string& a, const std::string& b) { return NameOrderLess(a, b); });
     return search;
-}
-
-std::string MemberNameOf(const fs::path& folder, const std::string& name)
-{
-    auto bytes = Utf8ToCp1251(name);
-    if (!bytes)
-        throw IoError("the file name cannot be written in Windows-1251, the character set of "
-                      "member names",
-                      folder / PathFromUtf8(name), ErrorKind::Refused);
-    return *bytes;
-}
-
-std::optional<std::string> WhyNotAMemberName(const std::string& name)
-{
-    const auto bytes = Utf8ToCp1251(name);
-    if (!bytes)
-        return "the name is not UTF-8 text that Windows-1251, the character set of member "
-               "names, can hold";
-    if (bytes->size() > kMaxNameLength)
-        return "the name is " + std::to_string(bytes->size()) +
-               " bytes in Windows-1251, more than the " + std::to_string(kMaxNameLength) +
-               " a member name may have";
-    if (bytes->find_first_of("\\\n") != std::string::npos || *bytes == "." || *bytes == "..")
-        return "a member may not be named so: extraction would not write it back";
-    return std::nullopt;
 }
 
 } // namespace zefir::archive

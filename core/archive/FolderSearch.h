@@ -2,7 +2,6 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -43,16 +42,5 @@ FolderSearch SearchFolder(const fs::path& folder, std::span<const std::string_vi
 // ASCII letters compared without regard to case, ties broken by byte order,
 // so that the same folder always lists in the same order.
 bool NameOrderLess(std::string_view a, std::string_view b);
-
-// A file name on disk (UTF-8) as member-name bytes (Windows-1251). Throws
-// IoError naming folder/name when the name holds a character Windows-1251
-// lacks.
-std::string MemberNameOf(const fs::path& folder, const std::string& name);
-
-// Why a file name cannot become a member name, or nothing when it can: it
-// must be valid UTF-8 of characters Windows-1251 has, at most 99 bytes in
-// Windows-1251, and a name extraction would write back (no "\", no line
-// break, not "." or "..").
-std::optional<std::string> WhyNotAMemberName(const std::string& name);
 
 } // namespace zefir::archive

@@ -29,6 +29,7 @@
 #include "core/archive/ConvMap.h"
 #include "core/archive/EzxFormat.h"
 #include "core/archive/FolderSearch.h"
+#include "core/archive/MemberName.h"
 #include "core/imagecodec/PhonePictures.h"
 
 namespace zefir::archive {
@@ -78,8 +79,7 @@ std::vector<FoundFile> TakeByTurns(const std::vector<std::vector<FoundFile>>& li
 
 std::string TooLarge(std::uint64_t size, std::string_view what)
 {
-    return std::string(what) + " " + std::to_string(size) +
-           " bytes, more than the limit of 1 MiB for a member";
+    return std::string(what) + " " + ByteCount(size) + ", more than the limit of 1 MiB for a member";
 }
 
 class Packer {
@@ -182,7 +182,7 @@ private:
     // Pass 1: what gets packed for one listed file, and its size.
     void PrepareItem(PackItem& item)
     {
-        if (auto whyNot = WhyNotAMemberName(item.file.name)) {
+        if (auto whyNot = WhyNotFileAsMemberName(item.file.name)) {
             LeaveOut(item, *whyNot);
             return;
         }
@@ -215,7 +215,9 @@ private:
         // Without a map, the extension tells; the search lists only the
         // extensions that have a kind, and the conversion says why not for
         // any other.
-        ImageKind kind = imagecodec::PhoneKindOfPicture(item.file.name);
+        const std::vector<std::byte> picture =
+            fileio::ReadFile(source, imaging::kMaxPictureFileSize);
+        ImageKind kind = imagecodec::PhoneKindOfPicture(item.file.name, picture);
         if (m_hasMap) {
             const TConvRec rec = m_map.FindConvRec(*Utf8ToCp1251(item.file.name));
             kind = rec.Kind;
@@ -226,14 +228,13 @@ private:
                 return false;
             }
         }
-        auto out = imagecodec::PhoneFromPicture(
-            fileio::ReadFile(source, imaging::kMaxPictureFileSize), kind, Utf8Of(source), source);
+        auto out = imagecodec::PhoneFromPicture(picture, kind, Utf8Of(source), source);
         if (!out.converted) {
             LeaveOut(item, out.whyNot);
             return false;
         }
         const std::string memberFile = ReplaceExtension(item.file.name, out.extension);
-        if (auto whyNot = WhyNotAMemberName(memberFile)) {
+        if (auto whyNot = WhyNotFileAsMemberName(memberFile)) {
             LeaveOut(item, *whyNot);
             return false;
         }
@@ -298,8 +299,7 @@ private:
         const fs::path path = m_folder / PathFromUtf8(item.file.name);
         if (auto now = fileio::ReadExpected(path, item.size, buffer))
             throw IoError("the file changed while the archive was being packed (" +
-                              std::to_string(item.size) + " bytes before, " + std::to_string(*now) +
-                              " now)",
+                              ByteCount(item.size) + " before, " + Grouped(*now) + " now)",
                           path, ErrorKind::Refused);
     }
 

@@ -21,6 +21,7 @@
 #include "core/archive/ConvMap.h"
 #include "core/archive/EzxFormat.h"
 #include "core/archive/FolderSearch.h"
+#include "core/archive/MemberName.h"
 #include "core/imagecodec/PhonePictures.h"
 
 namespace zefir::archive {
@@ -28,15 +29,6 @@ namespace zefir::archive {
 namespace {
 
 constexpr std::string_view kExtractingCaption = "Extracting icons";
-
-// A name is written as one file inside raws and icons; a separator, a NUL
-// byte or a name that means a folder would reach outside them.
-bool IsSafeFileName(std::string_view name)
-{
-    if (name == "." || name == "..")
-        return false;
-    return name.find_first_of(std::string_view("/\\\0", 3)) == std::string_view::npos;
-}
 
 // The map image of conv.dat as it grows, one record per extracted member.
 struct MapImage {
@@ -99,8 +91,9 @@ public:
         const std::vector<std::string> names = m_reader.ReadNames();
         for (std::size_t i = 0; i < names.size(); ++i) {
             const std::string& name = names[i];
-            // Unnamed entries are passed over, unsafe names refused later.
-            if (!name.empty() && IsSafeFileName(name))
+            // Unnamed entries are passed over, unsafe names refused later,
+            // names too long for a file not extracted.
+            if (!WhyNotMemberName(name, NameUse::File))
                 members[Cp1251ToUtf8(name)].push_back(i);
         }
         if (raws)
@@ -222,9 +215,10 @@ class Extraction {
 public:
     Extraction(const fs::path& archive, const fs::path& workFolder,
                const ConversionSettings& settings, IProgress& progress, IMemberList& list,
-               std::vector<LeftOut>* notConverted)
+               std::vector<LeftOut>* notConverted, std::vector<LeftOut>* notExtracted)
         : m_archive(archive), m_raws(workFolder / "raws"), m_icons(workFolder / "icons"),
-          m_settings(settings), m_progress(progress), m_list(list), m_notConverted(notConverted)
+          m_settings(settings), m_progress(progress), m_list(list), m_notConverted(notConverted),
+          m_notExtracted(notExtracted)
     {
     }
 
@@ -263,11 +257,17 @@ private:
         // An entry without a name is passed over; the progress bar stays.
         if (name.empty())
             return;
-        if (!IsSafeFileName(name))
-            throw IoError("entry " + std::to_string(index) + ": member name \"" +
-                              PrintableName(name) + "\" is not a safe file name",
-                          m_archive);
+        if (auto whyNot = WhyNotMemberName(name, NameUse::Stored))
+            throw IoError("entry " + std::to_string(index) + ": " + *whyNot, m_archive);
         const std::string fileName = Cp1251ToUtf8(name);
+        // A name the archive holds but a folder here cannot: that member is
+        // told about, the others still come out.
+        if (auto whyNot = WhyNotFileName(fileName)) {
+            if (m_notExtracted)
+                m_notExtracted->push_back({fileName, std::move(*whyNot)});
+            m_progress.SetPosition(ProgressPosition(index, count));
+            return;
+        }
         const fs::path raw = m_raws / PathFromUtf8(fileName);
         // One buffer for every member: memory does not grow with the archive.
         m_member = reader.ReadMemberData(index, m_memberBuffer);
@@ -286,7 +286,12 @@ private:
     {
         const imagecodec::Format format = m_settings.TargetFormat;
         auto out = ConvertMemberBytes(fileName, m_member, format, raw);
-        const fs::path picture = m_icons / PathFromUtf8(imagecodec::PictureFileName(fileName, m_member, format));
+        const std::string pictureName = imagecodec::PictureFileName(fileName, m_member, format);
+        const fs::path picture = m_icons / PathFromUtf8(pictureName);
+        if (auto whyNot = WhyNotFileName(pictureName); whyNot && out.converted) {
+            out.converted = false;
+            out.whyNot = std::move(*whyNot);
+        }
         if (out.converted) {
             // Two members whose pictures get one name: the later picture
             // stays, and the earlier member is told about.
@@ -333,6 +338,7 @@ private:
     IProgress& m_progress;
     IMemberList& m_list;
     std::vector<LeftOut>* m_notConverted;
+    std::vector<LeftOut>* m_notExtracted;
     std::vector<std::byte> m_memberBuffer;
     std::span<const std::byte> m_member; // the current member's data in m_memberBuffer
     MapImage m_map;
@@ -350,7 +356,8 @@ ExtractionConflicts FindExtractionConflicts(const fs::path& archive, const fs::p
 
 fs::path UnpackArchive(const fs::path& archive, const fs::path& workFolder,
                        const ConversionSettings& settings, IProgress& progress, IMemberList& list,
-                       std::vector<LeftOut>* notConverted, Overwrite overwrite)
+                       std::vector<LeftOut>* notConverted, Overwrite overwrite,
+                       std::vector<LeftOut>* notExtracted)
 {
     progress.Show();
     try {
@@ -360,7 +367,8 @@ fs::path UnpackArchive(const fs::path& archive, const fs::path& workFolder,
             if (auto conflicts = FindExtractionConflicts(archive, workFolder, settings);
                 !conflicts.differing.empty())
                 fileio::RefuseToReplace(workFolder, conflicts.differing);
-        Extraction(archive, workFolder, settings, progress, list, notConverted).Run();
+        Extraction(archive, workFolder, settings, progress, list, notConverted, notExtracted)
+            .Run();
     } catch (...) {
         // The progress display ends with the operation, also when it fails.
         progress.Close();

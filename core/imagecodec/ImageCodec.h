@@ -84,6 +84,12 @@ imaging::Bitmap DecodeRawPicture(std::span<const std::byte> file, std::int32_t w
 imaging::Bitmap DecodeMotoBitmap18(std::span<const std::byte> file, const fs::path& source);
 imaging::Bitmap DecodeMotoBitmap32(std::span<const std::byte> file, const fs::path& source);
 
+// How many bytes a complete file of each layout takes, for a header or size
+// the decoder accepted: the decoders read a short file's missing bytes as
+// zero, but nothing short goes into an archive.
+std::uint64_t RawPictureBytes(std::uint64_t pixelCount);
+std::uint64_t MotoBitmapBytes(const MotoBitmapHeader& header);
+
 // Encoders: a picture in, the phone file's bytes out. `target` names the file
 // in errors. A picture too large for the format is refused with IoError.
 std::vector<std::byte> EncodeRawPicture(const imaging::Bitmap& picture, const fs::path& target);

@@ -89,8 +89,8 @@ void CheckRowBytes(const MotoBitmapHeader& header, std::uint64_t bytesPerPixel,
 void CheckFileLimit(std::uint64_t bytes, std::string_view what, const fs::path& source)
 {
     if (bytes > WorkBufferSize)
-        throw IoError("the Moto Bitmap's " + std::string(what) + " takes " + Hex(bytes) +
-                          " bytes, more than the limit of " + Hex(WorkBufferSize),
+        throw IoError("the Moto Bitmap's " + std::string(what) + " takes " + ByteCount(bytes) +
+                          ", more than the limit of " + Grouped(WorkBufferSize),
                       source, ErrorKind::OverLimit);
 }
 
@@ -100,7 +100,8 @@ void CheckPictureLimit(const imaging::Bitmap& picture, std::uint64_t pixelBytes,
     if (pixelBytes > WorkBufferSize)
         throw IoError("the picture (" + SizeText(picture.width, picture.height) +
                           " pixels) is too large for a Moto Bitmap: its pixel data would take " +
-                          Hex(pixelBytes) + " bytes, more than the limit of " + Hex(WorkBufferSize),
+                          ByteCount(pixelBytes) + ", more than the limit of " +
+                          Grouped(WorkBufferSize),
                       target, ErrorKind::OverLimit);
 }
 
@@ -156,6 +157,15 @@ void PutHeader(std::vector<std::byte>& file, const MotoBitmapHeader& header)
 }
 
 } // namespace
+
+std::uint64_t MotoBitmapBytes(const MotoBitmapHeader& header)
+{
+    const std::uint64_t pixelBytes = static_cast<std::uint64_t>(header.RowBytes) * header.Height;
+    // Only the 18-bit layout has a mask after its pixels.
+    const std::uint64_t maskBytes =
+        header.BitDepth == kBitDepth32 ? 0 : MaskRowBytes(header.Width) * header.Height;
+    return kMotoBitmapHeaderSize + pixelBytes + maskBytes;
+}
 
 MotoBitmapHeader ReadMotoBitmapHeader(std::span<const std::byte> file)
 {

@@ -132,6 +132,46 @@ std::vector<std::byte> Copy(std::span<const std::byte> bytes)
     return {bytes.begin(), bytes.end()};
 }
 
+// A ".bmp" name stands for a Moto Bitmap whatever the file holds: convert-all
+// names every Moto Bitmap's picture so in any format, and packing must give
+// the member back its kind and name.
+bool NamesABitmap(std::string_view fileName)
+{
+    return AsciiUpper(ExtensionOf(BaseName(fileName))) == ".BMP";
+}
+
+// One rule wherever a picture becomes a phone file (add, convert, packing,
+// convert-all): a picture holding GIF or PNG data becomes a Moto Image
+// holding itself, told by its content, not its name ("fake.png" holding a
+// BMP does not), except under a ".bmp" name.
+bool BecomesMotoImage(std::string_view fileName, std::span<const std::byte> bytes)
+{
+    return ContentOfPicture(bytes) != MotoImageContent::Other && !NamesABitmap(fileName);
+}
+
+// Bytes that go into an archive as they are must decode as what their name
+// says, within the decoders' limits: the phone would show a broken icon.
+// The decoder's message names the user's file.
+// A raw picture or Moto Bitmap cut short decodes (its missing bytes read as
+// zero) but would not be whole on the phone, so it is refused too.
+void CheckDecodes(std::string_view name, std::span<const std::byte> bytes, const fs::path& file)
+{
+    const PhonePicture phone = DecodePhonePicture(name, bytes, file);
+    std::uint64_t needed = 0;
+    if (phone.kind == ImageKind::ikRaw)
+        needed = RawPictureBytes(phone.picture.pixels.size());
+    else if (phone.kind == ImageKind::ikMotoBitmap18 || phone.kind == ImageKind::ikMotoBitmap32)
+        needed = MotoBitmapBytes(ReadMotoBitmapHeader(bytes));
+    if (bytes.size() < needed)
+        throw IoError("the file is cut short: " + ByteCount(bytes.size()) + ", where " +
+                          (phone.kind == ImageKind::ikRaw
+                               ? std::string("a raw picture")
+                               : "a " + std::string(KindInfo(phone.kind).title)) +
+                          " of " + SizeText(phone.picture.width, phone.picture.height) +
+                          " pixels takes " + ByteCount(needed),
+                      file, ErrorKind::Damaged);
+}
+
 // What a Moto Image member gets: a file already holding its format goes in
 // byte for byte; any other picture is encoded into that format. A member that
 // holds neither GIF nor PNG has no format to keep, so it takes a GIF or PNG
@@ -188,15 +228,12 @@ std::span<const std::string_view> PhoneFileExtensions()
     return kPhoneFileExtensions;
 }
 
-ImageKind PhoneKindOfPicture(std::string_view fileName)
+ImageKind PhoneKindOfPicture(std::string_view fileName, std::span<const std::byte> head)
 {
-    const std::string extension = AsciiUpper(ExtensionOf(BaseName(fileName)));
-    const auto is = [&](Format format) { return extension == AsciiUpper(TargetExtension(format)); };
-    if (is(Format::Gif) || is(Format::Png))
-        return ImageKind::ikMotoImage;
-    if (is(Format::Bmp))
-        return ImageKind::ikMotoBitmap18;
-    return ImageKind::ikUnknown;
+    const std::string_view extension = ExtensionOf(BaseName(fileName));
+    if (extension.empty() || !FormatOfName(extension.substr(1)))
+        return ImageKind::ikUnknown;
+    return BecomesMotoImage(fileName, head) ? ImageKind::ikMotoImage : ImageKind::ikMotoBitmap18;
 }
 
 std::optional<ImageKind> KindOfOption(std::string_view option)
@@ -356,9 +393,11 @@ Replacement ConvertForMember(std::string_view memberName, std::span<const std::b
         out.bytes = Copy(fileBytes);
     } else if (kind == ImageKind::ikMotoImage) {
         out.bytes = ForMotoImage(MotoImageHolds(memberBytes), fileName, fileBytes, file);
+        CheckDecodes(memberName, out.bytes, file);
     } else if (phoneFile && DetectImageKind(BaseName(fileName), fileBytes) == kind &&
                SameRawSize(kind, memberName, fileName, file)) {
         out.bytes = Copy(fileBytes);
+        CheckDecodes(memberName, out.bytes, file);
     } else {
         // A raw picture's size comes from the member's name; the picture
         // given must have it.
@@ -382,18 +421,19 @@ NewMember MemberFromFile(std::string_view fileName, std::span<const std::byte> f
     if (IsPhoneFileName(base)) {
         out.fileName = std::string(base);
         out.bytes = Copy(fileBytes);
+        CheckDecodes(base, out.bytes, file);
         return out;
     }
-    // GIF and PNG pictures become Moto Images holding themselves, whatever
-    // kind was asked for, as conversion to phone files has it.
     const MotoImageContent content = ContentOfPicture(fileBytes);
-    if (content != MotoImageContent::Other)
+    if (BecomesMotoImage(base, fileBytes))
         kind = ImageKind::ikMotoImage;
     if (kind == ImageKind::ikUnknown)
         throw IoError("no phone format to convert into", file, ErrorKind::Refused);
     out.fileName = ReplaceExtension(base, KindInfo(kind).extension);
-    if (kind == ImageKind::ikMotoImage && content != MotoImageContent::Other) {
+    if (kind == ImageKind::ikMotoImage && content != MotoImageContent::Other &&
+        !NamesABitmap(base)) {
         out.bytes = Copy(fileBytes);
+        CheckDecodes(out.fileName, out.bytes, file);
         return out;
     }
     // A BMP or JPEG asked to be a Moto Image is stored as a PNG, which the
@@ -459,7 +499,8 @@ PictureFromPhoneResult PictureFromPhone(std::string_view name, std::span<const s
 PhoneFromPictureResult PhoneFromPicture(std::span<const std::byte> picture, ImageKind kind,
                                         std::string_view targetName, const fs::path& source)
 {
-    if (PhoneKindOfPicture(Utf8Of(source.filename())) == ImageKind::ikMotoImage)
+    const MotoImageContent content = ContentOfPicture(picture);
+    if (BecomesMotoImage(Utf8Of(source.filename()), picture))
         kind = ImageKind::ikMotoImage;
     PhoneFromPictureResult out;
     switch (kind) {
@@ -469,9 +510,16 @@ PhoneFromPictureResult PhoneFromPicture(std::span<const std::byte> picture, Imag
             EncodePhonePicture(imaging::DecodePicture(picture, source), kind, targetName, source);
         break;
     case ImageKind::ikMotoImage:
-        // Whatever the picture file holds is copied; a ".g" made from a BMP
-        // or JPEG comes back out as ".unk".
-        out.bytes = Copy(picture);
+        // A GIF or PNG goes in as it is, and so does the ".unk" file
+        // extraction wrote for a Moto Image holding neither: it gets back
+        // what it held. Any other picture is stored as a PNG, which the
+        // phone shows.
+        if (content != MotoImageContent::Other ||
+            AsciiUpper(ExtensionOf(Utf8Of(source.filename()))) == ".UNK")
+            out.bytes = Copy(picture);
+        else
+            out.bytes = EncodePhonePicture(imaging::DecodePicture(picture, source), kind,
+                                           targetName, source, MotoImageContent::Png);
         break;
     case ImageKind::ikRaw: {
         // The size is checked against the name the file gets.

@@ -49,10 +49,15 @@ ImageKind KindOfName(std::string_view name);
 // The phone's extensions, each once, in the order packing searches for them:
 // ".k", ".g", ".raw".
 std::span<const std::string_view> PhoneFileExtensions();
-// The phone kind a standard picture becomes when nothing else says: GIF and
-// PNG pictures become Moto Images holding themselves, a BMP an 18-bit Moto
-// Bitmap; ikUnknown for any other name.
-ImageKind PhoneKindOfPicture(std::string_view fileName);
+// The phone kind a standard picture becomes when nothing else says, told by
+// what it holds (`head`, its first bytes), not by its name: GIF and PNG
+// data become Moto Images holding themselves, any other picture an 18-bit
+// Moto Bitmap; a ".bmp" name is a Moto Bitmap's whatever it holds, since
+// convert-all names every Moto Bitmap's picture so. ikUnknown for a name
+// that is no picture's (".unk"). add, convert and packing keep this rule.
+ImageKind PhoneKindOfPicture(std::string_view fileName, std::span<const std::byte> head);
+// How many first bytes PhoneKindOfPicture needs.
+inline constexpr std::size_t kPictureHeadSize = 16;
 
 // What a Moto Image holds, told by its first four bytes.
 enum class MotoImageContent : std::uint8_t { Gif, Png, Other };

@@ -155,6 +155,11 @@ bool ParseRawDimensions(std::string_view path, std::int32_t& width, std::int32_t
     return true;
 }
 
+std::uint64_t RawPictureBytes(std::uint64_t pixelCount)
+{
+    return 2 * pixelCount + RawMaskBytes(static_cast<std::size_t>(pixelCount));
+}
+
 imaging::Bitmap DecodeRawPicture(std::span<const std::byte> file, std::int32_t width,
                                  std::int32_t height, const fs::path& source)
 {

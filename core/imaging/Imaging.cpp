@@ -66,8 +66,8 @@ void CheckDimensions(std::uint64_t width, std::uint64_t height, std::string_view
 
 void ThrowTruncated(std::string_view format, std::size_t fileSize, const fs::path& path)
 {
-    throw IoError(std::string(format) + " data runs past the end of the file (" + Hex(fileSize) +
-                      " bytes)",
+    throw IoError(std::string(format) + " data runs past the end of the file (" +
+                      ByteCount(fileSize) + ")",
                   path);
 }
 
@@ -100,8 +100,8 @@ PictureFormat DetectPictureFormat(std::span<const std::byte> bytes)
 Bitmap DecodePicture(std::span<const std::byte> bytes, const std::filesystem::path& path)
 {
     if (bytes.size() > kMaxPictureFileSize)
-        throw IoError("file is too large (" + Hex(bytes.size()) + " bytes, at most " +
-                          Hex(kMaxPictureFileSize) + ")",
+        throw IoError("file is too large (" + ByteCount(bytes.size()) + "; at most " +
+                          Grouped(kMaxPictureFileSize) + ")",
                       path, ErrorKind::OverLimit);
     switch (DetectPictureFormat(bytes)) {
     case PictureFormat::Png:

@@ -138,6 +138,64 @@ TEST(ArchiveModel, OpensWhatTheWriterWroteAndLeavesOutNamelessEntries)
     std::swap(swapped[0], swapped[1]);
     ArchiveModel odd(dir / "odd.ezx");
     EXPECT_EQ(Saved(odd, dir / "odd.ezx"), BuildArchive(swapped, "x"));
+
+    // Names no new member may have, already held: they open, are found, and
+    // a removal is undone with them.
+    const std::vector<Member> control = {{"a\tb.k", Bytes("t")}, {"\x1B[2J.k", {}}};
+    WriteArchive(control, dir / "control.ezx");
+    ArchiveModel held(dir / "control.ezx");
+    EXPECT_EQ(held.FindOne("\x1B[2J.k"), 1u);
+    held.Remove(0);
+    held.Insert(0, "a\tb.k", Bytes("t"));
+    EXPECT_EQ(Saved(held, dir / "control.ezx"), BuildArchive(control, "x"));
+}
+
+// The name index, once a check has built it, follows removals and renames.
+TEST(ArchiveModel, ANameFreedIsFreeAndATakenOneStaysTaken)
+{
+    TempDir dir;
+    WriteArchive(test::PhoneMembers(), dir / "in.ezx");
+    ArchiveModel model(dir / "in.ezx");
+    EXPECT_THROW(model.Add("a.k", {}), IoError);
+    model.Remove(model.FindOne("a.k"));
+    model.Add("a.k", Bytes("again"));
+    EXPECT_THROW(model.Add("a.k", {}), IoError);
+    model.Rename(model.FindOne("s.k"), "t.k");
+    model.Add("s.k", {});
+    EXPECT_THROW(model.Rename(model.FindOne("s.k"), "t.k"), IoError);
+    EXPECT_EQ(model.Data(model.FindOne("a.k")), Bytes("again"));
+}
+
+// A block whose marker is not the writer's, between unchanged members that
+// are copied in runs: it is written with the writer's marker and every
+// member's bytes come out exactly.
+TEST(ArchiveModel, ABlockWithAForeignMarkerIsSavedWithTheWritersMarker)
+{
+    const std::vector<Member> members = test::PhoneMembers();
+    const Change changes[] = {
+        {"nothing changed", [](ArchiveModel&) {}, [](std::vector<Member>&) {}},
+        {"the first member replaced", [](ArchiveModel& a) { a.Replace(0, Bytes("new")); },
+         [](std::vector<Member>& m) { m[0].data = Bytes("new"); }},
+        {"the member after it replaced", [](ArchiveModel& a) { a.Replace(7, Bytes("new")); },
+         [](std::vector<Member>& m) { m[7].data = Bytes("new"); }},
+    };
+    for (const Change& c : changes) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        std::vector<std::byte> bytes = BuildArchive(members, "x");
+        test::WriteBytes(dir / "in.ezx", bytes);
+        const std::size_t block = [&] {
+            const ArchiveReader reader(dir / "in.ezx");
+            return reader.directory().dataBase + reader.entries()[6].dataOffset;
+        }();
+        bytes[block] = std::byte{0x11};
+        test::WriteBytes(dir / "in.ezx", bytes);
+        std::vector<Member> expected = members;
+        c.onList(expected);
+        ArchiveModel model(dir / "in.ezx");
+        c.onModel(model);
+        EXPECT_EQ(Saved(model, dir / "out.ezx"), BuildArchive(expected, "x"));
+    }
 }
 
 struct Refusal {
@@ -158,11 +216,11 @@ TEST(ArchiveModel, ARefusedChangeLeavesModelAndFileAsTheyWere)
         {"100 bytes", [&](ArchiveModel& a) { a.Add(longName, {}); }, ErrorKind::Refused,
          "member name \"" + longName + "\" is 100 bytes, more than the limit of 99"},
         {"a line break", [](ArchiveModel& a) { a.Insert(0, "a\nb.k", {}); }, ErrorKind::Refused,
-         "member name \"a\\x0Ab.k\" holds a line break"},
+         "member name \"a\\nb.k\" holds a line break"},
         {"a slash", [](ArchiveModel& a) { a.Add("x/y.k", {}); }, ErrorKind::Refused,
          "member name \"x/y.k\" holds \"/\", \"\\\" or a NUL byte"},
         {"a backslash", [](ArchiveModel& a) { a.Add("x\\y.k", {}); }, ErrorKind::Refused,
-         "member name \"x\\y.k\" holds \"/\", \"\\\" or a NUL byte"},
+         "member name \"x\\\\y.k\" holds \"/\", \"\\\" or a NUL byte"},
         {"a NUL", [](ArchiveModel& a) { a.Add(std::string("x\0.k", 4), {}); }, ErrorKind::Refused,
          "member name \"x\\x00.k\" holds \"/\", \"\\\" or a NUL byte"},
         {"..", [](ArchiveModel& a) { a.Add("..", {}); }, ErrorKind::Refused,
@@ -170,11 +228,11 @@ TEST(ArchiveModel, ARefusedChangeLeavesModelAndFileAsTheyWere)
         {"over 1 MiB",
          [](ArchiveModel& a) { a.Replace(0, std::vector<std::byte>(kMaxMemberSize + 1)); },
          ErrorKind::OverLimit,
-         "the data is 0x100001 bytes, more than the limit of 1 MiB for a member"},
+         "the data is 1,048,577 bytes, more than the limit of 1 MiB for a member"},
         {"add over 1 MiB",
          [](ArchiveModel& a) { a.Add("big.k", std::vector<std::byte>(kMaxMemberSize + 1)); },
          ErrorKind::OverLimit,
-         "the data is 0x100001 bytes, more than the limit of 1 MiB for a member"},
+         "the data is 1,048,577 bytes, more than the limit of 1 MiB for a member"},
         {"another kind", [](ArchiveModel& a) { a.Rename(0, "a.g"); }, ErrorKind::Refused,
          "member \"a.k\" cannot be renamed to \"a.g\": another extension would make it another "
          "kind of file"},
@@ -281,6 +339,14 @@ TEST(ArchiveModel, ASaveThatFailsAtAnyWriteLeavesTheTargetAsItWas)
     EXPECT_EQ(ReadBytes(dir / "in.ezx"), BuildArchive(members, "x"));
 }
 
+std::string Ellipses(std::size_t n)
+{
+    std::string out;
+    for (std::size_t i = 0; i < n; ++i)
+        out += "\xE2\x80\xA6";
+    return out;
+}
+
 TEST(ArchiveModel, NamesFromUtf8AreStrict)
 {
     struct Case {
@@ -307,6 +373,16 @@ TEST(ArchiveModel, NamesFromUtf8AreStrict)
         {"four bytes", "\xF0\x9F\x98\x80", "",
          "the name \"\xF0\x9F\x98\x80\" holds a character Windows-1251 cannot write"},
         {"a separator", "a/b", "", "member name \"a/b\" holds \"/\", \"\\\" or a NUL byte"},
+        {"a tab", "a\tb.k", "", "member name \"a\\tb.k\" holds a control character (\\t)"},
+        {"an escape", "\x1B[31m.k", "",
+         "member name \"\\x1B[31m.k\" holds a control character (\\x1B)"},
+        {"DEL", "a\x7F.k", "", "member name \"a\\x7F.k\" holds a control character (\\x7F)"},
+        // "…" is one byte in Windows-1251 and three in UTF-8.
+        {"a file name of 255 bytes", Ellipses(85), std::string(85, '\x85'), ""},
+        {"a file name of 256 bytes", Ellipses(84) + "ab.k", "",
+         "member name \"" + Ellipses(84) +
+             "ab.k\" would be a file name of 256 bytes in UTF-8, more than the 255 a file name may "
+             "have"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -164,7 +164,7 @@ TEST(ConvertAll, CollisionsFailuresAndFilesInTheWay)
     EXPECT_EQ(report.written, (std::vector<fs::path>{dir / "out/y.k", dir / "out/x.g"}));
     EXPECT_EQ(LeftOutLines(report.failed),
               (Strings{"x.gif: its output x.g is already made from x.png",
-                       "broken.bmp: BMP file header at 0xA runs past the end of the file (0x9 "
+                       "broken.bmp: BMP file header at 0xA runs past the end of the file (9 "
                        "bytes)"}));
     EXPECT_EQ(ReadBytes(dir / "out/x.g"), png);
 

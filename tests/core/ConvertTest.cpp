@@ -189,7 +189,9 @@ TEST_F(ConvertTest, ToPhoneChoosesTheProducer)
          "out.k"},
         {"BMP as 32-bit", bmp, ImageKind::ikMotoBitmap32, EncodeMotoBitmap32(picture, "x"),
          "out.k"},
-        {"BMP as Moto Image", bmp, ImageKind::ikMotoImage, ReadBytes(bmp), "out.g"},
+        // A Moto Image holds a GIF or PNG, which the phone shows.
+        {"BMP as Moto Image", bmp, ImageKind::ikMotoImage,
+         imaging::EncodePicture(picture, "image/png", "x"), "out.g"},
         {"copied-out Moto Image back", unk, ImageKind::ikMotoImage, ReadBytes(unk), "out.g"},
         {"BMP as kind 4", bmp, ImageKind::ikUnknown, {}, nullptr},
         {"BMP as kind 9", bmp, static_cast<ImageKind>(9), {}, nullptr},
@@ -248,13 +250,13 @@ TEST_F(ConvertTest, RefusalsLeaveNoFile)
     target = out / "big.k";
     EXPECT_THROW_MSG(ConvertToPhone(big, ImageKind::ikMotoBitmap32, target),
                      big.string() + ": the picture (641 x 480 pixels) is too large for a Moto "
-                                    "Bitmap: its pixel data would take 0x12C780 bytes, more "
-                                    "than the limit of 0x12C001");
+                                    "Bitmap: its pixel data would take 1,230,720 bytes, more "
+                                    "than the limit of 1,228,801");
     // A picture the imaging layer cannot load: its error comes through.
     target = out / "broken.k";
     EXPECT_THROW_MSG(ConvertToPhone(broken, ImageKind::ikMotoBitmap18, target),
                      broken.string() + ": BMP file header at 0xA runs past the end of the file "
-                                       "(0xD bytes)");
+                                       "(13 bytes)");
     EXPECT_TRUE(fs::is_empty(out));
 }
 

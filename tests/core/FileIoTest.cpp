@@ -120,7 +120,7 @@ TEST(OutputFile, CopiesARangeOfAnotherFile)
         {"middle", 2, 5, -1, "<23456>"},
         {"whole", 0, 10, -1, "<0123456789>"},
         {"nothing", 4, 0, -1, "<>"},
-        {"past the end", 8, 3, -1, "data at 0x8 runs past the end of the file (0xA bytes)"},
+        {"past the end", 8, 3, -1, "data at 0x8 runs past the end of the file (10 bytes)"},
         {"copy fails", 2, 5, 1, "cannot write: No space left on device"},
         {"write after it fails", 2, 5, 2, "cannot write: No space left on device"},
     };

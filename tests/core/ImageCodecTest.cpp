@@ -277,11 +277,11 @@ TEST(PhonePictureTest, RefusesSizesOutsideTheLimits)
          "the Moto Bitmap header's RowBytes (19) is smaller than 4 x Width (20): its pixel rows "
          "would overlap"},
         {DecodeMotoBitmap18, MotoFile(640, 481, 18, 2560),
-         "the Moto Bitmap's pixel data takes 0x12CA00 bytes, more than the limit of 0x12C001"},
+         "the Moto Bitmap's pixel data takes 1,231,360 bytes, more than the limit of 1,228,801"},
         {DecodeMotoBitmap32, MotoFile(1, 0x10000, 32, 0x10000),
-         "the Moto Bitmap's pixel data takes 0x100000000 bytes, more than the limit of 0x12C001"},
+         "the Moto Bitmap's pixel data takes 4,294,967,296 bytes, more than the limit of 1,228,801"},
         {DecodeMotoBitmap18, MotoFile(1, 400000, 18, 3),
-         "the Moto Bitmap's mask takes 0x186A00 bytes, more than the limit of 0x12C001"},
+         "the Moto Bitmap's mask takes 1,600,000 bytes, more than the limit of 1,228,801"},
     };
     // clang-format on
     for (const auto& c : moto)
@@ -292,7 +292,7 @@ TEST(PhonePictureTest, RefusesSizesOutsideTheLimits)
                      "hold 1 to 38721 pixels");
     EXPECT_THROW_MSG(EncodeMotoBitmap18(imaging::Bitmap(820, 500), "b.k"),
                      "b.k: the picture (820 x 500 pixels) is too large for a Moto Bitmap: its "
-                     "pixel data would take 0x12C4B0 bytes, more than the limit of 0x12C001");
+                     "pixel data would take 1,230,000 bytes, more than the limit of 1,228,801");
     EXPECT_THROW_MSG(EncodeMotoBitmap18(imaging::Bitmap(), "b.k"),
                      "b.k: the picture is empty (0 x 0 pixels)");
     // The limits themselves are allowed: 38721 raw pixels, 640 x 480 at 4 bytes each.

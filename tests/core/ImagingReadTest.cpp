@@ -431,7 +431,7 @@ TEST(ImagingReadTest, RefusesRleThatEndsEarlyAndCmyk)
 {
     const std::pair<std::vector<std::byte>, std::string> cases[] = {
         {MakeBmp(40, 2, 2, 8, 1, {}, {0x102030}, {2, 0, 0, 0, 2}),
-         "x: BMP RLE data at 0x3F runs past the end of the file (0x3F bytes)"},
+         "x: BMP RLE data at 0x3F runs past the end of the file (63 bytes)"},
         {MakeJpeg(Bitmap(8, 8), TJSAMP_444, 0, TJPF_CMYK),
          "x: CMYK JPEG pictures are not supported"},
     };

@@ -80,13 +80,6 @@ Bytes CutKeepingTail(const Bytes& b, std::size_t size, std::size_t tail)
     return out;
 }
 
-std::string Hex(std::size_t v)
-{
-    char text[32];
-    std::snprintf(text, sizeof text, "0x%zX", v);
-    return text;
-}
-
 // Opaque pure red, green, blue and white, and one transparent pixel: every
 // byte of a Moto Bitmap made from it is free of 0x0A.
 imaging::Bitmap Pattern(std::uint32_t width, std::uint32_t height)
@@ -152,9 +145,8 @@ void Add(std::vector<BadFile>& out, const std::string& kind, std::vector<BadFile
 // A file whose reader finds `what` running or lying past its end.
 BadFile PastEnd(std::string path, Bytes bytes, const std::string& what)
 {
-    const std::string size = Hex(bytes.size());
-    return {std::move(path), std::move(bytes),
-            what + " past the end of the file (" + size + " bytes)"};
+    const std::string size = ByteCount(bytes.size());
+    return {std::move(path), std::move(bytes), what + " past the end of the file (" + size + ")"};
 }
 
 void AddArchives(std::vector<BadFile>& out)
@@ -172,8 +164,8 @@ void AddArchives(std::vector<BadFile>& out)
     const std::string tooShort = "not an EZX archive: the file is too short for its header (";
     Add(out, "archive",
         {
-            {"empty.ezx", {}, tooShort + "0x0 bytes)"},
-            {"cut-in-header.ezx", Cut(base, 20), tooShort + "0x14 bytes)"},
+            {"empty.ezx", {}, tooShort + "0 bytes)"},
+            {"cut-in-header.ezx", Cut(base, 20), tooShort + "20 bytes)"},
             {"offset-field-letter.ezx", With(base, 20, 'z', 1),
              "the header's offset field \"0000z040\" is not hexadecimal"},
             {"offset-field-control.ezx", With(base, 23, 0, 1),
@@ -202,11 +194,11 @@ void AddArchives(std::vector<BadFile>& out)
             PastEnd("member-block-wraps.ezx", With(base, 0x68, 0xFFFFFFFF),
                     "entry 1: the member block at 0x10000006B lies"),
             {"member-above-limit.ezx", With(base, 0x70, 0x100001),
-             "entry 0: the member's size 0x100001 is above the limit of 1 MiB"},
+             "entry 0: the member's size (1,048,577 bytes) is above the limit of 1 MiB"},
             {"member-size-max.ezx", With(base, 0x70, 0xFFFFFFFF),
-             "entry 0: the member's size 0xFFFFFFFF is above the limit of 1 MiB"},
+             "entry 0: the member's size (4,294,967,295 bytes) is above the limit of 1 MiB"},
             PastEnd("cut-in-last-member.ezx", Cut(base, 0xC3),
-                    "entry 1: the member's data at 0xA4 (0x20 bytes) runs"),
+                    "entry 1: the member's data at 0xA4 (32 bytes) runs"),
         });
 }
 
@@ -230,9 +222,9 @@ void AddConvMaps(std::vector<BadFile>& out)
                     "record 2: member name length at 0x26 runs"),
             // Each record takes at least 9 bytes: four cannot fit in 0x22.
             {"count-beyond-file.dat", With(base, 0, 4),
-             "the record count 4 does not fit in the file (0x26 bytes)"},
+             "the record count 4 does not fit in the file (38 bytes)"},
             {"count-max.dat", With(base, 0, 0xFFFFFFFF),
-             "the record count 4294967295 does not fit in the file (0x26 bytes)"},
+             "the record count 4294967295 does not fit in the file (38 bytes)"},
             PastEnd("name-length-max.dat", With(base, 4, 0xFFFFFFFF),
                     "record 0: member name at 0x8 runs"),
             PastEnd("picture-name-past-end.dat", With(base, 0x1C, 0x100),
@@ -243,7 +235,7 @@ void AddConvMaps(std::vector<BadFile>& out)
             {"kind-5.dat", With(base, 0x14, 5, 1), "record 0: image kind 5 is not one of 0 to 4"},
             {"kind-255.dat", With(base, 0x25, 255, 1),
              "record 1: image kind 255 is not one of 0 to 4"},
-            {"over-limit.dat", overLimit, "file is too large (0x100001 bytes, at most 0x100000)"},
+            {"over-limit.dat", overLimit, "file is too large (1,048,577 bytes; at most 1,048,576)"},
         });
 }
 
@@ -272,7 +264,7 @@ void AddMotoBitmaps(std::vector<BadFile>& out)
     };
     auto over = [](const char* what, const char* size) {
         return "the Moto Bitmap's " + std::string(what) + " takes " + size +
-               " bytes, more than the limit of 0x12C001";
+               " bytes, more than the limit of 1,228,801";
     };
     Add(out, "motobitmap",
         {
@@ -286,11 +278,11 @@ void AddMotoBitmaps(std::vector<BadFile>& out)
             {"rows-overlap-32.k", With(base32, 12, 19), overlap("19", "4 x Width (20)")},
             {"width-max-18.k", header(0xFFFFFFFF, 1, 18, 0xFFFFFFFF),
              overlap("4294967295", "3 x Width (12884901885)")},
-            {"oversized-18.k", header(640, 641, 18, 1920), over("pixel data", "0x12C780")},
-            {"oversized-32.k", header(641, 480, 32, 2564), over("pixel data", "0x12C780")},
-            {"oversized-mask-18.k", header(1, 400000, 18, 3), over("mask", "0x186A00")},
+            {"oversized-18.k", header(640, 641, 18, 1920), over("pixel data", "1,230,720")},
+            {"oversized-32.k", header(641, 480, 32, 2564), over("pixel data", "1,230,720")},
+            {"oversized-mask-18.k", header(1, 400000, 18, 3), over("mask", "1,600,000")},
             {"sizes-wrap-32.k", header(0x3FFFFFFF, 0xFFFFFFFF, 32, 0xFFFFFFFC),
-             over("pixel data", "0xFFFFFFFB00000004")},
+             over("pixel data", "18,446,744,052,234,715,140")},
         });
 }
 

@@ -56,6 +56,23 @@ struct PackFolder {
     }
 };
 
+// A small GIF, which goes into a Moto Image as it is whatever the file's
+// name; a file that does not decode would stop the packing.
+const std::vector<std::byte>& SmallGif()
+{
+    static const std::vector<std::byte> gif =
+        imaging::EncodePicture(test::ExactPicture(2, 2, 1), "image/gif", "x");
+    return gif;
+}
+
+std::vector<Member> Gifs(const Strings& names)
+{
+    std::vector<Member> out;
+    for (const auto& name : names)
+        out.push_back({name, SmallGif()});
+    return out;
+}
+
 // Members, each holding the stem of its name.
 std::vector<Member> Named(const Strings& names)
 {
@@ -87,11 +104,11 @@ TEST(PackArchive, WritesTheArchiveAndMovesTheBarInBothPasses)
          Named({"e.K", "d.g", "B.k", "a.k", "c.G", "A.k"}), nullptr,
          Named({"A.k", "c.G", "a.k", "d.g", "B.k", "e.K"}), sixths, sixths},
         {"pictures through a map: .bmp, .gif, .png and .unk by turns",
-         Named({"c.bmp", "p.png", "b.bmp", "x.gif", "a.bmp", "q.unk"}), &map,
-         Named({"a.g", "x.g", "p.g", "q.g", "b.g", "c.g"}), sixths, sixths},
+         Gifs({"c.bmp", "p.png", "b.bmp", "x.gif", "a.bmp", "q.unk"}), &map,
+         Gifs({"a.g", "x.g", "p.g", "q.g", "b.g", "c.g"}), sixths, sixths},
         // A file left out moves the bar in the first pass only.
-        {"one file of three left out", Named({"a.bmp", "bb.bmp", "c.bmp"}), &map,
-         Named({"a.g", "c.g"}), Strings{"0", "50", "100"}, ends},
+        {"one file of three left out", Gifs({"a.bmp", "bb.bmp", "c.bmp"}), &map,
+         Gifs({"a.g", "c.g"}), Strings{"0", "50", "100"}, ends},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -164,6 +181,8 @@ TEST(PackArchive, TellsWhatItLeftOutAndWhy)
     for (const char* name :
          {"known.bmp", "A.BMP", ".hidden.bmp", "pic.jpg", "ok.png", "dup.gif", "dup.png", "b.bmp"})
         WriteBytes(f.folder / name, Bytes(name));
+    for (const char* name : {"ok.png", "dup.gif", "dup.png"})
+        WriteBytes(f.folder / name, SmallGif());
     fs::create_symlink(f.folder / "ok.png", f.folder / "link.png");
     fs::create_directory(f.folder / "dir.bmp");
     RecordingProgress progress;
@@ -179,9 +198,7 @@ TEST(PackArchive, TellsWhatItLeftOutAndWhy)
                   "b.bmp: not in the conversion map",
                   "known.bmp: the conversion map records it as not a phone picture",
               }));
-    EXPECT_EQ(ReadBytes(f.out), BuildArchive(std::vector<Member>{{"dup.g", Bytes("dup.gif")},
-                                                                 {"ok.g", Bytes("ok.png")}},
-                                             "x"));
+    EXPECT_EQ(ReadBytes(f.out), BuildArchive(Gifs({"dup.g", "ok.g"}), "x"));
     EXPECT_FALSE(fs::exists(f.folder / "conv"));
 }
 
@@ -199,9 +216,13 @@ TEST(PackArchive, NamesThatAreLeftOut)
         {"x\xC0\xAFy.k", notCp1251},
         {"\xFF.k", notCp1251},
         {std::string(98, 'n') + ".k",
-         "the name is 100 bytes in Windows-1251, more than the 99 a member name may have"},
-        {"a\\b.k", "a member may not be named so: extraction would not write it back"},
-        {"a\nb.k", "a member may not be named so: extraction would not write it back"},
+         "member name \"" + std::string(98, 'n') + ".k\" is 100 bytes, more than the limit of 99"},
+        {"a\\b.k", "member name \"a\\\\b.k\" holds \"/\", \"\\\" or a NUL byte"},
+        {"a\nb.k", "member name \"a\\nb.k\" holds a line break"},
+        // Control characters would break list's lines and reach the terminal.
+        {"a\tb.k", "member name \"a\\tb.k\" holds a control character (\\t)"},
+        {"a\x1B[2J.k", "member name \"a\\x1B[2J.k\" holds a control character (\\x1B)"},
+        {"a\x7F.k", "member name \"a\\x7F.k\" holds a control character (\\x7F)"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.reason);
@@ -250,7 +271,7 @@ TEST(PackArchive, RefusalsLeaveTheEarlierArchive)
         std::string message; // after "<folder>"
     } cases[] = {
         {"a file above 1 MiB", add("big.k", kMaxMemberSize + 1), nullptr,
-         "/big.k: the file is 1048577 bytes, more than the limit of 1 MiB for a member"},
+         "/big.k: the file is 1,048,577 bytes, more than the limit of 1 MiB for a member"},
         {"more files than the entry table holds",
          [](const fs::path& folder) {
              for (std::size_t i = 0; i < kMaxEntries; ++i)

@@ -23,6 +23,11 @@ std::vector<std::byte> Encoded(const imaging::Bitmap& picture, std::string_view 
     return imaging::EncodePicture(picture, mime, "x");
 }
 
+std::vector<std::byte> Cut(const std::vector<std::byte>& bytes)
+{
+    return {bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(bytes.size() / 2)};
+}
+
 // Every replacement of 8 x 10 pixels that these members take exactly.
 const imaging::Bitmap kPicture = ExactPicture(8, 10, 1);
 
@@ -55,8 +60,42 @@ TEST(PhonePictures, ReplaceKeepsTheMembersKind)
          Encoded(Translucent(5, 3), "image/png"), EncodeMotoBitmap32(Translucent(5, 3), "x"), ""},
         {"raw of the right size", "i(8x10).raw", raw, "new.gif", gif,
          EncodeRawPicture(kPicture, "x"), ""},
-        {"raw file of its size as it is", "i(8x10).raw", raw, "j(8x10).raw", Bytes("short"),
-         Bytes("short"), ""},
+        {"raw file of its size as it is", "i(8x10).raw", raw, "j(8x10).raw",
+         EncodeRawPicture(kPicture, "x"), EncodeRawPicture(kPicture, "x"), ""},
+        // What goes in as it is must decode: the phone would show a broken
+        // icon.
+        {"raw file of its size, cut short",
+         "i(8x10).raw",
+         raw,
+         "j(8x10).raw",
+         Bytes("short"),
+         {},
+         "j(8x10).raw: the file is cut short: 5 bytes, where a raw picture of 8x10 pixels takes "
+         "170 "
+         "bytes"},
+        {"32-bit file with an impossible header",
+         "s.k",
+         EncodeMotoBitmap32(kPicture, "x"),
+         "bad.k",
+         Bytes("xxxx"),
+         {},
+         "bad.k: the Moto Bitmap header gives an empty picture (2021161080 x 0 pixels)"},
+        {"PNG-holding from a cut PNG",
+         "p.g",
+         png,
+         "cut.png",
+         Cut(png),
+         {},
+         "cut.png: PNG data runs past the end of the file (" + std::to_string(png.size() / 2) +
+             " bytes)"},
+        {"GIF-holding from a cut GIF",
+         "g.g",
+         gif,
+         "cut.gif",
+         Cut(gif),
+         {},
+         "cut.gif: GIF data runs past the end of the file (" + std::to_string(gif.size() / 2) +
+             " bytes)"},
         {"raw of the wrong size",
          "i(8x10).raw",
          raw,
@@ -127,7 +166,28 @@ TEST(PhonePictures, NewMembersAreNamedAndConvertedByKind)
     const auto png = Encoded(kPicture, "image/png");
     const auto jpeg = Encoded(kPicture, "image/jpeg");
     const NewMemberCase cases[] = {
-        {"phone file as it is", "dir/a.k", Bytes("any"), ImageKind::ikRaw, "a.k", Bytes("any"), ""},
+        {"phone file as it is", "dir/a.k", EncodeMotoBitmap32(kPicture, "x"), ImageKind::ikRaw,
+         "a.k", EncodeMotoBitmap32(kPicture, "x"), ""},
+        {"damaged phone file",
+         "dir/a.k",
+         Bytes("xxxx"),
+         ImageKind::ikRaw,
+         "",
+         {},
+         "dir/a.k: the Moto Bitmap header gives an empty picture (2021161080 x 0 pixels)"},
+        {"cut PNG",
+         "logo.png",
+         Cut(png),
+         ImageKind::ikMotoBitmap18,
+         "",
+         {},
+         "logo.png: PNG data runs past the end of the file (" + std::to_string(png.size() / 2) +
+             " bytes)"},
+        // A Moto Image by content, not by name.
+        {"BMP named .png as 18-bit", "fake.png", bmp, ImageKind::ikMotoBitmap18, "fake.k",
+         EncodeMotoBitmap18(kPicture, "x"), ""},
+        {"PNG named .bmp as 18-bit", "a.bmp", png, ImageKind::ikMotoBitmap18, "a.k",
+         EncodeMotoBitmap18(kPicture, "x"), ""},
         {"PNG as a Moto Image", "logo.png", png, ImageKind::ikMotoBitmap18, "logo.g", png, ""},
         {"BMP as 18-bit", "x.bmp", bmp, ImageKind::ikMotoBitmap18, "x.k",
          EncodeMotoBitmap18(kPicture, "x"), ""},

@@ -1,8 +1,11 @@
+#include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include <gtest/gtest.h>
 
+#include "core/Error.h"
 #include "core/Text.h"
 
 namespace zefir {
@@ -72,10 +75,42 @@ TEST(Utf8, TheFirstInvalidByteIsFound)
     }
 }
 
-TEST(Utf8, PrintableNamesEscapeControlBytesOnly)
+// Escaped so that a listing line stays one line and reads back to the name.
+TEST(Utf8, PrintableNamesEscapeControlBytesAndReadBack)
 {
-    EXPECT_EQ(PrintableName("a\nb\x7F\x01.k"), "a\\x0Ab\\x7F\\x01.k");
-    EXPECT_EQ(PrintableName("\xC8\xEA.k"), "Ик.k");
+    const std::pair<std::string, std::string> cases[] = {
+        {"a\tb\nc\rd.k", "a\\tb\\nc\\rd.k"},
+        {"a\x7F\x01\x1B[0m.k", "a\\x7F\\x01\\x1B[0m.k"},
+        {std::string("\0\\.k", 4), "\\x00\\\\.k"},
+        {"\xC8\xEA.k", "Ик.k"},
+        {"\\x41", "\\\\x41"}, // a backslash before text that looks like an escape
+    };
+    for (const auto& [name, shown] : cases) {
+        SCOPED_TRACE(shown);
+        EXPECT_EQ(PrintableName(name), shown);
+        EXPECT_EQ(NameFromPrintable(shown), name);
+    }
+    // Typed by hand: the byte HH in either case, a raw control character as
+    // it is; other escapes and cut ones name nothing.
+    EXPECT_EQ(NameFromPrintable("\\xc8\\x09a\tb"), std::string("\xC8\ta\tb"));
+    for (const char* bad : {"a\\q", "a\\", "a\\x4", "a\\xG1", "\xE4\xB8\xAD"}) {
+        SCOPED_TRACE(bad);
+        EXPECT_EQ(NameFromPrintable(bad), std::nullopt);
+    }
+}
+
+TEST(Sizes, AreDecimalWithGroupedThousands)
+{
+    const std::pair<std::uint64_t, std::string> cases[] = {
+        {0, "0 bytes"},
+        {1, "1 byte"},
+        {999, "999 bytes"},
+        {1000, "1,000 bytes"},
+        {1228816, "1,228,816 bytes"},
+        {~std::uint64_t{0}, "18,446,744,073,709,551,615 bytes"},
+    };
+    for (const auto& [size, text] : cases)
+        EXPECT_EQ(ByteCount(size), text);
 }
 
 TEST(Paths, ExtensionsAreTakenAfterTheLastSeparator)

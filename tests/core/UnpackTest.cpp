@@ -6,6 +6,7 @@
 
 #include "ArchiveOps.h"
 #include "TestUtil.h"
+#include "core/Text.h"
 #include "core/archive/Archive.h"
 #include "core/archive/EzxFormat.h"
 #include "core/imaging/Imaging.h"
@@ -145,14 +146,19 @@ TEST(UnpackArchive, ProgressPositions)
 // extraction before anything is written for it.
 TEST(UnpackArchive, RefusesUnsafeMemberNames)
 {
-    for (const std::string& name :
-         {std::string("../x.k"), std::string("../../x.k"), std::string("/tmp/zefir-unsafe-x.k"),
-          std::string("..\\x.k"), std::string("."), std::string(".."), std::string("a\0b.k", 5)}) {
+    const std::string separator = " holds \"/\", \"\\\" or a NUL byte";
+    const std::pair<std::string, std::string> cases[] = {
+        {"../x.k", "\"../x.k\"" + separator},
+        {"../../x.k", "\"../../x.k\"" + separator},
+        {"/tmp/zefir-unsafe-x.k", "\"/tmp/zefir-unsafe-x.k\"" + separator},
+        {"..\\x.k", "\"..\\\\x.k\"" + separator},
+        {".", "\".\" names a folder"},
+        {"..", "\"..\" names a folder"},
         // Messages show control bytes escaped.
-        std::string shown = name;
-        if (const auto nul = shown.find('\0'); nul != std::string::npos)
-            shown.replace(nul, 1, "\\x00");
-        SCOPED_TRACE(shown);
+        {std::string("a\0b.k", 5), "\"a\\x00b.k\"" + separator},
+    };
+    for (const auto& [name, reason] : cases) {
+        SCOPED_TRACE(reason);
         TempDir dir;
         const fs::path archive = dir / "a.ezx";
         WriteArchive(std::vector<Member>{{"ok.txt", Bytes({1})}, {name, Bytes({2})}}, archive);
@@ -160,8 +166,7 @@ TEST(UnpackArchive, RefusesUnsafeMemberNames)
         RecordingProgress progress;
         RecordingList list;
         EXPECT_THROW_MSG(UnpackArchive(archive, dir / "work", {true, Format::Bmp}, progress, list),
-                         archive.string() + ": entry 1: member name \"" + shown +
-                             "\" is not a safe file name");
+                         archive.string() + ": entry 1: member name " + reason);
         EXPECT_EQ(test::Listing(dir.path()),
                   (std::set<std::string>{"a.ezx", "work", "work/icons", "work/raws",
                                          "work/raws/ok.txt"}));
@@ -207,7 +212,10 @@ TEST(UnpackArchive, FilesTheUserChangedAreNotReplacedWithoutAsking)
     EXPECT_TRUE(same.differing.empty());
     EXPECT_TRUE(same.strangers.empty());
 
-    WriteBytes(work / "icons/a.bmp", Bytes("edited"));
+    // One pixel edited in place: the file keeps its size.
+    std::vector<std::byte> picture = test::ReadBytes(work / "icons/a.bmp");
+    picture.back() ^= std::byte{0xFF};
+    WriteBytes(work / "icons/a.bmp", picture);
     WriteBytes(work / "raws/s.k", Bytes("edited"));
     WriteBytes(work / "raws/old.k", Bytes("an earlier archive's"));
     const ExtractionConflicts conflicts = FindExtractionConflicts(dir / "a.ezx", work, settings);
@@ -221,7 +229,33 @@ TEST(UnpackArchive, FilesTheUserChangedAreNotReplacedWithoutAsking)
     EXPECT_EQ(test::FolderFiles(work), edited);
     UnpackArchive(dir / "a.ezx", work, settings, progress, list, nullptr, Overwrite::Replace);
     EXPECT_EQ(test::ReadBytes(work / "raws/s.k"), members[1].data);
-    EXPECT_NE(test::ReadBytes(work / "icons/a.bmp"), Bytes("edited"));
+    EXPECT_NE(test::ReadBytes(work / "icons/a.bmp"), picture);
+}
+
+// A name the archive holds whose UTF-8 form no file name here can hold (99
+// bytes of "…", three bytes each): that member is told about, the others
+// come out.
+TEST(UnpackArchive, AMemberWhoseNameNoFileCanHaveIsNotExtracted)
+{
+    TempDir dir;
+    const std::string longName = std::string(97, '\x85') + ".k";
+    WriteArchive(std::vector<Member>{{"a.txt", Bytes({1})}, {longName, Bytes({2})},
+                                     {"b.txt", Bytes({3})}},
+                 dir / "a.ezx");
+    fs::create_directory(dir / "work");
+    RecordingProgress progress;
+    RecordingList list;
+    std::vector<LeftOut> notConverted;
+    std::vector<LeftOut> notExtracted;
+    UnpackArchive(dir / "a.ezx", dir / "work", {true, Format::Bmp}, progress, list, &notConverted,
+                  Overwrite::Refuse, &notExtracted);
+    const std::string fileName = Cp1251ToUtf8(longName);
+    EXPECT_EQ(test::LeftOutLines(notExtracted),
+              Strings{fileName + ": the file name \"" + fileName +
+                      "\" is 293 bytes, more than the 255 a file name may have"});
+    EXPECT_EQ(test::ReadBytes(dir / "work/raws/b.txt"), Bytes({3}));
+    EXPECT_EQ(list.names, (Strings{"a.txt", "b.txt"}));
+    EXPECT_EQ(notConverted.size(), 2u);
 }
 
 // raws or icons as a link to another folder would put every member there.
