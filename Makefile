@@ -11,7 +11,10 @@ SANITIZE_BUILD ?= build-sanitize
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps configure build test run demo example clean test-sanitize fuzz bench
+WINDOWS_BUILD ?= build-windows
+
+.PHONY: all deps configure build test run demo example clean test-sanitize fuzz bench \
+	windows-deps windows-configure windows test-windows windows-dist
 
 all: build
 
@@ -74,9 +77,35 @@ fuzz: deps
 	cmake --build $(FUZZ_BUILD) -j $(JOBS)
 	scripts/run-fuzzers $(FUZZ_BUILD) $(FUZZ_SECONDS)
 
+# zefir.exe and zefir-cli.exe for 64-bit Windows, cross-compiled with
+# mingw-w64 against the libraries scripts/build-windows-deps builds (once
+# per machine, in its cache).
+windows-deps:
+	@scripts/install-deps --windows
+
+windows-configure: windows-deps
+	prefixes=$$(scripts/build-windows-deps) && \
+		cmake -S . -B $(WINDOWS_BUILD) -DCMAKE_BUILD_TYPE=Release \
+			-DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-w64-x86_64.cmake \
+			-DZEFIR_WINDOWS_PREFIXES="$$prefixes" -DQT_HOST_PATH=/usr \
+			-DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake
+
+windows: windows-configure
+	nice -n 19 cmake --build $(WINDOWS_BUILD) -j $(JOBS) --target zefir-cli $$(test -d $(WINDOWS_BUILD)/ui && echo zefir)
+
+# Every test program built for Windows and run under Wine, then the
+# Archive Editor started under Wine on a virtual X server.
+test-windows: windows-configure
+	nice -n 19 cmake --build $(WINDOWS_BUILD) -j $(JOBS)
+	tests/windows/run-tests $(WINDOWS_BUILD)
+
+# The portable zip and the installer, in dist/.
+windows-dist: windows
+	scripts/windows-dist $(WINDOWS_BUILD) dist
+
 # Speed against tar on the same files; not a test.
 bench: build
 	bench/run-bench $(BUILD)
 
 clean:
-	rm -rf $(BUILD) $(SANITIZE_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(SANITIZE_BUILD) $(FUZZ_BUILD) $(WINDOWS_BUILD) dist

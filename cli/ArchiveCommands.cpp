@@ -128,9 +128,10 @@ struct ExtractOptions {
 
 int RunExtract(const ExtractOptions& options)
 {
-    fs::path workFolder = options.workFolder;
+    const fs::path archive = PathFromUtf8(options.archive);
+    fs::path workFolder = PathFromUtf8(options.workFolder);
     if (workFolder.empty()) {
-        workFolder = fs::path(options.archive).parent_path();
+        workFolder = archive.parent_path();
         if (workFolder.empty())
             workFolder = ".";
     }
@@ -140,13 +141,13 @@ int RunExtract(const ExtractOptions& options)
     // Before anything is written: the user's edits are not replaced without
     // --force, and files an earlier archive left in raws/ are pointed out.
     const archive::ExtractionConflicts conflicts =
-        archive::FindExtractionConflicts(options.archive, workFolder, settings);
+        archive::FindExtractionConflicts(archive, workFolder, settings);
     for (const fs::path& stranger : conflicts.strangers)
-        std::cerr << "not in the archive: " << stranger.string()
+        std::cerr << "not in the archive: " << Utf8Of(stranger)
                   << " (packing raws/ would take it too)\n";
     if (!conflicts.differing.empty() && !options.force) {
         for (const fs::path& file : conflicts.differing)
-            std::cerr << "would be replaced: " << file.string() << '\n';
+            std::cerr << "would be replaced: " << Utf8Of(file) << '\n';
         throw IoError(Plural(conflicts.differing.size(), "file") +
                           " in the way, whose content differs from what extraction writes; "
                           "--force replaces them",
@@ -157,11 +158,11 @@ int RunExtract(const ExtractOptions& options)
     CountingList list;
     std::vector<archive::LeftOut> notConverted;
     std::vector<archive::LeftOut> notExtracted;
-    archive::UnpackArchive(options.archive, workFolder, settings, progress, list, &notConverted,
+    archive::UnpackArchive(archive, workFolder, settings, progress, list, &notConverted,
                            archive::Overwrite::Replace, &notExtracted);
     PrintLeftOut("not converted:", notConverted);
     PrintLeftOut("not extracted:", notExtracted);
-    std::cout << "extracted " << Plural(list.count(), "member") << " into " << workFolder.string()
+    std::cout << "extracted " << Plural(list.count(), "member") << " into " << Utf8Of(workFolder)
               << " (raws/";
     if (settings.ConvertEnabled)
         std::cout << ", icons/ as " << FormatLabel(settings.TargetFormat);
@@ -209,7 +210,8 @@ int RunPack(const PackOptions& options)
 {
     TerminalProgress progress;
     archive::PackReport report =
-        archive::PackArchive(options.folder, options.archive, options.convert, progress);
+        archive::PackArchive(PathFromUtf8(options.folder), PathFromUtf8(options.archive),
+                             options.convert, progress);
     PrintLeftOut("left out:", report.leftOut);
     // No archive without members: the target is left as it was.
     if (!report.written) {
@@ -255,9 +257,9 @@ struct ConvertAllOptions {
 
 int RunConvertAll(const ConvertAllOptions& options)
 {
-    EnsureFolder(options.target);
+    EnsureFolder(PathFromUtf8(options.target));
     archive::ConvertAllReport report = archive::ConvertAll(
-        options.source, options.target, options.fromPhone, FormatOfName(options.format),
+        PathFromUtf8(options.source), PathFromUtf8(options.target), options.fromPhone, FormatOfName(options.format),
         options.force ? archive::Overwrite::Replace : archive::Overwrite::Refuse);
     PrintLeftOut("not converted:", report.leftOut);
     PrintLeftOut("not converted:", report.failed);

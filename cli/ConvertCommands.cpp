@@ -56,8 +56,8 @@ ImageKind ChooseKind(const ConvertOptions& options)
 
 int RunConvert(const ConvertOptions& options)
 {
-    fs::path source = options.source;
-    fs::path target = options.target;
+    fs::path source = PathFromUtf8(options.source);
+    fs::path target = PathFromUtf8(options.target);
     // TARGET itself may be replaced, as cp does; a file under the name a
     // Moto Image's content chooses only with --force.
     const auto otherNames =
@@ -72,10 +72,10 @@ int RunConvert(const ConvertOptions& options)
         written =
             imagecodec::ConvertToPhone(source, ChooseKind(options), target, &whyNot, otherNames);
     if (!written) {
-        std::cerr << "zefir-cli: " << source.string() << ": " << whyNot << '\n';
+        std::cerr << "zefir-cli: " << Utf8Of(source) << ": " << whyNot << '\n';
         return 1;
     }
-    std::cout << target.string() << '\n';
+    std::cout << Utf8Of(target) << '\n';
     return 0;
 }
 

@@ -46,7 +46,7 @@ std::string Joined(const std::vector<std::string>& names)
 
 std::vector<std::byte> ReadInputFile(const std::string& file)
 {
-    return fileio::ReadFile(file, imaging::kMaxPictureFileSize);
+    return fileio::ReadFile(PathFromUtf8(file), imaging::kMaxPictureFileSize);
 }
 
 // MEMBER as `list` prints it, escapes read back. A text that no member
@@ -89,14 +89,14 @@ void AddTargetOptions(CLI::App& command, EditTarget& target)
 void RefuseInputAsTarget(const EditTarget& target, const std::vector<std::string>& inputs)
 {
     for (const std::string& input : inputs)
-        if (fileio::SameFile(target.path(), input))
+        if (fileio::SameFile(PathFromUtf8(target.path()), PathFromUtf8(input)))
             throw IoError("is also a file this command reads; the archive is not written over it",
                           target.path(), ErrorKind::Refused);
 }
 
 // A converted picture above the member limit is the picture's fault: the
 // message names the file the user gave.
-void CheckConverted(std::span<const std::byte> bytes, const std::string& file)
+void CheckConverted(std::span<const std::byte> bytes, const fs::path& file)
 {
     ArchiveModel::CheckData(bytes.size(), file);
 }
@@ -106,14 +106,15 @@ void CheckConverted(std::span<const std::byte> bytes, const std::string& file)
 // lost.
 ArchiveModel OpenForEdit(const EditTarget& target)
 {
-    const bool inPlace = target.out.empty() || fileio::SameFile(target.out, target.archive);
-    return ArchiveModel(target.archive,
+    const bool inPlace = target.out.empty() ||
+                         fileio::SameFile(PathFromUtf8(target.out), PathFromUtf8(target.archive));
+    return ArchiveModel(PathFromUtf8(target.archive),
                         inPlace ? ArchiveModel::Locking::ForChange : ArchiveModel::Locking::None);
 }
 
 std::string SaveModel(ArchiveModel& model, const EditTarget& target)
 {
-    model.Save(target.path());
+    model.Save(PathFromUtf8(target.path()));
     return target.path();
 }
 
@@ -135,9 +136,9 @@ int RunReplace(const ReplaceOptions& options)
     const std::size_t index = FindMember(model, options.member);
     const std::vector<std::byte> bytes = ReadInputFile(options.file);
     imagecodec::Replacement replacement = imagecodec::ConvertForMember(
-        model.Name(index), model.Data(index), fs::path(options.file).filename().string(), bytes,
-        options.file);
-    CheckConverted(replacement.bytes, options.file);
+        model.Name(index), model.Data(index), Utf8Of(PathFromUtf8(options.file).filename()), bytes,
+        PathFromUtf8(options.file));
+    CheckConverted(replacement.bytes, PathFromUtf8(options.file));
     model.Replace(index, std::move(replacement.bytes));
     const std::string written = SaveModel(model, options.target);
     std::cout << "replaced " << Shown(model, index) << " in " << Printable(written) << " with "
@@ -162,10 +163,12 @@ int RunAdd(const AddOptions& options)
     std::vector<std::string> added;
     for (const std::string& file : options.files) {
         imagecodec::NewMember member = imagecodec::MemberFromFile(
-            fs::path(file).filename().string(), ReadInputFile(file),
-            imagecodec::KindOfOption(options.kind).value_or(ImageKind::ikMotoBitmap18), file);
-        CheckConverted(member.bytes, file);
-        model.Add(ArchiveModel::NameFromUtf8(member.fileName, file), std::move(member.bytes));
+            Utf8Of(PathFromUtf8(file).filename()), ReadInputFile(file),
+            imagecodec::KindOfOption(options.kind).value_or(ImageKind::ikMotoBitmap18),
+            PathFromUtf8(file));
+        CheckConverted(member.bytes, PathFromUtf8(file));
+        model.Add(ArchiveModel::NameFromUtf8(member.fileName, PathFromUtf8(file)),
+                  std::move(member.bytes));
         added.push_back(Printable(member.fileName));
     }
     const std::string written = SaveModel(model, options.target);
@@ -205,7 +208,8 @@ int RunRename(const RenameOptions& options)
     ArchiveModel model = OpenForEdit(options.target);
     const std::size_t index = FindMember(model, options.member);
     const std::string oldName = Shown(model, index);
-    model.Rename(index, ArchiveModel::NameFromUtf8(options.newName, options.target.archive));
+    model.Rename(index,
+                 ArchiveModel::NameFromUtf8(options.newName, PathFromUtf8(options.target.archive)));
     const std::string written = SaveModel(model, options.target);
     std::cout << "renamed " << oldName << " to " << Shown(model, index) << " in "
               << Printable(written) << '\n';
@@ -257,7 +261,7 @@ ExportItem PlanExport(const ArchiveModel& model, std::size_t index, const Export
     // A name the archive holds may be too long for a file here.
     if (auto whyNot = archive::WhyNotFileName(fileName); whyNot && item.whyNot.empty())
         item.whyNot = std::move(*whyNot);
-    item.target = fs::path(options.folder) / fileName;
+    item.target = PathFromUtf8(options.folder) / PathFromUtf8(fileName);
     return item;
 }
 
@@ -271,7 +275,7 @@ void CheckTargets(const std::vector<ExportItem>& items, const ExportOptions& opt
         if (!taken.insert(item.target).second)
             throw IoError("two members would both be written to this file", item.target,
                           ErrorKind::Refused);
-        if (fileio::SameFile(item.target, options.archive))
+        if (fileio::SameFile(item.target, PathFromUtf8(options.archive)))
             throw IoError("is the archive being exported; it is not written over", item.target,
                           ErrorKind::Refused);
         switch (fileio::EntryAt(item.target)) {
@@ -330,7 +334,7 @@ void NotExported(const std::string& name, const std::string& why)
 
 int RunExport(const ExportOptions& options)
 {
-    ArchiveModel model(options.archive);
+    ArchiveModel model(PathFromUtf8(options.archive));
     std::vector<std::size_t> indexes;
     for (const std::string& member : options.members)
         indexes.push_back(FindMember(model, member));
@@ -356,8 +360,8 @@ int RunExport(const ExportOptions& options)
     }
     CheckTargets(items, options);
     ExportCleanup cleanup;
-    if (!options.folder.empty() && fileio::CreateFolder(options.folder))
-        cleanup.FolderMade(options.folder);
+    if (!options.folder.empty() && fileio::CreateFolder(PathFromUtf8(options.folder)))
+        cleanup.FolderMade(PathFromUtf8(options.folder));
 
     // Pictures are made on worker threads and written here, in order.
     const std::string_view mimeType = imagecodec::TargetMimeType(FormatOfOption(options.format));
@@ -371,7 +375,7 @@ int RunExport(const ExportOptions& options)
         } catch (const IoError& e) {
             // A damaged member stops an export by name; of every member it
             // is listed and passed over, as extraction does.
-            if (!every || e.path() != model.DisplayName(item.index))
+            if (!every || e.path() != PathFromUtf8(model.DisplayName(item.index)))
                 throw;
             NotExported(model.DisplayName(item.index), e.message());
             return;
@@ -379,7 +383,7 @@ int RunExport(const ExportOptions& options)
         const bool wasThere = fileio::EntryAt(item.target) != fileio::Entry::Missing;
         fileio::WriteFile(item.target, picture);
         cleanup.Written(item.target, wasThere);
-        std::cout << Printable(item.target.string()) << '\n';
+        std::cout << Printable(Utf8Of(item.target)) << '\n';
     };
     for (const ExportItem& item : items) {
         if (work.Full())
@@ -396,7 +400,8 @@ int RunExport(const ExportOptions& options)
         if (item.copy) {
             work.Submit([data = std::move(data)]() mutable { return std::move(data); });
         } else {
-            work.Submit([name = model.Name(item.index), source = model.DisplayName(item.index),
+            work.Submit([name = model.Name(item.index),
+                         source = PathFromUtf8(model.DisplayName(item.index)),
                          data = std::move(data), mimeType, target = item.target] {
                 return imaging::EncodePicture(
                     imagecodec::DecodePhonePicture(name, data, source).picture, mimeType, target);

@@ -12,6 +12,7 @@
 #include "cli/Commands.h"
 #include "core/Error.h"
 #include "core/FileIo.h"
+#include "core/Text.h"
 #include "core/imagecodec/ImageCodec.h"
 #include "core/imagecodec/PhonePictures.h"
 #include "core/imaging/Fit.h"
@@ -31,21 +32,21 @@ struct ThumbnailOptions {
 
 int RunThumbnail(const ThumbnailOptions& options)
 {
-    const fs::path input = options.input;
-    if (fileio::SameFile(input, options.output))
-        throw IoError("is the phone file itself; its thumbnail is not written over it",
-                      options.output, ErrorKind::Refused);
+    const fs::path input = PathFromUtf8(options.input);
+    const fs::path output = PathFromUtf8(options.output);
+    if (fileio::SameFile(input, output))
+        throw IoError("is the phone file itself; its thumbnail is not written over it", output,
+                      ErrorKind::Refused);
     // Everything is decoded before the output is touched, so a damaged
     // input leaves no file behind. The phone file is read as info reads it.
     const auto bytes = imagecodec::ReadPhoneFile(input);
     const imagecodec::PhonePicture phone =
-        imagecodec::DecodePhonePicture(input.filename().string(), bytes, input);
+        imagecodec::DecodePhonePicture(Utf8Of(input.filename()), bytes, input);
     const imaging::Bitmap thumbnail = imaging::FitPicture(phone.picture, options.size);
     // A thumbnailer's caller (tumbler) makes the output file and reads it
     // through the descriptor it holds: an existing OUTPUT is written in
     // place, not replaced by a new file.
-    fileio::WriteFileInPlace(options.output,
-                             imaging::EncodePicture(thumbnail, "image/png", options.output));
+    fileio::WriteFileInPlace(output, imaging::EncodePicture(thumbnail, "image/png", output));
     std::cout << options.output << '\n';
     return 0;
 }

@@ -5,9 +5,6 @@
 #include <filesystem>
 #include <iostream>
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <CLI/CLI.hpp>
 
 #include "cli/Commands.h"
@@ -32,25 +29,13 @@ int CheckStandardOutput(int code)
     return 1;
 }
 
-// A standard stream the caller closed is taken by a harmless file, so that
-// no file opened later takes its number and receives what is printed.
-// Standard output is taken read-only: writing to it still fails, as it
-// must.
-void OccupyClosedStandardStreams()
-{
-    const int flags[] = {O_RDONLY, O_RDONLY, O_WRONLY};
-    for (int fd = 0; fd <= 2; ++fd)
-        if (::fcntl(fd, F_GETFD) == -1 && ::open("/dev/null", flags[fd]) != fd)
-            std::_Exit(1);
-}
-
 // The first word that is no option must be a command: an unknown one is
 // named, with the commands there are, rather than called missing.
-bool RefuseUnknownCommand(CLI::App& app, int argc, char** argv)
+bool RefuseUnknownCommand(CLI::App& app, const std::vector<std::string>& arguments)
 {
-    if (argc < 2 || argv[1][0] == '-')
+    if (arguments.size() < 2 || arguments[1].starts_with('-'))
         return false;
-    const std::string word = argv[1];
+    const std::string& word = arguments[1];
     std::string known;
     for (const CLI::App* command : app.get_subcommands([](CLI::App*) { return true; })) {
         if (command->get_name() == word)
@@ -66,12 +51,16 @@ bool RefuseUnknownCommand(CLI::App& app, int argc, char** argv)
 
 int main(int argc, char** argv)
 {
-    OccupyClosedStandardStreams();
+    zefir::fileio::PrepareStandardStreams();
+    const std::vector<std::string> arguments = zefir::fileio::ArgumentsAsUtf8(argc, argv);
     CLI::App app{"Zefir: reads, converts and writes the icon archive (iconres.ezx) of the "
                  "Motorola ROKR E2 phone",
                  "zefir-cli"};
     app.set_version_flag("--version", "0.3");
     app.require_subcommand(1);
+    // Options are spelled the same everywhere; an argument starting with
+    // "/" is a path.
+    app.allow_windows_style_options(false);
 
     zefir::cli::Action action;
     zefir::cli::AddListCommand(app, action);
@@ -80,10 +69,13 @@ int main(int argc, char** argv)
     zefir::cli::AddThumbnailCommand(app, action);
     zefir::cli::AddEditCommands(app, action);
 
-    if (RefuseUnknownCommand(app, argc, argv))
+    if (RefuseUnknownCommand(app, arguments))
         return 2;
     try {
-        app.parse(argc, argv);
+        std::vector<char*> utf8Argv;
+        for (const std::string& argument : arguments)
+            utf8Argv.push_back(const_cast<char*>(argument.c_str()));
+        app.parse(static_cast<int>(utf8Argv.size()), utf8Argv.data());
     } catch (const CLI::CallForHelp& e) {
         return app.exit(e);
     } catch (const CLI::CallForAllHelp& e) {
@@ -104,7 +96,7 @@ int main(int argc, char** argv)
         std::cerr << "zefir-cli: " << e.what() << '\n';
         return 1;
     } catch (const std::filesystem::filesystem_error& e) {
-        std::cerr << "zefir-cli: " << e.path1().string() << ": " << e.code().message() << '\n';
+        std::cerr << "zefir-cli: " << zefir::Utf8Of(e.path1()) << ": " << e.code().message() << '\n';
         return 1;
     } catch (const std::bad_alloc&) {
         std::cerr << "zefir-cli: out of memory\n";

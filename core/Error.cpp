@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <string>
 
+#include "core/Text.h"
+
 namespace zefir {
 
 namespace {
@@ -11,7 +13,7 @@ std::string Compose(const std::string& message, const std::filesystem::path& pat
 {
     if (path.empty())
         return message;
-    return path.string() + ": " + message;
+    return Utf8Of(path) + ": " + message;
 }
 
 } // namespace
@@ -19,6 +21,16 @@ std::string Compose(const std::string& message, const std::filesystem::path& pat
 IoError::IoError(const std::string& message, std::filesystem::path path, ErrorKind kind)
     : std::runtime_error(Compose(message, path)), m_path(std::move(path)), m_message(message),
       m_kind(kind)
+{
+}
+
+IoError::IoError(const std::string& message, const std::string& utf8Path, ErrorKind kind)
+    : IoError(message, PathFromUtf8(utf8Path), kind)
+{
+}
+
+IoError::IoError(const std::string& message, const char* utf8Path, ErrorKind kind)
+    : IoError(message, PathFromUtf8(utf8Path), kind)
 {
 }
 

@@ -25,6 +25,11 @@ class IoError : public std::runtime_error {
 public:
     IoError(const std::string& message, std::filesystem::path path,
             ErrorKind kind = ErrorKind::Damaged);
+    // A path given as UTF-8 text (an argument, a member's name): taken as
+    // UTF-8 on every system, not through a narrow code page.
+    IoError(const std::string& message, const std::string& utf8Path,
+            ErrorKind kind = ErrorKind::Damaged);
+    IoError(const std::string& message, const char* utf8Path, ErrorKind kind = ErrorKind::Damaged);
 
     const std::filesystem::path& path() const noexcept { return m_path; }
     // The message without the leading path.

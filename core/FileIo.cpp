@@ -1,21 +1,18 @@
+// The file layer's promises, the same on every system: the system calls
+// under them are in FileIoPlatform.h's implementations.
 #include "core/FileIo.h"
 
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
-#include <climits>
-#include <csignal>
-#include <cstdio>
-#include <cstdlib>
+#include <chrono>
 #include <cstring>
-#include <ctime>
-#include <fcntl.h>
 #include <optional>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "core/Error.h"
+#include "core/FileIoFolders.h"
+#include "core/FileIoPlatform.h"
+#include "core/Text.h"
 
 namespace zefir::fileio {
 
@@ -26,16 +23,12 @@ constexpr std::size_t kOutputBufferSize = 64 * 1024;
 std::atomic<long> g_writesBeforeFault{-1};
 std::atomic<bool> g_failSyncs{false};
 
-std::string SystemReason(int error)
-{
-    return std::strerror(error);
-}
-
 // Six characters that make a temporary file's name unlikely to be taken.
 std::string TemporarySuffix()
 {
-    static std::atomic<std::uint64_t> counter{static_cast<std::uint64_t>(::getpid()) << 32 ^
-                                              static_cast<std::uint64_t>(::time(nullptr))};
+    static std::atomic<std::uint64_t> counter{
+        sys::ProcessNumber() << 32 ^
+        static_cast<std::uint64_t>(std::chrono::system_clock::now().time_since_epoch().count())};
     std::uint64_t v = counter.fetch_add(0x9E3779B97F4A7C15ull) * 0xBF58476D1CE4E5B9ull;
     constexpr char kChars[] = "abcdefghijklmnopqrstuvwxyz0123456789";
     std::string suffix;
@@ -51,109 +44,65 @@ void InjectedFault(const fs::path& path)
     if (left < 0)
         return;
     if (left == 0)
-        throw IoError("cannot write: " + SystemReason(ENOSPC), path, ErrorKind::CannotWrite);
+        throw IoError("cannot write: " + std::string(std::strerror(ENOSPC)), path,
+                      ErrorKind::CannotWrite);
     g_writesBeforeFault.store(left - 1);
+}
+
+[[noreturn]] void CannotWrite(const fs::path& path)
+{
+    throw IoError("cannot write: " + sys::LastReason(), path, ErrorKind::CannotWrite);
+}
+
+void WriteAllAt(int fd, std::span<const std::byte> bytes, std::uint64_t offset,
+                const fs::path& path)
+{
+    if (!sys::WriteAllAt(fd, bytes, offset))
+        CannotWrite(path);
 }
 
 // Flushes a file to the disk, or throws naming `path`.
 void SyncToDisk(int fd, const fs::path& path)
 {
-    if (g_failSyncs.load() || ::fsync(fd) != 0)
-        throw IoError("cannot write: " + SystemReason(g_failSyncs.load() ? EIO : errno), path,
+    if (g_failSyncs.load())
+        throw IoError("cannot write: " + std::string(std::strerror(EIO)), path,
                       ErrorKind::CannotWrite);
+    if (!sys::SyncToDisk(fd))
+        CannotWrite(path);
 }
 
-// The signals whose handler removes the live temporary files, blocked
-// from before a temporary file is created until it is registered: one
-// arriving in between would leave the file behind.
-class HandledSignalsBlocked {
+// From before a temporary file is created until it is registered: an end
+// of the program in between would leave the file behind.
+class EndingEventsHeld {
 public:
-    HandledSignalsBlocked() noexcept
-    {
-        sigset_t handled;
-        sigemptyset(&handled);
-        for (int signal : {SIGINT, SIGTERM, SIGHUP})
-            sigaddset(&handled, signal);
-        ::pthread_sigmask(SIG_BLOCK, &handled, &m_before);
-    }
-    ~HandledSignalsBlocked() { ::pthread_sigmask(SIG_SETMASK, &m_before, nullptr); }
-    HandledSignalsBlocked(const HandledSignalsBlocked&) = delete;
-    HandledSignalsBlocked& operator=(const HandledSignalsBlocked&) = delete;
-
-private:
-    sigset_t m_before;
+    EndingEventsHeld() noexcept { sys::HoldEndingEvents(); }
+    ~EndingEventsHeld() { sys::ReleaseEndingEvents(); }
+    EndingEventsHeld(const EndingEventsHeld&) = delete;
+    EndingEventsHeld& operator=(const EndingEventsHeld&) = delete;
 };
 
-void WriteAll(int fd, const std::byte* data, std::size_t size, const fs::path& path)
-{
-    while (size > 0) {
-        ssize_t n = ::write(fd, data, size);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            throw IoError("cannot write: " + SystemReason(n < 0 ? errno : ENOSPC), path,
-                          ErrorKind::CannotWrite);
-        data += n;
-        size -= static_cast<std::size_t>(n);
-    }
-}
-
-constexpr std::size_t kReadFailed = static_cast<std::size_t>(-1);
-
-// Reads up to out.size() bytes at offset, fewer only at the end of the file;
-// kReadFailed with errno set when a read fails.
-std::size_t PReadUpTo(int fd, std::span<std::byte> out, std::uint64_t offset)
-{
-    std::size_t done = 0;
-    while (done < out.size()) {
-        ssize_t n =
-            ::pread(fd, out.data() + done, out.size() - done, static_cast<off_t>(offset + done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            return kReadFailed;
-        if (n == 0)
-            break;
-        done += static_cast<std::size_t>(n);
-    }
-    return done;
-}
-
-void PWriteAll(int fd, std::span<const std::byte> bytes, std::uint64_t offset, const fs::path& path)
-{
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        ssize_t n = ::pwrite(fd, bytes.data() + done, bytes.size() - done,
-                             static_cast<off_t>(offset + done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            throw IoError("cannot write: " + SystemReason(n < 0 ? errno : ENOSPC), path,
-                          ErrorKind::CannotWrite);
-        done += static_cast<std::size_t>(n);
-    }
-}
-
-// The temporary files that exist right now, for a signal handler to remove.
-// Fixed slots of plain bytes and lock-free flags, since a handler may neither
-// allocate nor lock. More live files than slots only go unregistered.
+// The temporary files that exist right now, for a signal handler (or the
+// console's control handler) to remove. Fixed slots of plain characters and
+// lock-free flags, since a handler may neither allocate nor lock. More live
+// files than slots only go unregistered.
 constexpr int kTemporarySlots = 16;
+constexpr std::size_t kSlotChars = 4096;
 enum SlotState : int { kFree, kFilling, kLive };
 struct TemporarySlot {
     std::atomic<int> state{kFree};
-    char path[PATH_MAX];
+    fs::path::value_type path[kSlotChars];
 };
 TemporarySlot g_temporaries[kTemporarySlots];
 
 int RegisterTemporary(const fs::path& path) noexcept
 {
-    const std::string& text = path.native();
-    if (text.size() >= PATH_MAX)
+    const fs::path::string_type& text = path.native();
+    if (text.size() >= kSlotChars)
         return -1;
     for (int i = 0; i < kTemporarySlots; ++i) {
         int expected = kFree;
         if (g_temporaries[i].state.compare_exchange_strong(expected, kFilling)) {
-            std::memcpy(g_temporaries[i].path, text.c_str(), text.size() + 1);
+            std::copy(text.c_str(), text.c_str() + text.size() + 1, g_temporaries[i].path);
             g_temporaries[i].state.store(kLive);
             return i;
         }
@@ -167,30 +116,16 @@ void UnregisterTemporary(int slot) noexcept
         g_temporaries[slot].state.store(kFree);
 }
 
-extern "C" void RemoveTemporariesAndDie(int signal)
-{
-    RemoveLiveTemporaries();
-    std::signal(signal, SIG_DFL);
-    std::raise(signal);
-}
-
 // A hidden name beside `destination`: the rename stays on one file system
 // and a folder search passes over it. Long names are cut so that the
 // temporary name still fits the file system's limit.
 fs::path TemporaryStem(const fs::path& destination)
 {
     constexpr std::size_t kMaxStem = 200;
-    std::string name = destination.filename().string();
+    fs::path::string_type name = destination.filename().native();
     if (name.size() > kMaxStem)
         name.resize(kMaxStem);
-    return destination.parent_path() / ("." + name + ".");
-}
-
-std::string InTheWayReason(const struct stat& st)
-{
-    if (S_ISDIR(st.st_mode))
-        return "cannot replace the file: it is a folder";
-    return "cannot replace the file: it is not a plain file (a device or a pipe)";
+    return destination.parent_path() / (fs::path(".").native() + name + fs::path(".").native());
 }
 
 constexpr const char* kLinkRefused =
@@ -210,76 +145,58 @@ void FailSyncs(bool on) noexcept
 
 InputFile::InputFile(const fs::path& path) : m_path(path)
 {
-    // Without O_NONBLOCK, opening a pipe would wait for a writer; for a
-    // plain file it changes nothing.
-    m_fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (m_fd < 0)
-        throw IoError("cannot open: " + SystemReason(errno), path, ErrorKind::CannotOpen);
-    struct stat st {};
-    const int statResult = ::fstat(m_fd, &st);
-    const int statError = errno;
-    if (statResult != 0 || !S_ISREG(st.st_mode)) {
-        ::close(m_fd);
-        std::string reason = statResult != 0       ? SystemReason(statError)
-                             : S_ISDIR(st.st_mode) ? SystemReason(EISDIR)
-                                                   : "not a plain file";
-        throw IoError("cannot open: " + reason, path, ErrorKind::CannotOpen);
-    }
-    m_size = static_cast<std::uint64_t>(st.st_size);
-    m_device = static_cast<std::uint64_t>(st.st_dev);
-    m_inode = static_cast<std::uint64_t>(st.st_ino);
-    m_modifiedSeconds = st.st_mtim.tv_sec;
-    m_modifiedNanoseconds = st.st_mtim.tv_nsec;
-}
-
-bool InputFile::ChangedSinceOpened() const
-{
-    struct stat st {};
-    if (::fstat(m_fd, &st) != 0)
-        throw IoError("cannot read: " + SystemReason(errno), m_path, ErrorKind::CannotRead);
-    return static_cast<std::uint64_t>(st.st_size) != m_size ||
-           st.st_mtim.tv_sec != m_modifiedSeconds || st.st_mtim.tv_nsec != m_modifiedNanoseconds;
-}
-
-bool InputFile::PathNamesAnotherFile() const
-{
-    struct stat st {};
-    if (::stat(m_path.c_str(), &st) != 0)
-        return true;
-    return static_cast<std::uint64_t>(st.st_dev) != m_device ||
-           static_cast<std::uint64_t>(st.st_ino) != m_inode ||
-           static_cast<std::uint64_t>(st.st_size) != m_size ||
-           st.st_mtim.tv_sec != m_modifiedSeconds || st.st_mtim.tv_nsec != m_modifiedNanoseconds;
-}
-
-void InputFile::LockForChange() const
-{
-    // flock, not fcntl: its lock belongs to this open file, so closing
-    // another descriptor of the same file elsewhere does not drop it.
-    while (::flock(m_fd, LOCK_EX | LOCK_NB) != 0) {
-        if (errno == EINTR)
-            continue;
-        if (errno == EWOULDBLOCK)
-            throw IoError("is being changed by another process", m_path, ErrorKind::Refused);
-        // Some network file systems keep no locks: the checks before
-        // saving still find another program's save.
-        if (errno == ENOLCK || errno == EINVAL || errno == EOPNOTSUPP)
-            return;
-        throw IoError("cannot lock: " + SystemReason(errno), m_path, ErrorKind::CannotOpen);
-    }
+    sys::FileStatus status;
+    m_fd = sys::OpenForReading(path, status);
+    m_size = status.size;
+    m_device = status.device;
+    m_inode = status.file;
+    m_modifiedSeconds = status.modifiedSeconds;
+    m_modifiedNanoseconds = status.modifiedNanoseconds;
 }
 
 InputFile::~InputFile()
 {
     if (m_fd >= 0)
-        ::close(m_fd);
+        sys::Close(m_fd);
+}
+
+bool InputFile::ChangedSinceOpened() const
+{
+    const std::optional<sys::FileStatus> now = sys::StatusOf(m_fd);
+    if (!now)
+        throw IoError("cannot read: " + sys::LastReason(), m_path, ErrorKind::CannotRead);
+    return now->size != m_size || now->modifiedSeconds != m_modifiedSeconds ||
+           now->modifiedNanoseconds != m_modifiedNanoseconds;
+}
+
+bool InputFile::PathNamesAnotherFile() const
+{
+    const std::optional<sys::FileStatus> now = sys::StatusAt(m_path);
+    return !now || now->device != m_device || now->file != m_inode || now->size != m_size ||
+           now->modifiedSeconds != m_modifiedSeconds ||
+           now->modifiedNanoseconds != m_modifiedNanoseconds;
+}
+
+void InputFile::LockForChange() const
+{
+    switch (sys::LockForChange(m_fd)) {
+    case sys::Lock::HeldElsewhere:
+        throw IoError("is being changed by another process", m_path, ErrorKind::Refused);
+    case sys::Lock::Failed:
+        throw IoError("cannot lock: " + sys::LastReason(), m_path, ErrorKind::CannotOpen);
+    // Some network file systems keep no locks: the checks before saving
+    // still find another program's save.
+    case sys::Lock::NotKept:
+    case sys::Lock::Taken:
+        break;
+    }
 }
 
 std::size_t InputFile::ReadAt(std::uint64_t offset, std::span<std::byte> out) const
 {
-    const std::size_t done = PReadUpTo(m_fd, out, offset);
-    if (done == kReadFailed)
-        throw IoError("cannot read: " + SystemReason(errno), m_path, ErrorKind::CannotRead);
+    const std::size_t done = sys::ReadUpTo(m_fd, out, offset);
+    if (done == sys::kReadFailed)
+        throw IoError("cannot read: " + sys::LastReason(), m_path, ErrorKind::CannotRead);
     return done;
 }
 
@@ -307,38 +224,21 @@ std::vector<std::byte> ReadFile(const fs::path& path, std::size_t maxSize)
 std::optional<std::uint64_t> ReadExpected(const fs::path& path, std::size_t expected,
                                           std::vector<std::byte>& buffer)
 {
-    // O_NONBLOCK: a pipe put in the file's place must not wait for a writer.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
-    if (fd < 0)
-        throw IoError("cannot open: " + (errno == ELOOP ? std::string("it is a symbolic link now")
-                                                        : SystemReason(errno)),
-                      path, ErrorKind::CannotOpen);
+    const int fd = sys::OpenNotFollowing(path);
     struct Closer {
         int fd;
-        ~Closer() { ::close(fd); }
+        ~Closer() { sys::Close(fd); }
     } closer{fd};
     // One byte more than expected tells a file that grew.
     buffer.resize(expected + 1);
-    std::size_t done = 0;
-    while (done < buffer.size()) {
-        ssize_t n =
-            ::pread(fd, buffer.data() + done, buffer.size() - done, static_cast<off_t>(done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            throw IoError("cannot read: " + (errno == ESPIPE ? std::string("not a plain file")
-                                                             : SystemReason(errno)),
-                          path, ErrorKind::CannotRead);
-        if (n == 0)
-            break;
-        done += static_cast<std::size_t>(n);
-    }
+    const std::size_t done = sys::ReadUpTo(fd, buffer, 0);
+    if (done == sys::kReadFailed)
+        throw IoError("cannot read: " + sys::LastReason(), path, ErrorKind::CannotRead);
     buffer.resize(expected);
     if (done == expected)
         return std::nullopt;
-    struct stat st {};
-    if (::fstat(fd, &st) == 0)
-        return static_cast<std::uint64_t>(st.st_size);
+    if (const std::optional<sys::FileStatus> status = sys::StatusOf(fd))
+        return status->size;
     return done;
 }
 
@@ -357,19 +257,17 @@ OutputFile::OutputFile(fs::path target, Target kind)
     if (m_target.filename().empty())
         throw IoError("names a folder, not a file", m_target, ErrorKind::Refused);
     const std::optional<Kept> kept = m_lookAtCommit ? std::nullopt : CheckInTheWay(kind);
-    // Created with the usual permissions (0666 less the umask), as a new
-    // target would be, and never over an existing file.
     const fs::path stem = TemporaryStem(m_destination);
-    const HandledSignalsBlocked blocked;
+    const EndingEventsHeld held;
     for (int attempt = 0; m_fd < 0; ++attempt) {
-        fs::path candidate = stem.string() + TemporarySuffix();
-        m_fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        fs::path candidate = stem;
+        candidate += PathFromUtf8(TemporarySuffix());
+        m_fd = sys::CreateNew(candidate);
         if (m_fd >= 0) {
             m_temporary = std::move(candidate);
             m_slot = RegisterTemporary(m_temporary);
-        } else if (errno != EEXIST || attempt == 100) {
-            throw IoError("cannot create: " + SystemReason(errno), m_target,
-                          ErrorKind::CannotWrite);
+        } else if (!sys::LastWasExists() || attempt == 100) {
+            throw IoError("cannot create: " + sys::LastReason(), m_target, ErrorKind::CannotWrite);
         }
     }
     if (kept) {
@@ -385,60 +283,57 @@ OutputFile::OutputFile(fs::path target, Target kind)
 
 void OutputFile::Keep(const Kept& kept, Target kind)
 {
-    // A file the user named keeps its owner and group, as an editor's save
-    // does. Only root may give a file away; others may still set a group
-    // they belong to, and keep the file theirs when they cannot.
-    if (kind == Target::Named && ::fchown(m_fd, kept.owner, kept.group) != 0)
-        (void)::fchown(m_fd, static_cast<uid_t>(-1), kept.group);
-    // After the owner: changing it clears the set-user-ID and set-group-ID
-    // bits.
-    if (::fchmod(m_fd, kept.mode & 07777) != 0)
-        throw IoError("cannot keep the permissions: " + SystemReason(errno), m_target,
+    // A file the user named keeps its owner too, as an editor's save does.
+    if (!sys::Keep(m_fd, kept, kind == Target::Named))
+        throw IoError("cannot keep the permissions: " + sys::LastReason(), m_target,
                       ErrorKind::CannotWrite);
 }
 
 std::optional<OutputFile::Kept> OutputFile::CheckInTheWay(Target kind)
 {
-    struct stat st {};
-    bool exists = ::lstat(m_target.c_str(), &st) == 0;
-    if (!exists && errno != ENOENT)
-        throw IoError("cannot create: " + SystemReason(errno), m_target, ErrorKind::CannotWrite);
-    if (exists && S_ISLNK(st.st_mode)) {
+    std::optional<sys::Found> found = sys::Look(m_target, false);
+    if (!found)
+        throw IoError("cannot create: " + sys::LastReason(), m_target, ErrorKind::CannotWrite);
+    if (found->entry == Entry::Link) {
         if (kind != Target::Named)
             throw IoError(kLinkRefused, m_target, ErrorKind::Refused);
-        char resolved[PATH_MAX];
-        if (::realpath(m_target.c_str(), resolved) == nullptr)
-            throw IoError("cannot follow the symbolic link: " + SystemReason(errno), m_target,
-                          ErrorKind::CannotWrite);
-        m_destination = resolved;
-        exists = ::stat(resolved, &st) == 0;
+        m_destination = sys::ResolveLink(m_target);
+        found = sys::Look(m_destination, true).value_or(sys::Found{});
     }
-    if (exists && !S_ISREG(st.st_mode))
-        throw IoError(InTheWayReason(st), m_target, ErrorKind::Refused);
-    if (!exists)
+    switch (found->entry) {
+    case Entry::Missing:
         return std::nullopt;
-    return Kept{static_cast<unsigned>(st.st_mode), static_cast<unsigned>(st.st_uid),
-                static_cast<unsigned>(st.st_gid)};
+    case Entry::File:
+        return found->kept;
+    case Entry::Folder:
+        throw IoError("cannot replace the file: it is a folder", m_target, ErrorKind::Refused);
+    default:
+        throw IoError("cannot replace the file: it is not a plain file (a device or a pipe)",
+                      m_target, ErrorKind::Refused);
+    }
 }
 
 void OutputFile::Rename()
 {
     if (m_lookAtCommit) {
-        if (::renameat2(AT_FDCWD, m_temporary.c_str(), AT_FDCWD, m_destination.c_str(),
-                        RENAME_NOREPLACE) == 0)
+        switch (sys::RenameNotReplacing(m_temporary, m_destination)) {
+        case sys::Moved::Done:
             return;
+        case sys::Moved::Failed:
+            throw IoError("cannot replace the file: " + sys::LastReason(), m_target,
+                          ErrorKind::CannotWrite);
+        case sys::Moved::Taken:
+            break;
+        }
         // Something stands there after all (or the system cannot tell):
         // it is replaced only as InFolder allows, keeping its permissions.
-        if (errno != EEXIST && errno != EINVAL && errno != ENOSYS)
-            throw IoError("cannot replace the file: " + SystemReason(errno), m_target,
-                          ErrorKind::CannotWrite);
         if (const std::optional<Kept> kept = CheckInTheWay(Target::InFolder);
-            kept && ::chmod(m_temporary.c_str(), kept->mode & 07777) != 0)
-            throw IoError("cannot keep the permissions: " + SystemReason(errno), m_target,
+            kept && !sys::KeepAt(m_temporary, *kept))
+            throw IoError("cannot keep the permissions: " + sys::LastReason(), m_target,
                           ErrorKind::CannotWrite);
     }
-    if (::rename(m_temporary.c_str(), m_destination.c_str()) != 0)
-        throw IoError("cannot replace the file: " + SystemReason(errno), m_target,
+    if (!sys::RenameReplacing(m_temporary, m_destination))
+        throw IoError("cannot replace the file: " + sys::LastReason(), m_target,
                       ErrorKind::CannotWrite);
 }
 
@@ -451,10 +346,10 @@ OutputFile::~OutputFile()
 void OutputFile::Discard() noexcept
 {
     if (m_fd >= 0)
-        ::close(m_fd);
+        sys::Close(m_fd);
     m_fd = -1;
     if (!m_temporary.empty())
-        ::unlink(m_temporary.c_str());
+        sys::Remove(m_temporary.c_str());
     UnregisterTemporary(m_slot);
     m_slot = -1;
 }
@@ -463,7 +358,8 @@ void OutputFile::Flush()
 {
     if (m_buffer.empty())
         return;
-    WriteAll(m_fd, m_buffer.data(), m_buffer.size(), m_target);
+    // Everything before the buffer is in the file already.
+    WriteAllAt(m_fd, m_buffer, m_position - m_buffer.size(), m_target);
     m_buffer.clear();
 }
 
@@ -473,7 +369,7 @@ void OutputFile::Write(std::span<const std::byte> bytes)
     if (m_buffer.size() + bytes.size() > kOutputBufferSize) {
         Flush();
         if (bytes.size() >= kOutputBufferSize) {
-            WriteAll(m_fd, bytes.data(), bytes.size(), m_target);
+            WriteAllAt(m_fd, bytes, m_position, m_target);
             m_position += bytes.size();
             return;
         }
@@ -490,38 +386,19 @@ void OutputFile::CopyRange(const InputFile& source, std::uint64_t offset, std::u
                       source.path(), ErrorKind::CannotRead);
     InjectedFault(m_target);
     Flush();
-    // The file's own offset is where the next write goes: Write appends,
-    // WriteAt does not move it.
-    auto in = static_cast<loff_t>(offset);
-    std::uint64_t left = length;
-    while (left > 0) {
-        const ssize_t n =
-            ::copy_file_range(source.m_fd, &in, m_fd, nullptr, static_cast<std::size_t>(left), 0);
-        if (n < 0 && errno == EINTR)
-            continue;
-        // Across file systems, or where the kernel cannot copy: by hand.
-        if (n < 0 &&
-            (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP)) {
-            std::vector<std::byte> buffer(
-                static_cast<std::size_t>(std::min<std::uint64_t>(left, kOutputBufferSize)));
-            while (left > 0) {
-                const auto chunk =
-                    static_cast<std::size_t>(std::min<std::uint64_t>(left, buffer.size()));
-                source.ReadExactAt(static_cast<std::uint64_t>(in), std::span(buffer).first(chunk),
-                                   "data");
-                WriteAll(m_fd, buffer.data(), chunk, m_target);
-                in += static_cast<loff_t>(chunk);
-                left -= chunk;
-            }
-            break;
-        }
-        if (n < 0)
-            throw IoError("cannot write: " + SystemReason(errno), m_target, ErrorKind::CannotWrite);
-        if (n == 0)
-            throw IoError("data at " + Hex(static_cast<std::uint64_t>(in)) +
-                              " runs past the end of the file (" + ByteCount(source.Size()) + ")",
-                          source.path(), ErrorKind::CannotRead);
-        left -= static_cast<std::uint64_t>(n);
+    const std::optional<std::uint64_t> copied =
+        sys::CopyInside(source.m_fd, offset, m_fd, m_position, length);
+    if (!copied)
+        CannotWrite(m_target);
+    // Across file systems, or where the system cannot copy: by hand.
+    std::vector<std::byte> buffer(
+        static_cast<std::size_t>(std::min<std::uint64_t>(length - *copied, kOutputBufferSize)));
+    for (std::uint64_t done = *copied; done < length;) {
+        const auto chunk =
+            static_cast<std::size_t>(std::min<std::uint64_t>(length - done, buffer.size()));
+        source.ReadExactAt(offset + done, std::span(buffer).first(chunk), "data");
+        WriteAllAt(m_fd, std::span(buffer).first(chunk), m_position + done, m_target);
+        done += chunk;
     }
     m_position += length;
 }
@@ -530,7 +407,7 @@ void OutputFile::WriteAt(std::uint64_t offset, std::span<const std::byte> bytes)
 {
     InjectedFault(m_target);
     Flush();
-    PWriteAll(m_fd, bytes, offset, m_target);
+    WriteAllAt(m_fd, bytes, offset, m_target);
 }
 
 void OutputFile::Commit()
@@ -541,8 +418,8 @@ void OutputFile::Commit()
         SyncToDisk(m_fd, m_target);
     int fd = m_fd;
     m_fd = -1;
-    if (::close(fd) != 0)
-        throw IoError("cannot write: " + SystemReason(errno), m_target, ErrorKind::CannotWrite);
+    if (!sys::Close(fd))
+        CannotWrite(m_target);
     Rename();
     // Only now: a signal before the rename still finds the temporary file.
     UnregisterTemporary(m_slot);
@@ -550,35 +427,26 @@ void OutputFile::Commit()
     m_committed = true;
 }
 
-ScratchFile::ScratchFile()
+ScratchFile::ScratchFile() : m_folder(sys::TemporaryFolder())
 {
-    const char* tmpdir = std::getenv("TMPDIR");
-    m_folder = tmpdir != nullptr && *tmpdir != '\0' ? tmpdir : "/tmp";
-    m_fd = ::open(m_folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
-    if (m_fd >= 0)
-        return;
-    // Where the file system has no unnamed files: a private name, removed
-    // at once, so that the open file is all there is.
-    std::string name = (m_folder / "zefir-XXXXXX").string();
-    // No handler removes this name: no signal may come before the unlink.
-    const HandledSignalsBlocked blocked;
-    m_fd = ::mkostemp(name.data(), O_CLOEXEC);
-    if (m_fd < 0)
-        throw IoError("cannot create a scratch file: " + SystemReason(errno), m_folder,
-                      ErrorKind::CannotWrite);
-    ::unlink(name.c_str());
+    for (int attempt = 0; m_fd < 0; ++attempt) {
+        m_fd = sys::CreateScratch(m_folder, TemporarySuffix());
+        if (m_fd < 0 && (!sys::LastWasExists() || attempt == 100))
+            throw IoError("cannot create a scratch file: " + sys::LastReason(), m_folder,
+                          ErrorKind::CannotWrite);
+    }
 }
 
 ScratchFile::~ScratchFile()
 {
-    ::close(m_fd);
+    sys::Close(m_fd);
 }
 
 std::uint64_t ScratchFile::Append(std::span<const std::byte> bytes)
 {
     InjectedFault(m_folder);
     const std::uint64_t offset = m_size;
-    PWriteAll(m_fd, bytes, offset, m_folder);
+    WriteAllAt(m_fd, bytes, offset, m_folder);
     m_size += bytes.size();
     return offset;
 }
@@ -586,10 +454,11 @@ std::uint64_t ScratchFile::Append(std::span<const std::byte> bytes)
 void ScratchFile::ReadAt(std::uint64_t offset, std::span<std::byte> out) const
 {
     // The bytes were written before, so fewer of them is a fault too.
-    const std::size_t done = PReadUpTo(m_fd, out, offset);
+    const std::size_t done = sys::ReadUpTo(m_fd, out, offset);
     if (done != out.size())
-        throw IoError("cannot read a scratch file: " +
-                          SystemReason(done == kReadFailed ? errno : EIO),
+        throw IoError("cannot read a scratch file: " + (done == sys::kReadFailed
+                                                            ? sys::LastReason()
+                                                            : std::string(std::strerror(EIO))),
                       m_folder, ErrorKind::CannotRead);
 }
 
@@ -602,27 +471,28 @@ void WriteFile(const fs::path& path, std::span<const std::byte> bytes, Target ki
 
 void WriteFileInPlace(const fs::path& path, std::span<const std::byte> bytes)
 {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    if (fd < 0) {
-        if (errno == ENOENT) {
-            WriteFile(path, bytes, Target::Named);
-            return;
-        }
-        throw IoError("cannot open for writing: " + SystemReason(errno), path,
+    int fd = -1;
+    switch (sys::OpenExistingForWriting(path, fd)) {
+    case sys::Existing::Opened:
+        break;
+    case sys::Existing::Missing:
+        WriteFile(path, bytes, Target::Named);
+        return;
+    case sys::Existing::NotPlainFile:
+        throw IoError("is not a plain file; only a file is written in place", path,
+                      ErrorKind::Refused);
+    case sys::Existing::Failed:
+        throw IoError("cannot open for writing: " + sys::LastReason(), path,
                       ErrorKind::CannotWrite);
     }
     struct Closer {
         int fd;
-        ~Closer() { ::close(fd); }
+        ~Closer() { sys::Close(fd); }
     } closer{fd};
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
-        throw IoError("is not a plain file; only a file is written in place", path,
-                      ErrorKind::Refused);
     InjectedFault(path);
-    PWriteAll(fd, bytes, 0, path);
-    if (::ftruncate(fd, static_cast<off_t>(bytes.size())) != 0)
-        throw IoError("cannot write: " + SystemReason(errno), path, ErrorKind::CannotWrite);
+    WriteAllAt(fd, bytes, 0, path);
+    if (!sys::SetSize(fd, bytes.size()))
+        CannotWrite(path);
 }
 
 void CopyFile(const fs::path& source, const fs::path& target, std::size_t maxSize, Target kind)
@@ -633,9 +503,9 @@ void CopyFile(const fs::path& source, const fs::path& target, std::size_t maxSiz
 
 bool CreateFolder(const fs::path& path, Target kind)
 {
-    if (::mkdir(path.c_str(), 0777) == 0)
+    if (sys::MakeFolder(path))
         return true;
-    const int error = errno;
+    const std::string reason = sys::LastReason();
     switch (EntryAt(path)) {
     case Entry::Folder:
         return false;
@@ -644,18 +514,18 @@ bool CreateFolder(const fs::path& path, Target kind)
             throw IoError("cannot use the folder: it is a symbolic link, and nothing is written "
                           "through one here",
                           path, ErrorKind::Refused);
-        if (struct stat st{}; ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+        if (const auto found = sys::Look(path, true); found && found->entry == Entry::Folder)
             return false;
         break;
     default:
         break;
     }
-    throw IoError("cannot create the folder: " + SystemReason(error), path, ErrorKind::CannotWrite);
+    throw IoError("cannot create the folder: " + reason, path, ErrorKind::CannotWrite);
 }
 
 void RemoveFile(const fs::path& path) noexcept
 {
-    ::unlink(path.c_str());
+    sys::Remove(path.c_str());
 }
 
 std::size_t MaxFileNameBytes() noexcept
@@ -665,24 +535,19 @@ std::size_t MaxFileNameBytes() noexcept
 
 Entry EntryAt(const fs::path& path) noexcept
 {
-    struct stat st {};
-    if (::lstat(path.c_str(), &st) != 0)
+    try {
+        const std::optional<sys::Found> found = sys::Look(path, false);
+        return found ? found->entry : Entry::Missing;
+    } catch (...) {
         return Entry::Missing;
-    if (S_ISREG(st.st_mode))
-        return Entry::File;
-    if (S_ISDIR(st.st_mode))
-        return Entry::Folder;
-    if (S_ISLNK(st.st_mode))
-        return Entry::Link;
-    return Entry::Other;
+    }
 }
 
 bool SameFile(const fs::path& a, const fs::path& b) noexcept
 {
-    struct stat sa {};
-    struct stat sb {};
-    return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
-           sa.st_ino == sb.st_ino;
+    const std::optional<FileIdentity> ia = IdentityOf(a);
+    const std::optional<FileIdentity> ib = IdentityOf(b);
+    return ia && ib && *ia == *ib;
 }
 
 bool FileHolds(const fs::path& path, std::span<const std::byte> bytes) noexcept
@@ -707,7 +572,7 @@ void RefuseToReplace(const fs::path& folder, const std::vector<fs::path>& files)
     constexpr std::size_t kListed = 10;
     std::string list;
     for (std::size_t i = 0; i < files.size() && i < kListed; ++i)
-        list += (i ? ", " : "") + files[i].lexically_relative(folder).string();
+        list += (i ? ", " : "") + Utf8Of(files[i].lexically_relative(folder));
     if (files.size() > kListed)
         list += " and " + std::to_string(files.size() - kListed) + " more";
     throw IoError(std::to_string(files.size()) +
@@ -719,21 +584,7 @@ void RemoveLiveTemporaries() noexcept
 {
     for (TemporarySlot& slot : g_temporaries)
         if (slot.state.load() == kLive)
-            ::unlink(slot.path);
-}
-
-void RemoveTemporariesOnSignals() noexcept
-{
-    for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
-        struct sigaction before {};
-        if (::sigaction(signal, nullptr, &before) == 0 && before.sa_handler == SIG_IGN)
-            continue;
-        struct sigaction action {};
-        action.sa_handler = RemoveTemporariesAndDie;
-        sigemptyset(&action.sa_mask);
-        ::sigaction(signal, &action, nullptr);
-    }
-    std::signal(SIGXFSZ, SIG_IGN);
+            sys::Remove(slot.path);
 }
 
 } // namespace zefir::fileio

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <optional>
 #include <span>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -91,6 +92,14 @@ enum class Target {
     InNewFolder,
 };
 
+// What a replaced file keeps: its permission bits (its attributes on
+// Windows), its owner and its group.
+struct KeptOfReplaced {
+    unsigned mode = 0;
+    unsigned owner = 0;
+    unsigned group = 0;
+};
+
 // Output that never damages what is already at the target: bytes go to a
 // hidden temporary file beside it, which Commit() renames over the target,
 // so an interrupted write never stands under the final name. Without
@@ -120,12 +129,7 @@ public:
 private:
     void Flush();
     void Discard() noexcept;
-    // What a replaced file keeps.
-    struct Kept {
-        unsigned mode = 0;
-        unsigned owner = 0;
-        unsigned group = 0;
-    };
+    using Kept = KeptOfReplaced;
     // Checks what stands at the target as `kind` allows, setting
     // m_destination; what the file to replace keeps, if there is one.
     std::optional<Kept> CheckInTheWay(Target kind);
@@ -201,6 +205,13 @@ bool SameFile(const fs::path& a, const fs::path& b) noexcept;
 // plain file or unreadable.
 bool FileHolds(const fs::path& path, std::span<const std::byte> bytes) noexcept;
 
+// Why a name (UTF-8, one path component) cannot be a file's name on this
+// system, ready to show after the name; nullopt when it can. Names that
+// differ only where the system does not tell names apart are one file:
+// FileNameKey() gives them one key.
+std::optional<std::string> WhyNotFileNameHere(std::string_view utf8);
+std::string FileNameKey(std::string_view utf8);
+
 // Throws IoError (Refused) for files in the way that are not replaced
 // without asking: one file is named itself; several are listed after the
 // folder, relative to it.
@@ -215,6 +226,21 @@ void RemoveLiveTemporaries() noexcept;
 // is ignored, so that a write past the file size limit fails as an
 // ordinary error and its temporary file is removed.
 void RemoveTemporariesOnSignals() noexcept;
+
+// The program's arguments as UTF-8 text, whatever the system passes them
+// as (on Windows, UTF-16 from the command line itself).
+std::vector<std::string> ArgumentsAsUtf8(int argc, char** argv);
+// Makes the standard streams safe to print to: one the caller closed is
+// taken by a harmless file, so that no file opened later takes its place
+// and receives what is printed (standard output read-only: writing to it
+// still fails, as it must); UTF-8 text reaches a console as what it says,
+// and lines end as on other systems.
+void PrepareStandardStreams() noexcept;
+
+// Seconds since this process started, from the system's own record, so
+// that loading the program and its libraries counts too; negative when the
+// system cannot tell.
+double SecondsSinceProcessStart();
 
 // Fault injection for tests: after `n` more successful write or commit steps
 // of any OutputFile, the next one fails as a full disk would. A negative n

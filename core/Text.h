@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -34,6 +35,12 @@ std::string PrintableName(std::string_view name);
 // name can be: another escape, or text that is not UTF-8 Windows-1251 can
 // write.
 std::optional<std::string> NameFromPrintable(std::string_view text);
+
+// Paths to and from the UTF-8 text the program works in. A path built from
+// or turned into a plain std::string goes through the system's narrow code
+// page, which on some systems cannot hold every character of a name.
+std::filesystem::path PathFromUtf8(std::string_view utf8);
+std::string Utf8Of(const std::filesystem::path& path);
 
 // Upper-cases ASCII letters only, as extension comparisons do.
 std::string AsciiUpper(std::string_view text);

@@ -2,9 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
 #include <functional>
-#include <sstream>
 #include <system_error>
 
 #include <QAction>
@@ -31,7 +29,6 @@
 #include <QUndoStack>
 #include <QVBoxLayout>
 #include <QtConcurrent/QtConcurrentRun>
-#include <unistd.h>
 
 #include "core/Error.h"
 #include "core/FileIo.h"
@@ -557,7 +554,8 @@ bool ArchiveEditor::ResolveDiskChange(archive::ArchiveModel::DiskState state)
         return Load(ToQString(m_path));
     if (answer == Answer::SaveAs) {
         fs::path other = m_path;
-        other.replace_filename(m_path.stem().string() + " (edited)" + m_path.extension().string());
+        other.replace_filename(
+            PathFromUtf8(Utf8Of(m_path.stem()) + " (edited)" + Utf8Of(m_path.extension())));
         return SaveAs(other);
     }
     m_diskChangeAnswered = true;
@@ -986,36 +984,13 @@ void EditArchive(QWidget* parent, IDialogs& dialogs)
     editor->show();
 }
 
-namespace {
-
-// Seconds since this process started, from the kernel's own record, so
-// that loading the program and its libraries counts too.
-double SecondsSinceProcessStart()
-{
-    std::ifstream statFile("/proc/self/stat");
-    std::string stat((std::istreambuf_iterator<char>(statFile)), std::istreambuf_iterator<char>());
-    // Field 22, counted after the command name, which may hold blanks.
-    const auto close = stat.rfind(')');
-    if (close == std::string::npos)
-        return -1;
-    std::istringstream fields(stat.substr(close + 2));
-    std::string field;
-    for (int i = 3; i <= 22 && fields >> field; ++i) {
-    }
-    double uptime = 0;
-    std::ifstream("/proc/uptime") >> uptime;
-    return uptime - std::stod(field) / static_cast<double>(sysconf(_SC_CLK_TCK));
-}
-
-} // namespace
-
 void WatchForBenchmark(ArchiveEditor& editor)
 {
     const QByteArray mode = qgetenv("ZEFIR_EDITOR_BENCH");
     if (mode.isEmpty())
         return;
     const auto report = [](const char* what) {
-        std::printf("%s %.3f s\n", what, SecondsSinceProcessStart());
+        std::printf("%s %.3f s\n", what, fileio::SecondsSinceProcessStart());
         std::fflush(stdout);
         QTimer::singleShot(0, qApp, &QCoreApplication::quit);
     };

@@ -65,7 +65,7 @@ ImageKind KindOfFilter(int index)
 // ".g"): the folder's phone files are then taken rather than its pictures.
 bool IsMotoFile(const fs::path& path)
 {
-    const std::string name = path.filename().string();
+    const std::string name = Utf8Of(path.filename());
     return imagecodec::IsPhoneFileName(name) && imagecodec::KindOfName(name) != ImageKind::ikRaw;
 }
 

@@ -22,6 +22,7 @@
 
 #include "core/Error.h"
 #include "core/FileIo.h"
+#include "core/Text.h"
 #include "core/imaging/Fit.h"
 #include "core/imaging/Imaging.h"
 
@@ -141,14 +142,16 @@ QFont PixelFont(const QString& family, int pixels)
     return font;
 }
 
+// Through UTF-8 on every system: a narrow path would go through the
+// system's code page, which on Windows lacks most characters.
 fs::path ToPath(const QString& path)
 {
-    return fs::path(QFile::encodeName(path).toStdString());
+    return PathFromUtf8(ToUtf8(path));
 }
 
 QString ToQString(const fs::path& path)
 {
-    return QFile::decodeName(QByteArray::fromStdString(path.string()));
+    return FromUtf8(Utf8Of(path));
 }
 
 QIcon ApplicationIcon()
@@ -418,7 +421,7 @@ void TForm2::DrawPicture()
 
     // The name gives the kind and a raw picture's size; the file is read
     // once, whole. Any picture file fits under the cap, a member far less.
-    const std::string name = SourceFile.filename().string();
+    const std::string name = Utf8Of(SourceFile.filename());
     const std::vector<std::byte> bytes = fileio::ReadFile(SourceFile, imaging::kMaxPictureFileSize);
     m_kind = imagecodec::DetectImageKind(name, bytes);
     if (m_kind == imagecodec::ImageKind::ikMotoImage)

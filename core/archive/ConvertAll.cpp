@@ -55,7 +55,7 @@ std::vector<std::byte> Convert(const Job& job, bool fromPhone, imagecodec::Forma
     if (!fromPhone) {
         auto out = imagecodec::PhoneFromPicture(
             fileio::ReadFile(job.source, imaging::kMaxPictureFileSize), ImageKind::ikMotoBitmap18,
-            job.output.string(), job.source);
+            Utf8Of(job.output), job.source);
         return std::move(out.bytes);
     }
     auto out = imagecodec::PictureFromPhone(job.name, imagecodec::ReadPhoneFile(job.source), format,
@@ -89,15 +89,15 @@ ConvertAllReport ConvertAll(const fs::path& sourceFolder, const fs::path& target
     for (const auto& names : search.matches)
         for (const FoundFile& file : names) {
             const std::string& name = file.name;
-            Job job{name, sourceFolder / name, {}};
+            Job job{name, sourceFolder / PathFromUtf8(name), {}};
             try {
-                job.output = targetFolder / OutputName(name, job.source, fromPhone);
+                job.output = targetFolder / PathFromUtf8(OutputName(name, job.source, fromPhone));
             } catch (const IoError& e) {
                 report.failed.push_back({name, e.message()});
                 continue;
             }
             if (auto [owner, isNew] = owners.try_emplace(job.output, name); !isNew) {
-                report.failed.push_back({name, "its output " + job.output.filename().string() +
+                report.failed.push_back({name, "its output " + Utf8Of(job.output.filename()) +
                                                    " is already made from " + owner->second});
                 continue;
             }

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/FileIoFolders.h"
 #include "core/archive/Archive.h"
 
 namespace zefir::archive {
@@ -17,8 +18,7 @@ namespace fs = std::filesystem;
 struct FoundFile {
     std::string name; // no folder
     std::uint64_t size = 0;
-    std::uint64_t device = 0;
-    std::uint64_t inode = 0;
+    std::optional<fileio::FileIdentity> identity;
 };
 
 // The files of one folder whose extensions match, as the folder searches of

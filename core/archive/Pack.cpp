@@ -22,8 +22,6 @@
 #include <string>
 #include <vector>
 
-#include <sys/stat.h>
-
 #include "core/Error.h"
 #include "core/FileIo.h"
 #include "core/Text.h"
@@ -171,12 +169,11 @@ private:
     // Writing the archive over one of its own members would destroy it.
     void CheckTargetIsNotPacked(const std::vector<FoundFile>& files) const
     {
-        struct stat st {};
-        if (::stat(m_archive.c_str(), &st) != 0)
+        const auto archive = fileio::IdentityOf(m_archive);
+        if (!archive)
             return;
         for (const FoundFile& file : files)
-            if (file.device == static_cast<std::uint64_t>(st.st_dev) &&
-                file.inode == static_cast<std::uint64_t>(st.st_ino))
+            if (file.identity == archive)
                 throw IoError("is one of the files being packed (" + file.name +
                                   "); name another archive",
                               m_archive, ErrorKind::Refused);
@@ -192,7 +189,7 @@ private:
         if (!m_convertEnabled) {
             item.memberName = *Utf8ToCp1251(item.file.name);
             if (item.file.size > kMaxMemberSize)
-                throw IoError(TooLarge(item.file.size, "the file is"), m_folder / item.file.name,
+                throw IoError(TooLarge(item.file.size, "the file is"), m_folder / PathFromUtf8(item.file.name),
                               ErrorKind::OverLimit);
             item.size = static_cast<std::uint32_t>(item.file.size);
         } else if (!ConvertItem(item)) {
@@ -214,7 +211,7 @@ private:
     // member's.
     bool ConvertItem(PackItem& item)
     {
-        const fs::path source = m_folder / item.file.name;
+        const fs::path source = m_folder / PathFromUtf8(item.file.name);
         // Without a map, the extension tells; the search lists only the
         // extensions that have a kind, and the conversion says why not for
         // any other.
@@ -231,7 +228,7 @@ private:
                 return false;
             }
         }
-        auto out = imagecodec::PhoneFromPicture(picture, kind, source.string(), source);
+        auto out = imagecodec::PhoneFromPicture(picture, kind, Utf8Of(source), source);
         if (!out.converted) {
             LeaveOut(item, out.whyNot);
             return false;
@@ -299,7 +296,7 @@ private:
     // it lie.
     void ReadPlanned(const PackItem& item, std::vector<std::byte>& buffer) const
     {
-        const fs::path path = m_folder / item.file.name;
+        const fs::path path = m_folder / PathFromUtf8(item.file.name);
         if (auto now = fileio::ReadExpected(path, item.size, buffer))
             throw IoError("the file changed while the archive was being packed (" +
                               ByteCount(item.size) + " before, " + Grouped(*now) + " now)",

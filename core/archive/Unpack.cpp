@@ -109,7 +109,7 @@ private:
     void CheckRaws(const std::map<std::string, std::vector<std::size_t>>& members)
     {
         for (const auto& member : members) {
-            const fs::path raw = m_raws / member.first;
+            const fs::path raw = m_raws / PathFromUtf8(member.first);
             // The later of two equal names is what stays.
             const std::size_t last = member.second.back();
             if (InTheWay(raw, [&] { return std::optional(MemberBytes(last)); }))
@@ -120,7 +120,7 @@ private:
         for (const auto& files : search.matches)
             for (const FoundFile& file : files)
                 if (!members.contains(file.name))
-                    m_conflicts.strangers.push_back(m_raws / file.name);
+                    m_conflicts.strangers.push_back(m_raws / PathFromUtf8(file.name));
     }
 
     // Pictures are converted only where a file already stands under their
@@ -165,7 +165,7 @@ private:
     void AddCandidate(Candidates& candidates, const std::string& pictureName,
                       const std::string& fileName, std::size_t entry) const
     {
-        if (const fs::path picture = m_icons / pictureName;
+        if (const fs::path picture = m_icons / PathFromUtf8(pictureName);
             fileio::EntryAt(picture) == fileio::Entry::File)
             candidates[picture].push_back({fileName, entry});
     }
@@ -178,11 +178,11 @@ private:
     {
         for (auto it = writers.rbegin(); it != writers.rend(); ++it) {
             const std::vector<std::byte> bytes = MemberBytes(it->second);
-            auto out =
-                ConvertMemberBytes(it->first, bytes, m_settings.TargetFormat, m_raws / it->first);
-            if (out.converted &&
-                m_icons / imagecodec::PictureFileName(it->first, bytes, m_settings.TargetFormat) ==
-                    picture)
+            auto out = ConvertMemberBytes(it->first, bytes, m_settings.TargetFormat,
+                                          m_raws / PathFromUtf8(it->first));
+            if (out.converted && m_icons / PathFromUtf8(imagecodec::PictureFileName(
+                                               it->first, bytes, m_settings.TargetFormat)) ==
+                                     picture)
                 return std::move(out.bytes);
         }
         return std::nullopt;
@@ -330,7 +330,7 @@ private:
             work.Submit([format, &raws, members = std::move(batch)]() mutable {
                 for (Pending& member : members)
                     member.picture = ConvertMemberBytes(member.fileName, member.Bytes(), format,
-                                                        raws / member.fileName);
+                                                        raws / PathFromUtf8(member.fileName));
                 return std::move(members);
             });
             batch.clear();
@@ -378,7 +378,7 @@ private:
     void WriteMember(std::size_t index, const std::string& name, const std::string& fileName,
                      std::span<const std::byte> bytes, std::size_t count)
     {
-        fileio::WriteFile(m_raws / fileName, bytes, m_rawsKind);
+        fileio::WriteFile(m_raws / PathFromUtf8(fileName), bytes, m_rawsKind);
         m_progress.SetPosition(ProgressPosition(index, count));
         m_list.AddName(name);
     }
@@ -391,8 +391,9 @@ private:
                        std::span<const std::byte> bytes, imagecodec::PictureFromPhoneResult out)
     {
         const imagecodec::Format format = m_settings.TargetFormat;
-        const fs::path picture = m_icons / imagecodec::PictureFileName(fileName, bytes, format);
-        if (auto whyNot = WhyNotFileName(picture.filename().string()); whyNot && out.converted) {
+        const std::string pictureName = imagecodec::PictureFileName(fileName, bytes, format);
+        const fs::path picture = m_icons / PathFromUtf8(pictureName);
+        if (auto whyNot = WhyNotFileName(pictureName); whyNot && out.converted) {
             out.converted = false;
             out.whyNot = std::move(*whyNot);
         }
@@ -401,7 +402,7 @@ private:
             // stays, and the earlier member is told about.
             auto [owner, isNew] = m_pictureOwners.try_emplace(picture, fileName);
             if (!isNew) {
-                NotConverted(owner->second, "its picture " + picture.filename().string() +
+                NotConverted(owner->second, "its picture " + Utf8Of(picture.filename()) +
                                                 " was replaced by the picture of " + fileName);
                 owner->second = fileName;
             }
@@ -425,9 +426,9 @@ private:
     // the member name it was made from.
     static std::string ConvNameOf(const fs::path& picture, const fs::path& mapFile)
     {
-        auto bytes = Utf8ToCp1251(picture.filename().string());
+        auto bytes = Utf8ToCp1251(Utf8Of(picture.filename()));
         if (!bytes)
-            throw IoError("the picture name \"" + picture.filename().string() +
+            throw IoError("the picture name \"" + Utf8Of(picture.filename()) +
                               "\" cannot be written in Windows-1251",
                           mapFile);
         return *bytes;

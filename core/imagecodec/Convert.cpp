@@ -17,7 +17,7 @@ namespace {
 
 fs::path WithExtension(const fs::path& path, std::string_view extension)
 {
-    return fs::path(ReplaceExtension(path.string(), extension));
+    return fs::path(ReplaceExtension(Utf8Of(path), extension));
 }
 
 void SetReason(std::string* whyNot, std::string reason)
@@ -67,7 +67,7 @@ bool ConvertFromPhone(const fs::path& source, fs::path& target, Format format, I
     CheckTarget(source, target);
     // A picture under a phone file's extension would be taken for one later
     // (packing reads a ".k" as a Moto Bitmap).
-    if (IsPhoneFileName(target.filename().string()))
+    if (IsPhoneFileName(Utf8Of(target.filename())))
         throw IoError("a phone file converts to a standard picture (.gif, .png, .bmp or .jpg), "
                       "not to a phone file's extension",
                       target, ErrorKind::Refused);
@@ -79,7 +79,7 @@ bool ConvertFromPhone(const fs::path& source, fs::path& target, Format format, I
     }
     const std::vector<std::byte> bytes = ReadPhoneFile(source);
     PictureFromPhoneResult out =
-        PictureFromPhone(source.filename().string(), bytes, format, source);
+        PictureFromPhone(Utf8Of(source.filename()), bytes, format, source);
     if (!out.converted) {
         SetReason(whyNot, out.whyNot);
         return false;
@@ -98,7 +98,7 @@ bool ConvertToPhone(const fs::path& source, ImageKind kind, fs::path& target, st
 {
     CheckTarget(source, target);
     PhoneFromPictureResult out = PhoneFromPicture(
-        fileio::ReadFile(source, imaging::kMaxPictureFileSize), kind, target.string(), source);
+        fileio::ReadFile(source, imaging::kMaxPictureFileSize), kind, Utf8Of(target), source);
     if (!out.converted) {
         SetReason(whyNot, out.whyNot);
         return false;
@@ -132,7 +132,7 @@ PhoneFileInfo InspectPhoneFile(const fs::path& path)
     // no size. Only a size the decoder accepts is told: a header's fields
     // alone may be anything.
     const PhonePictureInfo info =
-        InspectPhonePicture(path.filename().string(), ReadPhoneFile(path));
+        InspectPhonePicture(Utf8Of(path.filename()), ReadPhoneFile(path));
     return {info.kind, info.width, info.height};
 }
 

@@ -7,6 +7,7 @@
 
 #include "core/FileIo.h"
 #include "core/imagecodec/ImageCodec.h"
+#include "core/Text.h"
 #include "core/imagecodec/PhonePictures.h"
 
 namespace zefir::imagecodec {
@@ -29,7 +30,7 @@ ImageKind DetectImageKind(std::string_view name, std::span<const std::byte> head
 
 ImageKind DetectImageKind(const fs::path& path)
 {
-    const std::string name = path.string();
+    const std::string name = Utf8Of(path);
     if (KindOfName(name) != ImageKind::ikMotoBitmap18)
         return KindOfName(name);
     return DetectImageKind(name, fileio::ReadPrefix(path, kMotoBitmapHeaderSize));

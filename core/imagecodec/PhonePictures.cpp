@@ -305,7 +305,7 @@ std::vector<std::byte> ReadPhoneFile(const fs::path& path)
 {
     // A Moto Image is copied out whole; the other kinds are read only as far
     // as their largest layout goes, as the decoders ignore the rest.
-    if (KindOfName(path.filename().string()) == ImageKind::ikMotoImage)
+    if (KindOfName(Utf8Of(path.filename())) == ImageKind::ikMotoImage)
         return fileio::ReadFile(path, imaging::kMaxPictureFileSize);
     fileio::InputFile file(path);
     std::vector<std::byte> bytes(
@@ -500,7 +500,7 @@ PhoneFromPictureResult PhoneFromPicture(std::span<const std::byte> picture, Imag
                                         std::string_view targetName, const fs::path& source)
 {
     const MotoImageContent content = ContentOfPicture(picture);
-    if (BecomesMotoImage(source.filename().string(), picture))
+    if (BecomesMotoImage(Utf8Of(source.filename()), picture))
         kind = ImageKind::ikMotoImage;
     PhoneFromPictureResult out;
     switch (kind) {
@@ -515,7 +515,7 @@ PhoneFromPictureResult PhoneFromPicture(std::span<const std::byte> picture, Imag
         // what it held. Any other picture is stored as a PNG, which the
         // phone shows.
         if (content != MotoImageContent::Other ||
-            AsciiUpper(ExtensionOf(source.filename().string())) == ".UNK")
+            AsciiUpper(ExtensionOf(Utf8Of(source.filename()))) == ".UNK")
             out.bytes = Copy(picture);
         else
             out.bytes = EncodePhonePicture(imaging::DecodePicture(picture, source), kind,

@@ -5,6 +5,12 @@
 // of every phone format, and what the tests of damaged input and failed
 // writes compare before and after an operation.
 
+#ifdef _WIN32
+#define NOMINMAX
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#undef CopyFile
+#endif
 #include <functional>
 #include <iterator>
 #include <map>
@@ -143,10 +149,17 @@ inline std::vector<archive::Member> PhoneMembers()
     };
 }
 
+// What the process has open, to compare before and after an operation.
 inline std::size_t OpenFiles()
 {
+#ifdef _WIN32
+    DWORD handles = 0;
+    ::GetProcessHandleCount(::GetCurrentProcess(), &handles);
+    return handles;
+#else
     return static_cast<std::size_t>(
         std::distance(fs::directory_iterator("/proc/self/fd"), fs::directory_iterator()));
+#endif
 }
 
 // Every entry below a folder, as paths relative to it.

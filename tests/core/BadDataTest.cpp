@@ -11,7 +11,9 @@
 #include <map>
 #include <string>
 
+#ifndef _WIN32
 #include <sys/stat.h>
+#endif
 
 #include <gtest/gtest.h>
 
@@ -145,6 +147,9 @@ TEST(BadData, EveryDamagedFileIsRefusedWithItsReason)
 // waited on nor read without end.
 TEST(BadData, SpecialFilesAreRefusedWithoutWaiting)
 {
+#ifdef _WIN32
+    GTEST_SKIP() << "pipes and devices do not stand in folders on Windows";
+#else
     test::TempDir root;
     ASSERT_EQ(::mkfifo((root / "pipe.ezx").c_str(), 0600), 0);
     fs::create_symlink("/dev/zero", root / "device.ezx");
@@ -163,6 +168,7 @@ TEST(BadData, SpecialFilesAreRefusedWithoutWaiting)
                      (folder / "conv.dat").string() + ": cannot open: not a plain file");
     EXPECT_EQ(OpenFiles(), openBefore);
     EXPECT_EQ(Listing(root.path()), before);
+#endif
 }
 
 } // namespace

@@ -1,6 +1,8 @@
 #include <optional>
 
+#ifndef _WIN32
 #include <sys/stat.h>
+#endif
 
 #include <gtest/gtest.h>
 
@@ -305,7 +307,9 @@ TEST_F(ConvertTest, TargetsThatMustBeRefused)
     fs::create_directory(m_dir / "folder");
     fs::create_symlink(k, m_dir / "link.k");
     fs::create_hard_link(bmp, m_dir / "hard.bmp");
+#ifndef _WIN32
     ASSERT_EQ(::mkfifo((m_dir / "fifo.bmp").c_str(), 0600), 0);
+#endif
     Write("taken.gif", Bytes("mine"));
     struct Case {
         const char* name;
@@ -325,8 +329,10 @@ TEST_F(ConvertTest, TargetsThatMustBeRefused)
         {"a phone file to a phone extension", k, "b.k", false,
          "a phone file converts to a standard picture (.gif, .png, .bmp or .jpg), not to a phone "
          "file's extension"},
+#ifndef _WIN32
         {"a pipe", k, "fifo.bmp", false,
          "cannot replace the file: it is not a plain file (a device or a pipe)"},
+#endif
         {"a name the content chose, not the one named", gifImage, "taken.png", false,
          "already exists; it is not replaced unless asked to"},
     };

@@ -9,9 +9,11 @@
 #include <set>
 #include <string>
 
+#ifndef _WIN32
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <gtest/gtest.h>
 
@@ -180,6 +182,10 @@ TEST(FaultInjection, AnInterruptedPackKeepsTheEarlierArchive)
 // says, and no temporary file is left beside the target.
 TEST(FaultInjection, ASignalLeavesNoTemporaryFile)
 {
+#ifdef _WIN32
+    GTEST_SKIP() << "POSIX signals and fork; on Windows the console's control handler removes "
+                    "the temporary files, which Wine does not deliver to a test";
+#else
     TempDir root;
     fs::create_directories(root / "big");
     fs::create_directories(root / "out");
@@ -211,8 +217,10 @@ TEST(FaultInjection, ASignalLeavesNoTemporaryFile)
     EXPECT_EQ(WTERMSIG(status), SIGTERM);
     EXPECT_EQ(test::FolderNames(root / "out"), std::vector<std::string>{"iconres.ezx"});
     EXPECT_EQ(ReadBytes(root / "out/iconres.ezx"), test::Bytes("earlier"));
+#endif
 }
 
+#ifndef _WIN32
 // Runs `child` in a forked process and returns how it ended (waitpid's
 // status).
 int InChild(const std::function<int()>& child)
@@ -224,11 +232,16 @@ int InChild(const std::function<int()>& child)
     EXPECT_EQ(::waitpid(pid, &status, 0), pid);
     return status;
 }
+#endif
 
 // A signal that arrives at any moment of writing a file, the creating open
 // included, leaves no temporary file.
 TEST(FaultInjection, ASignalAtAnyMomentLeavesNoTemporaryFile)
 {
+#ifdef _WIN32
+    GTEST_SKIP() << "POSIX signals and fork; on Windows the console's control handler removes "
+                    "the temporary files, which Wine does not deliver to a test";
+#else
     TempDir dir;
     for (int run = 0; run < 20; ++run) {
         SCOPED_TRACE(run);
@@ -248,10 +261,15 @@ TEST(FaultInjection, ASignalAtAnyMomentLeavesNoTemporaryFile)
         EXPECT_TRUE(WIFSIGNALED(status));
         EXPECT_EQ(test::FolderNames(dir.path()), std::vector<std::string>{});
     }
+#endif
 }
 
 TEST(FaultInjection, IgnoredSignalsStayIgnoredAndAFileSizeLimitIsAnError)
 {
+#ifdef _WIN32
+    GTEST_SKIP() << "POSIX signals and fork; on Windows the console's control handler removes "
+                    "the temporary files, which Wine does not deliver to a test";
+#else
     // As under nohup: the hangup the process was started ignoring does not
     // end it.
     const int hangup = InChild([] {
@@ -280,6 +298,7 @@ TEST(FaultInjection, IgnoredSignalsStayIgnoredAndAFileSizeLimitIsAnError)
     });
     EXPECT_TRUE(WIFEXITED(limited) && WEXITSTATUS(limited) == 0) << "status " << limited;
     EXPECT_EQ(test::FolderNames(dir.path()), std::vector<std::string>{});
+#endif
 }
 
 } // namespace

@@ -1,13 +1,25 @@
+#include <optional>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
+#ifdef _WIN32
+#define NOMINMAX
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#endif
 
 #include "TestUtil.h"
 #include "core/FileIo.h"
 
 namespace zefir::fileio {
 namespace {
+
+#ifdef _WIN32
+constexpr bool kWindows = true;
+#else
+constexpr bool kWindows = false;
+#endif
 
 using test::Bytes;
 using test::FolderNames;
@@ -143,4 +155,101 @@ TEST(OutputFile, CopiesARangeOfAnotherFile)
 }
 
 } // namespace
+// What a folder on this system cannot hold as a file's name, and which
+// names are one file there.
+TEST(FileNames, WhatThisSystemRefuses)
+{
+    struct Case {
+        std::string name;
+        const char* windows; // the reason on Windows, nullptr when fine
+        bool fineElsewhere;
+    } cases[] = {
+        {"icon.k", nullptr, true},
+        {"CON", "is a device's name on Windows, not a file's", true},
+        {"nul.txt", "is a device's name on Windows, not a file's", true},
+        {"Com9 .k", "is a device's name on Windows, not a file's", true},
+        {"lpt1", "is a device's name on Windows, not a file's", true},
+        {"COM0.k", nullptr, true},
+        {"CONSOLE.k", nullptr, true},
+        {"x.NUL", nullptr, true},
+        {"a?.k", "holds \"?\", which Windows does not allow in a file's name", true},
+        {"a:b", "holds \":\", which Windows does not allow in a file's name", true},
+        {"a\\b", "holds \"\\\", which Windows does not allow in a file's name", true},
+        {"tab\t.k", "holds a control character, which Windows does not allow in a file's name",
+         true},
+        {"end.", "ends in a dot or a space, which Windows drops from a file's name", true},
+        {"end ", "ends in a dot or a space, which Windows drops from a file's name", true},
+        // 128 two-byte letters: 256 bytes, but 128 characters on Windows.
+        {std::string(256, 'a'), "is longer than the 255 characters a file's name may have", false},
+    };
+    std::string cyrillic;
+    for (int i = 0; i < 128; ++i)
+        cyrillic += "\xD0\x96";
+    const std::optional<std::string> longCyrillic = WhyNotFileNameHere(cyrillic);
+    EXPECT_EQ(longCyrillic.has_value(), !kWindows);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::optional<std::string> why = WhyNotFileNameHere(c.name);
+        if (kWindows) {
+            EXPECT_EQ(why.value_or("fine"), c.windows ? c.windows : "fine");
+        } else {
+            EXPECT_EQ(why.has_value(), !c.fineElsewhere) << why.value_or("");
+        }
+    }
+}
+
+TEST(FileNames, NamesThatAreOneFile)
+{
+    struct Case {
+        const char* a;
+        const char* b;
+        bool oneOnWindows;
+    } cases[] = {
+        {"x.k", "x.K", true},
+        {"Icon.g", "ICON.G", true},
+        {"\xD0\x96.k", "\xD0\xB6.k", true}, // Cyrillic Zhe, upper and lower case
+        {"x.k", "x.g", false},
+        {"x.k", "x.k ", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.a) + " / " + c.b);
+        EXPECT_EQ(FileNameKey(c.a) == FileNameKey(c.b), kWindows && c.oneOnWindows);
+    }
+}
+
+// The lock a change takes keeps a second change out but lets anyone read.
+TEST(InputFile, LockForChangeRefusesASecondButNotAReader)
+{
+    test::TempDir dir;
+    const fs::path path = dir / "a.ezx";
+    test::WriteBytes(path, Bytes("archive"));
+    const InputFile first(path);
+    first.LockForChange();
+    const InputFile second(path);
+    EXPECT_THROW_MSG(second.LockForChange(), path.string() + ": is being changed by another process");
+    std::vector<std::byte> read(7);
+    EXPECT_EQ(second.ReadAt(0, read), 7u);
+    EXPECT_EQ(read, Bytes("archive"));
+    EXPECT_EQ(ReadFile(path, 100), Bytes("archive"));
+}
+
+#ifdef _WIN32
+// A target another program holds open without sharing cannot be replaced:
+// the error names it and says why, and the temporary file is gone.
+TEST(OutputFile, ATargetHeldOpenIsNamedAndNothingIsLeft)
+{
+    test::TempDir dir;
+    const fs::path target = dir / "held.ezx";
+    test::WriteBytes(target, Bytes("old"));
+    HANDLE held = ::CreateFileW(target.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    EXPECT_THROW_MSG(WriteFile(target, Bytes("new"), Target::Named),
+                     target.string() + ": cannot replace the file: it is open in another program");
+    ::CloseHandle(held);
+    EXPECT_EQ(test::ReadBytes(target), Bytes("old"));
+    EXPECT_EQ(FolderNames(dir.path()), std::vector<std::string>{"held.ezx"});
+}
+#endif
+
 } // namespace zefir::fileio

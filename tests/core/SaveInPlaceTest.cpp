@@ -3,11 +3,14 @@
 // process's save, whether that process is still at work or already done.
 
 #include <cstdio>
+#include <fstream>
 #include <string>
 #include <vector>
 
+#ifndef _WIN32
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 #include <gtest/gtest.h>
 
@@ -30,15 +33,21 @@ struct SyncFaults {
     ~SyncFaults() { fileio::FailSyncs(false); }
 };
 
+#ifndef _WIN32
 struct stat StatOf(const fs::path& path)
 {
     struct stat st {};
     EXPECT_EQ(::stat(path.c_str(), &st), 0) << path;
     return st;
 }
+#endif
 
 TEST(SaveInPlace, ReplacesTheFileAsTheUserHadIt)
 {
+#ifdef _WIN32
+    GTEST_SKIP() << "owners, groups and permission bits are POSIX's; what Windows keeps, the "
+                    "file's attributes, FileIoTest checks";
+#else
     const std::vector<Member> members = test::PhoneMembers();
     std::vector<Member> edited = members;
     edited.erase(edited.begin());
@@ -73,6 +82,7 @@ TEST(SaveInPlace, ReplacesTheFileAsTheUserHadIt)
         EXPECT_EQ(st.st_gid, 5678u);
     }
     EXPECT_EQ(test::FolderNames(dir.path()), (std::vector<std::string>{"link.ezx", "real.ezx"}));
+#endif
 }
 
 TEST(SaveInPlace, AnotherProcessChangingTheArchiveIsNeverSavedOver)
@@ -140,14 +150,15 @@ TEST(SaveInPlace, AFileWrittenToInPlaceIsNoLongerRead)
         block = std::uint64_t{reader.directory().dataBase} + reader.entries()[1].dataOffset;
     }
     const auto grown = static_cast<std::uint32_t>(members[1].data.size() + 1);
-    std::FILE* file = std::fopen(path.c_str(), "r+b");
-    ASSERT_NE(file, nullptr);
-    std::fseek(file, static_cast<long>(block + 4), SEEK_SET);
-    for (int i = 0; i < 4; ++i)
-        std::fputc(static_cast<int>(grown >> (8 * i)) & 0xFF, file);
-    std::fseek(file, 0, SEEK_END);
-    std::fputc(0, file);
-    std::fclose(file);
+    {
+        std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
+        ASSERT_TRUE(file.is_open());
+        file.seekp(static_cast<std::streamoff>(block + 4));
+        for (int i = 0; i < 4; ++i)
+            file.put(static_cast<char>((grown >> (8 * i)) & 0xFF));
+        file.seekp(0, std::ios::end);
+        file.put('\0');
+    }
     const std::vector<std::byte> theirs = ReadBytes(path);
 
     EXPECT_EQ(model.OnDisk(), DiskState::Changed);
