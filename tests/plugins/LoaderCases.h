@@ -62,7 +62,7 @@ inline std::vector<LoaderCase> DamagedFiles()
         {"jpeg.g", LoaderKind::MotoImage, Bytes({0xFF, 0xD8, 0xFF, 0xE0, 0, 0x10}),
          "the Moto Image holds neither a GIF nor a PNG picture"},
         {"cut.g", LoaderKind::MotoImage, gif,
-         "GIF data runs past the end of the file (0x14 bytes)"},
+         "GIF data runs past the end of the file (20 bytes)"},
         {"big(200x200).raw", LoaderKind::Raw, std::vector<std::byte>(100),
          "the picture size in the name, 200x200, is more than the 38721 pixels a raw picture "
          "can hold"},
