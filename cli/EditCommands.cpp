@@ -270,9 +270,11 @@ ExportItem PlanExport(const ArchiveModel& model, std::size_t index, const Export
 // archive itself, and no two members would share one.
 void CheckTargets(const std::vector<ExportItem>& items, const ExportOptions& options)
 {
-    std::set<fs::path> taken;
+    // Keyed as this system tells names apart: on Windows "x.k" and "X.K"
+    // are one file.
+    std::set<std::string> taken;
     for (const ExportItem& item : items) {
-        if (!taken.insert(item.target).second)
+        if (!taken.insert(fileio::FileNameKey(Utf8Of(item.target))).second)
             throw IoError("two members would both be written to this file", item.target,
                           ErrorKind::Refused);
         if (fileio::SameFile(item.target, PathFromUtf8(options.archive)))

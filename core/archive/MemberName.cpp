@@ -24,8 +24,7 @@ bool FitsFileName(std::string_view utf8)
 
 std::string FileNameLimit()
 {
-    return "more than the " + std::to_string(fileio::MaxFileNameBytes()) +
-           " a file name may have";
+    return "more than the " + std::to_string(fileio::MaxFileNameBytes()) + " a file name may have";
 }
 
 bool IsControl(char c)
@@ -41,8 +40,8 @@ std::optional<std::string> WhyNotMemberName(std::string_view name, NameUse use)
     if (name.empty())
         return "a member name cannot be empty";
     if (name.size() > kMaxNameLength)
-        return Named(name) + "is " + std::to_string(name.size()) + " bytes, more than the limit of " +
-               std::to_string(kMaxNameLength);
+        return Named(name) + "is " + std::to_string(name.size()) +
+               " bytes, more than the limit of " + std::to_string(kMaxNameLength);
     // 0x0A ends a name in the archive.
     if (name.find('\n') != std::string_view::npos)
         return Named(name) + "holds a line break";
@@ -61,6 +60,10 @@ std::optional<std::string> WhyNotMemberName(std::string_view name, NameUse use)
     if (const std::string fileName = Cp1251ToUtf8(name); !FitsFileName(fileName))
         return Named(name) + "would be a file name of " + std::to_string(fileName.size()) +
                " bytes in UTF-8, " + FileNameLimit();
+    // What else this system does not take in a file's name (on Windows:
+    // device names, some characters, a trailing dot or space).
+    else if (auto here = fileio::WhyNotFileNameHere(fileName))
+        return Named(name) + *here;
     if (use == NameUse::File)
         return std::nullopt;
     if (const auto control = std::find_if(name.begin(), name.end(), IsControl);
@@ -72,10 +75,12 @@ std::optional<std::string> WhyNotMemberName(std::string_view name, NameUse use)
 
 std::optional<std::string> WhyNotFileName(std::string_view fileName)
 {
-    if (FitsFileName(fileName))
-        return std::nullopt;
-    return "the file name \"" + Printable(fileName) + "\" is " + std::to_string(fileName.size()) +
-           " bytes, " + FileNameLimit();
+    if (!FitsFileName(fileName))
+        return "the file name \"" + Printable(fileName) + "\" is " +
+               std::to_string(fileName.size()) + " bytes, " + FileNameLimit();
+    if (auto here = fileio::WhyNotFileNameHere(fileName))
+        return "the file name \"" + Printable(fileName) + "\" " + *here;
+    return std::nullopt;
 }
 
 std::optional<std::string> WhyNotFileAsMemberName(std::string_view fileName)
