@@ -236,15 +236,22 @@ void ArchiveEditor::CreateGallery()
     });
     connect(m_view, &GalleryView::filesDropped, this,
             [this](const QModelIndex& index, const QStringList& files) {
-                if (index.isValid())
-                    ReplaceMember(m_proxy->mapToSource(index).row(), files.constFirst());
-                else
+                if (index.isValid()) {
+                    // The tile dropped on is the one the preview and the
+                    // status bar then show.
+                    const int row = m_proxy->mapToSource(index).row();
+                    SelectRow(row);
+                    ReplaceMember(row, files.constFirst());
+                } else {
                     AddFiles(files);
+                }
             });
     connect(m_view->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this] { UpdateCurrent(); });
-    connect(m_view->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            [this] { UpdateActions(); });
+    connect(m_view->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+        FollowSelection();
+        UpdateCurrent();
+    });
     connect(m_gallery, &QAbstractItemModel::dataChanged, this,
             [this](const QModelIndex& from, const QModelIndex& to) {
                 const int row = CurrentRow();
@@ -310,8 +317,9 @@ void ArchiveEditor::createActions()
     redo->setObjectName(QStringLiteral("RedoAction"));
     redo->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
     redo->setIcon(look->standardIcon(QStyle::SP_ArrowForward));
-    auto* replace = makeAction("ReplaceAction", QStringLiteral("Re&place..."),
-                               QKeySequence(Qt::CTRL | Qt::Key_R), &ArchiveEditor::ReplaceExecute);
+    auto* replace = m_replaceAction =
+        makeAction("ReplaceAction", QStringLiteral("Re&place..."),
+                   QKeySequence(Qt::CTRL | Qt::Key_R), &ArchiveEditor::ReplaceExecute);
     replace->setIcon(look->standardIcon(QStyle::SP_BrowserReload));
     m_addAction = makeAction("AddAction", QStringLiteral("&Add..."),
                              QKeySequence(Qt::CTRL | Qt::Key_D), &ArchiveEditor::AddExecute);
@@ -319,8 +327,9 @@ void ArchiveEditor::createActions()
     auto* remove = makeAction("RemoveAction", QStringLiteral("Re&move"), QKeySequence::Delete,
                               &ArchiveEditor::RemoveExecute);
     remove->setIcon(look->standardIcon(QStyle::SP_TrashIcon));
-    auto* rename = makeAction("RenameAction", QStringLiteral("Re&name"), QKeySequence(Qt::Key_F2),
-                              &ArchiveEditor::RenameExecute);
+    auto* rename = m_renameAction =
+        makeAction("RenameAction", QStringLiteral("Re&name"), QKeySequence(Qt::Key_F2),
+                   &ArchiveEditor::RenameExecute);
 
     auto* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
     edit->addAction(undo);
@@ -381,9 +390,11 @@ void ArchiveEditor::UpdateTitle()
 void ArchiveEditor::UpdateActions()
 {
     const bool open = !m_path.empty();
-    const bool any = !SelectedRows().empty() || CurrentRow() >= 0;
+    const std::size_t targets = TargetRows().size();
     for (QAction* action : m_memberActions)
-        action->setEnabled(open && any);
+        action->setEnabled(open && targets > 0);
+    m_replaceAction->setEnabled(open && targets == 1);
+    m_renameAction->setEnabled(open && targets == 1);
     m_saveAction->setEnabled(open);
     m_exportAllAction->setEnabled(open && m_gallery->rowCount() > 0);
     m_addAction->setEnabled(open);
@@ -397,9 +408,14 @@ QString ArchiveEditor::MemberName(int row) const
 void ArchiveEditor::UpdateCurrent()
 {
     const int row = CurrentRow();
+    const int selected = SelectedTileCount(*m_view->selectionModel());
     if (row < 0) {
         m_memberInfo->setText(m_path.empty() ? QString() : Count(Archive().size(), "member"));
         m_preview->SetTile({}, nullptr);
+    } else if (selected > 1) {
+        // What Remove and Export would take; the preview shows the current one.
+        m_memberInfo->setText(tr("%n members selected", nullptr, selected));
+        m_preview->SetTile(MemberName(row), &m_gallery->TileAt(row));
     } else {
         const QModelIndex index = m_gallery->index(row);
         m_memberInfo->setText(MemberName(row) + QStringLiteral(": ") +
@@ -419,6 +435,16 @@ std::vector<int> ArchiveEditor::SelectedRows() const
 {
     std::vector<int> rows;
     for (const QModelIndex& index : m_view->selectionModel()->selectedIndexes())
+        if (index.column() == 0)
+            rows.push_back(m_proxy->mapToSource(index).row());
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+std::vector<int> ArchiveEditor::TargetRows() const
+{
+    std::vector<int> rows;
+    for (const QModelIndex& index : TargetIndexes(*m_view->selectionModel()))
         rows.push_back(m_proxy->mapToSource(index).row());
     std::sort(rows.begin(), rows.end());
     return rows;
@@ -427,8 +453,24 @@ std::vector<int> ArchiveEditor::SelectedRows() const
 void ArchiveEditor::SelectRow(int row)
 {
     const QModelIndex index = m_proxy->mapFromSource(m_gallery->index(row));
-    m_view->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+    m_view->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
+                                                         QItemSelectionModel::Rows);
     m_view->scrollTo(index);
+}
+
+void ArchiveEditor::FollowSelection()
+{
+    // Ctrl+click can leave one tile selected and another current; the one
+    // still highlighted is the one acted on, and it is shown.
+    QItemSelectionModel& selection = *m_view->selectionModel();
+    if (SelectedTileCount(selection) != 1)
+        return;
+    QModelIndex selected;
+    for (const QModelIndex& index : selection.selectedIndexes())
+        if (index.column() == 0)
+            selected = index;
+    if (selected != selection.currentIndex().siblingAtColumn(0))
+        selection.setCurrentIndex(selected, QItemSelectionModel::NoUpdate);
 }
 
 void ArchiveEditor::ShowError(const QString& text)
@@ -813,9 +855,10 @@ QString ArchiveEditor::RenameMember(int row, const QString& name)
 
 void ArchiveEditor::ReplaceExecute()
 {
-    const int row = CurrentRow();
-    if (row < 0)
+    const std::vector<int> rows = TargetRows();
+    if (rows.size() != 1)
         return;
+    const int row = rows.front();
     const auto answer =
         m_dialogs.OpenFile(this, {QStringLiteral("Replace %1 with").arg(MemberName(row)),
                                   kAddFilters,
@@ -840,20 +883,22 @@ void ArchiveEditor::AddExecute()
 
 void ArchiveEditor::RemoveExecute()
 {
-    RemoveMembers(SelectedRows());
+    RemoveMembers(TargetRows());
 }
 
 void ArchiveEditor::RenameExecute()
 {
-    if (m_view->currentIndex().isValid())
-        m_view->edit(m_view->currentIndex());
+    const std::vector<int> rows = TargetRows();
+    if (rows.size() != 1)
+        return;
+    const QModelIndex index = m_proxy->mapFromSource(m_gallery->index(rows.front()));
+    m_view->scrollTo(index);
+    m_view->edit(index);
 }
 
 void ArchiveEditor::ExportExecute()
 {
-    std::vector<int> rows = SelectedRows();
-    if (rows.empty() && CurrentRow() >= 0)
-        rows.push_back(CurrentRow());
+    const std::vector<int> rows = TargetRows();
     if (rows.empty())
         return;
     const std::string first = Archive().DisplayName(static_cast<std::size_t>(rows[0]));

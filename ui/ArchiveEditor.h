@@ -72,6 +72,9 @@ public:
     // The member under the keyboard focus, by its index in the archive, or -1.
     int CurrentRow() const;
     std::vector<int> SelectedRows() const;
+    // What Replace, Remove, Rename, Export and drags act on: the selected
+    // members when several are, else the current one. Sorted.
+    std::vector<int> TargetRows() const;
     void SelectRow(int row);
 
 public slots:
@@ -108,6 +111,8 @@ private:
     bool ResolveDiskChange(archive::ArchiveModel::DiskState state);
     void UpdateTitle();
     void UpdateCurrent();
+    // With one tile selected, makes it the current one too.
+    void FollowSelection();
     void UpdateActions();
     void SetTileSide(int side);
     void ShowError(const QString& text);
@@ -135,6 +140,9 @@ private:
     QSlider* m_tileSlider = nullptr;
     QLabel* m_memberInfo = nullptr;
     QList<QAction*> m_memberActions;
+    // Act on one member only.
+    QAction* m_replaceAction = nullptr;
+    QAction* m_renameAction = nullptr;
     QAction* m_saveAction = nullptr;
     QAction* m_exportAllAction = nullptr;
     QAction* m_addAction = nullptr;

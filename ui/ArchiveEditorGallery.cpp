@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QDrag>
 #include <QDragEnterEvent>
 #include <QFutureWatcher>
 #include <QHBoxLayout>
@@ -398,6 +399,17 @@ void GalleryDelegate::paint(QPainter* painter, const QStyleOptionViewItem& optio
     style->drawPrimitive(QStyle::PE_PanelItemViewItem, &opt, painter, widget);
 
     painter->save();
+    // The current tile is framed whether or not it is selected and whether
+    // or not the view has the focus: it is what the commands act on.
+    const auto* view = qobject_cast<const QAbstractItemView*>(widget);
+    if (view && view->currentIndex() == index) {
+        painter->setPen(
+            QPen(opt.palette.color(opt.state & QStyle::State_Selected ? QPalette::HighlightedText
+                                                                      : QPalette::Highlight),
+                 2));
+        painter->setBrush(Qt::NoBrush);
+        painter->drawRect(QRectF(opt.rect).adjusted(1.5, 1.5, -1.5, -1.5));
+    }
     const QRect box(opt.rect.x() + (opt.rect.width() - m_side) / 2, opt.rect.y() + 6, m_side,
                     m_side);
     const auto state = static_cast<TileState>(index.data(GalleryModel::StateRole).toInt());
@@ -530,6 +542,29 @@ bool GalleryDelegate::eventFilter(QObject* object, QEvent* event)
     return QStyledItemDelegate::eventFilter(object, event);
 }
 
+int SelectedTileCount(const QItemSelectionModel& selection)
+{
+    const QModelIndexList indexes = selection.selectedIndexes();
+    return static_cast<int>(std::count_if(indexes.begin(), indexes.end(),
+                                          [](const QModelIndex& i) { return i.column() == 0; }));
+}
+
+QModelIndexList TargetIndexes(const QItemSelectionModel& selection)
+{
+    QModelIndexList rows;
+    for (const QModelIndex& index : selection.selectedIndexes())
+        if (index.column() == 0)
+            rows << index;
+    if (rows.size() > 1) {
+        std::sort(rows.begin(), rows.end());
+        return rows;
+    }
+    const QModelIndex current = selection.currentIndex();
+    if (current.isValid())
+        return {current.siblingAtColumn(0)};
+    return rows;
+}
+
 GalleryView::GalleryView(QWidget* parent) : QListView(parent)
 {
     setObjectName(QStringLiteral("Gallery"));
@@ -542,7 +577,9 @@ GalleryView::GalleryView(QWidget* parent) : QListView(parent)
     setWrapping(true);
     setSpacing(2);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
-    setEditTriggers(QAbstractItemView::EditKeyPressed);
+    // Renaming goes through the editor's command, which renames the tile
+    // the commands act on, or refuses when several are selected.
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
     setDragEnabled(true);
     setAcceptDrops(true);
     // Drops arrive at the viewport, which must take them itself.
@@ -624,6 +661,40 @@ void GalleryView::keyPressEvent(QKeyEvent* event)
         }
     }
     QListView::keyPressEvent(event);
+}
+
+QItemSelectionModel::SelectionFlags GalleryView::selectionCommand(const QModelIndex& index,
+                                                                  const QEvent* event) const
+{
+    const QItemSelectionModel::SelectionFlags command = QListView::selectionCommand(index, event);
+    // In a Qt list Ctrl with an arrow moves the current item alone. While
+    // at most one tile is selected, the selection follows it here, so that
+    // the tile marked is the one acted on; among several, Ctrl+arrows and
+    // Ctrl+Space still pick tiles one by one.
+    if (command == QItemSelectionModel::NoUpdate && event && event->type() == QEvent::KeyPress &&
+        SelectedTileCount(*selectionModel()) <= 1)
+        return QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows;
+    return command;
+}
+
+void GalleryView::startDrag(Qt::DropActions actions)
+{
+    // The tiles the commands would act on, not only the selected ones.
+    const QModelIndexList indexes = TargetIndexes(*selectionModel());
+    if (indexes.isEmpty())
+        return;
+    QMimeData* mime = model()->mimeData(indexes);
+    if (!mime)
+        return;
+    auto* drag = new QDrag(this);
+    drag->setMimeData(mime);
+    const QImage image = indexes.constFirst().data(GalleryModel::ImageRole).value<QImage>();
+    if (!image.isNull())
+        drag->setPixmap(QPixmap::fromImage(
+            image.width() > 64 || image.height() > 64
+                ? image.scaled(64, 64, Qt::KeepAspectRatio, Qt::SmoothTransformation)
+                : image));
+    drag->exec(actions, Qt::CopyAction);
 }
 
 PreviewPane::PreviewPane(QWidget* parent) : QWidget(parent)

@@ -12,6 +12,7 @@
 
 #include <QAbstractListModel>
 #include <QImage>
+#include <QItemSelectionModel>
 #include <QListView>
 #include <QStyledItemDelegate>
 #include <QTemporaryDir>
@@ -168,6 +169,13 @@ private:
 // Checkerboard behind transparent pixels, in squares of `square` pixels.
 void PaintCheckerboard(QPainter& painter, const QRect& rect, int square = 8);
 
+// What the commands, the context menu and drags act on, as indexes of the
+// view's model in column 0: the selected tiles when several are, else the
+// current one, which is always marked.
+QModelIndexList TargetIndexes(const QItemSelectionModel& selection);
+// The tiles selected, each counted once whatever its columns.
+int SelectedTileCount(const QItemSelectionModel& selection);
+
 // The gallery: an icon-mode list that takes picture files dropped on a tile
 // (replace) or on its empty area (add), zooms with Ctrl+wheel and sends
 // typed text to the filter.
@@ -189,6 +197,9 @@ protected:
     void dropEvent(QDropEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
+                                                         const QEvent* event) const override;
+    void startDrag(Qt::DropActions actions) override;
 
 private:
     bool IsOutsideFileDrop(const QDropEvent* event) const;

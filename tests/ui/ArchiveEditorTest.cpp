@@ -47,6 +47,9 @@ struct Editor {
         WriteTestArchive(archive);
         editor.resize(900, 600);
         editor.show();
+        // The menus' shortcuts reach an active window only.
+        if (!QTest::qWaitForWindowActive(&editor))
+            qFatal("the editor window is not activated");
         if (!editor.OpenArchive(Q(archive)))
             qFatal("the test archive does not open");
     }
@@ -173,8 +176,10 @@ private slots:
         const auto expected =
             imagecodec::ConvertForMember("b.k", before, "new.png", ReadAll(png), png);
 
+        e.editor.SelectRow(e.Row("a.k"));
         e.Drop(png, e.Row("b.k"));
         QCOMPARE(e.Data("b.k"), expected.bytes);
+        QCOMPARE(e.editor.CurrentRow(), e.Row("b.k"));
         QCOMPARE(e.editor.statusBar()->currentMessage(),
                  QString("b.k is now 12 x 12 pixels (it was 20 x 30)"));
         QVERIFY(e.editor.isWindowModified());
@@ -494,6 +499,71 @@ private slots:
         QVERIFY2(e.dialogs.questions[0].contains("6 files already in"),
                  qPrintable(e.dialogs.questions[0]));
         QCOMPARE(FileStart(out / "a.png", 8), QByteArray("mine"));
+    }
+
+    // What the preview and the status bar show is what the commands take,
+    // however the keyboard moved there.
+    void commandsActOnTheTilesShown()
+    {
+        using Keys = std::vector<std::pair<Qt::Key, Qt::KeyboardModifiers>>;
+        const struct {
+            const char* clicked;
+            Keys keys;
+            const char* shown; // the start of the member's label
+            const char* exportTitle;
+            QStringList removed;
+        } cases[] = {
+            {"a.k",
+             {{Qt::Key_Right, Qt::ControlModifier}, {Qt::Key_Right, Qt::ControlModifier}},
+             "C.g: ",
+             "Export C.g",
+             {"C.g"}},
+            {"b.k",
+             {{Qt::Key_End, Qt::ControlModifier}},
+             "unknown.bin: ",
+             "Export unknown.bin",
+             {"unknown.bin"}},
+            {"a.k", {{Qt::Key_Right, Qt::NoModifier}}, "d.g: ", "Export d.g", {"d.g"}},
+            {"a.k",
+             {{Qt::Key_Right, Qt::ShiftModifier}},
+             "2 members selected",
+             "Export 2 icons into a folder",
+             {"a.k", "d.g"}},
+        };
+        for (const auto& c : cases) {
+            Editor e;
+            GalleryView& view = e.editor.View();
+            const QModelIndex tile =
+                e.editor.Shown().mapFromSource(e.editor.Gallery().index(e.Row(c.clicked)));
+            QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, view.visualRect(tile).center());
+            for (const auto& [key, modifiers] : c.keys)
+                QTest::keyClick(&view, key, modifiers);
+            const QString info = e.editor.findChild<QLabel*>("MemberInfo")->text();
+            QVERIFY2(info.startsWith(c.shown), qPrintable(info));
+            e.editor.findChild<QAction*>("ExportAction")->trigger();
+            QCOMPARE(e.dialogs.titles.last(), QString("save: ") + c.exportTitle);
+            QTest::keyClick(&view, Qt::Key_Delete);
+            QStringList gone;
+            for (const QString& name : kSortedNames)
+                if (e.editor.Archive().FindAll(name.toStdString()).empty())
+                    gone << name;
+            QCOMPARE(gone, c.removed);
+        }
+
+        // Ctrl+click leaving one tile selected makes it the current one.
+        Editor e;
+        GalleryView& view = e.editor.View();
+        const auto click = [&](const char* name, Qt::KeyboardModifiers modifiers) {
+            const QModelIndex tile =
+                e.editor.Shown().mapFromSource(e.editor.Gallery().index(e.Row(name)));
+            QTest::mouseClick(view.viewport(), Qt::LeftButton, modifiers,
+                              view.visualRect(tile).center());
+        };
+        click("a.k", Qt::NoModifier);
+        click("Z.k", Qt::ControlModifier);
+        click("Z.k", Qt::ControlModifier);
+        QCOMPARE(e.editor.CurrentRow(), e.Row("a.k"));
+        QCOMPARE(e.editor.TargetRows(), std::vector<int>{e.Row("a.k")});
     }
 
     void mainWindowOpensTheEditor()
