@@ -234,18 +234,28 @@ void ArchiveEditor::CreateGallery()
         dock->show();
         m_preview->SetZoom(std::max(m_preview->FittingZoom(), m_preview->Zoom()));
     });
-    connect(m_view, &GalleryView::filesDropped, this,
-            [this](const QModelIndex& index, const QStringList& files) {
-                if (index.isValid()) {
-                    // The tile dropped on is the one the preview and the
-                    // status bar then show.
-                    const int row = m_proxy->mapToSource(index).row();
-                    SelectRow(row);
+    connect(
+        m_view, &GalleryView::filesDropped, this,
+        [this](const QModelIndex& index, const QStringList& files) {
+            if (index.isValid()) {
+                // The tile dropped on is the one the preview and the
+                // status bar then show.
+                const int row = m_proxy->mapToSource(index).row();
+                SelectRow(row);
+                if (files.size() == 1)
                     ReplaceMember(row, files.constFirst());
-                } else {
+                else if (m_dialogs.Ask(
+                             this, {kApplicationTitle,
+                                    tr("%n files were dropped on %1, which takes one picture. Add "
+                                       "them as new members instead?",
+                                       nullptr, static_cast<int>(files.size()))
+                                        .arg(MemberName(row)),
+                                    {Answer::No, Answer::Yes}}) == Answer::Yes)
                     AddFiles(files);
-                }
-            });
+            } else {
+                AddFiles(files);
+            }
+        });
     connect(m_view->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this] { UpdateCurrent(); });
     connect(m_view->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
@@ -495,7 +505,39 @@ std::function<void(const QString&)> ArchiveEditor::ErrorReporter()
 
 bool ArchiveEditor::OpenArchive(const QString& path)
 {
-    return MaybeSave() && Load(path);
+    return !ForwardToEditorOf(path) && MaybeSave() && Load(path);
+}
+
+ArchiveEditor* ArchiveEditor::EditorOf(const fs::path& archive, const ArchiveEditor* except)
+{
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        auto* editor = qobject_cast<ArchiveEditor*>(window);
+        std::error_code ignored;
+        if (editor && editor != except && !editor->m_path.empty() &&
+            fs::equivalent(editor->m_path, archive, ignored))
+            return editor;
+    }
+    return nullptr;
+}
+
+void ArchiveEditor::BringForward()
+{
+    if (isMinimized())
+        showNormal();
+    show();
+    raise();
+    activateWindow();
+}
+
+bool ArchiveEditor::ForwardToEditorOf(const QString& path)
+{
+    ArchiveEditor* other = EditorOf(ToPath(path), this);
+    if (!other)
+        return false;
+    other->BringForward();
+    other->statusBar()->showMessage(
+        tr("%1 is open in this window").arg(ToQString(other->m_path.filename())), 8000);
+    return true;
 }
 
 bool ArchiveEditor::Load(const QString& path)
@@ -532,7 +574,7 @@ void ArchiveEditor::FileOpenExecute()
     const auto answer = m_dialogs.OpenFile(
         this,
         {QStringLiteral("Open EZX file"), {kEzxFilter}, 0, {}, ToQString(m_path.parent_path())});
-    if (answer)
+    if (answer && !ForwardToEditorOf(answer->path))
         Load(answer->path);
 }
 
@@ -606,6 +648,15 @@ bool ArchiveEditor::ResolveDiskChange(archive::ArchiveModel::DiskState state)
 
 bool ArchiveEditor::SaveTo(const fs::path& target, archive::ArchiveModel::WhenReplaced whenReplaced)
 {
+    // Most likely every member was removed by mistake: the phone would find
+    // none of its icons.
+    if (Archive().size() == 0 &&
+        m_dialogs.Ask(this, {kApplicationTitle,
+                             tr("%1 would have no members: the phone would find none of its "
+                                "icons in it. Save it anyway?")
+                                 .arg(ToQString(target.filename())),
+                             {Answer::No, Answer::Yes}}) != Answer::Yes)
+        return false;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     try {
         archive::NullProgress progress;
@@ -873,12 +924,13 @@ void ArchiveEditor::ReplaceExecute()
 
 void ArchiveEditor::AddExecute()
 {
-    const auto answer = m_dialogs.OpenFile(
-        this, {QStringLiteral("Add a picture"), kAddFilters, 0, {}, PictureFolder()});
+    FileRequest request{tr("Add pictures"), kAddFilters, 0, {}, PictureFolder()};
+    request.several = true;
+    const auto answer = m_dialogs.OpenFile(this, request);
     if (!answer)
         return;
     RememberPictureFolder(ToPath(answer->path).parent_path());
-    AddFiles({answer->path});
+    AddFiles(answer->paths.isEmpty() ? QStringList{answer->path} : answer->paths);
 }
 
 void ArchiveEditor::RemoveExecute()

@@ -40,7 +40,15 @@ public:
 
     // Opens an archive, asking first what to do with unsaved changes.
     // Returns whether it was opened; a failure is shown in an error box.
+    // An archive another editor window has open is not opened twice: that
+    // window comes forward instead.
     bool OpenArchive(const QString& path);
+    // The editor window, other than `except`, that has `archive` open, as
+    // the same file under whatever name; or null.
+    static ArchiveEditor* EditorOf(const fs::path& archive, const ArchiveEditor* except = nullptr);
+    // Raises the window above the others, restored when minimised, with
+    // the keyboard in it.
+    void BringForward();
     // The archive's file; empty before one is opened.
     const fs::path& ArchivePath() const { return m_path; }
 
@@ -97,6 +105,8 @@ private:
     void createActions();
     void CreateGallery();
     bool MaybeSave();
+    // Brings forward the other window that has `path` open, if one has.
+    bool ForwardToEditorOf(const QString& path);
     // Opens without asking about unsaved changes, which are dropped.
     bool Load(const QString& path);
     bool SaveTo(const fs::path& target, archive::ArchiveModel::WhenReplaced whenReplaced =

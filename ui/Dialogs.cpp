@@ -17,7 +17,7 @@ std::optional<FileAnswer> RunFileDialog(QWidget* parent, const FileRequest& requ
     dialog.setAcceptMode(mode);
     // AnyFile even for opening: a typed name is taken as it is, and some
     // commands only want the folder it points into.
-    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setFileMode(request.several ? QFileDialog::ExistingFiles : QFileDialog::AnyFile);
     if (!request.filters.isEmpty()) {
         dialog.setNameFilters(request.filters);
         if (request.filterIndex >= 0 && request.filterIndex < request.filters.size())
@@ -37,7 +37,8 @@ std::optional<FileAnswer> RunFileDialog(QWidget* parent, const FileRequest& requ
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     int index = request.filters.indexOf(dialog.selectedNameFilter());
-    return FileAnswer{dialog.selectedFiles().constFirst(), index < 0 ? 0 : index};
+    return FileAnswer{dialog.selectedFiles().constFirst(), index < 0 ? 0 : index,
+                      dialog.selectedFiles()};
 }
 
 } // namespace

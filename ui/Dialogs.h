@@ -26,12 +26,17 @@ struct FileRequest {
     // filter selected, and the question before replacing a file is about
     // that name.
     bool addFilterExtension = false;
+    // Open dialogs: several existing files may be chosen.
+    bool several = false;
 };
 
 struct FileAnswer {
     QString path;
     // The filter selected when the user confirmed, counted from 0.
     int filterIndex = 0;
+    // Every file chosen when several could be, `path` first; may be empty
+    // when only `path` was.
+    QStringList paths = {};
 };
 
 // The extension a name filter stands for: ".bmp" for "BMP Image (*.bmp)",

@@ -2,6 +2,8 @@
 // to the gallery, in-place renames, the unsaved-changes question answered
 // through the scripted dialogs; results read back with the core.
 
+#include <numeric>
+
 #include <QAction>
 #include <QComboBox>
 #include <QLabel>
@@ -28,6 +30,9 @@ using namespace zefir::uitest;
 namespace {
 
 using Bytes = std::vector<std::byte>;
+
+// How the editor's questions begin.
+const QString kTitle = kApplicationTitle + ": ";
 
 Bytes ReadAll(const fs::path& path)
 {
@@ -70,7 +75,8 @@ struct Editor {
 
     // Drags `file` from outside and drops it on `row`'s tile, or on the
     // empty area below the tiles when row is -1, as a file manager does.
-    void Drop(const fs::path& file, int row)
+    void Drop(const fs::path& file, int row) { Drop(std::vector<fs::path>{file}, row); }
+    void Drop(const std::vector<fs::path>& files, int row)
     {
         GalleryView& view = editor.View();
         QPoint at(view.viewport()->width() - 2, view.viewport()->height() - 2);
@@ -80,7 +86,10 @@ struct Editor {
             at = view.visualRect(index).center();
         }
         QMimeData mime;
-        mime.setUrls({QUrl::fromLocalFile(Q(file))});
+        QList<QUrl> urls;
+        for (const fs::path& file : files)
+            urls << QUrl::fromLocalFile(Q(file));
+        mime.setUrls(urls);
         QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(view.viewport(), &enter);
         QDragMoveEvent move(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
@@ -564,6 +573,97 @@ private slots:
         click("Z.k", Qt::ControlModifier);
         QCOMPARE(e.editor.CurrentRow(), e.Row("a.k"));
         QCOMPARE(e.editor.TargetRows(), std::vector<int>{e.Row("a.k")});
+    }
+
+    // Two pictures for one tile, and the menu's Add, take several files.
+    void severalFilesAreAddedNotGuessedBetween()
+    {
+        const struct {
+            bool dropped; // else chosen in Add's dialog
+            ui::Answer answer;
+            std::size_t members;
+        } cases[] = {
+            {true, ui::Answer::No, 7},
+            {true, ui::Answer::Yes, 9},
+            {false, ui::Answer::Cancel, 9},
+        };
+        for (const auto& c : cases) {
+            Editor e;
+            const std::vector<fs::path> files = {e.root / "one.png", e.root / "two.png"};
+            for (const fs::path& file : files)
+                WritePicture(file, Picture(6, 6));
+            const Bytes before = e.Data("a.k");
+            e.dialogs.answers = {c.answer};
+            if (c.dropped) {
+                e.Drop(files, e.Row("a.k"));
+                QCOMPARE(e.dialogs.questions,
+                         QStringList{kTitle + "2 files were dropped on a.k, which takes one "
+                                              "picture. Add them as new members instead?"});
+            } else {
+                e.dialogs.files = {{Q(files[0]), 0, {Q(files[0]), Q(files[1])}}};
+                e.editor.findChild<QAction*>("AddAction")->trigger();
+                QVERIFY(e.dialogs.asked.back().several);
+            }
+            QCOMPARE(e.editor.Archive().size(), c.members);
+            QCOMPARE(e.Data("a.k"), before);
+            QCOMPARE(e.editor.Archive().FindAll("two.g").size(), c.members > 7 ? 1u : 0u);
+        }
+    }
+
+    void savingAnArchiveWithoutMembersAsksFirst()
+    {
+        Editor e;
+        const Bytes original = ReadAll(e.archive);
+        std::vector<int> all(7);
+        std::iota(all.begin(), all.end(), 0);
+        QVERIFY(e.editor.RemoveMembers(all));
+        e.dialogs.answers = {Answer::No};
+        QVERIFY(!e.editor.FileSaveExecute());
+        QCOMPARE(e.dialogs.questions,
+                 QStringList{kTitle + "iconres.ezx would have no members: the phone would find "
+                                      "none of its icons in it. Save it anyway?"});
+        QCOMPARE(ReadAll(e.archive), original);
+        QVERIFY(e.editor.isWindowModified());
+        e.dialogs.answers = {Answer::Yes};
+        QVERIFY(e.editor.FileSaveExecute());
+        QCOMPARE(archive::ArchiveModel(e.archive).size(), std::size_t{0});
+    }
+
+    // An archive open in one window, opened again under another name of the
+    // same file, brings that window forward.
+    void anArchiveIsOpenInOneWindowOnly()
+    {
+        Editor e;
+        const fs::path link = e.root / "link.ezx";
+        fs::create_symlink(e.archive, link);
+        ArchiveEditor second(e.dialogs);
+        second.show();
+        QVERIFY(QTest::qWaitForWindowActive(&second));
+        QVERIFY(!second.OpenArchive(Q(link)));
+        QVERIFY(second.ArchivePath().empty());
+        QTRY_COMPARE(QApplication::activeWindow(), &e.editor);
+        QCOMPARE(e.editor.statusBar()->currentMessage(),
+                 QString("iconres.ezx is open in this window"));
+
+        // The same from the open command and from the main window.
+        second.activateWindow();
+        QTRY_COMPARE(QApplication::activeWindow(), &second);
+        e.dialogs.files = {{Q(link)}, {Q(e.archive)}};
+        second.FileOpenExecute();
+        QVERIFY(second.ArchivePath().empty());
+        QTRY_COMPARE(QApplication::activeWindow(), &e.editor);
+        const auto editors = [] {
+            int n = 0;
+            for (QWidget* w : QApplication::topLevelWidgets())
+                n += qobject_cast<ArchiveEditor*>(w) != nullptr;
+            return n;
+        };
+        second.activateWindow();
+        QTRY_COMPARE(QApplication::activeWindow(), &second);
+        EditArchive(nullptr, e.dialogs);
+        QCOMPARE(editors(), 2);
+        QTRY_COMPARE(QApplication::activeWindow(), &e.editor);
+        QVERIFY(e.dialogs.messages.isEmpty());
     }
 
     void mainWindowOpensTheEditor()
