@@ -15,8 +15,10 @@
 #include <QFileSystemWatcher>
 #include <QFutureWatcher>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
 #include <QProgressDialog>
 #include <QSettings>
@@ -59,6 +61,8 @@ constexpr int kTileStep = 16;
 // Members read for the export worker at a time: memory stays small whatever
 // the archive's size.
 constexpr std::size_t kExportBatch = 64;
+constexpr int kMaxRecent = 10;
+const QString kRecentKey = QStringLiteral("ArchiveEditor/recent");
 
 bool Exists(const fs::path& path)
 {
@@ -200,7 +204,7 @@ void ArchiveEditor::CreateGallery()
     setCentralWidget(central);
 
     m_preview = new PreviewPane;
-    auto* dock = new QDockWidget(QStringLiteral("Preview"), this);
+    auto* dock = m_previewDock = new QDockWidget(QStringLiteral("Preview"), this);
     dock->setObjectName(QStringLiteral("PreviewDock"));
     dock->setWidget(m_preview);
     addDockWidget(Qt::RightDockWidgetArea, dock);
@@ -220,6 +224,7 @@ void ArchiveEditor::CreateGallery()
     });
     // Enter in the filter goes back to the tiles.
     connect(m_filter, &QLineEdit::returnPressed, m_view, qOverload<>(&QWidget::setFocus));
+    m_filter->installEventFilter(this);
     connect(m_sort, &QComboBox::currentIndexChanged, this,
             [this](int byName) { m_proxy->sort(byName ? 0 : -1); });
     connect(m_tileSlider, &QSlider::valueChanged, this,
@@ -230,10 +235,10 @@ void ArchiveEditor::CreateGallery()
         m_filter->setFocus();
         m_filter->insert(text);
     });
-    connect(m_view, &GalleryView::enterPressed, this, [this, dock] {
-        dock->show();
-        m_preview->SetZoom(std::max(m_preview->FittingZoom(), m_preview->Zoom()));
-    });
+    connect(m_view, &GalleryView::enterPressed, this, &ArchiveEditor::ShowPreviewAtFit);
+    connect(m_view, &QAbstractItemView::doubleClicked, this, &ArchiveEditor::ShowPreviewAtFit);
+    m_view->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_view, &QWidget::customContextMenuRequested, this, &ArchiveEditor::ShowTileMenu);
     connect(
         m_view, &GalleryView::filesDropped, this,
         [this](const QModelIndex& index, const QStringList& files) {
@@ -311,6 +316,11 @@ void ArchiveEditor::createActions()
 
     auto* file = menuBar()->addMenu(QStringLiteral("&File"));
     file->addAction(open);
+    m_recentMenu = file->addMenu(tr("Open &Recent"));
+    m_recentMenu->setObjectName(QStringLiteral("RecentMenu"));
+    // Filled when shown: another window may have opened an archive since.
+    connect(m_recentMenu, &QMenu::aboutToShow, this, &ArchiveEditor::FillRecentMenu);
+    FillRecentMenu();
     file->addAction(m_saveAction);
     file->addAction(saveAs);
     file->addSeparator();
@@ -340,6 +350,9 @@ void ArchiveEditor::createActions()
     auto* rename = m_renameAction =
         makeAction("RenameAction", QStringLiteral("Re&name"), QKeySequence(Qt::Key_F2),
                    &ArchiveEditor::RenameExecute);
+    m_propertiesAction =
+        makeAction("PropertiesAction", tr("P&roperties"), QKeySequence(Qt::ALT | Qt::Key_Return),
+                   &ArchiveEditor::PropertiesExecute);
 
     auto* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
     edit->addAction(undo);
@@ -349,6 +362,7 @@ void ArchiveEditor::createActions()
     edit->addAction(m_addAction);
     edit->addAction(remove);
     edit->addAction(rename);
+    edit->addAction(m_propertiesAction);
 
     auto* view = menuBar()->addMenu(QStringLiteral("&View"));
     auto* dock = findChild<QDockWidget*>(QStringLiteral("PreviewDock"));
@@ -374,6 +388,123 @@ void ArchiveEditor::createActions()
         tools->addAction(action);
 
     m_memberActions = {replace, remove, rename, exportSelected};
+}
+
+void ArchiveEditor::ShowTileMenu(const QPoint& at)
+{
+    // A right-click has already made the tile under it current, or kept
+    // the selection it is part of.
+    const bool onTile = m_view->indexAt(at).isValid();
+    auto* menu = new QMenu(this);
+    menu->setObjectName(QStringLiteral("TileMenu"));
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    if (onTile) {
+        for (const char* name : {"ReplaceAction", "ExportAction", "RenameAction", "RemoveAction"})
+            menu->addAction(findChild<QAction*>(QLatin1String(name)));
+        menu->addSeparator();
+        menu->addAction(m_propertiesAction);
+    } else {
+        menu->addAction(m_addAction);
+        menu->addAction(m_exportAllAction);
+    }
+    menu->popup(m_view->viewport()->mapToGlobal(at));
+}
+
+void ArchiveEditor::ShowPreviewAtFit()
+{
+    m_previewDock->show();
+    m_previewDock->raise();
+    m_preview->SetZoom(m_preview->FittingZoom());
+}
+
+void ArchiveEditor::PropertiesExecute()
+{
+    const std::vector<int> rows = TargetRows();
+    if (rows.size() != 1)
+        return;
+    const auto index = static_cast<std::size_t>(rows.front());
+    try {
+        // Asked anew of the core: the tile may not have been looked at yet.
+        const std::vector<std::byte> bytes = Archive().Data(index);
+        const imagecodec::PhonePictureInfo info =
+            imagecodec::InspectPhonePicture(Archive().Name(index), bytes);
+        const std::string_view kind = imagecodec::KindInfo(info.kind).title;
+        QString text =
+            tr("Name: %1\nKind: %2\n")
+                .arg(MemberName(rows.front()),
+                     QString::fromLatin1(kind.data(), static_cast<qsizetype>(kind.size())));
+        text += info.whyNot.empty()
+                    ? tr("Picture: %1 x %2 pixels\n").arg(info.width).arg(info.height)
+                    : tr("Picture: cannot be shown: %1\n").arg(FromUtf8(info.whyNot));
+        text += tr("Size: %L1 bytes").arg(bytes.size());
+        m_dialogs.Message(this, MessageKind::Information, kApplicationTitle, text);
+    } catch (const IoError& e) {
+        ShowError(ErrorText(e.what()));
+    }
+}
+
+void ArchiveEditor::RememberRecent(const fs::path& archive)
+{
+    std::error_code ignored;
+    const QString path = ToQString(fs::absolute(archive, ignored));
+    QSettings settings;
+    QStringList recent = settings.value(kRecentKey).toStringList();
+    recent.removeAll(path);
+    recent.prepend(path);
+    settings.setValue(kRecentKey, recent.mid(0, kMaxRecent));
+}
+
+void ArchiveEditor::FillRecentMenu()
+{
+    m_recentMenu->clear();
+    const QStringList recent = QSettings().value(kRecentKey).toStringList();
+    for (qsizetype i = 0; i < recent.size(); ++i) {
+        QString label = recent[i];
+        label.replace(QLatin1Char('&'), QStringLiteral("&&"));
+        QAction* action =
+            m_recentMenu->addAction(i < 9 ? QStringLiteral("&%1 %2").arg(i + 1).arg(label) : label);
+        // An archive moved away since stays listed, greyed.
+        action->setEnabled(QFileInfo::exists(recent[i]));
+        const QString path = recent[i];
+        connect(action, &QAction::triggered, this, [this, path] { OpenArchive(path); });
+    }
+    m_recentMenu->addSeparator();
+    QAction* clear = m_recentMenu->addAction(tr("&Clear Menu"));
+    clear->setObjectName(QStringLiteral("ClearRecentAction"));
+    clear->setEnabled(!recent.isEmpty());
+    connect(clear, &QAction::triggered, this, [this] {
+        QSettings().remove(kRecentKey);
+        FillRecentMenu();
+    });
+}
+
+bool ArchiveEditor::eventFilter(QObject* object, QEvent* event)
+{
+    if (object != m_filter)
+        return QMainWindow::eventFilter(object, event);
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if (event->type() == QEvent::ShortcutOverride &&
+        (key->matches(QKeySequence::Undo) || key->matches(QKeySequence::Redo))) {
+        // While there is filter text the keys edit it; in an empty field
+        // they undo and redo the archive's edits.
+        if (m_filter->text().isEmpty())
+            event->ignore();
+        else
+            event->accept();
+        return true;
+    }
+    if (event->type() == QEvent::KeyPress && key->modifiers() == Qt::NoModifier) {
+        if (key->key() == Qt::Key_Escape) {
+            m_filter->clear();
+            m_view->setFocus();
+            return true;
+        }
+        if (key->key() == Qt::Key_Down) {
+            m_view->setFocus();
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(object, event);
 }
 
 void ArchiveEditor::SetTileSide(int side)
@@ -403,8 +534,8 @@ void ArchiveEditor::UpdateActions()
     const std::size_t targets = TargetRows().size();
     for (QAction* action : m_memberActions)
         action->setEnabled(open && targets > 0);
-    m_replaceAction->setEnabled(open && targets == 1);
-    m_renameAction->setEnabled(open && targets == 1);
+    for (QAction* action : {m_replaceAction, m_renameAction, m_propertiesAction})
+        action->setEnabled(open && targets == 1);
     m_saveAction->setEnabled(open);
     m_exportAllAction->setEnabled(open && m_gallery->rowCount() > 0);
     m_addAction->setEnabled(open);
@@ -556,6 +687,7 @@ bool ArchiveEditor::Load(const QString& path)
         UpdateCurrent();
         // The keyboard starts in the gallery: arrows move, typing filters.
         m_view->setFocus();
+        RememberRecent(m_path);
         statusBar()->showMessage(QStringLiteral("Opened %1: %2")
                                      .arg(ToQString(m_path), Count(Archive().size(), "member")),
                                  5000);
@@ -584,7 +716,7 @@ bool ArchiveEditor::MaybeSave()
         return true;
     const Answer answer = m_dialogs.Ask(
         this,
-        {kEditorTitle,
+        {kApplicationTitle,
          QStringLiteral("%1 has unsaved changes. Save them?").arg(ToQString(m_path.filename())),
          {Answer::Save, Answer::Discard, Answer::Cancel}});
     if (answer == Answer::Save)
@@ -615,7 +747,7 @@ void ArchiveEditor::ArchiveChangedOnDisk()
 bool ArchiveEditor::ResolveDiskChange(archive::ArchiveModel::DiskState state)
 {
     const QString name = ToQString(m_path.filename());
-    Question question{kEditorTitle, {}, {Answer::Reload, Answer::Cancel}};
+    Question question{kApplicationTitle, {}, {Answer::Reload, Answer::Cancel}};
     if (state == archive::ArchiveModel::DiskState::Changed) {
         question.text = QStringLiteral("%1 was changed by another program, and its icons can no "
                                        "longer be read from the copy open here. Reload it?")
@@ -669,6 +801,7 @@ bool ArchiveEditor::SaveTo(const fs::path& target, archive::ArchiveModel::WhenRe
         return false;
     }
     m_path = target;
+    RememberRecent(m_path);
     m_undo->setClean();
     m_diskChangeAnswered = false;
     WatchArchiveFile();
@@ -741,7 +874,7 @@ bool ArchiveEditor::SaveAs(const fs::path& proposed)
     const fs::path target = WithFilterExtension(ToPath(answer->path), kEzxFilter);
     if (Exists(target) && !fs::equivalent(target, m_path, ignored) &&
         m_dialogs.Ask(this,
-                      {kEditorTitle,
+                      {kApplicationTitle,
                        QStringLiteral("%1 already exists. Replace it?").arg(ToQString(target)),
                        {Answer::No, Answer::Yes}}) != Answer::Yes)
         return false;
@@ -993,6 +1126,7 @@ int ArchiveEditor::ExportMembers(const std::vector<int>& rows, const fs::path& f
     QProgressDialog progress(QStringLiteral("Exporting icons..."), QStringLiteral("Cancel"), 0,
                              static_cast<int>(rows.size()), this);
     progress.setWindowModality(Qt::WindowModal);
+    progress.setWindowTitle(kApplicationTitle);
     progress.setMinimumDuration(500);
     ExportBatch total;
     std::vector<std::string> taken;
@@ -1038,7 +1172,7 @@ int ArchiveEditor::ExportMembers(const std::vector<int>& rows, const fs::path& f
                                                       QStringLiteral(", ...")
                                                 : names.join(QStringLiteral(", "));
         const Answer answer =
-            m_dialogs.Ask(this, {kEditorTitle,
+            m_dialogs.Ask(this, {kApplicationTitle,
                                  QStringLiteral("%1 already in %2: %3. Replace them?")
                                      .arg(Count(names.size(), "file"), ToQString(folder), shown),
                                  {Answer::No, Answer::Yes}});

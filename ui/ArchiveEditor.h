@@ -18,9 +18,11 @@
 
 class QAction;
 class QComboBox;
+class QDockWidget;
 class QFileSystemWatcher;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QSlider;
 class QSortFilterProxyModel;
 class QUndoStack;
@@ -97,13 +99,22 @@ public slots:
     void AddExecute();
     void RemoveExecute();
     void RenameExecute();
+    // The current member's name, kind, picture size and bytes, in a box.
+    void PropertiesExecute();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // The filter field's keys: Escape, Down and undo.
+    bool eventFilter(QObject* object, QEvent* event) override;
 
 private:
     void createActions();
     void CreateGallery();
+    void ShowTileMenu(const QPoint& at);
+    void ShowPreviewAtFit();
+    // The archives opened and saved last, across runs, newest first.
+    static void RememberRecent(const fs::path& archive);
+    void FillRecentMenu();
     bool MaybeSave();
     // Brings forward the other window that has `path` open, if one has.
     bool ForwardToEditorOf(const QString& path);
@@ -156,6 +167,9 @@ private:
     QAction* m_saveAction = nullptr;
     QAction* m_exportAllAction = nullptr;
     QAction* m_addAction = nullptr;
+    QAction* m_propertiesAction = nullptr;
+    QMenu* m_recentMenu = nullptr;
+    QDockWidget* m_previewDock = nullptr;
     // What the export dialog remembers between runs.
     int m_exportFilter = 0;
 };

@@ -15,6 +15,8 @@
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPainter>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QThreadPool>
 #include <QTimer>
 #include <QUrl>
@@ -74,8 +76,7 @@ QVariant GalleryModel::data(const QModelIndex& index, int role) const
     case Qt::EditRole:
         return FromUtf8(m_archive.DisplayName(static_cast<std::size_t>(row)));
     case Qt::ToolTipRole:
-        return FromUtf8(m_archive.DisplayName(static_cast<std::size_t>(row))) + QLatin1Char('\n') +
-               Summary(row);
+        return ToolTip(row);
     case StateRole:
         // Asked by the painter: a pending tile on screen is decoded first.
         if (tile.state == TileState::Pending)
@@ -90,6 +91,21 @@ QVariant GalleryModel::data(const QModelIndex& index, int role) const
     default:
         return {};
     }
+}
+
+QString GalleryModel::ToolTip(int row) const
+{
+    // Rich text, which tooltips wrap: a long reason why a picture cannot be
+    // shown stays on the screen. The name and the summary keep a line each.
+    const Tile& tile = TileAt(row);
+    const QString name = FromUtf8(m_archive.DisplayName(static_cast<std::size_t>(row)));
+    if (tile.state != TileState::Failed)
+        return QStringLiteral("<p style='white-space:pre'><b>%1</b><br>%2</p>")
+            .arg(name.toHtmlEscaped(), Summary(row).toHtmlEscaped());
+    return QStringLiteral("<p style='white-space:pre'><b>%1</b><br>%2, %3</p><p>%4</p>")
+        .arg(name.toHtmlEscaped(), KindTitle(tile.kind).toHtmlEscaped(),
+             QStringLiteral("%L1 bytes").arg(m_archive.DataSize(static_cast<std::size_t>(row))),
+             tr("Cannot be shown: %1").arg(tile.whyNot).toHtmlEscaped());
 }
 
 QString GalleryModel::Summary(int row) const
@@ -713,6 +729,17 @@ PreviewPane::PreviewPane(QWidget* parent) : QWidget(parent)
     m_backgroundBox->setObjectName(QStringLiteral("PreviewBackground"));
     m_backgroundBox->addItems({QStringLiteral("Checkerboard"), QStringLiteral("Black")});
 
+    // The phone's screen; an icon zoomed past it scrolls.
+    m_screen = new QWidget;
+    m_screen->setObjectName(QStringLiteral("PreviewScreen"));
+    m_screen->installEventFilter(this);
+    m_scroll = new QScrollArea(this);
+    m_scroll->setObjectName(QStringLiteral("PreviewScroll"));
+    m_scroll->setWidget(m_screen);
+    m_scroll->setWidgetResizable(true);
+    m_scroll->setFrameShape(QFrame::NoFrame);
+    m_scroll->setFixedSize(kScreen);
+
     auto* controls = new QHBoxLayout;
     controls->addWidget(new QLabel(QStringLiteral("Zoom:"), this));
     controls->addWidget(m_zoomBox);
@@ -720,22 +747,18 @@ PreviewPane::PreviewPane(QWidget* parent) : QWidget(parent)
     controls->addStretch();
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_caption);
-    layout->addSpacing(320 + 8);
+    layout->addWidget(m_scroll, 0, Qt::AlignHCenter);
     layout->addLayout(controls);
     layout->addStretch();
-    setMinimumWidth(240 + 24);
+    setMinimumWidth(kScreen.width() + 24);
 
     m_zoomBox->setCurrentIndex(m_zoom - 1);
     connect(m_zoomBox, &QComboBox::currentIndexChanged, this, [this](int i) {
         m_zoom = i + 1;
-        update();
+        UpdateScreen();
     });
-    connect(m_backgroundBox, &QComboBox::currentIndexChanged, this, [this] { update(); });
-}
-
-QRect PreviewPane::ScreenRect() const
-{
-    return {(width() - 240) / 2, m_caption->geometry().bottom() + 6, 240, 320};
+    connect(m_backgroundBox, &QComboBox::currentIndexChanged, m_screen,
+            qOverload<>(&QWidget::update));
 }
 
 void PreviewPane::SetTile(const QString& name, const Tile* tile)
@@ -753,7 +776,7 @@ void PreviewPane::SetTile(const QString& name, const Tile* tile)
              : tile->state == TileState::Unknown ? QStringLiteral("No picture")
              : tile->state == TileState::Ready   ? QString()
                                                  : QStringLiteral("Loading...");
-    update();
+    UpdateScreen();
 }
 
 void PreviewPane::SetZoom(int zoom)
@@ -765,24 +788,35 @@ int PreviewPane::FittingZoom() const
 {
     if (m_image.isNull())
         return m_zoom;
-    const auto zoom =
-        static_cast<int>(imaging::FitZoom(static_cast<std::uint32_t>(m_image.width()),
-                                          static_cast<std::uint32_t>(m_image.height()), 240, 320));
+    const auto zoom = static_cast<int>(imaging::FitZoom(
+        static_cast<std::uint32_t>(m_image.width()), static_cast<std::uint32_t>(m_image.height()),
+        static_cast<std::uint32_t>(kScreen.width()), static_cast<std::uint32_t>(kScreen.height())));
     return std::clamp(zoom, 1, 8);
 }
 
-void PreviewPane::paintEvent(QPaintEvent*)
+void PreviewPane::UpdateScreen()
 {
-    QPainter painter(this);
-    painter.fillRect(rect(), palette().window());
-    const QRect screen = ScreenRect();
+    // At least the screen; larger when the zoomed icon is, the scroll area
+    // then scrolling over it, kept centred.
+    m_screen->setMinimumSize(m_image.isNull() ? QSize() : m_image.size() * m_zoom);
+    m_screen->update();
+    QTimer::singleShot(0, this, [this] {
+        for (QScrollBar* bar : {m_scroll->horizontalScrollBar(), m_scroll->verticalScrollBar()})
+            bar->setValue((bar->minimum() + bar->maximum()) / 2);
+    });
+}
+
+bool PreviewPane::eventFilter(QObject* object, QEvent* event)
+{
+    if (object != m_screen || event->type() != QEvent::Paint)
+        return QWidget::eventFilter(object, event);
+    QPainter painter(m_screen);
+    const QRect screen = m_screen->rect();
     if (m_backgroundBox->currentIndex() == 0)
         PaintCheckerboard(painter, screen);
     else
         painter.fillRect(screen, Qt::black);
-    painter.setClipRect(screen);
     if (!m_image.isNull()) {
-        // Centred; a picture larger than the screen overflows it evenly.
         const QSize size = m_image.size() * m_zoom;
         painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
         painter.drawImage(QRect(screen.center().x() + 1 - size.width() / 2,
@@ -793,6 +827,7 @@ void PreviewPane::paintEvent(QPaintEvent*)
         painter.setPen(m_backgroundBox->currentIndex() == 0 ? Qt::black : Qt::white);
         painter.drawText(screen.adjusted(8, 8, -8, -8), Qt::AlignCenter | Qt::TextWordWrap, m_text);
     }
+    return true;
 }
 
 } // namespace zefir::ui

@@ -23,6 +23,7 @@
 
 class QComboBox;
 class QLabel;
+class QScrollArea;
 
 namespace zefir::ui {
 
@@ -113,6 +114,7 @@ private:
     int RowOf(std::uint64_t id, int hint) const;
     void Invalidate(int row);
     QString Summary(int row) const;
+    QString ToolTip(int row) const;
 
     archive::ArchiveModel m_archive;
     std::vector<Tile> m_tiles;
@@ -205,10 +207,13 @@ private:
     bool IsOutsideFileDrop(const QDropEvent* event) const;
 };
 
-// The current member on the phone's 240 x 320 screen, at 1x to 8x.
+// The current member on the phone's 240 x 320 screen, at 1x to 8x; an icon
+// zoomed past the screen scrolls.
 class PreviewPane final : public QWidget {
     Q_OBJECT
 public:
+    static constexpr QSize kScreen{240, 320};
+
     explicit PreviewPane(QWidget* parent = nullptr);
 
     void SetTile(const QString& name, const Tile* tile);
@@ -218,14 +223,17 @@ public:
     int FittingZoom() const;
 
 protected:
-    void paintEvent(QPaintEvent* event) override;
+    // Paints the screen.
+    bool eventFilter(QObject* object, QEvent* event) override;
 
 private:
-    QRect ScreenRect() const;
+    void UpdateScreen();
 
     QComboBox* m_zoomBox;
     QComboBox* m_backgroundBox;
     QLabel* m_caption;
+    QScrollArea* m_scroll;
+    QWidget* m_screen;
     QImage m_image;
     QString m_text;
     int m_zoom = 2;

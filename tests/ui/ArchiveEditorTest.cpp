@@ -6,9 +6,13 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QDockWidget>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMimeData>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSettings>
 #include <QSortFilterProxyModel>
 #include <QStandardPaths>
@@ -170,10 +174,24 @@ private slots:
             QCOMPARE(static_cast<TileState>(index.data(GalleryModel::StateRole).toInt()), c.state);
             QCOMPARE(index.data(GalleryModel::SummaryRole).toString(), QString(c.summary));
         }
+        // Tooltips are rich text, which wraps; names are not markup.
+        QVERIFY(e.editor.RenameMember(e.Row("a.k"), "x<b>&.k").isEmpty());
+        const QString tip =
+            e.editor.Gallery().index(e.Row("x<b>&.k")).data(Qt::ToolTipRole).toString();
+        QVERIFY(Qt::mightBeRichText(tip));
+        QVERIFY2(tip.contains("x&lt;b&gt;&amp;.k"), qPrintable(tip));
         // A damaged member gets a placeholder that says why.
-        e.editor.Gallery().ReplaceData(e.Row("a.k"), {std::byte{9}});
-        QTRY_COMPARE(e.editor.Gallery().TileAt(e.Row("a.k")).state, TileState::Failed);
-        QVERIFY(!e.editor.Gallery().TileAt(e.Row("a.k")).whyNot.isEmpty());
+        const int damaged = e.Row("x<b>&.k");
+        e.editor.Gallery().ReplaceData(damaged, {std::byte{9}});
+        QTRY_COMPARE(e.editor.Gallery().TileAt(damaged).state, TileState::Failed);
+        QVERIFY(!e.editor.Gallery().TileAt(damaged).whyNot.isEmpty());
+        // The reason, which may be long, in a paragraph that wraps.
+        QVERIFY(e.editor.Gallery()
+                    .index(damaged)
+                    .data(Qt::ToolTipRole)
+                    .toString()
+                    .contains("<p>Cannot be shown: " +
+                              e.editor.Gallery().TileAt(damaged).whyNot.toHtmlEscaped()));
     }
 
     void dropReplacesUndoRedoAndSave()
@@ -323,7 +341,7 @@ private slots:
         QVERIFY(!e.editor.OpenArchive(Q(e.archive)));
         QCOMPARE(e.editor.Archive().size(), std::size_t{6});
         QCOMPARE(e.dialogs.questions,
-                 QStringList(2, "Archive Editor: iconres.ezx has unsaved changes. Save them?"));
+                 QStringList(2, kTitle + "iconres.ezx has unsaved changes. Save them?"));
 
         // The open command asks once, before its dialog; Discard drops the edit.
         e.dialogs.questions.clear();
@@ -352,7 +370,8 @@ private slots:
             other.Save(e.archive);
         }
         const Bytes theirs = ReadAll(e.archive);
-        const QString question = "Archive Editor: iconres.ezx was changed by another program "
+        const QString question = kTitle +
+                                 "iconres.ezx was changed by another program "
                                  "since it was opened. Save your version as another file, or "
                                  "reload it and lose your changes?";
         QTRY_COMPARE(e.dialogs.questions, QStringList{question});
@@ -382,7 +401,7 @@ private slots:
         }
         QTRY_COMPARE(e.dialogs.questions.size(), 4);
         QCOMPARE(e.dialogs.questions.last(),
-                 "Archive Editor: mine.ezx was changed by another program. Reload it?");
+                 kTitle + "mine.ezx was changed by another program. Reload it?");
         QCOMPARE(e.editor.Archive().FindAll("a.k").size(), std::size_t{0});
         QVERIFY(!e.editor.isWindowModified());
     }
@@ -664,6 +683,126 @@ private slots:
         QCOMPARE(editors(), 2);
         QTRY_COMPARE(QApplication::activeWindow(), &e.editor);
         QVERIFY(e.dialogs.messages.isEmpty());
+    }
+
+    void tileMenuOffersTheCommandsAndProperties()
+    {
+        const struct {
+            const char* tile; // empty: the area below the tiles
+            QStringList actions;
+        } cases[] = {
+            {"a.k",
+             {"ReplaceAction", "ExportAction", "RenameAction", "RemoveAction", "",
+              "PropertiesAction"}},
+            {"", {"AddAction", "ExportAllAction"}},
+        };
+        for (const auto& c : cases) {
+            Editor e;
+            GalleryView& view = e.editor.View();
+            e.editor.SelectRow(e.Row("b.k"));
+            QPoint at(view.viewport()->width() - 2, view.viewport()->height() - 2);
+            if (*c.tile)
+                at = view.visualRect(e.editor.Shown().mapFromSource(
+                                         e.editor.Gallery().index(e.Row(c.tile))))
+                         .center();
+            QTest::mouseClick(view.viewport(), Qt::RightButton, {}, at);
+            QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, at,
+                                        view.viewport()->mapToGlobal(at));
+            QApplication::sendEvent(view.viewport(), &menuEvent);
+            auto* menu = e.editor.findChild<QMenu*>("TileMenu");
+            QVERIFY(menu);
+            QStringList actions;
+            for (QAction* action : menu->actions())
+                actions << action->objectName();
+            QCOMPARE(actions, c.actions);
+            if (!*c.tile)
+                continue;
+            QCOMPARE(e.editor.CurrentRow(), e.Row(c.tile));
+            menu->actions().last()->trigger();
+            QCOMPARE(e.dialogs.messages,
+                     QStringList{kNote + "Name: a.k\nKind: Moto Bitmap (18-bit)\nPicture: 16 x 16 "
+                                         "pixels\nSize: 848 bytes"});
+        }
+    }
+
+    void previewOpensAtFitZoomAndScrolls()
+    {
+        Editor e;
+        GalleryView& view = e.editor.View();
+        auto* dock = e.editor.findChild<QDockWidget*>("PreviewDock");
+        dock->hide();
+        e.editor.Preview().SetZoom(1);
+        QTRY_COMPARE(e.editor.Gallery().TileAt(e.Row("a.k")).state, TileState::Ready);
+        const QModelIndex tile =
+            e.editor.Shown().mapFromSource(e.editor.Gallery().index(e.Row("a.k")));
+        // As the system sends it: a click, then the second press as a double-click.
+        const QPoint at = view.visualRect(tile).center();
+        QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(view.viewport(), Qt::LeftButton, {}, at);
+        QVERIFY(dock->isVisible());
+        QCOMPARE(e.editor.Preview().Zoom(), 8);
+
+        // 60 x 60 at 8x is past the 240 x 320 screen both ways.
+        Tile large;
+        large.state = TileState::Ready;
+        large.image = QImage(60, 60, QImage::Format_ARGB32);
+        e.editor.Preview().SetTile("large", &large);
+        auto* scroll = e.editor.findChild<QScrollArea*>("PreviewScroll");
+        QTRY_VERIFY(scroll->horizontalScrollBar()->maximum() > 0);
+        QVERIFY(scroll->verticalScrollBar()->maximum() > 0);
+        QCOMPARE(scroll->widget()->size(), QSize(480, 480));
+        e.editor.Preview().SetZoom(4);
+        QTRY_COMPARE(scroll->horizontalScrollBar()->maximum(), 0);
+        QVERIFY(scroll->verticalScrollBar()->maximum() == 0);
+    }
+
+    // Escape, Down and Ctrl+Z in the filter field.
+    void filterKeysEditTheFilterBeforeTheArchive()
+    {
+        Editor e;
+        auto* filter = e.editor.findChild<QLineEdit*>("FilterEdit");
+        QVERIFY(e.editor.RemoveMembers({e.Row("d.g")}));
+        filter->setFocus();
+        QTest::keyClicks(filter, "lo");
+        QCOMPARE(e.Shown(), QStringList{"logo(4x10).raw"});
+        QTest::keyClick(filter, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(filter->text(), QString());
+        QCOMPARE(e.editor.Archive().size(), std::size_t{6});
+        QTest::keyClick(filter, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(e.editor.Archive().size(), std::size_t{7});
+
+        for (const Qt::Key key : {Qt::Key_Escape, Qt::Key_Down}) {
+            filter->setFocus();
+            QTest::keyClicks(filter, "b");
+            QTest::keyClick(filter, key);
+            QCOMPARE(filter->text(), key == Qt::Key_Escape ? QString() : QString("b"));
+            QVERIFY(e.editor.View().hasFocus());
+            filter->clear();
+        }
+    }
+
+    void recentArchivesAreRememberedAndCleared()
+    {
+        QSettings().remove("ArchiveEditor/recent");
+        Editor e;
+        const fs::path other = e.root / "other.ezx";
+        e.dialogs.files = {{Q(other)}};
+        QVERIFY(e.editor.FileSaveAsExecute());
+        auto* menu = e.editor.findChild<QMenu*>("RecentMenu");
+        const auto texts = [menu] {
+            emit menu->aboutToShow();
+            QStringList out;
+            for (QAction* action : menu->actions())
+                out << action->text();
+            return out;
+        };
+        QCOMPARE(texts(), QStringList({"&1 " + Q(other), "&2 " + Q(e.archive), "", "&Clear Menu"}));
+        menu->actions()[1]->trigger();
+        QCOMPARE(e.editor.ArchivePath(), e.archive);
+        QCOMPARE(texts(), QStringList({"&1 " + Q(e.archive), "&2 " + Q(other), "", "&Clear Menu"}));
+        menu->actions().last()->trigger();
+        QCOMPARE(texts(), QStringList({"", "&Clear Menu"}));
+        QVERIFY(!menu->actions().last()->isEnabled());
     }
 
     void mainWindowOpensTheEditor()
