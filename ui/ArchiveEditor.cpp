@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -15,6 +16,7 @@
 #include <QFileSystemWatcher>
 #include <QFutureWatcher>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -24,6 +26,7 @@
 #include <QSettings>
 #include <QSlider>
 #include <QSortFilterProxyModel>
+#include <QStackedWidget>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTimer>
@@ -141,6 +144,7 @@ ArchiveEditor::ArchiveEditor(IDialogs& dialogs, QWidget* parent)
     restoreGeometry(settings.value(QStringLiteral("ArchiveEditor/geometry")).toByteArray());
     restoreState(settings.value(QStringLiteral("ArchiveEditor/state")).toByteArray());
     SetTileSide(settings.value(QStringLiteral("ArchiveEditor/tile"), 64).toInt());
+    ShowDetails(settings.value(QStringLiteral("ArchiveEditor/details"), false).toBool());
 
     connect(m_undo, &QUndoStack::cleanChanged, this, [this] { UpdateTitle(); });
     connect(m_undo, &QUndoStack::indexChanged, this, [this] { UpdateCurrent(); });
@@ -165,16 +169,35 @@ const archive::ArchiveModel& ArchiveEditor::Archive() const
 void ArchiveEditor::CreateGallery()
 {
     m_gallery = new GalleryModel(this);
-    m_proxy = new QSortFilterProxyModel(this);
+    m_proxy = new TileSortProxy(this);
     m_proxy->setSourceModel(m_gallery);
     m_proxy->setFilterCaseSensitivity(Qt::CaseInsensitive);
-    m_proxy->setSortCaseSensitivity(Qt::CaseInsensitive);
-    m_proxy->setSortRole(Qt::DisplayRole);
+    m_proxy->setSortRole(GalleryModel::SortRole);
 
     m_view = new GalleryView;
     m_delegate = new GalleryDelegate(m_view);
     m_view->setItemDelegate(m_delegate);
     m_view->setModel(m_proxy);
+    // Both views on the same rows, filter, order and selection.
+    m_details = new DetailsView;
+    m_details->setModel(m_proxy);
+    QItemSelectionModel* own = m_details->selectionModel();
+    m_details->setSelectionModel(m_view->selectionModel());
+    delete own;
+    // In archive order until a column's header is clicked.
+    m_details->header()->setSortIndicator(-1, Qt::AscendingOrder);
+    m_details->setSortingEnabled(true);
+    m_details->header()->setSectionResizeMode(GalleryModel::NameColumn, QHeaderView::Stretch);
+    m_details->header()->setStretchLastSection(false);
+    for (const int column :
+         {GalleryModel::KindColumn, GalleryModel::PixelsColumn, GalleryModel::BytesColumn})
+        m_details->setColumnWidth(column, m_details->fontMetrics().horizontalAdvance(
+                                              column == GalleryModel::KindColumn
+                                                  ? QStringLiteral("Moto Bitmap (18-bit)MM")
+                                                  : QStringLiteral("000 x 000MM")));
+    m_views = new QStackedWidget;
+    m_views->addWidget(m_view);
+    m_views->addWidget(m_details);
 
     m_filter = new QLineEdit;
     m_filter->setObjectName(QStringLiteral("FilterEdit"));
@@ -182,7 +205,9 @@ void ArchiveEditor::CreateGallery()
     m_filter->setClearButtonEnabled(true);
     m_sort = new QComboBox;
     m_sort->setObjectName(QStringLiteral("SortBox"));
-    m_sort->addItems({QStringLiteral("Archive order"), QStringLiteral("Name")});
+    // By each of the details view's columns after the archive's order.
+    m_sort->addItems({QStringLiteral("Archive order"), QStringLiteral("Name"), tr("Kind"),
+                      tr("Pixels"), tr("Bytes")});
     m_tileSlider = new QSlider(Qt::Horizontal);
     m_tileSlider->setObjectName(QStringLiteral("TileSlider"));
     m_tileSlider->setRange(kMinTile / kTileStep, kMaxTile / kTileStep);
@@ -200,7 +225,7 @@ void ArchiveEditor::CreateGallery()
     auto* layout = new QVBoxLayout(central);
     layout->setContentsMargins(4, 4, 4, 0);
     layout->addLayout(bar);
-    layout->addWidget(m_view, 1);
+    layout->addWidget(m_views, 1);
     setCentralWidget(central);
 
     m_preview = new PreviewPane;
@@ -214,6 +239,10 @@ void ArchiveEditor::CreateGallery()
     // At its own width on the right: a stretching label would leave the
     // bar's messages ("Saved", "Not renamed: ...") no room at all.
     m_memberInfo->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    m_shownInfo = new QLabel;
+    m_shownInfo->setObjectName(QStringLiteral("ShownInfo"));
+    m_shownInfo->hide();
+    statusBar()->addPermanentWidget(m_shownInfo);
     statusBar()->addPermanentWidget(m_memberInfo);
 
     connect(m_filter, &QLineEdit::textChanged, this, [this](const QString& text) {
@@ -221,46 +250,47 @@ void ArchiveEditor::CreateGallery()
         // The preview and the status bar follow the first tile left.
         if (!m_view->currentIndex().isValid() && m_proxy->rowCount() > 0)
             SelectRow(m_proxy->mapToSource(m_proxy->index(0, 0)).row());
+        UpdateShown();
     });
+    for (const auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
+        connect(m_proxy, signal, this, [this] { UpdateShown(); });
+    connect(m_proxy, &QAbstractItemModel::modelReset, this, [this] { UpdateShown(); });
     // Enter in the filter goes back to the tiles.
-    connect(m_filter, &QLineEdit::returnPressed, m_view, qOverload<>(&QWidget::setFocus));
+    connect(m_filter, &QLineEdit::returnPressed, this, [this] { ActiveView()->setFocus(); });
     m_filter->installEventFilter(this);
-    connect(m_sort, &QComboBox::currentIndexChanged, this,
-            [this](int byName) { m_proxy->sort(byName ? 0 : -1); });
+    connect(m_sort, &QComboBox::currentIndexChanged, this, [this](int choice) {
+        // Through the header, which shows the column sorted by.
+        m_details->sortByColumn(choice - 1, Qt::AscendingOrder);
+        if (choice < m_sortActions.size())
+            m_sortActions[choice]->setChecked(true);
+    });
+    connect(m_details->header(), &QHeaderView::sortIndicatorChanged, this, [this](int column) {
+        const QSignalBlocker quiet(m_sort);
+        m_sort->setCurrentIndex(column + 1);
+        if (column + 1 < m_sortActions.size())
+            m_sortActions[column + 1]->setChecked(true);
+    });
     connect(m_tileSlider, &QSlider::valueChanged, this,
             [this](int value) { SetTileSide(value * kTileStep); });
     connect(m_view, &GalleryView::zoomBy, this,
             [this](int steps) { m_tileSlider->setValue(m_tileSlider->value() + steps); });
-    connect(m_view, &GalleryView::typedText, this, [this](const QString& text) {
+    const auto typed = [this](const QString& text) {
         m_filter->setFocus();
         m_filter->insert(text);
-    });
+    };
+    connect(m_view, &GalleryView::typedText, this, typed);
+    connect(m_details, &DetailsView::typedText, this, typed);
     connect(m_view, &GalleryView::enterPressed, this, &ArchiveEditor::ShowPreviewAtFit);
-    connect(m_view, &QAbstractItemView::doubleClicked, this, &ArchiveEditor::ShowPreviewAtFit);
-    m_view->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(m_view, &QWidget::customContextMenuRequested, this, &ArchiveEditor::ShowTileMenu);
-    connect(
-        m_view, &GalleryView::filesDropped, this,
-        [this](const QModelIndex& index, const QStringList& files) {
-            if (index.isValid()) {
-                // The tile dropped on is the one the preview and the
-                // status bar then show.
-                const int row = m_proxy->mapToSource(index).row();
-                SelectRow(row);
-                if (files.size() == 1)
-                    ReplaceMember(row, files.constFirst());
-                else if (m_dialogs.Ask(
-                             this, {kApplicationTitle,
-                                    tr("%n files were dropped on %1, which takes one picture. Add "
-                                       "them as new members instead?",
-                                       nullptr, static_cast<int>(files.size()))
-                                        .arg(MemberName(row)),
-                                    {Answer::No, Answer::Yes}}) == Answer::Yes)
-                    AddFiles(files);
-            } else {
-                AddFiles(files);
-            }
-        });
+    connect(m_details, &DetailsView::enterPressed, this, &ArchiveEditor::ShowPreviewAtFit);
+    connect(m_view, &GalleryView::filesDropped, this, &ArchiveEditor::FilesDropped);
+    connect(m_details, &DetailsView::filesDropped, this, &ArchiveEditor::FilesDropped);
+    for (QAbstractItemView* view :
+         {static_cast<QAbstractItemView*>(m_view), static_cast<QAbstractItemView*>(m_details)}) {
+        connect(view, &QAbstractItemView::doubleClicked, this, &ArchiveEditor::ShowPreviewAtFit);
+        view->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(view, &QWidget::customContextMenuRequested, this,
+                [this, view](const QPoint& at) { ShowTileMenu(*view, at); });
+    }
     connect(m_view->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this] { UpdateCurrent(); });
     connect(m_view->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
@@ -365,6 +395,29 @@ void ArchiveEditor::createActions()
     edit->addAction(m_propertiesAction);
 
     auto* view = menuBar()->addMenu(QStringLiteral("&View"));
+    m_galleryAction =
+        makeAction("GalleryAction", tr("&Gallery"), QKeySequence(Qt::CTRL | Qt::Key_1),
+                   [this] { ShowDetails(false); });
+    m_detailsAction = makeAction("DetailsAction", tr("&Details"),
+                                 QKeySequence(Qt::CTRL | Qt::Key_2), [this] { ShowDetails(true); });
+    auto* views = new QActionGroup(this);
+    for (QAction* action : {m_galleryAction, m_detailsAction}) {
+        action->setCheckable(true);
+        views->addAction(action);
+        view->addAction(action);
+    }
+    m_galleryAction->setChecked(true);
+    QMenu* sortBy = view->addMenu(tr("Sort &By"));
+    auto* sorts = new QActionGroup(this);
+    for (int i = 0; i < m_sort->count(); ++i) {
+        QAction* action = sortBy->addAction(m_sort->itemText(i));
+        action->setCheckable(true);
+        sorts->addAction(action);
+        connect(action, &QAction::triggered, m_sort, [this, i] { m_sort->setCurrentIndex(i); });
+        m_sortActions << action;
+    }
+    m_sortActions[0]->setChecked(true);
+    view->addSeparator();
     auto* dock = findChild<QDockWidget*>(QStringLiteral("PreviewDock"));
     view->addAction(dock->toggleViewAction());
     auto* larger = makeAction("LargerAction", QStringLiteral("&Larger Tiles"), QKeySequence::ZoomIn,
@@ -390,11 +443,58 @@ void ArchiveEditor::createActions()
     m_memberActions = {replace, remove, rename, exportSelected};
 }
 
-void ArchiveEditor::ShowTileMenu(const QPoint& at)
+void ArchiveEditor::FilesDropped(const QModelIndex& index, const QStringList& files)
+{
+    if (!index.isValid()) {
+        AddFiles(files);
+        return;
+    }
+    // The tile dropped on is the one the preview and the status bar then show.
+    const int row = m_proxy->mapToSource(index).row();
+    SelectRow(row);
+    if (files.size() == 1)
+        ReplaceMember(row, files.constFirst());
+    else if (m_dialogs.Ask(this, {kApplicationTitle,
+                                  tr("%n files were dropped on %1, which takes one picture. Add "
+                                     "them as new members instead?",
+                                     nullptr, static_cast<int>(files.size()))
+                                      .arg(MemberName(row)),
+                                  {Answer::No, Answer::Yes}}) == Answer::Yes)
+        AddFiles(files);
+}
+
+QAbstractItemView* ArchiveEditor::ActiveView() const
+{
+    return static_cast<QAbstractItemView*>(m_views->currentWidget());
+}
+
+void ArchiveEditor::ShowDetails(bool details)
+{
+    const bool focused = ActiveView()->hasFocus();
+    m_views->setCurrentWidget(details ? static_cast<QWidget*>(m_details) : m_view);
+    (details ? m_detailsAction : m_galleryAction)->setChecked(true);
+    m_tileSlider->setEnabled(!details);
+    if (m_view->currentIndex().isValid())
+        ActiveView()->scrollTo(m_view->currentIndex());
+    if (focused)
+        ActiveView()->setFocus();
+}
+
+void ArchiveEditor::UpdateShown()
+{
+    // Only while a filter hides members, which is easy to forget.
+    const bool filtered = !m_filter->text().isEmpty();
+    m_shownInfo->setVisible(filtered);
+    if (filtered)
+        m_shownInfo->setText(
+            tr("%1 of %2 shown").arg(m_proxy->rowCount()).arg(m_gallery->rowCount()));
+}
+
+void ArchiveEditor::ShowTileMenu(QAbstractItemView& view, const QPoint& at)
 {
     // A right-click has already made the tile under it current, or kept
     // the selection it is part of.
-    const bool onTile = m_view->indexAt(at).isValid();
+    const bool onTile = view.indexAt(at).isValid();
     auto* menu = new QMenu(this);
     menu->setObjectName(QStringLiteral("TileMenu"));
     menu->setAttribute(Qt::WA_DeleteOnClose);
@@ -407,7 +507,7 @@ void ArchiveEditor::ShowTileMenu(const QPoint& at)
         menu->addAction(m_addAction);
         menu->addAction(m_exportAllAction);
     }
-    menu->popup(m_view->viewport()->mapToGlobal(at));
+    menu->popup(view.viewport()->mapToGlobal(at));
 }
 
 void ArchiveEditor::ShowPreviewAtFit()
@@ -496,11 +596,11 @@ bool ArchiveEditor::eventFilter(QObject* object, QEvent* event)
     if (event->type() == QEvent::KeyPress && key->modifiers() == Qt::NoModifier) {
         if (key->key() == Qt::Key_Escape) {
             m_filter->clear();
-            m_view->setFocus();
+            ActiveView()->setFocus();
             return true;
         }
         if (key->key() == Qt::Key_Down) {
-            m_view->setFocus();
+            ActiveView()->setFocus();
             return true;
         }
     }
@@ -596,7 +696,7 @@ void ArchiveEditor::SelectRow(int row)
     const QModelIndex index = m_proxy->mapFromSource(m_gallery->index(row));
     m_view->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
                                                          QItemSelectionModel::Rows);
-    m_view->scrollTo(index);
+    ActiveView()->scrollTo(index);
 }
 
 void ArchiveEditor::FollowSelection()
@@ -685,8 +785,8 @@ bool ArchiveEditor::Load(const QString& path)
         if (m_gallery->rowCount() > 0)
             SelectRow(static_cast<int>(m_proxy->mapToSource(m_proxy->index(0, 0)).row()));
         UpdateCurrent();
-        // The keyboard starts in the gallery: arrows move, typing filters.
-        m_view->setFocus();
+        // The keyboard starts in the tiles: arrows move, typing filters.
+        ActiveView()->setFocus();
         RememberRecent(m_path);
         statusBar()->showMessage(QStringLiteral("Opened %1: %2")
                                      .arg(ToQString(m_path), Count(Archive().size(), "member")),
@@ -893,6 +993,8 @@ void ArchiveEditor::closeEvent(QCloseEvent* event)
     settings.setValue(QStringLiteral("ArchiveEditor/geometry"), saveGeometry());
     settings.setValue(QStringLiteral("ArchiveEditor/state"), saveState());
     settings.setValue(QStringLiteral("ArchiveEditor/tile"), m_delegate->TileSide());
+    settings.setValue(QStringLiteral("ArchiveEditor/details"),
+                      m_views->currentWidget() == m_details);
     event->accept();
 }
 
@@ -1077,8 +1179,8 @@ void ArchiveEditor::RenameExecute()
     if (rows.size() != 1)
         return;
     const QModelIndex index = m_proxy->mapFromSource(m_gallery->index(rows.front()));
-    m_view->scrollTo(index);
-    m_view->edit(index);
+    ActiveView()->scrollTo(index);
+    ActiveView()->edit(index);
 }
 
 void ArchiveEditor::ExportExecute()

@@ -16,6 +16,7 @@
 #include "ui/Dialogs.h"
 #include "ui/Windows.h"
 
+class QAbstractItemView;
 class QAction;
 class QComboBox;
 class QDockWidget;
@@ -25,10 +26,12 @@ class QLineEdit;
 class QMenu;
 class QSlider;
 class QSortFilterProxyModel;
+class QStackedWidget;
 class QUndoStack;
 
 namespace zefir::ui {
 
+class DetailsView;
 class GalleryDelegate;
 class GalleryModel;
 class GalleryView;
@@ -57,6 +60,7 @@ public:
     const archive::ArchiveModel& Archive() const;
     GalleryModel& Gallery() { return *m_gallery; }
     GalleryView& View() { return *m_view; }
+    DetailsView& Details() { return *m_details; }
     QSortFilterProxyModel& Shown() { return *m_proxy; }
     QUndoStack& UndoStack() { return *m_undo; }
     PreviewPane& Preview() { return *m_preview; }
@@ -110,7 +114,13 @@ protected:
 private:
     void createActions();
     void CreateGallery();
-    void ShowTileMenu(const QPoint& at);
+    void ShowTileMenu(QAbstractItemView& view, const QPoint& at);
+    // Replaces the tile dropped on, or adds what was dropped on no tile.
+    void FilesDropped(const QModelIndex& index, const QStringList& files);
+    // The gallery or the details view, whichever is shown.
+    QAbstractItemView* ActiveView() const;
+    void ShowDetails(bool details);
+    void UpdateShown();
     void ShowPreviewAtFit();
     // The archives opened and saved last, across runs, newest first.
     static void RememberRecent(const fs::path& archive);
@@ -148,6 +158,8 @@ private:
     GalleryModel* m_gallery = nullptr;
     QSortFilterProxyModel* m_proxy = nullptr;
     GalleryView* m_view = nullptr;
+    DetailsView* m_details = nullptr;
+    QStackedWidget* m_views = nullptr;
     GalleryDelegate* m_delegate = nullptr;
     PreviewPane* m_preview = nullptr;
     QUndoStack* m_undo = nullptr;
@@ -160,6 +172,11 @@ private:
     QComboBox* m_sort = nullptr;
     QSlider* m_tileSlider = nullptr;
     QLabel* m_memberInfo = nullptr;
+    QLabel* m_shownInfo = nullptr;
+    QAction* m_galleryAction = nullptr;
+    QAction* m_detailsAction = nullptr;
+    // By the sort box's choices.
+    QList<QAction*> m_sortActions;
     QList<QAction*> m_memberActions;
     // Act on one member only.
     QAction* m_replaceAction = nullptr;

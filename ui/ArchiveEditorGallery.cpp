@@ -10,6 +10,7 @@
 #include <QDragEnterEvent>
 #include <QFutureWatcher>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -65,13 +66,83 @@ int GalleryModel::rowCount(const QModelIndex& parent) const
     return parent.isValid() ? 0 : static_cast<int>(m_tiles.size());
 }
 
+int GalleryModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : ColumnCount;
+}
+
+QVariant GalleryModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+        return QAbstractListModel::headerData(section, orientation, role);
+    switch (section) {
+    case NameColumn:
+        return tr("Name");
+    case KindColumn:
+        return tr("Kind");
+    case PixelsColumn:
+        return tr("Pixels");
+    case BytesColumn:
+        return tr("Bytes");
+    default:
+        return {};
+    }
+}
+
+QVariant GalleryModel::ColumnData(int row, int column, int role) const
+{
+    const Tile& tile = TileAt(row);
+    // What the worker has not looked at yet is not known, not unknown.
+    const bool known = tile.state != TileState::Pending && tile.state != TileState::Queued;
+    const bool sized = tile.state == TileState::Ready;
+    const auto bytes = [this, row] {
+        return static_cast<qlonglong>(m_archive.DataSize(static_cast<std::size_t>(row)));
+    };
+    if (role == Qt::TextAlignmentRole)
+        return column == KindColumn ? QVariant() : QVariant(Qt::AlignRight | Qt::AlignVCenter);
+    if (role == SortRole) {
+        switch (column) {
+        case KindColumn:
+            return known ? KindTitle(tile.kind) : QString();
+        case PixelsColumn:
+            return sized ? qlonglong(tile.width) * tile.height : qlonglong(-1);
+        default:
+            return bytes();
+        }
+    }
+    if (role != Qt::DisplayRole)
+        return {};
+    switch (column) {
+    case KindColumn:
+        return known ? KindTitle(tile.kind) : QString();
+    case PixelsColumn:
+        return sized ? QStringLiteral("%1 x %2").arg(tile.width).arg(tile.height) : QString();
+    default:
+        return QStringLiteral("%L1").arg(bytes());
+    }
+}
+
 QVariant GalleryModel::data(const QModelIndex& index, int role) const
 {
-    if (!index.isValid() || index.row() >= rowCount())
+    // While a row is removed, the archive has one member less than the
+    // views still ask about.
+    if (!index.isValid() || index.row() >= rowCount() ||
+        static_cast<std::size_t>(index.row()) >= m_archive.size())
         return {};
     const int row = index.row();
     const Tile& tile = TileAt(row);
+    if (index.column() != NameColumn && role != Qt::ToolTipRole)
+        return ColumnData(row, index.column(), role);
     switch (role) {
+    case SortRole:
+        return FromUtf8(m_archive.DisplayName(static_cast<std::size_t>(row)));
+    case SharedStartRole:
+        return SharedStart(row);
+    case Qt::DecorationRole:
+        // The details view's icon, at the view's icon size.
+        if (tile.state == TileState::Pending)
+            Want(row);
+        return tile.image.isNull() ? QVariant() : QVariant(ListIcon(tile.image));
     case Qt::DisplayRole:
     case Qt::EditRole:
         return FromUtf8(m_archive.DisplayName(static_cast<std::size_t>(row)));
@@ -104,7 +175,7 @@ QString GalleryModel::ToolTip(int row) const
             .arg(name.toHtmlEscaped(), Summary(row).toHtmlEscaped());
     return QStringLiteral("<p style='white-space:pre'><b>%1</b><br>%2, %3</p><p>%4</p>")
         .arg(name.toHtmlEscaped(), KindTitle(tile.kind).toHtmlEscaped(),
-             QStringLiteral("%L1 bytes").arg(m_archive.DataSize(static_cast<std::size_t>(row))),
+             tr("%L1 bytes").arg(m_archive.DataSize(static_cast<std::size_t>(row))),
              tr("Cannot be shown: %1").arg(tile.whyNot).toHtmlEscaped());
 }
 
@@ -134,7 +205,8 @@ QString GalleryModel::Summary(int row) const
 
 bool GalleryModel::setData(const QModelIndex& index, const QVariant& value, int role)
 {
-    if (!index.isValid() || role != Qt::EditRole || !renameRequested)
+    if (!index.isValid() || index.column() != NameColumn || role != Qt::EditRole ||
+        !renameRequested)
         return false;
     return renameRequested(index.row(), value.toString()).isEmpty();
 }
@@ -143,8 +215,9 @@ Qt::ItemFlags GalleryModel::flags(const QModelIndex& index) const
 {
     if (!index.isValid())
         return Qt::ItemIsDropEnabled;
-    return Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemIsEditable | Qt::ItemIsDragEnabled |
-           Qt::ItemIsDropEnabled;
+    const Qt::ItemFlags flags =
+        Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemIsDragEnabled | Qt::ItemIsDropEnabled;
+    return index.column() == NameColumn ? flags | Qt::ItemIsEditable : flags;
 }
 
 QStringList GalleryModel::mimeTypes() const
@@ -165,6 +238,8 @@ QMimeData* GalleryModel::mimeData(const QModelIndexList& indexes) const
     try {
         fileio::CreateFolder(folder);
         for (const QModelIndex& index : indexes) {
+            if (index.column() != NameColumn)
+                continue;
             const auto row = static_cast<std::size_t>(index.row());
             const std::vector<std::byte> bytes = m_archive.Data(row);
             ExportedFile file =
@@ -195,6 +270,7 @@ void GalleryModel::Reset(archive::ArchiveModel archive)
     m_nextRow = 0;
     m_wanted.clear();
     ++m_generation;
+    m_sharedStale = true;
     endResetModel();
     if (m_tiles.empty())
         emit allLoaded();
@@ -238,8 +314,7 @@ void GalleryModel::Schedule()
                 tile.state = TileState::Failed;
                 tile.whyNot = FromUtf8(e.message());
                 ++m_loaded;
-                emit dataChanged(index(static_cast<int>(row)), index(static_cast<int>(row)),
-                                 {StateRole, ImageRole, Qt::ToolTipRole});
+                RowChanged(static_cast<int>(row));
             }
         };
         while (!m_wanted.empty() && jobs.size() < kBatch) {
@@ -321,7 +396,7 @@ void GalleryModel::Apply(const std::vector<Result>& results)
         tile = result.tile;
         tile.id = result.id;
         ++m_loaded;
-        emit dataChanged(index(row), index(row), {StateRole, ImageRole, Qt::ToolTipRole});
+        RowChanged(row);
     }
 }
 
@@ -333,7 +408,64 @@ void GalleryModel::Invalidate(int row)
     tile = Tile{};
     tile.id = m_nextId++;
     Want(row);
-    emit dataChanged(index(row), index(row));
+    RowChanged(row);
+}
+
+QPixmap GalleryModel::ListIcon(const QImage& image)
+{
+    // Always the same size, so that the names after it line up; at a whole
+    // zoom, or shrunk smoothly when larger.
+    QPixmap icon(kListIconSide, kListIconSide);
+    icon.fill(Qt::transparent);
+    const auto zoom = static_cast<int>(imaging::FitZoom(static_cast<std::uint32_t>(image.width()),
+                                                        static_cast<std::uint32_t>(image.height()),
+                                                        kListIconSide, kListIconSide));
+    const QSize size = zoom > 0
+                           ? image.size() * zoom
+                           : image.size().scaled(kListIconSide, kListIconSide, Qt::KeepAspectRatio);
+    QPainter painter(&icon);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, zoom == 0);
+    painter.drawImage(QRect((kListIconSide - size.width()) / 2, (kListIconSide - size.height()) / 2,
+                            size.width(), size.height()),
+                      image);
+    return icon;
+}
+
+int GalleryModel::SharedStart(int row) const
+{
+    if (m_sharedStale) {
+        // Sorted, the names closest to a name are beside it.
+        const std::size_t n = m_archive.size();
+        std::vector<QString> names(n);
+        std::vector<std::size_t> order(n);
+        for (std::size_t i = 0; i < n; ++i) {
+            names[i] = FromUtf8(m_archive.DisplayName(i));
+            order[i] = i;
+        }
+        std::sort(order.begin(), order.end(),
+                  [&names](std::size_t a, std::size_t b) { return names[a] < names[b]; });
+        m_shared.assign(n, 0);
+        for (std::size_t i = 0; i + 1 < n; ++i) {
+            const QString& a = names[order[i]];
+            const QString& b = names[order[i + 1]];
+            qsizetype common = 0;
+            while (common < a.size() && common < b.size() && a[common] == b[common])
+                ++common;
+            // Never between the halves of a character.
+            if (common > 0 && a[common - 1].isHighSurrogate())
+                --common;
+            for (const std::size_t member : {order[i], order[i + 1]})
+                m_shared[member] = std::max(m_shared[member], static_cast<int>(common));
+        }
+        m_sharedStale = false;
+    }
+    return static_cast<std::size_t>(row) < m_shared.size() ? m_shared[static_cast<std::size_t>(row)]
+                                                           : 0;
+}
+
+void GalleryModel::RowChanged(int row, const QList<int>& roles)
+{
+    emit dataChanged(index(row, 0), index(row, ColumnCount - 1), roles);
 }
 
 void GalleryModel::ReplaceData(int row, std::vector<std::byte> data)
@@ -350,6 +482,7 @@ void GalleryModel::InsertMember(int row, std::string name, std::vector<std::byte
     Tile tile;
     tile.id = m_nextId++;
     m_tiles.insert(m_tiles.begin() + row, tile);
+    m_sharedStale = true;
     endInsertRows();
     Want(row);
 }
@@ -364,12 +497,17 @@ void GalleryModel::RemoveMember(int row)
     m_tiles.erase(m_tiles.begin() + row);
     if (m_nextRow > static_cast<std::size_t>(row))
         --m_nextRow;
+    m_sharedStale = true;
     endRemoveRows();
 }
 
 void GalleryModel::RenameMember(int row, std::string name)
 {
     m_archive.Rename(static_cast<std::size_t>(row), std::move(name));
+    // Its neighbours by name share another start now too.
+    m_sharedStale = true;
+    if (rowCount() > 0)
+        emit dataChanged(index(0), index(rowCount() - 1), {SharedStartRole});
     // A raw picture's size is in its name.
     Invalidate(row);
 }
@@ -392,7 +530,36 @@ GalleryDelegate::GalleryDelegate(QObject* parent) : QStyledItemDelegate(parent) 
 QSize GalleryDelegate::TileSize(const QFont& font) const
 {
     const QFontMetrics metrics(font);
-    return {std::max(m_side, 72) + 12, m_side + 16 + metrics.height()};
+    // Two lines of name.
+    return {std::max(m_side, 72) + 12, m_side + 16 + 2 * metrics.height()};
+}
+
+QStringList TileNameLines(const QString& name, const QFontMetrics& metrics, int width, int shared)
+{
+    if (metrics.horizontalAdvance(name) <= width)
+        return {name};
+    qsizetype cut = 1;
+    while (cut < name.size() && metrics.horizontalAdvance(name.left(cut + 1)) <= width)
+        ++cut;
+    // After a separator near the end of the line, as a word breaks.
+    for (qsizetype i = cut; i > cut * 2 / 3; --i)
+        if (QStringLiteral("_- .(").contains(name[i - 1])) {
+            cut = i;
+            break;
+        }
+    if (cut < name.size() && name[cut].isLowSurrogate())
+        --cut;
+    const QString rest = name.mid(cut);
+    // From the start of the word or number that differs: "001", not "1".
+    while (shared > 0 && shared <= name.size() && name[shared - 1].isLetterOrNumber())
+        --shared;
+    if (metrics.horizontalAdvance(rest) <= width || shared <= cut)
+        return {name.left(cut), metrics.elidedText(rest, Qt::ElideMiddle, width)};
+    // Too long for two lines, and what tells the name from the names
+    // nearest to it is past the first: the start they share is squeezed
+    // into one line, what follows it starts the other.
+    return {metrics.elidedText(name.left(shared), Qt::ElideMiddle, width),
+            metrics.elidedText(name.mid(shared), Qt::ElideMiddle, width)};
 }
 
 QSize GalleryDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex&) const
@@ -471,13 +638,16 @@ void GalleryDelegate::paint(QPainter* painter, const QStyleOptionViewItem& optio
         break;
     }
 
-    const QRect textRect(opt.rect.x() + 2, box.bottom() + 5, opt.rect.width() - 4,
-                         opt.fontMetrics.height());
-    const QString name = opt.fontMetrics.elidedText(index.data(Qt::DisplayRole).toString(),
-                                                    Qt::ElideMiddle, textRect.width());
+    QRect textRect(opt.rect.x() + 2, box.bottom() + 5, opt.rect.width() - 4,
+                   opt.fontMetrics.height());
     painter->setPen(opt.palette.color(opt.state & QStyle::State_Selected ? QPalette::HighlightedText
                                                                          : QPalette::Text));
-    painter->drawText(textRect, Qt::AlignHCenter | Qt::AlignTop, name);
+    for (const QString& line :
+         TileNameLines(index.data(Qt::DisplayRole).toString(), opt.fontMetrics, textRect.width(),
+                       index.data(GalleryModel::SharedStartRole).toInt())) {
+        painter->drawText(textRect, Qt::AlignHCenter | Qt::AlignTop, line);
+        textRect.translate(0, opt.fontMetrics.height());
+    }
     painter->restore();
 }
 
@@ -593,6 +763,8 @@ GalleryView::GalleryView(QWidget* parent) : QListView(parent)
     setWrapping(true);
     setSpacing(2);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
+    // Whole rows, so that the details view shows the same selection.
+    setSelectionBehavior(QAbstractItemView::SelectRows);
     // Renaming goes through the editor's command, which renames the tile
     // the commands act on, or refuses when several are selected.
     setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -605,18 +777,91 @@ GalleryView::GalleryView(QWidget* parent) : QListView(parent)
     setDefaultDropAction(Qt::CopyAction);
 }
 
-bool GalleryView::IsOutsideFileDrop(const QDropEvent* event) const
+namespace {
+
+// What the gallery and the details view share: files dropped from outside,
+// Enter and typed text, the selection following Ctrl+arrows, and drags of
+// what the commands act on.
+
+bool IsOutsideFileDrop(const QAbstractItemView* view, const QDropEvent* event)
 {
-    // Tiles dragged within the gallery are not files to take in.
-    if (event->source() == this || !event->mimeData()->hasUrls())
+    // Tiles dragged within the editor are not files to take in.
+    if (event->source() == view || !event->mimeData()->hasUrls())
         return false;
     const QList<QUrl> urls = event->mimeData()->urls();
     return std::any_of(urls.begin(), urls.end(), [](const QUrl& url) { return url.isLocalFile(); });
 }
 
+// Takes the drop and returns its files, or returns nothing and refuses it.
+QStringList TakeFileDrop(const QAbstractItemView* view, QDropEvent* event)
+{
+    if (!IsOutsideFileDrop(view, event)) {
+        event->ignore();
+        return {};
+    }
+    QStringList files;
+    for (const QUrl& url : event->mimeData()->urls())
+        if (url.isLocalFile())
+            files << url.toLocalFile();
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    return files;
+}
+
+enum class KeyUse { None, Enter, Text };
+
+KeyUse UseOfKey(const QKeyEvent* event, bool editing)
+{
+    if (editing)
+        return KeyUse::None;
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
+        return KeyUse::Enter;
+    const QString text = event->text();
+    const bool plain =
+        !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+    return plain && !text.isEmpty() && text.at(0).isPrint() && !text.at(0).isSpace() ? KeyUse::Text
+                                                                                     : KeyUse::None;
+}
+
+QItemSelectionModel::SelectionFlags FollowCurrent(QItemSelectionModel::SelectionFlags command,
+                                                  const QEvent* event,
+                                                  const QItemSelectionModel& selection)
+{
+    // In a Qt list Ctrl with an arrow moves the current item alone. While
+    // at most one tile is selected, the selection follows it here, so that
+    // the tile marked is the one acted on; among several, Ctrl+arrows and
+    // Ctrl+Space still pick tiles one by one.
+    if (command == QItemSelectionModel::NoUpdate && event && event->type() == QEvent::KeyPress &&
+        SelectedTileCount(selection) <= 1)
+        return QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows;
+    return command;
+}
+
+void StartTileDrag(QAbstractItemView* view, Qt::DropActions actions)
+{
+    // The tiles the commands would act on, not only the selected ones.
+    const QModelIndexList indexes = TargetIndexes(*view->selectionModel());
+    if (indexes.isEmpty())
+        return;
+    QMimeData* mime = view->model()->mimeData(indexes);
+    if (!mime)
+        return;
+    auto* drag = new QDrag(view);
+    drag->setMimeData(mime);
+    const QImage image = indexes.constFirst().data(GalleryModel::ImageRole).value<QImage>();
+    if (!image.isNull())
+        drag->setPixmap(QPixmap::fromImage(
+            image.width() > 64 || image.height() > 64
+                ? image.scaled(64, 64, Qt::KeepAspectRatio, Qt::SmoothTransformation)
+                : image));
+    drag->exec(actions, Qt::CopyAction);
+}
+
+} // namespace
+
 void GalleryView::dragEnterEvent(QDragEnterEvent* event)
 {
-    if (IsOutsideFileDrop(event)) {
+    if (IsOutsideFileDrop(this, event)) {
         event->setDropAction(Qt::CopyAction);
         event->accept();
     } else {
@@ -626,7 +871,7 @@ void GalleryView::dragEnterEvent(QDragEnterEvent* event)
 
 void GalleryView::dragMoveEvent(QDragMoveEvent* event)
 {
-    if (IsOutsideFileDrop(event)) {
+    if (IsOutsideFileDrop(this, event)) {
         event->setDropAction(Qt::CopyAction);
         event->accept();
     } else {
@@ -636,17 +881,9 @@ void GalleryView::dragMoveEvent(QDragMoveEvent* event)
 
 void GalleryView::dropEvent(QDropEvent* event)
 {
-    if (!IsOutsideFileDrop(event)) {
-        event->ignore();
-        return;
-    }
-    QStringList files;
-    for (const QUrl& url : event->mimeData()->urls())
-        if (url.isLocalFile())
-            files << url.toLocalFile();
-    event->setDropAction(Qt::CopyAction);
-    event->accept();
-    emit filesDropped(indexAt(event->position().toPoint()), files);
+    const QStringList files = TakeFileDrop(this, event);
+    if (!files.isEmpty())
+        emit filesDropped(indexAt(event->position().toPoint()), files);
 }
 
 void GalleryView::wheelEvent(QWheelEvent* event)
@@ -663,18 +900,15 @@ void GalleryView::wheelEvent(QWheelEvent* event)
 
 void GalleryView::keyPressEvent(QKeyEvent* event)
 {
-    if (state() != QAbstractItemView::EditingState) {
-        if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-            emit enterPressed();
-            return;
-        }
-        const QString text = event->text();
-        const bool plain =
-            !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
-        if (plain && !text.isEmpty() && text.at(0).isPrint() && !text.at(0).isSpace()) {
-            emit typedText(text);
-            return;
-        }
+    switch (UseOfKey(event, state() == QAbstractItemView::EditingState)) {
+    case KeyUse::Enter:
+        emit enterPressed();
+        return;
+    case KeyUse::Text:
+        emit typedText(event->text());
+        return;
+    case KeyUse::None:
+        break;
     }
     QListView::keyPressEvent(event);
 }
@@ -682,35 +916,99 @@ void GalleryView::keyPressEvent(QKeyEvent* event)
 QItemSelectionModel::SelectionFlags GalleryView::selectionCommand(const QModelIndex& index,
                                                                   const QEvent* event) const
 {
-    const QItemSelectionModel::SelectionFlags command = QListView::selectionCommand(index, event);
-    // In a Qt list Ctrl with an arrow moves the current item alone. While
-    // at most one tile is selected, the selection follows it here, so that
-    // the tile marked is the one acted on; among several, Ctrl+arrows and
-    // Ctrl+Space still pick tiles one by one.
-    if (command == QItemSelectionModel::NoUpdate && event && event->type() == QEvent::KeyPress &&
-        SelectedTileCount(*selectionModel()) <= 1)
-        return QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows;
-    return command;
+    return FollowCurrent(QListView::selectionCommand(index, event), event, *selectionModel());
 }
 
 void GalleryView::startDrag(Qt::DropActions actions)
 {
-    // The tiles the commands would act on, not only the selected ones.
-    const QModelIndexList indexes = TargetIndexes(*selectionModel());
-    if (indexes.isEmpty())
+    StartTileDrag(this, actions);
+}
+
+bool TileSortProxy::lessThan(const QModelIndex& left, const QModelIndex& right) const
+{
+    const QVariant a = left.data(GalleryModel::SortRole);
+    const QVariant b = right.data(GalleryModel::SortRole);
+    int order = 0;
+    if (a.typeId() == QMetaType::QString)
+        order = QString::compare(a.toString(), b.toString(), Qt::CaseInsensitive);
+    else
+        order = a.toLongLong() < b.toLongLong() ? -1 : a.toLongLong() > b.toLongLong() ? 1 : 0;
+    // Ties keep the archive's order, whatever was sorted before.
+    return order != 0 ? order < 0 : left.row() < right.row();
+}
+
+DetailsView::DetailsView(QWidget* parent) : QTreeView(parent)
+{
+    setObjectName(QStringLiteral("Details"));
+    setRootIsDecorated(false);
+    setUniformRowHeights(true);
+    setAllColumnsShowFocus(true);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setIconSize({GalleryModel::kListIconSide, GalleryModel::kListIconSide});
+    setDragEnabled(true);
+    setAcceptDrops(true);
+    viewport()->setAcceptDrops(true);
+    setDropIndicatorShown(false);
+    setDragDropMode(QAbstractItemView::DragDrop);
+    setDefaultDropAction(Qt::CopyAction);
+    header()->setSortIndicatorClearable(true);
+}
+
+void DetailsView::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (IsOutsideFileDrop(this, event)) {
+        event->setDropAction(Qt::CopyAction);
+        event->accept();
+    } else {
+        QTreeView::dragEnterEvent(event);
+    }
+}
+
+void DetailsView::dragMoveEvent(QDragMoveEvent* event)
+{
+    if (IsOutsideFileDrop(this, event)) {
+        event->setDropAction(Qt::CopyAction);
+        event->accept();
+    } else {
+        event->ignore();
+    }
+}
+
+void DetailsView::dropEvent(QDropEvent* event)
+{
+    const QStringList files = TakeFileDrop(this, event);
+    if (files.isEmpty())
         return;
-    QMimeData* mime = model()->mimeData(indexes);
-    if (!mime)
+    const QModelIndex index = indexAt(event->position().toPoint());
+    emit filesDropped(index.isValid() ? index.siblingAtColumn(0) : index, files);
+}
+
+void DetailsView::keyPressEvent(QKeyEvent* event)
+{
+    switch (UseOfKey(event, state() == QAbstractItemView::EditingState)) {
+    case KeyUse::Enter:
+        emit enterPressed();
         return;
-    auto* drag = new QDrag(this);
-    drag->setMimeData(mime);
-    const QImage image = indexes.constFirst().data(GalleryModel::ImageRole).value<QImage>();
-    if (!image.isNull())
-        drag->setPixmap(QPixmap::fromImage(
-            image.width() > 64 || image.height() > 64
-                ? image.scaled(64, 64, Qt::KeepAspectRatio, Qt::SmoothTransformation)
-                : image));
-    drag->exec(actions, Qt::CopyAction);
+    case KeyUse::Text:
+        emit typedText(event->text());
+        return;
+    case KeyUse::None:
+        break;
+    }
+    QTreeView::keyPressEvent(event);
+}
+
+QItemSelectionModel::SelectionFlags DetailsView::selectionCommand(const QModelIndex& index,
+                                                                  const QEvent* event) const
+{
+    return FollowCurrent(QTreeView::selectionCommand(index, event), event, *selectionModel());
+}
+
+void DetailsView::startDrag(Qt::DropActions actions)
+{
+    StartTileDrag(this, actions);
 }
 
 PreviewPane::PreviewPane(QWidget* parent) : QWidget(parent)

@@ -14,8 +14,10 @@
 #include <QImage>
 #include <QItemSelectionModel>
 #include <QListView>
+#include <QSortFilterProxyModel>
 #include <QStyledItemDelegate>
 #include <QTemporaryDir>
+#include <QTreeView>
 #include <QWidget>
 
 #include "core/archive/ArchiveModel.h"
@@ -53,17 +55,28 @@ public:
         SummaryRole,
         // The member's index in the archive, for sorting in archive order.
         ArchiveIndexRole,
+        // What a column sorts by: a name or kind as text, a size as a number.
+        SortRole,
+        // How many characters the name shares at its start with the names
+        // closest to it: what follows tells it apart.
+        SharedStartRole,
     };
+    // The gallery shows the first; the details view all of them.
+    enum Column { NameColumn, KindColumn, PixelsColumn, BytesColumn, ColumnCount };
     // Pictures larger than this a side are kept shrunk: enough for the
     // largest tile and the phone's screen, without holding every pixel of
     // thousands of members.
     static constexpr std::uint32_t kKeptSide = 320;
+    // The details view's icons.
+    static constexpr int kListIconSide = 24;
 
     explicit GalleryModel(QObject* parent = nullptr);
     ~GalleryModel() override;
 
     int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
     bool setData(const QModelIndex& index, const QVariant& value, int role) override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
     QStringList mimeTypes() const override;
@@ -113,8 +126,13 @@ private:
     void Apply(const std::vector<Result>& results);
     int RowOf(std::uint64_t id, int hint) const;
     void Invalidate(int row);
+    // Every column of `row` changed in `roles` (all when empty).
+    void RowChanged(int row, const QList<int>& roles = {});
+    QVariant ColumnData(int row, int column, int role) const;
     QString Summary(int row) const;
     QString ToolTip(int row) const;
+    int SharedStart(int row) const;
+    static QPixmap ListIcon(const QImage& image);
 
     archive::ArchiveModel m_archive;
     std::vector<Tile> m_tiles;
@@ -128,6 +146,9 @@ private:
     // Bumped by Reset, so that batches of an earlier archive are dropped.
     std::uint64_t m_generation = 0;
     mutable QTemporaryDir m_dragDir;
+    // By member, made again after an edit when first asked for.
+    mutable std::vector<int> m_shared;
+    mutable bool m_sharedStale = true;
 };
 
 // Paints a tile: the icon at the largest whole zoom that fits, over a
@@ -168,6 +189,15 @@ private:
     mutable bool m_paintedIcon = false;
 };
 
+// A member's name under its tile, on up to two lines of `width` pixels: as
+// much of its start as fits, then the rest, elided in its middle when still
+// too long. When even that hides where the name differs from the names
+// nearest to it, after the first `shared` characters, that start takes the
+// first line and the rest the second. The size and extension at the end
+// show either way.
+QStringList TileNameLines(const QString& name, const QFontMetrics& metrics, int width,
+                          int shared = 0);
+
 // Checkerboard behind transparent pixels, in squares of `square` pixels.
 void PaintCheckerboard(QPainter& painter, const QRect& rect, int square = 8);
 
@@ -202,9 +232,40 @@ protected:
     QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
                                                          const QEvent* event) const override;
     void startDrag(Qt::DropActions actions) override;
+};
 
-private:
-    bool IsOutsideFileDrop(const QDropEvent* event) const;
+// Sorts by the column's SortRole, names ignoring case; members that tie
+// keep the archive's order, whatever was sorted before.
+class TileSortProxy final : public QSortFilterProxyModel {
+    Q_OBJECT
+public:
+    using QSortFilterProxyModel::QSortFilterProxyModel;
+
+protected:
+    bool lessThan(const QModelIndex& left, const QModelIndex& right) const override;
+};
+
+// The members as rows of name, kind, pixels and bytes on the gallery's
+// model, sorted by a click on a column's header; it takes drops and keys as
+// the gallery does.
+class DetailsView final : public QTreeView {
+    Q_OBJECT
+public:
+    explicit DetailsView(QWidget* parent = nullptr);
+
+signals:
+    void filesDropped(const QModelIndex& index, const QStringList& files);
+    void typedText(const QString& text);
+    void enterPressed();
+
+protected:
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
+                                                         const QEvent* event) const override;
+    void startDrag(Qt::DropActions actions) override;
 };
 
 // The current member on the phone's 240 x 320 screen, at 1x to 8x; an icon

@@ -7,6 +7,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QDockWidget>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -110,7 +111,12 @@ class ArchiveEditorTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+    void initTestCase()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        // Every editor starts in the gallery.
+        QSettings().remove("ArchiveEditor/details");
+    }
 
     void opensTheExampleWithATileForEveryMember()
     {
@@ -140,18 +146,23 @@ private slots:
             const char* filter;
             bool byName;
             QStringList names;
+            const char* count; // empty: not shown
         } cases[] = {
-            {"", false, {"b.k", "Z.k", "a.k", "d.g", "C.g", "logo(4x10).raw", "unknown.bin"}},
-            {"", true, kSortedNames},
-            {"K", true, {"a.k", "b.k", "unknown.bin", "Z.k"}},
-            {".G", false, {"d.g", "C.g"}},
-            {"nothing", true, {}},
+            {"", false, {"b.k", "Z.k", "a.k", "d.g", "C.g", "logo(4x10).raw", "unknown.bin"}, ""},
+            {"", true, kSortedNames, ""},
+            {"K", true, {"a.k", "b.k", "unknown.bin", "Z.k"}, "4 of 7 shown"},
+            {".G", false, {"d.g", "C.g"}, "2 of 7 shown"},
+            {"nothing", true, {}, "0 of 7 shown"},
         };
         Editor e;
+        const auto* count = e.editor.findChild<QLabel*>("ShownInfo");
         for (const auto& c : cases) {
             e.editor.findChild<QLineEdit*>("FilterEdit")->setText(c.filter);
             e.editor.findChild<QComboBox*>("SortBox")->setCurrentIndex(c.byName ? 1 : 0);
             QCOMPARE(e.Shown(), c.names);
+            QCOMPARE(count->isVisible(), *c.count != 0);
+            if (*c.count)
+                QCOMPARE(count->text(), QString(c.count));
         }
     }
 
@@ -803,6 +814,102 @@ private slots:
         menu->actions().last()->trigger();
         QCOMPARE(texts(), QStringList({"", "&Clear Menu"}));
         QVERIFY(!menu->actions().last()->isEnabled());
+    }
+
+    // Names that share their start and their end still differ under the
+    // tiles, on two lines at most, each within the tile.
+    void tileNamesKeepWhatTellsThemApart()
+    {
+        const struct {
+            const char* name;
+            const char* other; // a name beside it that must not look the same
+            int lines;
+        } cases[] = {
+            {"b.k", "a.k", 1},
+            {"raw_4_battery_full.k", "raw_4_battery_empty.k", 2},
+            {"raw_4_icon_0001_16x16.k", "raw_4_icon_0002_16x16.k", 2},
+            {"raw_4_status_bar_signal_strength_level_3_of_5_24x14.k",
+             "raw_4_status_bar_signal_strength_level_4_of_5_24x14.k", 2},
+            {"значок_очень_длинного_имени_для_строки.k",
+             "значок_очень_длинного_имечка_для_строки.k", 2},
+        };
+        for (const auto& c : cases) {
+            Editor e;
+            const int row = e.Row("b.k");
+            const int other = e.Row("a.k");
+            // Renamed through the editor, so that what the names share is
+            // found again.
+            QVERIFY(e.editor.RenameMember(row, QString::fromUtf8(c.name)).isEmpty());
+            QVERIFY(e.editor.RenameMember(other, QString::fromUtf8(c.other)).isEmpty());
+            const QFontMetrics metrics(e.editor.View().font());
+            const int width = e.editor.View().gridSize().width() - 8;
+            const auto linesOf = [&](int member) {
+                const QModelIndex index = e.editor.Gallery().index(member);
+                return TileNameLines(index.data().toString(), metrics, width,
+                                     index.data(GalleryModel::SharedStartRole).toInt());
+            };
+            const QStringList lines = linesOf(row);
+            QCOMPARE(lines.size(), c.lines);
+            for (const QString& line : lines)
+                QVERIFY2(metrics.horizontalAdvance(line) <= width, qPrintable(line));
+            // The end, with the extension, shows.
+            QVERIFY(QString::fromUtf8(c.name).endsWith(lines.last().right(3)));
+            QVERIFY2(lines != linesOf(other), qPrintable(lines.join('|')));
+        }
+    }
+
+    void detailsViewSortsAndSharesTheSelection()
+    {
+        Editor e;
+        QTRY_VERIFY(e.editor.Gallery().AllLoaded());
+        e.editor.SelectRow(e.Row("a.k"));
+        e.editor.findChild<QAction*>("DetailsAction")->trigger();
+        DetailsView& details = e.editor.Details();
+        QVERIFY(details.isVisible() && !e.editor.View().isVisible());
+        QCOMPARE(e.editor.Shown().mapToSource(details.currentIndex()).row(), e.Row("a.k"));
+        QStringList headers;
+        for (int i = 0; i < details.model()->columnCount(); ++i)
+            headers << details.model()->headerData(i, Qt::Horizontal).toString();
+        QCOMPARE(headers, QStringList({"Name", "Kind", "Pixels", "Bytes"}));
+
+        // View > Sort By, for the gallery too; ties stay in archive order.
+        QMenu* sortBy = nullptr;
+        for (QMenu* menu : e.editor.findChildren<QMenu*>())
+            if (menu->title() == "Sort &By")
+                sortBy = menu;
+        QVERIFY(sortBy);
+        const struct {
+            int choice;
+            QStringList names;
+        } sorts[] = {
+            {2, {"b.k", "a.k", "Z.k", "d.g", "C.g", "logo(4x10).raw", "unknown.bin"}},
+            {3, {"unknown.bin", "d.g", "C.g", "logo(4x10).raw", "Z.k", "a.k", "b.k"}},
+            {0, {"b.k", "Z.k", "a.k", "d.g", "C.g", "logo(4x10).raw", "unknown.bin"}},
+        };
+        for (const auto& c : sorts) {
+            sortBy->actions()[c.choice]->trigger();
+            QCOMPARE(e.Shown(), c.names);
+        }
+
+        // A click on a column's header sorts by it, and the box says so.
+        QHeaderView* header = details.header();
+        const QPoint bytes(header->sectionViewportPosition(3) + 5, header->height() / 2);
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, bytes);
+        QCOMPARE(e.editor.findChild<QComboBox*>("SortBox")->currentText(), QString("Bytes"));
+        std::uint32_t last = 0;
+        for (const QString& name : e.Shown()) {
+            const std::uint32_t size = e.editor.Archive().DataSize(e.Row(qPrintable(name)));
+            QVERIFY2(size >= last, qPrintable(name));
+            last = size;
+        }
+
+        // The commands act on the row shown, as in the gallery.
+        details.setFocus();
+        QTest::keyClick(&details, Qt::Key_Delete);
+        QVERIFY(e.editor.Archive().FindAll("a.k").empty());
+        QCOMPARE(e.editor.Archive().size(), std::size_t{6});
+        e.editor.findChild<QAction*>("GalleryAction")->trigger();
+        QVERIFY(e.editor.View().isVisible());
     }
 
     void mainWindowOpensTheEditor()
