@@ -681,9 +681,14 @@ QWidget* GalleryDelegate::createEditor(QWidget* parent, const QStyleOptionViewIt
     return edit;
 }
 
-void GalleryDelegate::setEditorData(QWidget* editor, const QModelIndex& index) const
+void SetNameForEditing(QWidget* editor, const QModelIndex& index)
 {
-    auto* edit = static_cast<QLineEdit*>(editor);
+    auto* edit = qobject_cast<QLineEdit*>(editor);
+    // Once: the view sets it again whenever the row's data changes, as when
+    // its thumbnail arrives, which would undo what is being typed.
+    if (!edit || edit->property("zefirNameSet").toBool())
+        return;
+    edit->setProperty("zefirNameSet", true);
     edit->setText(index.data(Qt::EditRole).toString());
     // The stem is selected, as file managers do, so that typing keeps the
     // extension and with it the kind.
@@ -692,6 +697,16 @@ void GalleryDelegate::setEditorData(QWidget* editor, const QModelIndex& index) c
         const int dot = edit->text().lastIndexOf(QLatin1Char('.'));
         edit->setSelection(0, dot > 0 ? dot : edit->text().size());
     });
+}
+
+void GalleryDelegate::setEditorData(QWidget* editor, const QModelIndex& index) const
+{
+    SetNameForEditing(editor, index);
+}
+
+void NameDelegate::setEditorData(QWidget* editor, const QModelIndex& index) const
+{
+    SetNameForEditing(editor, index);
 }
 
 void GalleryDelegate::setModelData(QWidget* editor, QAbstractItemModel* model,
@@ -947,6 +962,7 @@ DetailsView::DetailsView(QWidget* parent) : QTreeView(parent)
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setIconSize({GalleryModel::kListIconSide, GalleryModel::kListIconSide});
+    setItemDelegateForColumn(GalleryModel::NameColumn, new NameDelegate(this));
     setDragEnabled(true);
     setAcceptDrops(true);
     viewport()->setAcceptDrops(true);

@@ -198,6 +198,18 @@ private:
 QStringList TileNameLines(const QString& name, const QFontMetrics& metrics, int width,
                           int shared = 0);
 
+// Puts a member's name into a line edit opened on it, its stem selected;
+// later calls leave what is typed alone.
+void SetNameForEditing(QWidget* editor, const QModelIndex& index);
+
+// The details view's names, edited as the gallery's are.
+class NameDelegate final : public QStyledItemDelegate {
+    Q_OBJECT
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    void setEditorData(QWidget* editor, const QModelIndex& index) const override;
+};
+
 // Checkerboard behind transparent pixels, in squares of `square` pixels.
 void PaintCheckerboard(QPainter& painter, const QRect& rect, int square = 8);
 

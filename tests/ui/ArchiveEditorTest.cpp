@@ -81,9 +81,12 @@ struct Editor {
     // Drags `file` from outside and drops it on `row`'s tile, or on the
     // empty area below the tiles when row is -1, as a file manager does.
     void Drop(const fs::path& file, int row) { Drop(std::vector<fs::path>{file}, row); }
+    // On the gallery, or the details view when it is shown.
     void Drop(const std::vector<fs::path>& files, int row)
     {
-        GalleryView& view = editor.View();
+        QAbstractItemView& view = editor.Details().isVisible()
+                                      ? static_cast<QAbstractItemView&>(editor.Details())
+                                      : editor.View();
         QPoint at(view.viewport()->width() - 2, view.viewport()->height() - 2);
         if (row >= 0) {
             const QModelIndex index = editor.Shown().mapFromSource(editor.Gallery().index(row));
@@ -903,7 +906,28 @@ private slots:
             last = size;
         }
 
+        // A picture dropped on a row replaces that member, which becomes current.
+        const fs::path png = e.root / "new.png";
+        WritePicture(png, Picture(12, 12));
+        const Bytes before = e.Data("Z.k");
+        e.Drop(png, e.Row("Z.k"));
+        QVERIFY(e.Data("Z.k") != before);
+        QCOMPARE(e.editor.CurrentRow(), e.Row("Z.k"));
+
+        // F2 renames it in place, keeping the extension typed over.
+        const int renamed = e.Row("Z.k");
+        QTest::keyClick(&details, Qt::Key_F2);
+        auto* field = details.viewport()->findChild<QLineEdit*>();
+        QVERIFY(field);
+        QTRY_COMPARE(field->selectedText(), QString("Z"));
+        QTest::keyClicks(field, "zz");
+        // The new picture's thumbnail arriving meanwhile keeps what is typed.
+        QTRY_COMPARE(e.editor.Gallery().TileAt(renamed).state, TileState::Ready);
+        QTest::keyClick(field, Qt::Key_Return);
+        QTRY_COMPARE(e.editor.Archive().DisplayName(renamed), std::string("zz.k"));
+
         // The commands act on the row shown, as in the gallery.
+        e.editor.SelectRow(e.Row("a.k"));
         details.setFocus();
         QTest::keyClick(&details, Qt::Key_Delete);
         QVERIFY(e.editor.Archive().FindAll("a.k").empty());
