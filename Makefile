@@ -14,7 +14,7 @@ FUZZ_SECONDS ?= 60
 WINDOWS_BUILD ?= build-windows
 
 .PHONY: all deps configure build test run demo example clean test-sanitize fuzz bench \
-	windows-deps windows-configure windows test-windows windows-dist
+	windows-deps windows-configure windows test-windows windows-dist deb-deps deb test-deb
 
 all: build
 
@@ -102,6 +102,19 @@ test-windows: windows-configure
 # The portable zip and the installer, in dist/.
 windows-dist: windows
 	scripts/windows-dist $(WINDOWS_BUILD) dist
+
+# The Debian package dist/zefir_VERSION_amd64.deb, from the build's install
+# rules; packing reuses the build.
+deb-deps:
+	@scripts/install-deps --deb
+
+deb: deb-deps build
+	cd $(BUILD) && cpack -G DEB
+
+# Lints the package, installs it on this machine (dpkg, through sudo when
+# not root), tries what it installed and removes it again.
+test-deb: deb
+	tests/package/test-deb-package $(BUILD) dist
 
 # Speed against tar on the same files; not a test.
 bench: build
