@@ -188,7 +188,29 @@ void InputFile::LockForChange() const
     // still find another program's save.
     case sys::Lock::NotKept:
     case sys::Lock::Taken:
+        m_locked = true;
         break;
+    }
+}
+
+void InputFile::LetGo() noexcept
+{
+    sys::Close(m_fd);
+    m_fd = -1;
+}
+
+// The path still names the file opened, the rename having failed; should
+// another program have saved over it in between, the next check before a
+// save finds that.
+void InputFile::TakeBack() noexcept
+{
+    try {
+        sys::FileStatus status;
+        m_fd = sys::OpenForReading(m_path, status);
+        if (m_locked)
+            sys::LockForChange(m_fd);
+    } catch (const IoError&) {
+        // Reads then fail, naming the file.
     }
 }
 
@@ -257,19 +279,15 @@ OutputFile::OutputFile(fs::path target, Target kind)
     if (m_target.filename().empty())
         throw IoError("names a folder, not a file", m_target, ErrorKind::Refused);
     const std::optional<Kept> kept = m_lookAtCommit ? std::nullopt : CheckInTheWay(kind);
-    const fs::path stem = TemporaryStem(m_destination);
-    const EndingEventsHeld held;
-    for (int attempt = 0; m_fd < 0; ++attempt) {
-        fs::path candidate = stem;
-        candidate += PathFromUtf8(TemporarySuffix());
-        m_fd = sys::CreateNew(candidate);
-        if (m_fd >= 0) {
-            m_temporary = std::move(candidate);
-            m_slot = RegisterTemporary(m_temporary);
-        } else if (!sys::LastWasExists() || attempt == 100) {
-            throw IoError("cannot create: " + sys::LastReason(), m_target, ErrorKind::CannotWrite);
-        }
+    // Where nothing is expected at the name, the file is written unnamed and
+    // named once, at the end: one name to make instead of two, and nothing
+    // to clean up after an interruption.
+    if (m_lookAtCommit) {
+        m_fd = sys::CreateUnnamed(m_destination.parent_path());
+        m_unnamed = m_fd >= 0;
     }
+    if (!m_unnamed)
+        NameTemporarily();
     if (kept) {
         try {
             Keep(*kept, kind);
@@ -279,6 +297,58 @@ OutputFile::OutputFile(fs::path target, Target kind)
         }
     }
     m_buffer.reserve(kOutputBufferSize);
+}
+
+// Under a hidden name beside the destination: the file is created there,
+// or an unnamed one is given that name.
+void OutputFile::NameTemporarily()
+{
+    const fs::path stem = TemporaryStem(m_destination);
+    const EndingEventsHeld held;
+    for (int attempt = 0;; ++attempt) {
+        fs::path candidate = stem;
+        candidate += PathFromUtf8(TemporarySuffix());
+        bool named = false;
+        if (m_unnamed) {
+            named = sys::LinkNotReplacing(m_fd, candidate) == sys::Moved::Done;
+        } else {
+            m_fd = sys::CreateNew(candidate);
+            named = m_fd >= 0;
+        }
+        if (named) {
+            m_temporary = std::move(candidate);
+            m_slot = RegisterTemporary(m_temporary);
+            m_unnamed = false;
+            return;
+        }
+        if (!sys::LastWasExists() || attempt == 100)
+            throw IoError("cannot create: " + sys::LastReason(), m_target, ErrorKind::CannotWrite);
+    }
+}
+
+// True when the file now stands under its name; false when something
+// stands there after all, and the file is under a temporary name for
+// Rename(), which deals with that.
+bool OutputFile::NameUnnamed()
+{
+    switch (sys::LinkNotReplacing(m_fd, m_destination)) {
+    case sys::Moved::Done: {
+        const int fd = m_fd;
+        m_fd = -1;
+        if (!sys::Close(fd)) {
+            const std::string reason = sys::LastReason();
+            sys::Remove(m_destination.c_str());
+            throw IoError("cannot write: " + reason, m_target, ErrorKind::CannotWrite);
+        }
+        return true;
+    }
+    case sys::Moved::Taken:
+        NameTemporarily();
+        return false;
+    case sys::Moved::Failed:
+        break;
+    }
+    throw IoError("cannot create: " + sys::LastReason(), m_target, ErrorKind::CannotWrite);
 }
 
 void OutputFile::Keep(const Kept& kept, Target kind)
@@ -313,7 +383,7 @@ std::optional<OutputFile::Kept> OutputFile::CheckInTheWay(Target kind)
     }
 }
 
-void OutputFile::Rename()
+void OutputFile::Rename(InputFile* replaced)
 {
     if (m_lookAtCommit) {
         switch (sys::RenameNotReplacing(m_temporary, m_destination)) {
@@ -332,9 +402,19 @@ void OutputFile::Rename()
             throw IoError("cannot keep the permissions: " + sys::LastReason(), m_target,
                           ErrorKind::CannotWrite);
     }
-    if (!sys::RenameReplacing(m_temporary, m_destination))
-        throw IoError("cannot replace the file: " + sys::LastReason(), m_target,
-                      ErrorKind::CannotWrite);
+    if (sys::RenameReplacing(m_temporary, m_destination))
+        return;
+    const bool openFile = sys::LastWasOpenFile();
+    std::string reason = sys::LastReason();
+    if (openFile && replaced && replaced->m_fd >= 0 &&
+        SameFile(m_destination, replaced->m_path)) {
+        replaced->LetGo();
+        if (sys::RenameReplacing(m_temporary, m_destination))
+            return;
+        reason = sys::LastReason();
+        replaced->TakeBack();
+    }
+    throw IoError("cannot replace the file: " + reason, m_target, ErrorKind::CannotWrite);
 }
 
 OutputFile::~OutputFile()
@@ -412,15 +492,29 @@ void OutputFile::WriteAt(std::uint64_t offset, std::span<const std::byte> bytes)
 
 void OutputFile::Commit()
 {
+    Commit(nullptr);
+}
+
+void OutputFile::Commit(InputFile& replaced)
+{
+    Commit(&replaced);
+}
+
+void OutputFile::Commit(InputFile* replaced)
+{
     InjectedFault(m_target);
     Flush();
     if (m_sync)
         SyncToDisk(m_fd, m_target);
+    if (m_unnamed && NameUnnamed()) {
+        m_committed = true;
+        return;
+    }
     int fd = m_fd;
     m_fd = -1;
     if (!sys::Close(fd))
         CannotWrite(m_target);
-    Rename();
+    Rename(replaced);
     // Only now: a signal before the rename still finds the temporary file.
     UnregisterTemporary(m_slot);
     m_slot = -1;

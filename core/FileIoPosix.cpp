@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <climits>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
@@ -241,6 +242,26 @@ int CreateNew(const fs::path& path)
     return ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
 }
 
+// The file is named through its descriptor's entry in /proc, which needs no
+// privilege (linking the descriptor itself does).
+int CreateUnnamed(const fs::path& folder)
+{
+    static const bool canBeNamed = ::access("/proc/self/fd", X_OK) == 0;
+    if (!canBeNamed)
+        return -1;
+    const fs::path& where = folder.empty() ? fs::path(".") : folder;
+    return ::open(where.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+}
+
+Moved LinkNotReplacing(int fd, const fs::path& to)
+{
+    char self[32];
+    std::snprintf(self, sizeof self, "/proc/self/fd/%d", fd);
+    if (::linkat(AT_FDCWD, self, AT_FDCWD, to.c_str(), AT_SYMLINK_FOLLOW) == 0)
+        return Moved::Done;
+    return errno == EEXIST ? Moved::Taken : Moved::Failed;
+}
+
 bool Keep(int fd, const KeptOfReplaced& kept, bool withOwner)
 {
     // Only root may give a file away; others may still set a group they
@@ -267,6 +288,12 @@ Moved RenameNotReplacing(const fs::path& from, const fs::path& to)
 bool RenameReplacing(const fs::path& from, const fs::path& to)
 {
     return ::rename(from.c_str(), to.c_str()) == 0;
+}
+
+// Renaming over an open file replaces its name only.
+bool LastWasOpenFile()
+{
+    return false;
 }
 
 Existing OpenExistingForWriting(const fs::path& path, int& fd)

@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include <fcntl.h>
 #include <io.h>
@@ -406,6 +407,19 @@ int CreateNew(const fs::path& path)
     return DescriptorOf(handle, _O_WRONLY);
 }
 
+// Every file has a name from its creation on.
+int CreateUnnamed(const fs::path&)
+{
+    ::SetLastError(ERROR_NOT_SUPPORTED);
+    return -1;
+}
+
+Moved LinkNotReplacing(int, const fs::path&)
+{
+    ::SetLastError(ERROR_NOT_SUPPORTED);
+    return Moved::Failed;
+}
+
 bool Keep(int fd, const KeptOfReplaced& kept, bool)
 {
     FILE_BASIC_INFO info{};
@@ -428,13 +442,80 @@ Moved RenameNotReplacing(const fs::path& from, const fs::path& to)
                                                                         : Moved::Failed;
 }
 
+namespace {
+
+// Windows 10 and later rename over a file that is open, as long as every
+// handle on it lets others delete it (ours do), when asked for POSIX
+// semantics; older systems, FAT and Wine refuse that class of the call.
+bool RenameOverOpenFile(const fs::path& from, const fs::path& to)
+{
+    // FILE_RENAME_INFO with Flags in place of ReplaceIfExists, for the
+    // FileRenameInfoEx class; not every SDK declares them.
+    constexpr auto kFileRenameInfoEx = static_cast<FILE_INFO_BY_HANDLE_CLASS>(22);
+    constexpr DWORD kReplaceIfExists = 0x1;
+    constexpr DWORD kPosixSemantics = 0x2;
+    struct RenameInfo {
+        DWORD flags;
+        HANDLE root;
+        DWORD nameBytes;
+        WCHAR name[1];
+    };
+    std::error_code failed;
+    const fs::path absolute = fs::absolute(to, failed);
+    if (failed)
+        return false;
+    const std::wstring& name = absolute.native();
+    std::vector<std::byte> buffer(sizeof(RenameInfo) + name.size() * sizeof(WCHAR));
+    auto* info = reinterpret_cast<RenameInfo*>(buffer.data());
+    info->flags = kReplaceIfExists | kPosixSemantics;
+    info->root = nullptr;
+    info->nameBytes = static_cast<DWORD>(name.size() * sizeof(WCHAR));
+    std::memcpy(info->name, name.data(), info->nameBytes);
+
+    HANDLE handle = ::CreateFileW(from.c_str(), DELETE | GENERIC_WRITE | SYNCHRONIZE,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return false;
+    const bool renamed = ::SetFileInformationByHandle(handle, kFileRenameInfoEx, info,
+                                                      static_cast<DWORD>(buffer.size()));
+    // What write-through gives MoveFileExW, the new name on the disk, as
+    // far as it can be had: the rename is done either way.
+    if (renamed)
+        ::FlushFileBuffers(handle);
+    ::CloseHandle(handle);
+    return renamed;
+}
+
+} // namespace
+
 // The rename reaches the disk before it returns, as the bytes did. A
 // read-only target is not replaced: that is refused as the permission it
 // is.
 bool RenameReplacing(const fs::path& from, const fs::path& to)
 {
-    return ::MoveFileExW(from.c_str(), to.c_str(),
-                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    if (::MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return true;
+    DWORD error = ::GetLastError();
+    if (error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION) {
+        ::SetLastError(error);
+        return false;
+    }
+    if (RenameOverOpenFile(from, to))
+        return true;
+    // A plain file that may be written, refused all the same: some program
+    // has it open (Wine and older systems say "access denied" for that).
+    const DWORD attributes = ::GetFileAttributesW(to.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES &&
+        !(attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
+        error = ERROR_SHARING_VIOLATION;
+    ::SetLastError(error);
+    return false;
+}
+
+bool LastWasOpenFile()
+{
+    return ::GetLastError() == ERROR_SHARING_VIOLATION;
 }
 
 Existing OpenExistingForWriting(const fs::path& path, int& fd)

@@ -433,7 +433,10 @@ void ArchiveModel::Save(const fs::path& target, IProgress& progress, WhenReplace
                 }
                 progress.SetPosition(ProgressPosition(i - 1, size()));
             }
-            out.Commit();
+            if (m_impl->reader)
+                out.Commit(m_impl->reader->file());
+            else
+                out.Commit();
         }
         // From now on the members are read from the new file, whose entries
         // are the members in order.

@@ -104,6 +104,7 @@ public:
     };
     // The opened file, for copying runs of it unread.
     const fileio::InputFile& file() const noexcept { return *m_file; }
+    fileio::InputFile& file() noexcept { return *m_file; }
     // The entry's data into `memberBuffer`, resized to fit.
     void ReadMember(std::size_t index, std::vector<std::byte>& memberBuffer) const;
     // The entry's data, which `buffer` holds after its block header: one

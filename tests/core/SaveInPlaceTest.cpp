@@ -61,7 +61,7 @@ TEST(SaveInPlace, ReplacesTheFileAsTheUserHadIt)
     if (root) {
         ASSERT_EQ(::chown((dir / "real.ezx").c_str(), 1234, 5678), 0);
     }
-    fs::create_symlink("real.ezx", dir / "link.ezx");
+    SYMLINK_OR_SKIP("real.ezx", dir / "link.ezx");
 
     ArchiveModel model(dir / "link.ezx", ArchiveModel::Locking::ForChange);
     model.Remove(0);

@@ -26,4 +26,14 @@ std::vector<std::byte> ReadBytes(const fs::path& path)
     return out;
 }
 
+bool MakeSymlink(const fs::path& target, const fs::path& link)
+{
+    std::error_code failed;
+    if (fs::is_directory(link.parent_path() / target))
+        fs::create_directory_symlink(target, link, failed);
+    else
+        fs::create_symlink(target, link, failed);
+    return !failed;
+}
+
 } // namespace zefir::test
