@@ -57,6 +57,11 @@ std::optional<std::string> WhyNotMemberName(std::string_view name, NameUse use)
         return Named(name) + "names a folder";
     if (use == NameUse::Stored)
         return std::nullopt;
+    if (use == NameUse::New)
+        if (const auto control = std::find_if(name.begin(), name.end(), IsControl);
+            control != name.end())
+            return Named(name) + "holds a control character (" +
+                   PrintableName(std::string_view(&*control, 1)) + ")";
     if (const std::string fileName = Cp1251ToUtf8(name); !FitsFileName(fileName))
         return Named(name) + "would be a file name of " + std::to_string(fileName.size()) +
                " bytes in UTF-8, " + FileNameLimit();
@@ -64,12 +69,6 @@ std::optional<std::string> WhyNotMemberName(std::string_view name, NameUse use)
     // device names, some characters, a trailing dot or space).
     else if (auto here = fileio::WhyNotFileNameHere(fileName))
         return Named(name) + *here;
-    if (use == NameUse::File)
-        return std::nullopt;
-    if (const auto control = std::find_if(name.begin(), name.end(), IsControl);
-        control != name.end())
-        return Named(name) + "holds a control character (" +
-               PrintableName(std::string_view(&*control, 1)) + ")";
     return std::nullopt;
 }
 

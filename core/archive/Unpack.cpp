@@ -13,6 +13,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "core/Error.h"
@@ -281,12 +282,29 @@ private:
         std::string fileName = Cp1251ToUtf8(name);
         // A name the archive holds but a folder here cannot: that member is
         // told about, the others still come out.
-        if (auto whyNot = WhyNotFileName(fileName)) {
+        std::optional<std::string> whyNot = WhyNotFileName(fileName);
+        if (!whyNot)
+            whyNot = WhyNotOwnFile(fileName);
+        if (whyNot) {
             if (m_notExtracted)
                 m_notExtracted->push_back({fileName, std::move(*whyNot)});
             return std::nullopt;
         }
         return fileName;
+    }
+
+    // Where the system tells names apart only by more than case (Windows:
+    // "x.k" and "X.K" are one file), a member whose name is another's but
+    // for that would land on the other's file: only the first is written.
+    // A name the archive holds twice is written twice, the later member's
+    // file replacing the earlier's, as extraction always did.
+    std::optional<std::string> WhyNotOwnFile(const std::string& fileName)
+    {
+        const auto [first, added] = m_fileOfKey.try_emplace(fileio::FileNameKey(fileName), fileName);
+        if (added || first->second == fileName)
+            return std::nullopt;
+        return "its file would be member \"" + first->second +
+               "\"'s, since this system does not tell their names apart";
     }
 
     // Without conversion: one buffer for every member.
@@ -444,6 +462,7 @@ private:
     IMemberList& m_list;
     std::vector<LeftOut>* m_notConverted;
     std::vector<LeftOut>* m_notExtracted;
+    std::unordered_map<std::string, std::string> m_fileOfKey; // a file name's first member
     std::vector<std::byte> m_memberBuffer;
     MapImage m_map;
     std::map<fs::path, std::string> m_pictureOwners; // picture -> member file name

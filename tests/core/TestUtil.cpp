@@ -1,6 +1,9 @@
 #include "TestUtil.h"
 
 #include <cstring>
+#ifdef _WIN32
+#include <windows.h>
+#endif
 #include <fstream>
 #include <iterator>
 
@@ -24,6 +27,15 @@ std::vector<std::byte> ReadBytes(const fs::path& path)
     if (!chars.empty())
         std::memcpy(out.data(), chars.data(), chars.size());
     return out;
+}
+
+bool UnderWine()
+{
+#ifdef _WIN32
+    return ::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+#else
+    return false;
+#endif
 }
 
 bool MakeSymlink(const fs::path& target, const fs::path& link)

@@ -90,6 +90,16 @@ std::vector<std::byte> ReadBytes(const fs::path& path);
 // only with a privilege.
 bool MakeSymlink(const fs::path& target, const fs::path& link);
 
+// Whether this is a Windows program running under Wine.
+bool UnderWine();
+
+// A path written with "/", with this system's separator.
+inline std::string NativeSeparators(std::string path)
+{
+    std::replace(path.begin(), path.end(), '/', static_cast<char>(fs::path::preferred_separator));
+    return path;
+}
+
 // The names of a folder's entries, sorted.
 inline std::vector<std::string> FolderNames(const fs::path& folder)
 {
