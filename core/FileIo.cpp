@@ -179,6 +179,11 @@ bool InputFile::PathNamesAnotherFile() const
 
 void InputFile::LockForChange() const
 {
+    // Windows' locks do not nest: a second lock by the same file fails as
+    // another process's would, so a save retried after a failure would be
+    // refused.
+    if (m_locked)
+        return;
     switch (sys::LockForChange(m_fd)) {
     case sys::Lock::HeldElsewhere:
         throw IoError("is being changed by another process", m_path, ErrorKind::Refused);

@@ -103,6 +103,9 @@ TEST(SaveInPlace, AnotherProcessChangingTheArchiveIsNeverSavedOver)
         EXPECT_THROW_MSG(editor.Save(path), path.string() + ": is being changed by another process");
     }
     EXPECT_EQ(ReadBytes(path), BuildArchive(members, path));
+    if (test::UnderWine())
+        GTEST_SKIP() << "Wine renames over no file that another program has open, where Windows "
+                        "10 does";
 
     // Another program saved over the archive after it was opened here.
     ArchiveModel late(path);
