@@ -42,8 +42,7 @@ constexpr std::size_t kMaxWanted = 1024;
 
 QString KindTitle(ImageKind kind)
 {
-    const std::string_view title = imagecodec::KindInfo(kind).title;
-    return QString::fromLatin1(title.data(), static_cast<qsizetype>(title.size()));
+    return FromUtf8(imagecodec::TitleOf(kind));
 }
 
 } // namespace
