@@ -156,7 +156,8 @@ QString ErrorText(std::string_view message)
 {
     QString text = QString::fromUtf8(message.data(), static_cast<qsizetype>(message.size()));
     if (!message.empty() && static_cast<unsigned char>(message.back()) > '.')
-        text += QLatin1Char('.');
+        text += QCoreApplication::translate("zefir::ui", ".",
+                                            "the full stop that ends an error message");
     return text;
 }
 

@@ -190,7 +190,7 @@
         </translation>
     </message>
     <message numerus="yes">
-        <location line="+258"/>
+        <location line="+259"/>
         <source>Packed %n members into %1</source>
         <translation>
             <numerusform>Packed %n member into %1</numerusform>

@@ -1042,6 +1042,12 @@
             <numerusform>... и ещё %n.</numerusform>
         </translation>
     </message>
+    <message>
+        <location filename="../MainWindow.cpp" line="+159"/>
+        <source>.</source>
+        <comment>the full stop that ends an error message</comment>
+        <translation>.</translation>
+    </message>
 </context>
 <context>
     <name>zefir::ui::ArchiveEditor</name>
@@ -1614,7 +1620,7 @@
 <context>
     <name>zefir::ui::TSDIAppForm</name>
     <message>
-        <location filename="../MainWindow.cpp" line="+45"/>
+        <location filename="../MainWindow.cpp" line="-114"/>
         <source>EZX files (*.ezx)</source>
         <translation>Файлы EZX (*.ezx)</translation>
     </message>
@@ -1678,7 +1684,7 @@
         </translation>
     </message>
     <message>
-        <location line="+103"/>
+        <location line="+104"/>
         <source>Save Picture</source>
         <translation>Сохранить</translation>
     </message>

@@ -1024,6 +1024,12 @@
             <numerusform>……另外还有 %n 项。</numerusform>
         </translation>
     </message>
+    <message>
+        <location filename="../MainWindow.cpp" line="+159"/>
+        <source>.</source>
+        <comment>the full stop that ends an error message</comment>
+        <translation>。</translation>
+    </message>
 </context>
 <context>
     <name>zefir::ui::ArchiveEditor</name>
@@ -1576,7 +1582,7 @@
 <context>
     <name>zefir::ui::TSDIAppForm</name>
     <message>
-        <location filename="../MainWindow.cpp" line="+45"/>
+        <location filename="../MainWindow.cpp" line="-114"/>
         <source>EZX files (*.ezx)</source>
         <translation>EZX 文件 (*.ezx)</translation>
     </message>
@@ -1638,7 +1644,7 @@
         </translation>
     </message>
     <message>
-        <location line="+103"/>
+        <location line="+104"/>
         <source>Save Picture</source>
         <translation>保存图片</translation>
     </message>
