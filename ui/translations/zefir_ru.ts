@@ -1584,7 +1584,7 @@
     <message>
         <location line="+5"/>
         <source>Set target file format for bitmaps</source>
-        <translation>Формат файлов для рисунков</translation>
+        <translation>Формат файлов изображений</translation>
     </message>
     <message>
         <location line="+3"/>
