@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/Message.h"
+
 namespace zefir::fileio {
 
 namespace fs = std::filesystem;
@@ -29,7 +31,7 @@ public:
     // (fewer only at the end of the file).
     std::size_t ReadAt(std::uint64_t offset, std::span<std::byte> out) const;
     // Reads exactly out.size() bytes or throws, naming `what`.
-    void ReadExactAt(std::uint64_t offset, std::span<std::byte> out, std::string_view what) const;
+    void ReadExactAt(std::uint64_t offset, std::span<std::byte> out, const MessageText& what) const;
     // Whether the file's size or modification time differ from when it was
     // opened: another program wrote to it.
     bool ChangedSinceOpened() const;
@@ -202,6 +204,10 @@ void CopyFile(const fs::path& source, const fs::path& target, std::size_t maxSiz
 // fine, anything else in the way is an error. With Target::InFolder a symbolic link in its place is
 // refused, even one to a folder: what is written there would land outside the chosen folder.
 bool CreateFolder(const fs::path& path, Target kind = Target::Named);
+// Why a folder that is a symbolic link is not written into.
+inline constexpr MessageText kFolderLinkRefused =
+    ZEFIR_MESSAGE("zefir::fileio", "cannot use the folder: it is a symbolic link, and nothing is "
+                                   "written through one here");
 // Removes a file; a missing file is not an error.
 void RemoveFile(const fs::path& path) noexcept;
 

@@ -18,6 +18,7 @@
 
 #include "core/Error.h"
 #include "core/FileIo.h"
+#include "core/Message.h"
 #include "core/OrderedWork.h"
 #include "core/Text.h"
 #include "core/archive/Archive.h"
@@ -31,7 +32,7 @@ namespace zefir::archive {
 
 namespace {
 
-constexpr std::string_view kExtractingCaption = "Extracting icons";
+constexpr MessageText kExtractingCaption = ZEFIR_MESSAGE("zefir::archive", "Extracting icons");
 
 // The map image of conv.dat as it grows, one record per extracted member.
 struct MapImage {
@@ -65,9 +66,7 @@ bool ExistingFolder(const fs::path& folder)
     case fileio::Entry::Folder:
         return true;
     case fileio::Entry::Link:
-        throw IoError("cannot use the folder: it is a symbolic link, and nothing is written "
-                      "through one here",
-                      folder, ErrorKind::Refused);
+        throw IoError(Translated(fileio::kFolderLinkRefused), folder, ErrorKind::Refused);
     default:
         return false;
     }
@@ -278,7 +277,7 @@ private:
     std::optional<std::string> FileNameOf(std::size_t index, const std::string& name)
     {
         if (auto whyNot = WhyNotMemberName(name, NameUse::Stored))
-            throw IoError("entry " + std::to_string(index) + ": " + *whyNot, m_archive);
+            throw IoError(Fill(kEntryFault, index, *whyNot), m_archive);
         std::string fileName = Cp1251ToUtf8(name);
         // A name the archive holds but a folder here cannot: that member is
         // told about, the others still come out.
@@ -303,8 +302,10 @@ private:
         const auto [first, added] = m_fileOfKey.try_emplace(fileio::FileNameKey(fileName), fileName);
         if (added || first->second == fileName)
             return std::nullopt;
-        return "its file would be member \"" + first->second +
-               "\"'s, since this system does not tell their names apart";
+        return Fill(ZEFIR_MESSAGE("zefir::archive",
+                                  "its file would be member \"%1\"'s, since this system does not "
+                                  "tell their names apart"),
+                    first->second);
     }
 
     // Without conversion: one buffer for every member.
@@ -420,8 +421,10 @@ private:
             // stays, and the earlier member is told about.
             auto [owner, isNew] = m_pictureOwners.try_emplace(picture, fileName);
             if (!isNew) {
-                NotConverted(owner->second, "its picture " + Utf8Of(picture.filename()) +
-                                                " was replaced by the picture of " + fileName);
+                NotConverted(owner->second,
+                             Fill(ZEFIR_MESSAGE("zefir::archive",
+                                                "its picture %1 was replaced by the picture of %2"),
+                                  Utf8Of(picture.filename()), fileName));
                 owner->second = fileName;
             }
             fileio::WriteFile(picture, out.bytes, m_iconsKind);
@@ -446,9 +449,11 @@ private:
     {
         auto bytes = Utf8ToCp1251(Utf8Of(picture.filename()));
         if (!bytes)
-            throw IoError("the picture name \"" + Utf8Of(picture.filename()) +
-                              "\" cannot be written in Windows-1251",
-                          mapFile);
+            throw IoError(
+                Fill(ZEFIR_MESSAGE("zefir::archive",
+                                   "the picture name \"%1\" cannot be written in Windows-1251"),
+                     Utf8Of(picture.filename())),
+                mapFile);
         return *bytes;
     }
 
@@ -484,7 +489,7 @@ fs::path UnpackArchive(const fs::path& archive, const fs::path& workFolder,
 {
     progress.Show();
     try {
-        progress.SetCaption(kExtractingCaption);
+        progress.SetCaption(Translated(kExtractingCaption));
         // The user's edits are not replaced without asking.
         if (overwrite == Overwrite::Refuse)
             if (auto conflicts = FindExtractionConflicts(archive, workFolder, settings);

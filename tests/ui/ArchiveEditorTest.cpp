@@ -94,7 +94,11 @@ class ArchiveEditorTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+    void initTestCase()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        uitest::SpeakEnglish();
+    }
 
     void opensTheExampleWithATileForEveryMember()
     {
