@@ -73,7 +73,7 @@
 <context>
     <name>zefir::fileio</name>
     <message numerus="yes">
-        <location filename="../../core/FileIo.cpp" line="+606"/>
+        <location filename="../../core/FileIo.cpp" line="+707"/>
         <source>%n files already exist and are not replaced unless asked to: %1</source>
         <comment>%n file already exists and is not replaced unless asked to: %1</comment>
         <translation>

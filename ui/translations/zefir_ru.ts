@@ -5,8 +5,8 @@
     <name>zefir</name>
     <message>
         <location filename="../../core/ByteReader.h" line="+82"/>
-        <location filename="../../core/FileIo.cpp" line="+219"/>
-        <location line="+190"/>
+        <location filename="../../core/FileIo.cpp" line="+246"/>
+        <location line="+250"/>
         <source>%1 at %2 runs past the end of the file (%3)</source>
         <translation>%1 по смещению %2 выходит за конец файла (%3)</translation>
     </message>
@@ -109,7 +109,7 @@
         <translation>после открытия файл перезаписала другая программа; сохранение отменило бы её изменения, поэтому откройте файл снова</translation>
     </message>
     <message>
-        <location line="+69"/>
+        <location line="+72"/>
         <source>the data is %1, more than the limit of 1 MiB for a member</source>
         <translation>данные занимают %1 — больше предела элемента в 1 МиБ</translation>
     </message>
@@ -349,7 +349,7 @@
         <translation>имя элемента «%1» обозначает папку</translation>
     </message>
     <message>
-        <location line="+5"/>
+        <location line="+11"/>
         <source>member name &quot;%1&quot; would be a file name of %2 bytes in UTF-8, %3</source>
         <translation>имя элемента «%1» дало бы имя файла в %2 байт UTF-8 — %3</translation>
     </message>
@@ -359,12 +359,12 @@
         <translation>имя элемента «%1»: %2</translation>
     </message>
     <message>
-        <location line="+7"/>
+        <location line="-11"/>
         <source>member name &quot;%1&quot; holds a control character (%2)</source>
         <translation>в имени элемента «%1» есть управляющий символ (%2)</translation>
     </message>
     <message>
-        <location line="+8"/>
+        <location line="+19"/>
         <source>the file name &quot;%1&quot; is %2 bytes, %3</source>
         <translation>имя файла «%1» занимает %2 байт — %3</translation>
     </message>
@@ -459,13 +459,18 @@
         <translation>файл изменился во время упаковки архива (было %1, стало %2)</translation>
     </message>
     <message>
-        <location filename="../../core/archive/Unpack.cpp" line="+34"/>
+        <location filename="../../core/archive/Unpack.cpp" line="+35"/>
         <location filename="../Screenshots.cpp" line="+137"/>
         <source>Extracting icons</source>
         <translation>Извлечение значков</translation>
     </message>
     <message>
-        <location line="+371"/>
+        <location line="+270"/>
+        <source>its file would be member &quot;%1&quot;&apos;s, since this system does not tell their names apart</source>
+        <translation>его файлом был бы файл элемента «%1»: эта система не различает их имена</translation>
+    </message>
+    <message>
+        <location line="+120"/>
         <source>its picture %1 was replaced by the picture of %2</source>
         <translation>его изображение %1 заменено изображением элемента %2</translation>
     </message>
@@ -478,27 +483,28 @@
 <context>
     <name>zefir::fileio</name>
     <message>
-        <location filename="../../core/archive/ArchiveModel.cpp" line="-302"/>
-        <location filename="../../core/FileIo.cpp" line="-216"/>
+        <location filename="../../core/archive/ArchiveModel.cpp" line="-305"/>
+        <location filename="../../core/FileIo.cpp" line="-298"/>
         <source>is being changed by another process</source>
         <translation>его сейчас изменяет другой процесс</translation>
     </message>
     <message>
         <location filename="../../core/archive/FolderSearch.cpp" line="+3"/>
-        <location filename="../../core/FileIoPosix.cpp" line="+26"/>
-        <location filename="../../core/FileIoWindows.cpp" line="+38"/>
+        <location filename="../../core/FileIoPosix.cpp" line="+27"/>
+        <location filename="../../core/FileIoWindows.cpp" line="+39"/>
         <source>not a plain file</source>
         <translation>не обычный файл</translation>
     </message>
     <message>
-        <location filename="../../core/FileIo.cpp" line="-144"/>
+        <location filename="../../core/FileIo.cpp" line="-149"/>
         <location line="+7"/>
         <location line="+15"/>
+        <location line="+291"/>
         <source>cannot write: %1</source>
         <translation>не удаётся записать: %1</translation>
     </message>
     <message>
-        <location line="+64"/>
+        <location line="-227"/>
         <source>data</source>
         <translation>данные</translation>
     </message>
@@ -509,19 +515,19 @@
     </message>
     <message>
         <location line="+37"/>
-        <location line="+36"/>
+        <location line="+63"/>
         <location line="+38"/>
         <location filename="../../core/FileIoWindows.cpp" line="+237"/>
         <source>cannot read: %1</source>
         <translation>не удаётся прочитать: %1</translation>
     </message>
     <message>
-        <location line="-52"/>
+        <location line="-74"/>
         <source>cannot lock: %1</source>
         <translation>не удаётся заблокировать: %1</translation>
     </message>
     <message>
-        <location line="+32"/>
+        <location line="+54"/>
         <location filename="../../core/imaging/Imaging.cpp" line="+108"/>
         <source>file is too large (%1; at most %2)</source>
         <translation>файл слишком велик (%1; не больше %2)</translation>
@@ -532,8 +538,9 @@
         <translation>обозначает папку, а не файл</translation>
     </message>
     <message>
-        <location line="+14"/>
+        <location line="+47"/>
         <location line="+28"/>
+        <location line="+17"/>
         <source>cannot create: %1</source>
         <translation>не удаётся создать: %1</translation>
     </message>
@@ -555,12 +562,12 @@
     </message>
     <message>
         <location line="+14"/>
-        <location line="+16"/>
+        <location line="+26"/>
         <source>cannot replace the file: %1</source>
         <translation>не удаётся заменить файл: %1</translation>
     </message>
     <message>
-        <location line="+99"/>
+        <location line="+113"/>
         <source>cannot create a scratch file: %1</source>
         <translation>не удаётся создать временный файл: %1</translation>
     </message>
@@ -605,7 +612,7 @@
         </translation>
     </message>
     <message>
-        <location filename="../../core/FileIo.h" line="+194"/>
+        <location filename="../../core/FileIo.h" line="+209"/>
         <source>cannot use the folder: it is a symbolic link, and nothing is written through one here</source>
         <translation>не удаётся использовать папку: это символическая ссылка, а через ссылки здесь ничего не записывается</translation>
     </message>
@@ -636,7 +643,7 @@
         <translation>не удаётся перейти по символической ссылке: %1</translation>
     </message>
     <message>
-        <location line="+194"/>
+        <location line="+220"/>
         <source>is longer than the 255 bytes a file&apos;s name may have</source>
         <translation>длиннее 255 байт, допустимых для имени файла</translation>
     </message>
@@ -651,7 +658,7 @@
         <translation>системная ошибка %1</translation>
     </message>
     <message>
-        <location line="+407"/>
+        <location line="+487"/>
         <source>cannot create a scratch file: no temporary folder</source>
         <translation>не удаётся создать временный файл: нет папки для временных файлов</translation>
     </message>

@@ -5,8 +5,8 @@
     <name>zefir</name>
     <message>
         <location filename="../../core/ByteReader.h" line="+82"/>
-        <location filename="../../core/FileIo.cpp" line="+219"/>
-        <location line="+190"/>
+        <location filename="../../core/FileIo.cpp" line="+246"/>
+        <location line="+250"/>
         <source>%1 at %2 runs past the end of the file (%3)</source>
         <translation>位于 %2 的%1超出了文件末尾（%3）</translation>
     </message>
@@ -101,7 +101,7 @@
         <translation>文件打开后已被另一个程序覆盖保存；此时保存会撤销它的修改，请重新打开</translation>
     </message>
     <message>
-        <location line="+69"/>
+        <location line="+72"/>
         <source>the data is %1, more than the limit of 1 MiB for a member</source>
         <translation>数据为 %1，超过了成员 1 MiB 的上限</translation>
     </message>
@@ -337,7 +337,7 @@
         <translation>成员名称“%1”表示的是文件夹</translation>
     </message>
     <message>
-        <location line="+5"/>
+        <location line="+11"/>
         <source>member name &quot;%1&quot; would be a file name of %2 bytes in UTF-8, %3</source>
         <translation>成员名称“%1”作为文件名将有 %2 字节（UTF-8），%3</translation>
     </message>
@@ -347,12 +347,12 @@
         <translation>成员名称“%1”：%2</translation>
     </message>
     <message>
-        <location line="+7"/>
+        <location line="-11"/>
         <source>member name &quot;%1&quot; holds a control character (%2)</source>
         <translation>成员名称“%1”含有控制字符（%2）</translation>
     </message>
     <message>
-        <location line="+8"/>
+        <location line="+19"/>
         <source>the file name &quot;%1&quot; is %2 bytes, %3</source>
         <translation>文件名“%1”为 %2 字节，%3</translation>
     </message>
@@ -445,13 +445,18 @@
         <translation>打包期间文件发生了变化（之前 %1，现在 %2）</translation>
     </message>
     <message>
-        <location filename="../../core/archive/Unpack.cpp" line="+34"/>
+        <location filename="../../core/archive/Unpack.cpp" line="+35"/>
         <location filename="../Screenshots.cpp" line="+137"/>
         <source>Extracting icons</source>
         <translation>正在提取图标</translation>
     </message>
     <message>
-        <location line="+371"/>
+        <location line="+270"/>
+        <source>its file would be member &quot;%1&quot;&apos;s, since this system does not tell their names apart</source>
+        <translation>它的文件将与成员“%1”的文件相同，因为此系统不区分这两个名称</translation>
+    </message>
+    <message>
+        <location line="+120"/>
         <source>its picture %1 was replaced by the picture of %2</source>
         <translation>它的图片 %1 已被 %2 的图片替换</translation>
     </message>
@@ -464,27 +469,28 @@
 <context>
     <name>zefir::fileio</name>
     <message>
-        <location filename="../../core/archive/ArchiveModel.cpp" line="-302"/>
-        <location filename="../../core/FileIo.cpp" line="-216"/>
+        <location filename="../../core/archive/ArchiveModel.cpp" line="-305"/>
+        <location filename="../../core/FileIo.cpp" line="-298"/>
         <source>is being changed by another process</source>
         <translation>正被另一个进程修改</translation>
     </message>
     <message>
         <location filename="../../core/archive/FolderSearch.cpp" line="+3"/>
-        <location filename="../../core/FileIoPosix.cpp" line="+26"/>
-        <location filename="../../core/FileIoWindows.cpp" line="+38"/>
+        <location filename="../../core/FileIoPosix.cpp" line="+27"/>
+        <location filename="../../core/FileIoWindows.cpp" line="+39"/>
         <source>not a plain file</source>
         <translation>不是普通文件</translation>
     </message>
     <message>
-        <location filename="../../core/FileIo.cpp" line="-144"/>
+        <location filename="../../core/FileIo.cpp" line="-149"/>
         <location line="+7"/>
         <location line="+15"/>
+        <location line="+291"/>
         <source>cannot write: %1</source>
         <translation>无法写入：%1</translation>
     </message>
     <message>
-        <location line="+64"/>
+        <location line="-227"/>
         <source>data</source>
         <translation>数据</translation>
     </message>
@@ -495,19 +501,19 @@
     </message>
     <message>
         <location line="+37"/>
-        <location line="+36"/>
+        <location line="+63"/>
         <location line="+38"/>
         <location filename="../../core/FileIoWindows.cpp" line="+237"/>
         <source>cannot read: %1</source>
         <translation>无法读取：%1</translation>
     </message>
     <message>
-        <location line="-52"/>
+        <location line="-74"/>
         <source>cannot lock: %1</source>
         <translation>无法锁定：%1</translation>
     </message>
     <message>
-        <location line="+32"/>
+        <location line="+54"/>
         <location filename="../../core/imaging/Imaging.cpp" line="+108"/>
         <source>file is too large (%1; at most %2)</source>
         <translation>文件太大（%1；最多 %2）</translation>
@@ -518,8 +524,9 @@
         <translation>表示的是文件夹，不是文件</translation>
     </message>
     <message>
-        <location line="+14"/>
+        <location line="+47"/>
         <location line="+28"/>
+        <location line="+17"/>
         <source>cannot create: %1</source>
         <translation>无法创建：%1</translation>
     </message>
@@ -541,12 +548,12 @@
     </message>
     <message>
         <location line="+14"/>
-        <location line="+16"/>
+        <location line="+26"/>
         <source>cannot replace the file: %1</source>
         <translation>无法替换文件：%1</translation>
     </message>
     <message>
-        <location line="+99"/>
+        <location line="+113"/>
         <source>cannot create a scratch file: %1</source>
         <translation>无法创建临时文件：%1</translation>
     </message>
@@ -589,7 +596,7 @@
         </translation>
     </message>
     <message>
-        <location filename="../../core/FileIo.h" line="+194"/>
+        <location filename="../../core/FileIo.h" line="+209"/>
         <source>cannot use the folder: it is a symbolic link, and nothing is written through one here</source>
         <translation>无法使用该文件夹：它是符号链接，本程序不通过链接写入</translation>
     </message>
@@ -620,7 +627,7 @@
         <translation>无法跟随符号链接：%1</translation>
     </message>
     <message>
-        <location line="+194"/>
+        <location line="+220"/>
         <source>is longer than the 255 bytes a file&apos;s name may have</source>
         <translation>超过了文件名允许的 255 字节</translation>
     </message>
@@ -635,7 +642,7 @@
         <translation>系统错误 %1</translation>
     </message>
     <message>
-        <location line="+407"/>
+        <location line="+487"/>
         <source>cannot create a scratch file: no temporary folder</source>
         <translation>无法创建临时文件：没有临时文件夹</translation>
     </message>
