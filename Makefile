@@ -13,8 +13,16 @@ FUZZ_SECONDS ?= 60
 
 WINDOWS_BUILD ?= build-windows
 
+LUPDATE ?= /usr/lib/qt6/bin/lupdate
+# The core marks its messages with its own macros, which lupdate reads as
+# Qt's.
+LUPDATE_FLAGS := -tr-function-alias QT_TRANSLATE_NOOP+=ZEFIR_MESSAGE,QT_TRANSLATE_N_NOOP3+=ZEFIR_PLURAL \
+	-I . -extensions cpp,h -locations relative -no-obsolete -source-language en
+TRANSLATIONS := ui/translations
+
 .PHONY: all deps configure build test run demo example clean test-sanitize fuzz bench \
-	windows-deps windows-configure windows test-windows windows-dist
+	windows-deps windows-configure windows test-windows windows-dist deb-deps deb test-deb \
+	translations-update
 
 all: build
 
@@ -102,6 +110,26 @@ test-windows: windows-configure
 # The portable zip and the installer, in dist/.
 windows-dist: windows
 	scripts/windows-dist $(WINDOWS_BUILD) dist
+
+# The Debian package dist/zefir_VERSION_amd64.deb, from the build's install
+# rules; packing reuses the build.
+deb-deps:
+	@scripts/install-deps --deb
+
+deb: deb-deps build
+	cd $(BUILD) && cpack -G DEB
+
+# Lints the package, installs it on this machine (dpkg, through sudo when
+# not root), tries what it installed and removes it again.
+test-deb: deb
+	tests/package/test-deb-package $(BUILD) dist
+
+# The translations brought up to date with the sources: new texts come in
+# unfinished, texts gone go. The English file holds only the plural forms.
+translations-update: deps
+	$(LUPDATE) $(LUPDATE_FLAGS) -target-language ru core ui -ts $(TRANSLATIONS)/zefir_ru.ts
+	$(LUPDATE) $(LUPDATE_FLAGS) -target-language zh_CN core ui -ts $(TRANSLATIONS)/zefir_zh_CN.ts
+	$(LUPDATE) $(LUPDATE_FLAGS) -target-language en -pluralonly core ui -ts $(TRANSLATIONS)/zefir_en.ts
 
 # Speed against tar on the same files; not a test.
 bench: build

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "core/Error.h"
+#include "core/Message.h"
 
 namespace zefir {
 
@@ -32,39 +33,39 @@ public:
     }
 
     std::span<const std::byte> BytesAt(std::size_t offset, std::size_t length,
-                                       std::string_view what) const
+                                       const MessageText& what) const
     {
         Require(offset, length, what);
         return m_data.subspan(offset, length);
     }
 
-    std::uint32_t U32At(std::size_t offset, std::string_view what) const
+    std::uint32_t U32At(std::size_t offset, const MessageText& what) const
     {
         auto b = BytesAt(offset, 4, what);
         return static_cast<std::uint32_t>(b[0]) | static_cast<std::uint32_t>(b[1]) << 8 |
                static_cast<std::uint32_t>(b[2]) << 16 | static_cast<std::uint32_t>(b[3]) << 24;
     }
 
-    std::uint8_t U8At(std::size_t offset, std::string_view what) const
+    std::uint8_t U8At(std::size_t offset, const MessageText& what) const
     {
         return static_cast<std::uint8_t>(BytesAt(offset, 1, what)[0]);
     }
 
-    std::span<const std::byte> ReadBytes(std::size_t length, std::string_view what)
+    std::span<const std::byte> ReadBytes(std::size_t length, const MessageText& what)
     {
         auto b = BytesAt(m_position, length, what);
         m_position += length;
         return b;
     }
 
-    std::uint32_t ReadU32(std::string_view what)
+    std::uint32_t ReadU32(const MessageText& what)
     {
         auto v = U32At(m_position, what);
         m_position += 4;
         return v;
     }
 
-    std::uint8_t ReadU8(std::string_view what)
+    std::uint8_t ReadU8(const MessageText& what)
     {
         auto v = U8At(m_position, what);
         m_position += 1;
@@ -74,12 +75,12 @@ public:
     [[noreturn]] void Fail(const std::string& message) const { throw IoError(message, m_path); }
 
 private:
-    void Require(std::size_t offset, std::size_t length, std::string_view what) const
+    void Require(std::size_t offset, std::size_t length, const MessageText& what) const
     {
         if (Has(offset, length))
             return;
-        Fail(std::string(what) + " at " + Hex(offset) + " runs past the end of the file (" +
-             ByteCount(m_data.size()) + ")");
+        Fail(Fill(ZEFIR_MESSAGE("zefir", "%1 at %2 runs past the end of the file (%3)"),
+                  Translated(what), Hex(offset), ByteCount(m_data.size())));
     }
 
     std::span<const std::byte> m_data;

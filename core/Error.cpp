@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <string>
 
+#include "core/Message.h"
 #include "core/Text.h"
 
 namespace zefir {
@@ -55,7 +56,7 @@ std::string Grouped(std::uint64_t value)
 
 std::string ByteCount(std::uint64_t bytes)
 {
-    return Grouped(bytes) + (bytes == 1 ? " byte" : " bytes");
+    return FillCount(ZEFIR_PLURAL("zefir", "%n bytes", "%n byte"), bytes, Grouped(bytes));
 }
 
 } // namespace zefir

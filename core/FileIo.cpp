@@ -12,6 +12,7 @@
 #include "core/Error.h"
 #include "core/FileIoFolders.h"
 #include "core/FileIoPlatform.h"
+#include "core/Message.h"
 #include "core/Text.h"
 
 namespace zefir::fileio {
@@ -44,14 +45,16 @@ void InjectedFault(const fs::path& path)
     if (left < 0)
         return;
     if (left == 0)
-        throw IoError("cannot write: " + std::string(std::strerror(ENOSPC)), path,
-                      ErrorKind::CannotWrite);
+        throw IoError(
+            Fill(ZEFIR_MESSAGE("zefir::fileio", "cannot write: %1"), std::strerror(ENOSPC)), path,
+            ErrorKind::CannotWrite);
     g_writesBeforeFault.store(left - 1);
 }
 
 [[noreturn]] void CannotWrite(const fs::path& path)
 {
-    throw IoError("cannot write: " + sys::LastReason(), path, ErrorKind::CannotWrite);
+    throw IoError(Fill(ZEFIR_MESSAGE("zefir::fileio", "cannot write: %1"), sys::LastReason()), path,
+                  ErrorKind::CannotWrite);
 }
 
 void WriteAllAt(int fd, std::span<const std::byte> bytes, std::uint64_t offset,
@@ -65,8 +68,8 @@ void WriteAllAt(int fd, std::span<const std::byte> bytes, std::uint64_t offset,
 void SyncToDisk(int fd, const fs::path& path)
 {
     if (g_failSyncs.load())
-        throw IoError("cannot write: " + std::string(std::strerror(EIO)), path,
-                      ErrorKind::CannotWrite);
+        throw IoError(Fill(ZEFIR_MESSAGE("zefir::fileio", "cannot write: %1"), std::strerror(EIO)),
+                      path, ErrorKind::CannotWrite);
     if (!sys::SyncToDisk(fd))
         CannotWrite(path);
 }
@@ -128,8 +131,12 @@ fs::path TemporaryStem(const fs::path& destination)
     return destination.parent_path() / (fs::path(".").native() + name + fs::path(".").native());
 }
 
-constexpr const char* kLinkRefused =
-    "cannot replace the file: it is a symbolic link, and nothing is written through one here";
+// A field read by ReadExactAt for a copy.
+constexpr MessageText kData = ZEFIR_MESSAGE("zefir::fileio", "data");
+
+constexpr MessageText kLinkRefused = ZEFIR_MESSAGE(
+    "zefir::fileio",
+    "cannot replace the file: it is a symbolic link, and nothing is written through one here");
 
 } // namespace
 
@@ -164,7 +171,8 @@ bool InputFile::ChangedSinceOpened() const
 {
     const std::optional<sys::FileStatus> now = sys::StatusOf(m_fd);
     if (!now)
-        throw IoError("cannot read: " + sys::LastReason(), m_path, ErrorKind::CannotRead);
+        throw IoError(Fill(ZEFIR_MESSAGE("zefir::fileio", "cannot read: %1"), sys::LastReason()),
+                      m_path, ErrorKind::CannotRead);
     return now->size != m_size || now->modifiedSeconds != m_modifiedSeconds ||
            now->modifiedNanoseconds != m_modifiedNanoseconds;
 }
@@ -179,16 +187,46 @@ bool InputFile::PathNamesAnotherFile() const
 
 void InputFile::LockForChange() const
 {
+    // Windows' locks do not nest: a second lock by the same file fails as
+    // another process's would, so a save retried after a failure would be
+    // refused.
+    if (m_locked)
+        return;
     switch (sys::LockForChange(m_fd)) {
     case sys::Lock::HeldElsewhere:
-        throw IoError("is being changed by another process", m_path, ErrorKind::Refused);
+        throw IoError(
+            Translated(ZEFIR_MESSAGE("zefir::fileio", "is being changed by another process")),
+            m_path, ErrorKind::Refused);
     case sys::Lock::Failed:
-        throw IoError("cannot lock: " + sys::LastReason(), m_path, ErrorKind::CannotOpen);
+        throw IoError(Fill(ZEFIR_MESSAGE("zefir::fileio", "cannot lock: %1"), sys::LastReason()),
+                      m_path, ErrorKind::CannotOpen);
     // Some network file systems keep no locks: the checks before saving
     // still find another program's save.
     case sys::Lock::NotKept:
     case sys::Lock::Taken:
+        m_locked = true;
         break;
+    }
+}
+
+void InputFile::LetGo() noexcept
+{
+    sys::Close(m_fd);
+    m_fd = -1;
+}
+
+// The path still names the file opened, the rename having failed; should
+// another program have saved over it in between, the next check before a
+// save finds that.
+void InputFile::TakeBack() noexcept
+{
+    try {
+        sys::FileStatus status;
+        m_fd = sys::OpenForReading(m_path, status);
+        if (m_locked)
+            sys::LockForChange(m_fd);
+    } catch (const IoError&) {
+        // Reads then fail, naming the file.
     }
 }
 
@@ -196,16 +234,17 @@ std::size_t InputFile::ReadAt(std::uint64_t offset, std::span<std::byte> out) co
 {
     const std::size_t done = sys::ReadUpTo(m_fd, out, offset);
     if (done == sys::kReadFailed)
-        throw IoError("cannot read: " + sys::LastReason(), m_path, ErrorKind::CannotRead);
+        throw IoError(Fill(ZEFIR_MESSAGE("zefir::fileio", "cannot read: %1"), sys::LastReason()),
+                      m_path, ErrorKind::CannotRead);
     return done;
 }
 
 void InputFile::ReadExactAt(std::uint64_t offset, std::span<std::byte> out,
-                            std::string_view what) const
+                            const MessageText& what) const
 {
     if (ReadAt(offset, out) != out.size())
-        throw IoError(std::string(what) + " at " + Hex(offset) +
-                          " runs past the end of the file (" + ByteCount(m_size) + ")",
+        throw IoError(Fill(ZEFIR_MESSAGE("zefir", "%1 at %2 runs past the end of the file (%3)"),
+                           Translated(what), Hex(offset), ByteCount(m_size)),
                       m_path);
 }
 
@@ -213,8 +252,8 @@ std::vector<std::byte> ReadFile(const fs::path& path, std::size_t maxSize)
 {
     InputFile file(path);
     if (file.Size() > maxSize)
-        throw IoError("file is too large (" + ByteCount(file.Size()) + "; at most " +
-                          Grouped(maxSize) + ")",
+        throw IoError(Fill(ZEFIR_MESSAGE("zefir::fileio", "file is too large (%1; at most %2)"),
+                           ByteCount(file.Size()), Grouped(maxSize)),
                       path, ErrorKind::OverLimit);
     std::vector<std::byte> bytes(static_cast<std::size_t>(file.Size()));
     bytes.resize(file.ReadAt(0, bytes));
@@ -233,7 +272,8 @@ std::optional<std::uint64_t> ReadExpected(const fs::path& path, std::size_t expe
     buffer.resize(expected + 1);
     const std::size_t done = sys::ReadUpTo(fd, buffer, 0);
     if (done == sys::kReadFailed)
-        throw IoError("cannot read: " + sys::LastReason(), path, ErrorKind::CannotRead);
+        throw IoError(Fill(ZEFIR_MESSAGE("zefir::fileio", "cannot read: %1"), sys::LastReason()),
+                      path, ErrorKind::CannotRead);
     buffer.resize(expected);
     if (done == expected)
         return std::nullopt;
@@ -255,21 +295,18 @@ OutputFile::OutputFile(fs::path target, Target kind)
       m_lookAtCommit(kind == Target::InNewFolder)
 {
     if (m_target.filename().empty())
-        throw IoError("names a folder, not a file", m_target, ErrorKind::Refused);
+        throw IoError(Translated(ZEFIR_MESSAGE("zefir::fileio", "names a folder, not a file")),
+                      m_target, ErrorKind::Refused);
     const std::optional<Kept> kept = m_lookAtCommit ? std::nullopt : CheckInTheWay(kind);
-    const fs::path stem = TemporaryStem(m_destination);
-    const EndingEventsHeld held;
-    for (int attempt = 0; m_fd < 0; ++attempt) {
-        fs::path candidate = stem;
-        candidate += PathFromUtf8(TemporarySuffix());
-        m_fd = sys::CreateNew(candidate);
-        if (m_fd >= 0) {
-            m_temporary = std::move(candidate);
-            m_slot = RegisterTemporary(m_temporary);
-        } else if (!sys::LastWasExists() || attempt == 100) {
-            throw IoError("cannot create: " + sys::LastReason(), m_target, ErrorKind::CannotWrite);
-        }
+    // Where nothing is expected at the name, the file is written unnamed and
+    // named once, at the end: one name to make instead of two, and nothing
+    // to clean up after an interruption.
+    if (m_lookAtCommit) {
+        m_fd = sys::CreateUnnamed(m_destination.parent_path());
+        m_unnamed = m_fd >= 0;
     }
+    if (!m_unnamed)
+        NameTemporarily();
     if (kept) {
         try {
             Keep(*kept, kind);
@@ -281,22 +318,80 @@ OutputFile::OutputFile(fs::path target, Target kind)
     m_buffer.reserve(kOutputBufferSize);
 }
 
+// Under a hidden name beside the destination: the file is created there,
+// or an unnamed one is given that name.
+void OutputFile::NameTemporarily()
+{
+    const fs::path stem = TemporaryStem(m_destination);
+    const EndingEventsHeld held;
+    for (int attempt = 0;; ++attempt) {
+        fs::path candidate = stem;
+        candidate += PathFromUtf8(TemporarySuffix());
+        bool named = false;
+        if (m_unnamed) {
+            named = sys::LinkNotReplacing(m_fd, candidate) == sys::Moved::Done;
+        } else {
+            m_fd = sys::CreateNew(candidate);
+            named = m_fd >= 0;
+        }
+        if (named) {
+            m_temporary = std::move(candidate);
+            m_slot = RegisterTemporary(m_temporary);
+            m_unnamed = false;
+            return;
+        }
+        if (!sys::LastWasExists() || attempt == 100)
+            throw IoError(
+                Fill(ZEFIR_MESSAGE("zefir::fileio", "cannot create: %1"), sys::LastReason()),
+                m_target, ErrorKind::CannotWrite);
+    }
+}
+
+// True when the file now stands under its name; false when something
+// stands there after all, and the file is under a temporary name for
+// Rename(), which deals with that.
+bool OutputFile::NameUnnamed()
+{
+    switch (sys::LinkNotReplacing(m_fd, m_destination)) {
+    case sys::Moved::Done: {
+        const int fd = m_fd;
+        m_fd = -1;
+        if (!sys::Close(fd)) {
+            const std::string reason = sys::LastReason();
+            sys::Remove(m_destination.c_str());
+            throw IoError(Fill(ZEFIR_MESSAGE("zefir::fileio", "cannot write: %1"), reason),
+                          m_target, ErrorKind::CannotWrite);
+        }
+        return true;
+    }
+    case sys::Moved::Taken:
+        NameTemporarily();
+        return false;
+    case sys::Moved::Failed:
+        break;
+    }
+    throw IoError(Fill(ZEFIR_MESSAGE("zefir::fileio", "cannot create: %1"), sys::LastReason()),
+                  m_target, ErrorKind::CannotWrite);
+}
+
 void OutputFile::Keep(const Kept& kept, Target kind)
 {
     // A file the user named keeps its owner too, as an editor's save does.
     if (!sys::Keep(m_fd, kept, kind == Target::Named))
-        throw IoError("cannot keep the permissions: " + sys::LastReason(), m_target,
-                      ErrorKind::CannotWrite);
+        throw IoError(Fill(ZEFIR_MESSAGE("zefir::fileio", "cannot keep the permissions: %1"),
+                           sys::LastReason()),
+                      m_target, ErrorKind::CannotWrite);
 }
 
 std::optional<OutputFile::Kept> OutputFile::CheckInTheWay(Target kind)
 {
     std::optional<sys::Found> found = sys::Look(m_target, false);
     if (!found)
-        throw IoError("cannot create: " + sys::LastReason(), m_target, ErrorKind::CannotWrite);
+        throw IoError(Fill(ZEFIR_MESSAGE("zefir::fileio", "cannot create: %1"), sys::LastReason()),
+                      m_target, ErrorKind::CannotWrite);
     if (found->entry == Entry::Link) {
         if (kind != Target::Named)
-            throw IoError(kLinkRefused, m_target, ErrorKind::Refused);
+            throw IoError(Translated(kLinkRefused), m_target, ErrorKind::Refused);
         m_destination = sys::ResolveLink(m_target);
         found = sys::Look(m_destination, true).value_or(sys::Found{});
     }
@@ -306,22 +401,27 @@ std::optional<OutputFile::Kept> OutputFile::CheckInTheWay(Target kind)
     case Entry::File:
         return found->kept;
     case Entry::Folder:
-        throw IoError("cannot replace the file: it is a folder", m_target, ErrorKind::Refused);
+        throw IoError(
+            Translated(ZEFIR_MESSAGE("zefir::fileio", "cannot replace the file: it is a folder")),
+            m_target, ErrorKind::Refused);
     default:
-        throw IoError("cannot replace the file: it is not a plain file (a device or a pipe)",
+        throw IoError(Translated(ZEFIR_MESSAGE(
+                          "zefir::fileio",
+                          "cannot replace the file: it is not a plain file (a device or a pipe)")),
                       m_target, ErrorKind::Refused);
     }
 }
 
-void OutputFile::Rename()
+void OutputFile::Rename(InputFile* replaced)
 {
     if (m_lookAtCommit) {
         switch (sys::RenameNotReplacing(m_temporary, m_destination)) {
         case sys::Moved::Done:
             return;
         case sys::Moved::Failed:
-            throw IoError("cannot replace the file: " + sys::LastReason(), m_target,
-                          ErrorKind::CannotWrite);
+            throw IoError(Fill(ZEFIR_MESSAGE("zefir::fileio", "cannot replace the file: %1"),
+                               sys::LastReason()),
+                          m_target, ErrorKind::CannotWrite);
         case sys::Moved::Taken:
             break;
         }
@@ -329,12 +429,24 @@ void OutputFile::Rename()
         // it is replaced only as InFolder allows, keeping its permissions.
         if (const std::optional<Kept> kept = CheckInTheWay(Target::InFolder);
             kept && !sys::KeepAt(m_temporary, *kept))
-            throw IoError("cannot keep the permissions: " + sys::LastReason(), m_target,
-                          ErrorKind::CannotWrite);
+            throw IoError(Fill(ZEFIR_MESSAGE("zefir::fileio", "cannot keep the permissions: %1"),
+                               sys::LastReason()),
+                          m_target, ErrorKind::CannotWrite);
     }
-    if (!sys::RenameReplacing(m_temporary, m_destination))
-        throw IoError("cannot replace the file: " + sys::LastReason(), m_target,
-                      ErrorKind::CannotWrite);
+    if (sys::RenameReplacing(m_temporary, m_destination))
+        return;
+    const bool openFile = sys::LastWasOpenFile();
+    std::string reason = sys::LastReason();
+    if (openFile && replaced && replaced->m_fd >= 0 &&
+        SameFile(m_destination, replaced->m_path)) {
+        replaced->LetGo();
+        if (sys::RenameReplacing(m_temporary, m_destination))
+            return;
+        reason = sys::LastReason();
+        replaced->TakeBack();
+    }
+    throw IoError(Fill(ZEFIR_MESSAGE("zefir::fileio", "cannot replace the file: %1"), reason),
+                  m_target, ErrorKind::CannotWrite);
 }
 
 OutputFile::~OutputFile()
@@ -381,8 +493,8 @@ void OutputFile::Write(std::span<const std::byte> bytes)
 void OutputFile::CopyRange(const InputFile& source, std::uint64_t offset, std::uint64_t length)
 {
     if (offset > source.Size() || length > source.Size() - offset)
-        throw IoError("data at " + Hex(offset) + " runs past the end of the file (" +
-                          ByteCount(source.Size()) + ")",
+        throw IoError(Fill(ZEFIR_MESSAGE("zefir", "%1 at %2 runs past the end of the file (%3)"),
+                           Translated(kData), Hex(offset), ByteCount(source.Size())),
                       source.path(), ErrorKind::CannotRead);
     InjectedFault(m_target);
     Flush();
@@ -396,7 +508,7 @@ void OutputFile::CopyRange(const InputFile& source, std::uint64_t offset, std::u
     for (std::uint64_t done = *copied; done < length;) {
         const auto chunk =
             static_cast<std::size_t>(std::min<std::uint64_t>(length - done, buffer.size()));
-        source.ReadExactAt(offset + done, std::span(buffer).first(chunk), "data");
+        source.ReadExactAt(offset + done, std::span(buffer).first(chunk), kData);
         WriteAllAt(m_fd, std::span(buffer).first(chunk), m_position + done, m_target);
         done += chunk;
     }
@@ -412,15 +524,29 @@ void OutputFile::WriteAt(std::uint64_t offset, std::span<const std::byte> bytes)
 
 void OutputFile::Commit()
 {
+    Commit(nullptr);
+}
+
+void OutputFile::Commit(InputFile& replaced)
+{
+    Commit(&replaced);
+}
+
+void OutputFile::Commit(InputFile* replaced)
+{
     InjectedFault(m_target);
     Flush();
     if (m_sync)
         SyncToDisk(m_fd, m_target);
+    if (m_unnamed && NameUnnamed()) {
+        m_committed = true;
+        return;
+    }
     int fd = m_fd;
     m_fd = -1;
     if (!sys::Close(fd))
         CannotWrite(m_target);
-    Rename();
+    Rename(replaced);
     // Only now: a signal before the rename still finds the temporary file.
     UnregisterTemporary(m_slot);
     m_slot = -1;
@@ -432,8 +558,9 @@ ScratchFile::ScratchFile() : m_folder(sys::TemporaryFolder())
     for (int attempt = 0; m_fd < 0; ++attempt) {
         m_fd = sys::CreateScratch(m_folder, TemporarySuffix());
         if (m_fd < 0 && (!sys::LastWasExists() || attempt == 100))
-            throw IoError("cannot create a scratch file: " + sys::LastReason(), m_folder,
-                          ErrorKind::CannotWrite);
+            throw IoError(Fill(ZEFIR_MESSAGE("zefir::fileio", "cannot create a scratch file: %1"),
+                               sys::LastReason()),
+                          m_folder, ErrorKind::CannotWrite);
     }
 }
 
@@ -456,10 +583,10 @@ void ScratchFile::ReadAt(std::uint64_t offset, std::span<std::byte> out) const
     // The bytes were written before, so fewer of them is a fault too.
     const std::size_t done = sys::ReadUpTo(m_fd, out, offset);
     if (done != out.size())
-        throw IoError("cannot read a scratch file: " + (done == sys::kReadFailed
-                                                            ? sys::LastReason()
-                                                            : std::string(std::strerror(EIO))),
-                      m_folder, ErrorKind::CannotRead);
+        throw IoError(
+            Fill(ZEFIR_MESSAGE("zefir::fileio", "cannot read a scratch file: %1"),
+                 done == sys::kReadFailed ? sys::LastReason() : std::string(std::strerror(EIO))),
+            m_folder, ErrorKind::CannotRead);
 }
 
 void WriteFile(const fs::path& path, std::span<const std::byte> bytes, Target kind)
@@ -479,11 +606,13 @@ void WriteFileInPlace(const fs::path& path, std::span<const std::byte> bytes)
         WriteFile(path, bytes, Target::Named);
         return;
     case sys::Existing::NotPlainFile:
-        throw IoError("is not a plain file; only a file is written in place", path,
-                      ErrorKind::Refused);
+        throw IoError(Translated(ZEFIR_MESSAGE(
+                          "zefir::fileio", "is not a plain file; only a file is written in place")),
+                      path, ErrorKind::Refused);
     case sys::Existing::Failed:
-        throw IoError("cannot open for writing: " + sys::LastReason(), path,
-                      ErrorKind::CannotWrite);
+        throw IoError(
+            Fill(ZEFIR_MESSAGE("zefir::fileio", "cannot open for writing: %1"), sys::LastReason()),
+            path, ErrorKind::CannotWrite);
     }
     struct Closer {
         int fd;
@@ -511,16 +640,15 @@ bool CreateFolder(const fs::path& path, Target kind)
         return false;
     case Entry::Link:
         if (kind != Target::Named)
-            throw IoError("cannot use the folder: it is a symbolic link, and nothing is written "
-                          "through one here",
-                          path, ErrorKind::Refused);
+            throw IoError(Translated(kFolderLinkRefused), path, ErrorKind::Refused);
         if (const auto found = sys::Look(path, true); found && found->entry == Entry::Folder)
             return false;
         break;
     default:
         break;
     }
-    throw IoError("cannot create the folder: " + reason, path, ErrorKind::CannotWrite);
+    throw IoError(Fill(ZEFIR_MESSAGE("zefir::fileio", "cannot create the folder: %1"), reason),
+                  path, ErrorKind::CannotWrite);
 }
 
 void RemoveFile(const fs::path& path) noexcept
@@ -567,16 +695,21 @@ bool FileHolds(const fs::path& path, std::span<const std::byte> bytes) noexcept
 void RefuseToReplace(const fs::path& folder, const std::vector<fs::path>& files)
 {
     if (files.size() == 1)
-        throw IoError("already exists; it is not replaced unless asked to", files.front(),
-                      ErrorKind::Refused);
+        throw IoError(Translated(ZEFIR_MESSAGE(
+                          "zefir::fileio", "already exists; it is not replaced unless asked to")),
+                      files.front(), ErrorKind::Refused);
     constexpr std::size_t kListed = 10;
     std::string list;
     for (std::size_t i = 0; i < files.size() && i < kListed; ++i)
         list += (i ? ", " : "") + Utf8Of(files[i].lexically_relative(folder));
     if (files.size() > kListed)
-        list += " and " + std::to_string(files.size() - kListed) + " more";
-    throw IoError(std::to_string(files.size()) +
-                      " files already exist and are not replaced unless asked to: " + list,
+        list += Fill(ZEFIR_MESSAGE("zefir::fileio", " and %1 more"), files.size() - kListed);
+    throw IoError(FillCount(ZEFIR_PLURAL("zefir::fileio",
+                                         "%n files already exist and are not replaced unless "
+                                         "asked to: %1",
+                                         "%n file already exists and is not replaced unless "
+                                         "asked to: %1"),
+                            files.size(), std::to_string(files.size()), list),
                   folder, ErrorKind::Refused);
 }
 

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/Message.h"
+
 namespace zefir::fileio {
 
 namespace fs = std::filesystem;
@@ -29,7 +31,7 @@ public:
     // (fewer only at the end of the file).
     std::size_t ReadAt(std::uint64_t offset, std::span<std::byte> out) const;
     // Reads exactly out.size() bytes or throws, naming `what`.
-    void ReadExactAt(std::uint64_t offset, std::span<std::byte> out, std::string_view what) const;
+    void ReadExactAt(std::uint64_t offset, std::span<std::byte> out, const MessageText& what) const;
     // Whether the file's size or modification time differ from when it was
     // opened: another program wrote to it.
     bool ChangedSinceOpened() const;
@@ -47,6 +49,10 @@ public:
 
 private:
     friend class OutputFile;
+    // Where a file cannot be renamed over while it is open, a save over it
+    // closes it for the rename and, when the rename fails, opens it again.
+    void LetGo() noexcept;
+    void TakeBack() noexcept;
 
     fs::path m_path;
     int m_fd = -1;
@@ -55,6 +61,7 @@ private:
     std::uint64_t m_inode = 0;
     std::int64_t m_modifiedSeconds = 0;
     std::int64_t m_modifiedNanoseconds = 0;
+    mutable bool m_locked = false;
 };
 
 // Reads a whole file, refusing one larger than maxSize ("file" in messages is
@@ -122,8 +129,14 @@ public:
     void WriteAt(std::uint64_t offset, std::span<const std::byte> bytes);
     std::uint64_t Position() const noexcept { return m_position; }
     void Commit();
+    // Commit() over a file this process has open and goes on reading until
+    // the rename: where the system refuses to rename over an open file,
+    // `replaced` is closed for the rename (its lock with it). It is opened
+    // again only when the rename fails; after a commit it is to be closed.
+    void Commit(InputFile& replaced);
 
     const fs::path& target() const noexcept { return m_target; }
+    // Empty while the file has no name yet.
     const fs::path& temporary() const noexcept { return m_temporary; }
 
 private:
@@ -134,7 +147,10 @@ private:
     // m_destination; what the file to replace keeps, if there is one.
     std::optional<Kept> CheckInTheWay(Target kind);
     void Keep(const Kept& kept, Target kind);
-    void Rename();
+    void Commit(InputFile* replaced);
+    void NameTemporarily();
+    bool NameUnnamed();
+    void Rename(InputFile* replaced);
 
     fs::path m_target;      // as given, for messages
     fs::path m_destination; // what the rename replaces: the target, or the file a link names
@@ -143,6 +159,7 @@ private:
     int m_slot = -1; // in the registry of live temporary files
     bool m_sync = false;
     bool m_lookAtCommit = false;
+    bool m_unnamed = false; // written without a name, named at Commit()
     std::uint64_t m_position = 0;
     std::vector<std::byte> m_buffer;
     bool m_committed = false;
@@ -187,6 +204,10 @@ void CopyFile(const fs::path& source, const fs::path& target, std::size_t maxSiz
 // fine, anything else in the way is an error. With Target::InFolder a symbolic link in its place is
 // refused, even one to a folder: what is written there would land outside the chosen folder.
 bool CreateFolder(const fs::path& path, Target kind = Target::Named);
+// Why a folder that is a symbolic link is not written into.
+inline constexpr MessageText kFolderLinkRefused =
+    ZEFIR_MESSAGE("zefir::fileio", "cannot use the folder: it is a symbolic link, and nothing is "
+                                   "written through one here");
 // Removes a file; a missing file is not an error.
 void RemoveFile(const fs::path& path) noexcept;
 

@@ -73,21 +73,33 @@ std::optional<Found> Look(const fs::path& path, bool throughLink);
 // The file a symbolic link names; throws IoError naming `link`.
 fs::path ResolveLink(const fs::path& link);
 
+enum class Moved { Done, Taken, Failed };
+
 // Creates a new file for writing, never over anything; -1 when it cannot
 // (LastWasExists() tells a name already taken).
 int CreateNew(const fs::path& path);
+// A new file without a name in `folder`, which LinkNotReplacing() names
+// once it is complete: nothing is left behind when the process dies before.
+// -1 where the system or the file system has no such files; the caller then
+// writes under a temporary name.
+int CreateUnnamed(const fs::path& folder);
+// Gives such a file its name, never over anything.
+Moved LinkNotReplacing(int fd, const fs::path& to);
 // Gives a new file what the one it replaces keeps (`withOwner`: its owner
 // and group too, where the process may); false when it cannot.
 bool Keep(int fd, const KeptOfReplaced& kept, bool withOwner);
 bool KeepAt(const fs::path& path, const KeptOfReplaced& kept);
 
-enum class Moved { Done, Taken, Failed };
 // Renames without replacing; Taken also where the system cannot promise
 // that.
 Moved RenameNotReplacing(const fs::path& from, const fs::path& to);
 // Renames over what stands there, the rename itself on the disk before it
 // returns where the system offers that.
 bool RenameReplacing(const fs::path& from, const fs::path& to);
+// Whether the last RenameReplacing() failed only because the file there is
+// open: some systems refuse to rename over an open file, even one opened to
+// let others delete it.
+bool LastWasOpenFile();
 
 enum class Existing { Opened, Missing, NotPlainFile, Failed };
 // Opens the file already at `path`, through links, for writing, neither

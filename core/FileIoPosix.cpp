@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <climits>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
@@ -16,17 +17,20 @@
 
 #include "core/Error.h"
 #include "core/FileIoFolders.h"
+#include "core/Message.h"
 #include "core/Text.h"
 
 namespace zefir::fileio {
 
 namespace {
 
+constexpr MessageText kNotPlainFile = ZEFIR_MESSAGE("zefir::fileio", "not a plain file");
+
 std::string Reason(int error)
 {
     // Only positioned reads and writes are made: one refused as a seek is
     // a pipe or a device.
-    return error == ESPIPE ? "not a plain file" : std::strerror(error);
+    return error == ESPIPE ? Translated(kNotPlainFile) : std::strerror(error);
 }
 
 sys::FileStatus StatusFrom(const struct stat& st)
@@ -59,7 +63,8 @@ thread_local sigset_t t_signalsBeforeHold;
 
 [[noreturn]] void CannotReadFolder(const fs::path& folder, int error)
 {
-    throw IoError("cannot read the folder: " + Reason(error), folder, ErrorKind::CannotRead);
+    throw IoError(Fill(ZEFIR_MESSAGE("zefir::fileio", "cannot read the folder: %1"), Reason(error)),
+                  folder, ErrorKind::CannotRead);
 }
 
 struct FolderHandle {
@@ -87,7 +92,8 @@ int OpenForReading(const fs::path& path, FileStatus& status)
     // plain file it changes nothing.
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
-        throw IoError("cannot open: " + Reason(errno), path, ErrorKind::CannotOpen);
+        throw IoError(Fill(ZEFIR_MESSAGE("zefir::fileio", "cannot open: %1"), Reason(errno)), path,
+                      ErrorKind::CannotOpen);
     struct stat st {};
     const int statResult = ::fstat(fd, &st);
     const int statError = errno;
@@ -95,8 +101,9 @@ int OpenForReading(const fs::path& path, FileStatus& status)
         ::close(fd);
         std::string reason = statResult != 0       ? Reason(statError)
                              : S_ISDIR(st.st_mode) ? Reason(EISDIR)
-                                                   : "not a plain file";
-        throw IoError("cannot open: " + reason, path, ErrorKind::CannotOpen);
+                                                   : Translated(kNotPlainFile);
+        throw IoError(Fill(ZEFIR_MESSAGE("zefir::fileio", "cannot open: %1"), reason), path,
+                      ErrorKind::CannotOpen);
     }
     status = StatusFrom(st);
     return fd;
@@ -107,8 +114,10 @@ int OpenNotFollowing(const fs::path& path)
     // O_NONBLOCK: a pipe put in the file's place must not wait for a writer.
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
     if (fd < 0)
-        throw IoError("cannot open: " + (errno == ELOOP ? std::string("it is a symbolic link now")
-                                                        : Reason(errno)),
+        throw IoError(Fill(ZEFIR_MESSAGE("zefir::fileio", "cannot open: %1"),
+                           errno == ELOOP ? Translated(ZEFIR_MESSAGE("zefir::fileio",
+                                                                     "it is a symbolic link now"))
+                                          : Reason(errno)),
                       path, ErrorKind::CannotOpen);
     return fd;
 }
@@ -229,8 +238,9 @@ fs::path ResolveLink(const fs::path& link)
 {
     char resolved[PATH_MAX];
     if (::realpath(link.c_str(), resolved) == nullptr)
-        throw IoError("cannot follow the symbolic link: " + Reason(errno), link,
-                      ErrorKind::CannotWrite);
+        throw IoError(Fill(ZEFIR_MESSAGE("zefir::fileio", "cannot follow the symbolic link: %1"),
+                           Reason(errno)),
+                      link, ErrorKind::CannotWrite);
     return resolved;
 }
 
@@ -239,6 +249,26 @@ fs::path ResolveLink(const fs::path& link)
 int CreateNew(const fs::path& path)
 {
     return ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+}
+
+// The file is named through its descriptor's entry in /proc, which needs no
+// privilege (linking the descriptor itself does).
+int CreateUnnamed(const fs::path& folder)
+{
+    static const bool canBeNamed = ::access("/proc/self/fd", X_OK) == 0;
+    if (!canBeNamed)
+        return -1;
+    const fs::path& where = folder.empty() ? fs::path(".") : folder;
+    return ::open(where.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+}
+
+Moved LinkNotReplacing(int fd, const fs::path& to)
+{
+    char self[32];
+    std::snprintf(self, sizeof self, "/proc/self/fd/%d", fd);
+    if (::linkat(AT_FDCWD, self, AT_FDCWD, to.c_str(), AT_SYMLINK_FOLLOW) == 0)
+        return Moved::Done;
+    return errno == EEXIST ? Moved::Taken : Moved::Failed;
 }
 
 bool Keep(int fd, const KeptOfReplaced& kept, bool withOwner)
@@ -267,6 +297,12 @@ Moved RenameNotReplacing(const fs::path& from, const fs::path& to)
 bool RenameReplacing(const fs::path& from, const fs::path& to)
 {
     return ::rename(from.c_str(), to.c_str()) == 0;
+}
+
+// Renaming over an open file replaces its name only.
+bool LastWasOpenFile()
+{
+    return false;
 }
 
 Existing OpenExistingForWriting(const fs::path& path, int& fd)
@@ -421,7 +457,8 @@ std::optional<std::string> WhyNotFileNameHere(std::string_view utf8)
     // Any byte but "/" and NUL may stand in a name; the usual file systems
     // hold at most 255 bytes of it.
     if (utf8.size() > 255)
-        return "is longer than the 255 bytes a file's name may have";
+        return Translated(
+            ZEFIR_MESSAGE("zefir::fileio", "is longer than the 255 bytes a file's name may have"));
     return std::nullopt;
 }
 

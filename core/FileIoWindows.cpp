@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include <fcntl.h>
 #include <io.h>
@@ -23,11 +24,19 @@
 
 #include "core/Error.h"
 #include "core/FileIoFolders.h"
+#include "core/Message.h"
 #include "core/Text.h"
 
 namespace zefir::fileio {
 
 namespace {
+
+constexpr MessageText kCannotOpen = ZEFIR_MESSAGE("zefir::fileio", "cannot open: %1");
+constexpr MessageText kCannotFollow =
+    ZEFIR_MESSAGE("zefir::fileio", "cannot follow the symbolic link: %1");
+constexpr MessageText kCannotReadFolder =
+    ZEFIR_MESSAGE("zefir::fileio", "cannot read the folder: %1");
+constexpr MessageText kNotPlainFile = ZEFIR_MESSAGE("zefir::fileio", "not a plain file");
 
 // Win32 transfers are at most 4 GiB less one byte at a time.
 constexpr std::size_t kMaxTransfer = 1u << 30;
@@ -52,7 +61,7 @@ std::string Reason(DWORD error)
     case ERROR_SHARING_VIOLATION:
     case ERROR_LOCK_VIOLATION:
     case ERROR_USER_MAPPED_FILE:
-        return "it is open in another program";
+        return Translated(ZEFIR_MESSAGE("zefir::fileio", "it is open in another program"));
     case ERROR_FILE_EXISTS:
     case ERROR_ALREADY_EXISTS:
         return std::strerror(EEXIST);
@@ -83,7 +92,7 @@ std::string Reason(DWORD error)
                                    reason.back() == '.' || reason.back() == ' '))
             reason.pop_back();
     }
-    return reason.empty() ? "system error " + std::to_string(error) : reason;
+    return reason.empty() ? Fill(ZEFIR_MESSAGE("zefir::fileio", "system error %1"), error) : reason;
 }
 
 HANDLE HandleOf(int fd)
@@ -232,17 +241,17 @@ int OpenForReading(const fs::path& path, FileStatus& status)
     if (handle == INVALID_HANDLE_VALUE) {
         const DWORD error = ::GetLastError();
         const bool folder = EntryOfAttributes(::GetFileAttributesW(path.c_str())) == Entry::Folder;
-        throw IoError("cannot open: " + (folder ? std::strerror(EISDIR) : Reason(error)), path,
+        throw IoError(Fill(kCannotOpen, folder ? std::strerror(EISDIR) : Reason(error)), path,
                       ErrorKind::CannotOpen);
     }
     BY_HANDLE_FILE_INFORMATION info{};
     if (::GetFileType(handle) != FILE_TYPE_DISK || !::GetFileInformationByHandle(handle, &info)) {
         ::CloseHandle(handle);
-        throw IoError("cannot open: not a plain file", path, ErrorKind::CannotOpen);
+        throw IoError(Fill(kCannotOpen, Translated(kNotPlainFile)), path, ErrorKind::CannotOpen);
     }
     const int fd = DescriptorOf(handle, _O_RDONLY);
     if (fd < 0)
-        throw IoError("cannot open: " + LastReason(), path, ErrorKind::CannotOpen);
+        throw IoError(Fill(kCannotOpen, LastReason()), path, ErrorKind::CannotOpen);
     status = StatusFrom(info);
     return fd;
 }
@@ -253,23 +262,25 @@ int OpenNotFollowing(const fs::path& path)
                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                   OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
-        throw IoError("cannot open: " + LastReason(), path, ErrorKind::CannotOpen);
+        throw IoError(Fill(kCannotOpen, LastReason()), path, ErrorKind::CannotOpen);
     BY_HANDLE_FILE_INFORMATION info{};
     std::string refused;
     if (!::GetFileInformationByHandle(handle, &info))
-        refused = "cannot open: " + LastReason();
+        refused = Fill(kCannotOpen, LastReason());
     else if (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
-        refused = "cannot open: it is a symbolic link now";
+        refused = Fill(kCannotOpen,
+                       Translated(ZEFIR_MESSAGE("zefir::fileio", "it is a symbolic link now")));
     else if (::GetFileType(handle) != FILE_TYPE_DISK ||
              (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-        refused = "cannot read: not a plain file";
+        refused =
+            Fill(ZEFIR_MESSAGE("zefir::fileio", "cannot read: %1"), Translated(kNotPlainFile));
     if (!refused.empty()) {
         ::CloseHandle(handle);
         throw IoError(refused, path, ErrorKind::CannotOpen);
     }
     const int fd = DescriptorOf(handle, _O_RDONLY);
     if (fd < 0)
-        throw IoError("cannot open: " + LastReason(), path, ErrorKind::CannotOpen);
+        throw IoError(Fill(kCannotOpen, LastReason()), path, ErrorKind::CannotOpen);
     return fd;
 }
 
@@ -381,16 +392,14 @@ fs::path ResolveLink(const fs::path& link)
 {
     HANDLE handle = OpenForQuery(link, true);
     if (handle == INVALID_HANDLE_VALUE)
-        throw IoError("cannot follow the symbolic link: " + LastReason(), link,
-                      ErrorKind::CannotWrite);
+        throw IoError(Fill(kCannotFollow, LastReason()), link, ErrorKind::CannotWrite);
     std::wstring resolved(32768, L'\0');
     const DWORD length = ::GetFinalPathNameByHandleW(
         handle, resolved.data(), static_cast<DWORD>(resolved.size()), FILE_NAME_NORMALIZED);
     const DWORD error = ::GetLastError();
     ::CloseHandle(handle);
     if (length == 0 || length >= resolved.size())
-        throw IoError("cannot follow the symbolic link: " + Reason(error), link,
-                      ErrorKind::CannotWrite);
+        throw IoError(Fill(kCannotFollow, Reason(error)), link, ErrorKind::CannotWrite);
     resolved.resize(length);
     return resolved;
 }
@@ -404,6 +413,19 @@ int CreateNew(const fs::path& path)
     if (handle == INVALID_HANDLE_VALUE)
         return -1;
     return DescriptorOf(handle, _O_WRONLY);
+}
+
+// Every file has a name from its creation on.
+int CreateUnnamed(const fs::path&)
+{
+    ::SetLastError(ERROR_NOT_SUPPORTED);
+    return -1;
+}
+
+Moved LinkNotReplacing(int, const fs::path&)
+{
+    ::SetLastError(ERROR_NOT_SUPPORTED);
+    return Moved::Failed;
 }
 
 bool Keep(int fd, const KeptOfReplaced& kept, bool)
@@ -428,13 +450,80 @@ Moved RenameNotReplacing(const fs::path& from, const fs::path& to)
                                                                         : Moved::Failed;
 }
 
+namespace {
+
+// Windows 10 and later rename over a file that is open, as long as every
+// handle on it lets others delete it (ours do), when asked for POSIX
+// semantics; older systems, FAT and Wine refuse that class of the call.
+bool RenameOverOpenFile(const fs::path& from, const fs::path& to)
+{
+    // FILE_RENAME_INFO with Flags in place of ReplaceIfExists, for the
+    // FileRenameInfoEx class; not every SDK declares them.
+    constexpr auto kFileRenameInfoEx = static_cast<FILE_INFO_BY_HANDLE_CLASS>(22);
+    constexpr DWORD kReplaceIfExists = 0x1;
+    constexpr DWORD kPosixSemantics = 0x2;
+    struct RenameInfo {
+        DWORD flags;
+        HANDLE root;
+        DWORD nameBytes;
+        WCHAR name[1];
+    };
+    std::error_code failed;
+    const fs::path absolute = fs::absolute(to, failed);
+    if (failed)
+        return false;
+    const std::wstring& name = absolute.native();
+    std::vector<std::byte> buffer(sizeof(RenameInfo) + name.size() * sizeof(WCHAR));
+    auto* info = reinterpret_cast<RenameInfo*>(buffer.data());
+    info->flags = kReplaceIfExists | kPosixSemantics;
+    info->root = nullptr;
+    info->nameBytes = static_cast<DWORD>(name.size() * sizeof(WCHAR));
+    std::memcpy(info->name, name.data(), info->nameBytes);
+
+    HANDLE handle = ::CreateFileW(from.c_str(), DELETE | GENERIC_WRITE | SYNCHRONIZE,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return false;
+    const bool renamed = ::SetFileInformationByHandle(handle, kFileRenameInfoEx, info,
+                                                      static_cast<DWORD>(buffer.size()));
+    // What write-through gives MoveFileExW, the new name on the disk, as
+    // far as it can be had: the rename is done either way.
+    if (renamed)
+        ::FlushFileBuffers(handle);
+    ::CloseHandle(handle);
+    return renamed;
+}
+
+} // namespace
+
 // The rename reaches the disk before it returns, as the bytes did. A
 // read-only target is not replaced: that is refused as the permission it
 // is.
 bool RenameReplacing(const fs::path& from, const fs::path& to)
 {
-    return ::MoveFileExW(from.c_str(), to.c_str(),
-                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    if (::MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return true;
+    DWORD error = ::GetLastError();
+    if (error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION) {
+        ::SetLastError(error);
+        return false;
+    }
+    if (RenameOverOpenFile(from, to))
+        return true;
+    // A plain file that may be written, refused all the same: some program
+    // has it open (Wine and older systems say "access denied" for that).
+    const DWORD attributes = ::GetFileAttributesW(to.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES &&
+        !(attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
+        error = ERROR_SHARING_VIOLATION;
+    ::SetLastError(error);
+    return false;
+}
+
+bool LastWasOpenFile()
+{
+    return ::GetLastError() == ERROR_SHARING_VIOLATION;
 }
 
 Existing OpenExistingForWriting(const fs::path& path, int& fd)
@@ -490,8 +579,9 @@ fs::path TemporaryFolder()
     std::wstring folder(MAX_PATH + 1, L'\0');
     const DWORD length = ::GetTempPathW(static_cast<DWORD>(folder.size()), folder.data());
     if (length == 0 || length > folder.size())
-        throw IoError("cannot create a scratch file: no temporary folder", fs::path(),
-                      ErrorKind::CannotWrite);
+        throw IoError(Translated(ZEFIR_MESSAGE(
+                          "zefir::fileio", "cannot create a scratch file: no temporary folder")),
+                      fs::path(), ErrorKind::CannotWrite);
     folder.resize(length);
     return folder;
 }
@@ -542,8 +632,7 @@ std::vector<FolderEntry> ListFolder(const fs::path& folder,
     HANDLE search = ::FindFirstFileExW((folder / L"*").c_str(), FindExInfoBasic, &found,
                                        FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
     if (search == INVALID_HANDLE_VALUE)
-        throw IoError("cannot read the folder: " + sys::LastReason(), folder,
-                      ErrorKind::CannotRead);
+        throw IoError(Fill(kCannotReadFolder, sys::LastReason()), folder, ErrorKind::CannotRead);
     struct Closer {
         HANDLE search;
         ~Closer() { ::FindClose(search); }
@@ -564,7 +653,7 @@ std::vector<FolderEntry> ListFolder(const fs::path& folder,
         entries.push_back(std::move(entry));
     } while (::FindNextFileW(search, &found));
     if (const DWORD error = ::GetLastError(); error != ERROR_NO_MORE_FILES)
-        throw IoError("cannot read the folder: " + Reason(error), folder, ErrorKind::CannotRead);
+        throw IoError(Fill(kCannotReadFolder, Reason(error)), folder, ErrorKind::CannotRead);
     return entries;
 }
 
@@ -576,17 +665,25 @@ void RemoveTemporariesOnSignals() noexcept
 std::optional<std::string> WhyNotFileNameHere(std::string_view utf8)
 {
     if (IsReservedDeviceName(utf8))
-        return "is a device's name on Windows, not a file's";
+        return Translated(
+            ZEFIR_MESSAGE("zefir::fileio", "is a device's name on Windows, not a file's"));
     for (const char c : utf8) {
         if (static_cast<unsigned char>(c) < 0x20)
-            return "holds a control character, which Windows does not allow in a file's name";
+            return Translated(ZEFIR_MESSAGE(
+                "zefir::fileio", "holds a control character, which Windows does not allow in a "
+                                 "file's name"));
         if (std::string_view("<>:\"|?*\\/").find(c) != std::string_view::npos)
-            return std::string("holds \"") + c + "\", which Windows does not allow in a file's name";
+            return Fill(ZEFIR_MESSAGE("zefir::fileio",
+                                      "holds \"%1\", which Windows does not allow in a "
+                                      "file's name"),
+                        c);
     }
     if (!utf8.empty() && (utf8.back() == '.' || utf8.back() == ' '))
-        return "ends in a dot or a space, which Windows drops from a file's name";
+        return Translated(ZEFIR_MESSAGE(
+            "zefir::fileio", "ends in a dot or a space, which Windows drops from a file's name"));
     if (PathFromUtf8(utf8).native().size() > 255)
-        return "is longer than the 255 characters a file's name may have";
+        return Translated(ZEFIR_MESSAGE(
+            "zefir::fileio", "is longer than the 255 characters a file's name may have"));
     return std::nullopt;
 }
 

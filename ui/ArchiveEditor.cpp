@@ -41,21 +41,33 @@
 #include "core/imagecodec/PhonePictures.h"
 #include "core/imaging/Imaging.h"
 #include "ui/ArchiveEditorGallery.h"
+#include "ui/Language.h"
 #include "ui/MainWindow.h"
 
 namespace zefir::ui {
 
 namespace {
 
-const QString kEditorTitle = QStringLiteral("Archive Editor");
-const QString kEzxFilter = QStringLiteral("EZX files (*.ezx)");
-const QStringList kExportFilters = {
-    QStringLiteral("PNG Image (*.png)"), QStringLiteral("GIF Image (*.gif)"),
-    QStringLiteral("BMP Image (*.bmp)"), QStringLiteral("JPEG Image (*.jpg)"),
-    QStringLiteral("Phone file, as stored (*.k *.g *.raw)")};
-const QStringList kAddFilters = {
-    QStringLiteral("Pictures and phone files (*.png *.gif *.bmp *.jpg *.jpeg *.k *.g *.raw)"),
-    QStringLiteral("All files (*)")};
+QString EditorTitle()
+{
+    return ArchiveEditor::tr("Archive Editor");
+}
+QString EzxFilter()
+{
+    return ArchiveEditor::tr("EZX files (*.ezx)");
+}
+QStringList ExportFilters()
+{
+    return {ArchiveEditor::tr("PNG Image (*.png)"), ArchiveEditor::tr("GIF Image (*.gif)"),
+            ArchiveEditor::tr("BMP Image (*.bmp)"), ArchiveEditor::tr("JPEG Image (*.jpg)"),
+            ArchiveEditor::tr("Phone file, as stored (*.k *.g *.raw)")};
+}
+QStringList AddFilters()
+{
+    return {ArchiveEditor::tr(
+                "Pictures and phone files (*.png *.gif *.bmp *.jpg *.jpeg *.k *.g *.raw)"),
+            ArchiveEditor::tr("All files (*)")};
+}
 constexpr ExportFormat kExportFormats[] = {ExportFormat::Png, ExportFormat::Gif, ExportFormat::Bmp,
                                            ExportFormat::Jpeg, ExportFormat::AsStored};
 constexpr int kMinTile = 32;
@@ -201,25 +213,24 @@ void ArchiveEditor::CreateGallery()
 
     m_filter = new QLineEdit;
     m_filter->setObjectName(QStringLiteral("FilterEdit"));
-    m_filter->setPlaceholderText(QStringLiteral("Filter by name"));
+    m_filter->setPlaceholderText(tr("Filter by name"));
     m_filter->setClearButtonEnabled(true);
     m_sort = new QComboBox;
     m_sort->setObjectName(QStringLiteral("SortBox"));
     // By each of the details view's columns after the archive's order.
-    m_sort->addItems({QStringLiteral("Archive order"), QStringLiteral("Name"), tr("Kind"),
-                      tr("Pixels"), tr("Bytes")});
+    m_sort->addItems({tr("Archive order"), tr("Name"), tr("Kind"), tr("Pixels"), tr("Bytes")});
     m_tileSlider = new QSlider(Qt::Horizontal);
     m_tileSlider->setObjectName(QStringLiteral("TileSlider"));
     m_tileSlider->setRange(kMinTile / kTileStep, kMaxTile / kTileStep);
     m_tileSlider->setMaximumWidth(160);
-    m_tileSlider->setToolTip(QStringLiteral("Tile size (Ctrl+wheel)"));
+    m_tileSlider->setToolTip(tr("Tile size (Ctrl+wheel)"));
 
     auto* bar = new QHBoxLayout;
-    bar->addWidget(new QLabel(QStringLiteral("Filter:")));
+    bar->addWidget(new QLabel(tr("Filter:")));
     bar->addWidget(m_filter, 1);
-    bar->addWidget(new QLabel(QStringLiteral("Sort:")));
+    bar->addWidget(new QLabel(tr("Sort:")));
     bar->addWidget(m_sort);
-    bar->addWidget(new QLabel(QStringLiteral("Size:")));
+    bar->addWidget(new QLabel(tr("Size:")));
     bar->addWidget(m_tileSlider);
     auto* central = new QWidget;
     auto* layout = new QVBoxLayout(central);
@@ -229,7 +240,7 @@ void ArchiveEditor::CreateGallery()
     setCentralWidget(central);
 
     m_preview = new PreviewPane;
-    auto* dock = m_previewDock = new QDockWidget(QStringLiteral("Preview"), this);
+    auto* dock = m_previewDock = new QDockWidget(tr("Preview"), this);
     dock->setObjectName(QStringLiteral("PreviewDock"));
     dock->setWidget(m_preview);
     addDockWidget(Qt::RightDockWidgetArea, dock);
@@ -327,24 +338,24 @@ void ArchiveEditor::createActions()
         return action;
     };
 
-    auto* open = makeAction("OpenAction", QStringLiteral("&Open..."), QKeySequence::Open,
+    auto* open = makeAction("OpenAction", tr("&Open..."), QKeySequence::Open,
                             &ArchiveEditor::FileOpenExecute);
     open->setIcon(look->standardIcon(QStyle::SP_DirOpenIcon));
-    m_saveAction = makeAction("SaveAction", QStringLiteral("&Save"), QKeySequence::Save,
-                              &ArchiveEditor::FileSaveExecute);
+    m_saveAction =
+        makeAction("SaveAction", tr("&Save"), QKeySequence::Save, &ArchiveEditor::FileSaveExecute);
     m_saveAction->setIcon(look->standardIcon(QStyle::SP_DialogSaveButton));
-    auto* saveAs = makeAction("SaveAsAction", QStringLiteral("Save &As..."),
+    auto* saveAs = makeAction("SaveAsAction", tr("Save &As..."),
                               QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S),
                               &ArchiveEditor::FileSaveAsExecute);
     auto* exportSelected =
-        makeAction("ExportAction", QStringLiteral("&Export..."), QKeySequence(Qt::CTRL | Qt::Key_E),
+        makeAction("ExportAction", tr("&Export..."), QKeySequence(Qt::CTRL | Qt::Key_E),
                    &ArchiveEditor::ExportExecute);
-    m_exportAllAction = makeAction("ExportAllAction", QStringLiteral("Export A&ll..."), {},
-                                   &ArchiveEditor::ExportAllExecute);
+    m_exportAllAction =
+        makeAction("ExportAllAction", tr("Export A&ll..."), {}, &ArchiveEditor::ExportAllExecute);
     auto* closeWindow =
-        makeAction("CloseAction", QStringLiteral("&Close"), QKeySequence::Close, &QWidget::close);
+        makeAction("CloseAction", tr("&Close"), QKeySequence::Close, &QWidget::close);
 
-    auto* file = menuBar()->addMenu(QStringLiteral("&File"));
+    auto* file = menuBar()->addMenu(tr("&File"));
     file->addAction(open);
     m_recentMenu = file->addMenu(tr("Open &Recent"));
     m_recentMenu->setObjectName(QStringLiteral("RecentMenu"));
@@ -359,32 +370,32 @@ void ArchiveEditor::createActions()
     file->addSeparator();
     file->addAction(closeWindow);
 
-    QAction* undo = m_undo->createUndoAction(this, QStringLiteral("&Undo"));
+    QAction* undo = m_undo->createUndoAction(this, tr("&Undo"));
     undo->setObjectName(QStringLiteral("UndoAction"));
     undo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
     undo->setIcon(look->standardIcon(QStyle::SP_ArrowBack));
-    QAction* redo = m_undo->createRedoAction(this, QStringLiteral("&Redo"));
+    QAction* redo = m_undo->createRedoAction(this, tr("&Redo"));
     redo->setObjectName(QStringLiteral("RedoAction"));
     redo->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
     redo->setIcon(look->standardIcon(QStyle::SP_ArrowForward));
     auto* replace = m_replaceAction =
-        makeAction("ReplaceAction", QStringLiteral("Re&place..."),
-                   QKeySequence(Qt::CTRL | Qt::Key_R), &ArchiveEditor::ReplaceExecute);
+        makeAction("ReplaceAction", tr("Re&place..."), QKeySequence(Qt::CTRL | Qt::Key_R),
+                   &ArchiveEditor::ReplaceExecute);
     replace->setIcon(look->standardIcon(QStyle::SP_BrowserReload));
-    m_addAction = makeAction("AddAction", QStringLiteral("&Add..."),
-                             QKeySequence(Qt::CTRL | Qt::Key_D), &ArchiveEditor::AddExecute);
+    m_addAction = makeAction("AddAction", tr("&Add..."), QKeySequence(Qt::CTRL | Qt::Key_D),
+                             &ArchiveEditor::AddExecute);
     m_addAction->setIcon(look->standardIcon(QStyle::SP_FileDialogNewFolder));
-    auto* remove = makeAction("RemoveAction", QStringLiteral("Re&move"), QKeySequence::Delete,
+    auto* remove = makeAction("RemoveAction", tr("Re&move"), QKeySequence::Delete,
                               &ArchiveEditor::RemoveExecute);
     remove->setIcon(look->standardIcon(QStyle::SP_TrashIcon));
     auto* rename = m_renameAction =
-        makeAction("RenameAction", QStringLiteral("Re&name"), QKeySequence(Qt::Key_F2),
+        makeAction("RenameAction", tr("Re&name"), QKeySequence(Qt::Key_F2),
                    &ArchiveEditor::RenameExecute);
     m_propertiesAction =
         makeAction("PropertiesAction", tr("P&roperties"), QKeySequence(Qt::ALT | Qt::Key_Return),
                    &ArchiveEditor::PropertiesExecute);
 
-    auto* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
+    auto* edit = menuBar()->addMenu(tr("&Edit"));
     edit->addAction(undo);
     edit->addAction(redo);
     edit->addSeparator();
@@ -394,7 +405,7 @@ void ArchiveEditor::createActions()
     edit->addAction(rename);
     edit->addAction(m_propertiesAction);
 
-    auto* view = menuBar()->addMenu(QStringLiteral("&View"));
+    auto* view = menuBar()->addMenu(tr("&View"));
     m_galleryAction =
         makeAction("GalleryAction", tr("&Gallery"), QKeySequence(Qt::CTRL | Qt::Key_1),
                    [this] { ShowDetails(false); });
@@ -420,15 +431,16 @@ void ArchiveEditor::createActions()
     view->addSeparator();
     auto* dock = findChild<QDockWidget*>(QStringLiteral("PreviewDock"));
     view->addAction(dock->toggleViewAction());
-    auto* larger = makeAction("LargerAction", QStringLiteral("&Larger Tiles"), QKeySequence::ZoomIn,
+    auto* larger = makeAction("LargerAction", tr("&Larger Tiles"), QKeySequence::ZoomIn,
                               [this] { m_tileSlider->setValue(m_tileSlider->value() + 1); });
-    auto* smaller =
-        makeAction("SmallerAction", QStringLiteral("&Smaller Tiles"), QKeySequence::ZoomOut,
-                   [this] { m_tileSlider->setValue(m_tileSlider->value() - 1); });
+    auto* smaller = makeAction("SmallerAction", tr("&Smaller Tiles"), QKeySequence::ZoomOut,
+                               [this] { m_tileSlider->setValue(m_tileSlider->value() - 1); });
     view->addAction(larger);
     view->addAction(smaller);
+    view->addSeparator();
+    AddLanguageMenu(*view, m_dialogs, this);
 
-    auto* tools = addToolBar(QStringLiteral("Tools"));
+    auto* tools = addToolBar(tr("Tools"));
     tools->setObjectName(QStringLiteral("ToolBar"));
     tools->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     for (QAction* action : {open, m_saveAction})
@@ -454,7 +466,7 @@ void ArchiveEditor::FilesDropped(const QModelIndex& index, const QStringList& fi
     SelectRow(row);
     if (files.size() == 1)
         ReplaceMember(row, files.constFirst());
-    else if (m_dialogs.Ask(this, {kApplicationTitle,
+    else if (m_dialogs.Ask(this, {ApplicationTitle(),
                                   tr("%n files were dropped on %1, which takes one picture. Add "
                                      "them as new members instead?",
                                      nullptr, static_cast<int>(files.size()))
@@ -537,7 +549,7 @@ void ArchiveEditor::PropertiesExecute()
                     ? tr("Picture: %1 x %2 pixels\n").arg(info.width).arg(info.height)
                     : tr("Picture: cannot be shown: %1\n").arg(FromUtf8(info.whyNot));
         text += tr("Size: %L1 bytes").arg(bytes.size());
-        m_dialogs.Message(this, MessageKind::Information, kApplicationTitle, text);
+        m_dialogs.Message(this, MessageKind::Information, ApplicationTitle(), text);
     } catch (const IoError& e) {
         ShowError(ErrorText(e.what()));
     }
@@ -623,8 +635,8 @@ void ArchiveEditor::UpdateTitle()
 {
     // The "[*]" shows the "*" while there are unsaved changes.
     setWindowTitle(m_path.empty()
-                       ? kEditorTitle
-                       : ToQString(m_path.filename()) + QStringLiteral("[*] - ") + kEditorTitle);
+                       ? EditorTitle()
+                       : tr("%1[*] - %2").arg(ToQString(m_path.filename()), EditorTitle()));
     setWindowModified(!m_path.empty() && !m_undo->isClean());
 }
 
@@ -651,7 +663,8 @@ void ArchiveEditor::UpdateCurrent()
     const int row = CurrentRow();
     const int selected = SelectedTileCount(*m_view->selectionModel());
     if (row < 0) {
-        m_memberInfo->setText(m_path.empty() ? QString() : Count(Archive().size(), "member"));
+        m_memberInfo->setText(m_path.empty() ? QString()
+                                             : tr("%n members", nullptr, int(Archive().size())));
         m_preview->SetTile({}, nullptr);
     } else if (selected > 1) {
         // What Remove and Export would take; the preview shows the current one.
@@ -716,12 +729,12 @@ void ArchiveEditor::FollowSelection()
 
 void ArchiveEditor::ShowError(const QString& text)
 {
-    m_dialogs.Message(this, MessageKind::Critical, kApplicationTitle, text);
+    m_dialogs.Message(this, MessageKind::Critical, ApplicationTitle(), text);
 }
 
 void ArchiveEditor::ShowLeftOut(const QString& text, const QStringList& lines)
 {
-    m_dialogs.Message(this, MessageKind::Information, kApplicationTitle, WithLines(text, lines));
+    m_dialogs.Message(this, MessageKind::Information, ApplicationTitle(), WithLines(text, lines));
 }
 
 void ArchiveEditor::Push(QUndoCommand* command)
@@ -788,9 +801,9 @@ bool ArchiveEditor::Load(const QString& path)
         // The keyboard starts in the tiles: arrows move, typing filters.
         ActiveView()->setFocus();
         RememberRecent(m_path);
-        statusBar()->showMessage(QStringLiteral("Opened %1: %2")
-                                     .arg(ToQString(m_path), Count(Archive().size(), "member")),
-                                 5000);
+        statusBar()->showMessage(
+            tr("Opened %1: %n members", nullptr, int(Archive().size())).arg(ToQString(m_path)),
+            5000);
         return true;
     } catch (const IoError& e) {
         ShowError(ErrorText(e.what()));
@@ -804,8 +817,7 @@ void ArchiveEditor::FileOpenExecute()
     if (!MaybeSave())
         return;
     const auto answer = m_dialogs.OpenFile(
-        this,
-        {QStringLiteral("Open EZX file"), {kEzxFilter}, 0, {}, ToQString(m_path.parent_path())});
+        this, {tr("Open EZX file"), {EzxFilter()}, 0, {}, ToQString(m_path.parent_path())});
     if (answer && !ForwardToEditorOf(answer->path))
         Load(answer->path);
 }
@@ -815,10 +827,9 @@ bool ArchiveEditor::MaybeSave()
     if (m_undo->isClean())
         return true;
     const Answer answer = m_dialogs.Ask(
-        this,
-        {kApplicationTitle,
-         QStringLiteral("%1 has unsaved changes. Save them?").arg(ToQString(m_path.filename())),
-         {Answer::Save, Answer::Discard, Answer::Cancel}});
+        this, {ApplicationTitle(),
+               tr("%1 has unsaved changes. Save them?").arg(ToQString(m_path.filename())),
+               {Answer::Save, Answer::Discard, Answer::Cancel}});
     if (answer == Answer::Save)
         return FileSaveExecute();
     return answer == Answer::Discard;
@@ -847,21 +858,21 @@ void ArchiveEditor::ArchiveChangedOnDisk()
 bool ArchiveEditor::ResolveDiskChange(archive::ArchiveModel::DiskState state)
 {
     const QString name = ToQString(m_path.filename());
-    Question question{kApplicationTitle, {}, {Answer::Reload, Answer::Cancel}};
+    Question question{ApplicationTitle(), {}, {Answer::Reload, Answer::Cancel}};
     if (state == archive::ArchiveModel::DiskState::Changed) {
-        question.text = QStringLiteral("%1 was changed by another program, and its icons can no "
-                                       "longer be read from the copy open here. Reload it?")
+        question.text = tr("%1 was changed by another program, and its icons can no "
+                           "longer be read from the copy open here. Reload it?")
                             .arg(name);
         if (!m_undo->isClean())
-            question.text += QStringLiteral(" Your unsaved changes will be lost.");
+            question.text += tr(" Your unsaved changes will be lost.");
     } else if (!m_undo->isClean()) {
-        question.text = QStringLiteral("%1 was changed by another program since it was opened. "
-                                       "Save your version as another file, or reload it and "
-                                       "lose your changes?")
+        question.text = tr("%1 was changed by another program since it was opened. "
+                           "Save your version as another file, or reload it and "
+                           "lose your changes?")
                             .arg(name);
         question.buttons = {Answer::SaveAs, Answer::Reload, Answer::Cancel};
     } else {
-        question.text = QStringLiteral("%1 was changed by another program. Reload it?").arg(name);
+        question.text = tr("%1 was changed by another program. Reload it?").arg(name);
     }
     m_diskQuestionOpen = true;
     const Answer answer = m_dialogs.Ask(this, question);
@@ -883,7 +894,7 @@ bool ArchiveEditor::SaveTo(const fs::path& target, archive::ArchiveModel::WhenRe
     // Most likely every member was removed by mistake: the phone would find
     // none of its icons.
     if (Archive().size() == 0 &&
-        m_dialogs.Ask(this, {kApplicationTitle,
+        m_dialogs.Ask(this, {ApplicationTitle(),
                              tr("%1 would have no members: the phone would find none of its "
                                 "icons in it. Save it anyway?")
                                  .arg(ToQString(target.filename())),
@@ -906,7 +917,7 @@ bool ArchiveEditor::SaveTo(const fs::path& target, archive::ArchiveModel::WhenRe
     m_diskChangeAnswered = false;
     WatchArchiveFile();
     UpdateTitle();
-    statusBar()->showMessage(QStringLiteral("Saved %1").arg(ToQString(target)), 5000);
+    statusBar()->showMessage(tr("Saved %1").arg(ToQString(target)), 5000);
     return true;
 }
 
@@ -963,20 +974,19 @@ bool ArchiveEditor::SaveAs(const fs::path& proposed)
     // command line.
     std::error_code ignored;
     const fs::path absolute = fs::absolute(proposed, ignored);
-    const auto answer = m_dialogs.SaveFile(this, {QStringLiteral("Save archive as"),
-                                                  {kEzxFilter},
+    const auto answer = m_dialogs.SaveFile(this, {tr("Save archive as"),
+                                                  {EzxFilter()},
                                                   0,
                                                   ToQString(absolute.empty() ? proposed : absolute),
                                                   {},
                                                   true});
     if (!answer)
         return false;
-    const fs::path target = WithFilterExtension(ToPath(answer->path), kEzxFilter);
+    const fs::path target = WithFilterExtension(ToPath(answer->path), EzxFilter());
     if (Exists(target) && !fs::equivalent(target, m_path, ignored) &&
-        m_dialogs.Ask(this,
-                      {kApplicationTitle,
-                       QStringLiteral("%1 already exists. Replace it?").arg(ToQString(target)),
-                       {Answer::No, Answer::Yes}}) != Answer::Yes)
+        m_dialogs.Ask(this, {ApplicationTitle(),
+                             tr("%1 already exists. Replace it?").arg(ToQString(target)),
+                             {Answer::No, Answer::Yes}}) != Answer::Yes)
         return false;
     // The file chosen here is replaced, also when another program saved
     // over it: the user chose it after being asked.
@@ -1013,16 +1023,16 @@ bool ArchiveEditor::ReplaceMember(int row, const QString& file)
         m_gallery->ReplaceData(row, std::move(replacement.bytes));
         const QString name = MemberName(row);
         Push(new ReplaceCommand(*m_gallery, row, std::move(before), std::move(after),
-                                QStringLiteral("Replace %1").arg(name), ErrorReporter()));
+                                tr("Replace %1").arg(name), ErrorReporter()));
         statusBar()->showMessage(
             replacement.sizeChanged
-                ? QStringLiteral("%1 is now %2 x %3 pixels (it was %4 x %5)")
+                ? tr("%1 is now %2 x %3 pixels (it was %4 x %5)")
                       .arg(name)
                       .arg(replacement.newWidth)
                       .arg(replacement.newHeight)
                       .arg(replacement.oldWidth)
                       .arg(replacement.oldHeight)
-                : QStringLiteral("Replaced %1 with %2").arg(name, ToQString(path.filename())),
+                : tr("Replaced %1 with %2").arg(name, ToQString(path.filename())),
             8000);
         return true;
     } catch (const IoError& e) {
@@ -1038,9 +1048,9 @@ int ArchiveEditor::AddFiles(const QStringList& files)
     QStringList refused;
     int added = 0;
     // One step on the undo stack for the whole drop.
-    auto* group = new QUndoCommand(
-        files.size() == 1 ? QStringLiteral("Add %1").arg(QFileInfo(files[0]).fileName())
-                          : QStringLiteral("Add %1").arg(Count(files.size(), "file")));
+    auto* group =
+        new QUndoCommand(files.size() == 1 ? tr("Add %1").arg(QFileInfo(files[0]).fileName())
+                                           : tr("Add %n files", nullptr, int(files.size())));
     for (const QString& file : files) {
         try {
             const fs::path path = ToPath(file);
@@ -1068,7 +1078,7 @@ int ArchiveEditor::AddFiles(const QStringList& files)
     if (!refused.isEmpty())
         ShowError(refused.join(QLatin1Char('\n')));
     if (added > 0)
-        statusBar()->showMessage(QStringLiteral("Added %1").arg(Count(added, "member")), 5000);
+        statusBar()->showMessage(tr("Added %n members", nullptr, int(added)), 5000);
     return added;
 }
 
@@ -1077,9 +1087,9 @@ bool ArchiveEditor::RemoveMembers(std::vector<int> rows)
     if (rows.empty())
         return false;
     std::sort(rows.begin(), rows.end(), std::greater<>());
-    auto* group = new QUndoCommand(
-        rows.size() == 1 ? QStringLiteral("Remove %1").arg(MemberName(rows[0]))
-                         : QStringLiteral("Remove %1").arg(Count(rows.size(), "member")));
+    auto* group =
+        new QUndoCommand(rows.size() == 1 ? tr("Remove %1").arg(MemberName(rows[0]))
+                                          : tr("Remove %n members", nullptr, int(rows.size())));
     int removed = 0;
     try {
         // From the last, so that the rows still to go keep their numbers.
@@ -1130,11 +1140,11 @@ QString ArchiveEditor::RenameMember(int row, const QString& name)
         const QString old = MemberName(row);
         m_gallery->RenameMember(row, after);
         Push(new RenameCommand(*m_gallery, row, std::move(before), std::move(after),
-                               QStringLiteral("Rename %1 to %2").arg(old, name), ErrorReporter()));
+                               tr("Rename %1 to %2").arg(old, name), ErrorReporter()));
         return {};
     } catch (const IoError& e) {
         const QString why = ErrorText(e.message());
-        statusBar()->showMessage(QStringLiteral("Not renamed: ") + why, 10000);
+        statusBar()->showMessage(tr("Not renamed: %1").arg(why), 10000);
         return why;
     }
 }
@@ -1145,12 +1155,8 @@ void ArchiveEditor::ReplaceExecute()
     if (rows.size() != 1)
         return;
     const int row = rows.front();
-    const auto answer =
-        m_dialogs.OpenFile(this, {QStringLiteral("Replace %1 with").arg(MemberName(row)),
-                                  kAddFilters,
-                                  0,
-                                  {},
-                                  PictureFolder()});
+    const auto answer = m_dialogs.OpenFile(
+        this, {tr("Replace %1 with").arg(MemberName(row)), AddFilters(), 0, {}, PictureFolder()});
     if (!answer)
         return;
     RememberPictureFolder(ToPath(answer->path).parent_path());
@@ -1159,7 +1165,7 @@ void ArchiveEditor::ReplaceExecute()
 
 void ArchiveEditor::AddExecute()
 {
-    FileRequest request{tr("Add pictures"), kAddFilters, 0, {}, PictureFolder()};
+    FileRequest request{tr("Add pictures"), AddFilters(), 0, {}, PictureFolder()};
     request.several = true;
     const auto answer = m_dialogs.OpenFile(this, request);
     if (!answer)
@@ -1190,10 +1196,9 @@ void ArchiveEditor::ExportExecute()
         return;
     const std::string first = Archive().DisplayName(static_cast<std::size_t>(rows[0]));
     const auto answer = m_dialogs.SaveFile(
-        this, {rows.size() == 1
-                   ? QStringLiteral("Export %1").arg(FromUtf8(first))
-                   : QStringLiteral("Export %1 into a folder").arg(Count(rows.size(), "icon")),
-               kExportFilters, m_exportFilter,
+        this, {rows.size() == 1 ? tr("Export %1").arg(FromUtf8(first))
+                                : tr("Export %n icons into a folder", nullptr, int(rows.size())),
+               ExportFilters(), m_exportFilter,
                FromUtf8(rows.size() == 1 ? ReplaceExtension(first, ".png") : std::string()),
                PictureFolder(), true});
     if (!answer)
@@ -1201,7 +1206,7 @@ void ArchiveEditor::ExportExecute()
     m_exportFilter = answer->filterIndex;
     const int index = std::clamp(answer->filterIndex, 0, int(std::size(kExportFormats)) - 1);
     const ExportFormat format = kExportFormats[index];
-    const fs::path chosen = WithFilterExtension(ToPath(answer->path), kExportFilters[index]);
+    const fs::path chosen = WithFilterExtension(ToPath(answer->path), ExportFilters()[index]);
     RememberPictureFolder(chosen.parent_path());
     // One member goes to the name typed; several into the folder chosen.
     ExportMembers(rows, chosen.parent_path(), format, rows.size() == 1 ? chosen : fs::path());
@@ -1211,8 +1216,7 @@ void ArchiveEditor::ExportAllExecute()
 {
     if (m_path.empty())
         return;
-    const auto folder =
-        m_dialogs.Folder(this, QStringLiteral("Export every icon into"), PictureFolder());
+    const auto folder = m_dialogs.Folder(this, tr("Export every icon into"), PictureFolder());
     if (!folder)
         return;
     RememberPictureFolder(ToPath(*folder));
@@ -1225,10 +1229,10 @@ void ArchiveEditor::ExportAllExecute()
 int ArchiveEditor::ExportMembers(const std::vector<int>& rows, const fs::path& folder,
                                  ExportFormat format, const fs::path& single)
 {
-    QProgressDialog progress(QStringLiteral("Exporting icons..."), QStringLiteral("Cancel"), 0,
+    QProgressDialog progress(tr("Exporting icons..."), tr("Cancel"), 0,
                              static_cast<int>(rows.size()), this);
     progress.setWindowModality(Qt::WindowModal);
-    progress.setWindowTitle(kApplicationTitle);
+    progress.setWindowTitle(ApplicationTitle());
     progress.setMinimumDuration(500);
     ExportBatch total;
     std::vector<std::string> taken;
@@ -1273,11 +1277,11 @@ int ArchiveEditor::ExportMembers(const std::vector<int>& rows, const fs::path& f
         const QString shown = names.size() > 10 ? names.mid(0, 10).join(QStringLiteral(", ")) +
                                                       QStringLiteral(", ...")
                                                 : names.join(QStringLiteral(", "));
-        const Answer answer =
-            m_dialogs.Ask(this, {kApplicationTitle,
-                                 QStringLiteral("%1 already in %2: %3. Replace them?")
-                                     .arg(Count(names.size(), "file"), ToQString(folder), shown),
-                                 {Answer::No, Answer::Yes}});
+        const Answer answer = m_dialogs.Ask(
+            this, {ApplicationTitle(),
+                   tr("%n files already in %1: %2. Replace them?", nullptr, int(names.size()))
+                       .arg(ToQString(folder), shown),
+                   {Answer::No, Answer::Yes}});
         if (answer == Answer::Yes) {
             try {
                 for (const auto& [path, bytes] : total.existing) {
@@ -1292,12 +1296,11 @@ int ArchiveEditor::ExportMembers(const std::vector<int>& rows, const fs::path& f
     if (!total.error.isEmpty())
         ShowError(total.error);
     if (!total.leftOut.isEmpty())
-        ShowLeftOut(QStringLiteral("Exported %1 into %2. Left out:")
-                        .arg(Count(static_cast<std::size_t>(written), "file"), ToQString(folder)),
+        ShowLeftOut(tr("Exported %n files into %1. Left out:", nullptr, int(written))
+                        .arg(ToQString(folder)),
                     total.leftOut);
-    statusBar()->showMessage(QStringLiteral("Exported %1 into %2")
-                                 .arg(Count(static_cast<std::size_t>(written), "file"),
-                                      ToQString(single.empty() ? folder : single)),
+    statusBar()->showMessage(tr("Exported %n files into %1", nullptr, int(written))
+                                 .arg(ToQString(single.empty() ? folder : single)),
                              8000);
     return written;
 }
@@ -1305,7 +1308,7 @@ int ArchiveEditor::ExportMembers(const std::vector<int>& rows, const fs::path& f
 void EditArchive(QWidget* parent, IDialogs& dialogs)
 {
     const auto answer =
-        dialogs.OpenFile(parent, {QStringLiteral("Open EZX file"), {kEzxFilter}, 0, {}, {}});
+        dialogs.OpenFile(parent, {ArchiveEditor::tr("Open EZX file"), {EzxFilter()}, 0, {}, {}});
     if (!answer)
         return;
     auto* editor = new ArchiveEditor(dialogs);

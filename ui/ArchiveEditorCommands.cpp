@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <new>
 
+#include <QCoreApplication>
+
 #include "core/Error.h"
 #include "core/Text.h"
 #include "core/imagecodec/PhonePictures.h"
@@ -47,7 +49,8 @@ ExportedFile ExportMember(const std::string& displayName, std::span<const std::b
     }
     const ImageKind kind = imagecodec::DetectImageKind(displayName, bytes);
     if (kind == ImageKind::ikUnknown) {
-        out.whyNot = "not a picture the phone shows";
+        out.whyNot =
+            ToUtf8(QCoreApplication::translate("zefir::ui", "not a picture the phone shows"));
         return out;
     }
     if (kind == ImageKind::ikMotoImage && keepMotoImages) {
@@ -69,7 +72,7 @@ ExportedFile ExportMember(const std::string& displayName, std::span<const std::b
         out.whyNot = e.message();
     } catch (const std::bad_alloc&) {
         out.bytes.clear();
-        out.whyNot = "out of memory";
+        out.whyNot = ToUtf8(QCoreApplication::translate("zefir::ui", "out of memory"));
     }
     return out;
 }

@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDir>
 #include <QDrag>
 #include <QDragEnterEvent>
@@ -46,8 +47,7 @@ constexpr std::size_t kMaxWanted = 1024;
 
 QString KindTitle(ImageKind kind)
 {
-    const std::string_view title = imagecodec::KindInfo(kind).title;
-    return QString::fromLatin1(title.data(), static_cast<qsizetype>(title.size()));
+    return FromUtf8(imagecodec::TitleOf(kind));
 }
 
 } // namespace
@@ -183,19 +183,18 @@ QString GalleryModel::Summary(int row) const
 {
     const Tile& tile = TileAt(row);
     const QString bytes =
-        QStringLiteral("%L1 bytes").arg(m_archive.DataSize(static_cast<std::size_t>(row)));
+        tr("%Ln bytes", nullptr, int(m_archive.DataSize(static_cast<std::size_t>(row))));
     switch (tile.state) {
     case TileState::Ready:
-        return QStringLiteral("%1, %2 x %3, %4")
+        return tr("%1, %2 x %3, %4")
             .arg(KindTitle(tile.kind))
             .arg(tile.width)
             .arg(tile.height)
             .arg(bytes);
     case TileState::Failed:
-        return QStringLiteral("%1, %2, cannot be shown: %3")
-            .arg(KindTitle(tile.kind), bytes, tile.whyNot);
+        return tr("%1, %2, cannot be shown: %3").arg(KindTitle(tile.kind), bytes, tile.whyNot);
     case TileState::Unknown:
-        return QStringLiteral("%1, %2, no picture").arg(KindTitle(tile.kind), bytes);
+        return tr("%1, %2, no picture").arg(KindTitle(tile.kind), bytes);
     case TileState::Pending:
     case TileState::Queued:
         break;
@@ -366,7 +365,7 @@ std::vector<GalleryModel::Result> GalleryModel::DecodeBatch(std::vector<Job> job
                 tile.whyNot = FromUtf8(e.message());
             } catch (const std::bad_alloc&) {
                 tile.state = TileState::Failed;
-                tile.whyNot = QStringLiteral("out of memory");
+                tile.whyNot = QCoreApplication::translate("zefir::ui", "out of memory");
             }
         }
         results.push_back(std::move(result));
@@ -1041,7 +1040,7 @@ PreviewPane::PreviewPane(QWidget* parent) : QWidget(parent)
         m_zoomBox->addItem(QStringLiteral("%1x").arg(zoom), zoom);
     m_backgroundBox = new QComboBox(this);
     m_backgroundBox->setObjectName(QStringLiteral("PreviewBackground"));
-    m_backgroundBox->addItems({QStringLiteral("Checkerboard"), QStringLiteral("Black")});
+    m_backgroundBox->addItems({tr("Checkerboard"), tr("Black")});
 
     // The phone's screen; an icon zoomed past it scrolls.
     m_screen = new QWidget;
@@ -1055,7 +1054,7 @@ PreviewPane::PreviewPane(QWidget* parent) : QWidget(parent)
     m_scroll->setFixedSize(kScreen);
 
     auto* controls = new QHBoxLayout;
-    controls->addWidget(new QLabel(QStringLiteral("Zoom:"), this));
+    controls->addWidget(new QLabel(tr("Zoom:"), this));
     controls->addWidget(m_zoomBox);
     controls->addWidget(m_backgroundBox);
     controls->addStretch();
@@ -1087,9 +1086,9 @@ void PreviewPane::SetTile(const QString& name, const Tile* tile)
         m_caption->setText(name);
     m_text = !tile                               ? QString()
              : tile->state == TileState::Failed  ? tile->whyNot
-             : tile->state == TileState::Unknown ? QStringLiteral("No picture")
+             : tile->state == TileState::Unknown ? tr("No picture")
              : tile->state == TileState::Ready   ? QString()
-                                                 : QStringLiteral("Loading...");
+                                                 : tr("Loading...");
     UpdateScreen();
 }
 

@@ -1,5 +1,6 @@
 #include "ui/Dialogs.h"
 
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
@@ -108,10 +109,13 @@ Answer QtDialogs::Ask(QWidget* parent, const Question& question)
             break;
         // No standard button says these.
         case Answer::Reload:
-            button = box.addButton(QStringLiteral("&Reload"), QMessageBox::DestructiveRole);
+            button = box.addButton(QCoreApplication::translate("zefir::ui::QtDialogs", "&Reload"),
+                                   QMessageBox::DestructiveRole);
             break;
         case Answer::SaveAs:
-            button = box.addButton(QStringLiteral("Save &As..."), QMessageBox::AcceptRole);
+            button =
+                box.addButton(QCoreApplication::translate("zefir::ui::QtDialogs", "Save &As..."),
+                              QMessageBox::AcceptRole);
             break;
         }
         buttons.emplace_back(button, answer);

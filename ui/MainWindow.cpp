@@ -29,6 +29,7 @@
 #include "core/imagecodec/ImageCodec.h"
 #include "core/imagecodec/PhonePictures.h"
 #include "ui/ArchiveEditor.h"
+#include "ui/Language.h"
 
 namespace zefir::ui {
 
@@ -37,23 +38,38 @@ namespace {
 using imagecodec::Format;
 using imagecodec::ImageKind;
 
-const QString kEzxFilter = QStringLiteral("EZX files (*.ezx)");
-const QStringList kPhoneOrPictureFilters = {QStringLiteral("Moto Files (*.k *.g)"),
-                                            QStringLiteral("Image Files (*.bmp *.gif *.png)")};
-const QStringList kPictureFilters = {QStringLiteral("BMP Image (*.bmp)"),
-                                     QStringLiteral("GIF Image (*.gif)"),
-                                     QStringLiteral("PNG Image (*.png)")};
-const QStringList kPhoneFilters = {QStringLiteral("Moto Bitmap 18-bit (*.k)"),
-                                   QStringLiteral("Moto Bitmap 32-bit (*.k)"),
-                                   QStringLiteral("Moto Image (*.g)")};
+// The dialogs' filters, in the user's language; the patterns in brackets
+// stay as they are.
+QString EzxFilter()
+{
+    return TSDIAppForm::tr("EZX files (*.ezx)");
+}
 
-// The picture format chosen by the filter of kPictureFilters.
+QStringList PhoneOrPictureFilters()
+{
+    return {TSDIAppForm::tr("Moto Files (*.k *.g)"),
+            TSDIAppForm::tr("Image Files (*.bmp *.gif *.png)")};
+}
+
+QStringList PictureFilters()
+{
+    return {TSDIAppForm::tr("BMP Image (*.bmp)"), TSDIAppForm::tr("GIF Image (*.gif)"),
+            TSDIAppForm::tr("PNG Image (*.png)")};
+}
+
+QStringList PhoneFilters()
+{
+    return {TSDIAppForm::tr("Moto Bitmap 18-bit (*.k)"),
+            TSDIAppForm::tr("Moto Bitmap 32-bit (*.k)"), TSDIAppForm::tr("Moto Image (*.g)")};
+}
+
+// The picture format chosen by the filter of PictureFilters().
 Format FormatOfFilter(int index)
 {
     return index == 0 ? Format::Bmp : index == 1 ? Format::Gif : Format::Png;
 }
 
-// The phone format chosen by the filter of kPhoneFilters.
+// The phone format chosen by the filter of PhoneFilters().
 ImageKind KindOfFilter(int index)
 {
     return index == 0   ? ImageKind::ikMotoBitmap18
@@ -75,9 +91,9 @@ bool IsMotoFile(const fs::path& path)
 QString FormatWord(ImageKind kind, imagecodec::MotoImageContent content, Format preview)
 {
     if (kind == ImageKind::ikMotoBitmap18)
-        return QStringLiteral("18-bit BMP");
+        return TSDIAppForm::tr("18-bit BMP");
     if (kind == ImageKind::ikMotoBitmap32)
-        return QStringLiteral("32-bit BMP");
+        return TSDIAppForm::tr("32-bit BMP");
     const bool gif = kind == ImageKind::ikMotoImage ? content == imagecodec::MotoImageContent::Gif
                                                     : preview == Format::Gif;
     return gif ? QStringLiteral("GIF") : QStringLiteral("PNG");
@@ -105,7 +121,7 @@ bool IsMissingFile(const IoError& error, const fs::path& folder)
 // The end of a status line: how many files were left out, if any.
 QString LeftOutNote(std::size_t n)
 {
-    return n == 0 ? QString() : QStringLiteral("; %1 left out").arg(Count(n, "file"));
+    return n == 0 ? QString() : TSDIAppForm::tr("; %n files left out", nullptr, int(n));
 }
 
 bool LessIgnoringCase(const QString& a, const QString& b)
@@ -140,7 +156,8 @@ QString ErrorText(std::string_view message)
 {
     QString text = QString::fromUtf8(message.data(), static_cast<qsizetype>(message.size()));
     if (!message.empty() && static_cast<unsigned char>(message.back()) > '.')
-        text += QLatin1Char('.');
+        text += QCoreApplication::translate("zefir::ui", ".",
+                                            "the full stop that ends an error message");
     return text;
 }
 
@@ -208,12 +225,12 @@ TSDIAppForm::TSDIAppForm(IDialogs& dialogs) : m_dialogs(dialogs)
     ListBox1->setGeometry(16, 40, 201, 161);
     ListBox1->setUniformItemSizes(true);
 
-    Button1 = new QPushButton(QStringLiteral("Save Picture"), client);
+    Button1 = new QPushButton(tr("Save Picture"), client);
     Button1->setObjectName(QStringLiteral("Button1"));
     Button1->setFont(PixelFont(QStringLiteral("Tahoma"), 13));
     Button1->setGeometry(240, 40, 97, 25);
 
-    CheckBox1 = new QCheckBox(QStringLiteral("Show preview"), client);
+    CheckBox1 = new QCheckBox(tr("Show preview"), client);
     CheckBox1->setObjectName(QStringLiteral("CheckBox1"));
     CheckBox1->setFont(PixelFont(QStringLiteral("Tahoma"), 13));
     CheckBox1->setGeometry(240, 88, 105, 17);
@@ -258,23 +275,21 @@ void TSDIAppForm::createActions()
     };
     QStyle* look = style();
 
-    auto* fileOpen =
-        makeAction("FileOpen1", QStringLiteral("&Open EZX..."), &TSDIAppForm::FileOpen1Execute);
+    auto* fileOpen = makeAction("FileOpen1", tr("&Open EZX..."), &TSDIAppForm::FileOpen1Execute);
     fileOpen->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
     fileOpen->setIcon(look->standardIcon(QStyle::SP_DirOpenIcon));
-    auto* fileSaveAs = makeAction("FileSaveAs1", QStringLiteral("&Save to EZX..."),
-                                  &TSDIAppForm::FileSave1Execute);
+    auto* fileSaveAs =
+        makeAction("FileSaveAs1", tr("&Save to EZX..."), &TSDIAppForm::FileSave1Execute);
     fileSaveAs->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     fileSaveAs->setIcon(look->standardIcon(QStyle::SP_DialogSaveButton));
-    auto* fileExit =
-        makeAction("FileExit1", QStringLiteral("E&xit"), &TSDIAppForm::FileExit1Execute);
+    auto* fileExit = makeAction("FileExit1", tr("E&xit"), &TSDIAppForm::FileExit1Execute);
     // The archive editor, a window of its own; no shortcut, as the others
     // all belong to the commands above.
-    auto* editArchive = new QAction(QStringLiteral("&Edit Archive..."), this);
+    auto* editArchive = new QAction(tr("&Edit Archive..."), this);
     editArchive->setObjectName(QStringLiteral("EditArchive1"));
     connect(editArchive, &QAction::triggered, this, [this] { EditArchive(this, m_dialogs); });
 
-    auto* file = menuBar()->addMenu(QStringLiteral("&File"));
+    auto* file = menuBar()->addMenu(tr("&File"));
     file->setObjectName(QStringLiteral("File1"));
     file->addAction(fileOpen);
     file->addAction(fileSaveAs);
@@ -282,30 +297,34 @@ void TSDIAppForm::createActions()
     file->addSeparator()->setObjectName(QStringLiteral("N1"));
     file->addAction(fileExit);
 
-    auto* convertImage = makeAction("Convertimage1", QStringLiteral("Convert &image"),
-                                    &TSDIAppForm::Convertimage1Click);
+    auto* convertImage =
+        makeAction("Convertimage1", tr("Convert &image"), &TSDIAppForm::Convertimage1Click);
     convertImage->setIcon(look->standardIcon(QStyle::SP_BrowserReload));
     auto* convertAll =
-        makeAction("Convertall2", QStringLiteral("Convert &all"), &TSDIAppForm::Convertall2Click);
-    auto* converter = menuBar()->addMenu(QStringLiteral("&Converter"));
+        makeAction("Convertall2", tr("Convert &all"), &TSDIAppForm::Convertall2Click);
+    auto* converter = menuBar()->addMenu(tr("&Converter"));
     converter->setObjectName(QStringLiteral("Converter1"));
     converter->addAction(convertImage);
     converter->addAction(convertAll);
 
-    menuBar()->addAction(
-        makeAction("Settings1", QStringLiteral("&Settings"), &TSDIAppForm::Settings1Click));
+    // The language, remembered for the next start; the menu stands beside
+    // the classic ones.
+    auto* view = menuBar()->addMenu(tr("&View"));
+    view->setObjectName(QStringLiteral("View1"));
+    AddLanguageMenu(*view, m_dialogs, this);
 
-    auto* about =
-        makeAction("HelpAbout1", QStringLiteral("&About..."), &TSDIAppForm::HelpAbout1Execute);
+    menuBar()->addAction(makeAction("Settings1", tr("&Settings"), &TSDIAppForm::Settings1Click));
+
+    auto* about = makeAction("HelpAbout1", tr("&About..."), &TSDIAppForm::HelpAbout1Execute);
     about->setIcon(look->standardIcon(QStyle::SP_MessageBoxInformation));
-    auto* help = menuBar()->addMenu(QStringLiteral("&Help"));
+    auto* help = menuBar()->addMenu(tr("&Help"));
     help->setObjectName(QStringLiteral("Help1"));
     help->addAction(about);
 
     // Off the menu but answering its shortcut while the window is active.
     // Ctrl+S belongs to "Save to EZX..." alone: two actions sharing a
     // shortcut would cancel each other.
-    auto* fileNew = makeAction("FileNew1", QStringLiteral("&New"), &TSDIAppForm::FileNew1Execute);
+    auto* fileNew = makeAction("FileNew1", tr("&New"), &TSDIAppForm::FileNew1Execute);
     fileNew->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
     addAction(fileNew);
 
@@ -332,7 +351,7 @@ template <typename Command> void TSDIAppForm::Guarded(Command&& command)
     } catch (const IoError& e) {
         ShowError(e.what());
     } catch (const std::bad_alloc&) {
-        ShowError("out of memory");
+        ShowError(tr("out of memory").toStdString());
     } catch (const std::exception& e) {
         ShowError(e.what());
     }
@@ -342,33 +361,34 @@ void TSDIAppForm::ShowError(std::string_view message)
 {
     // An operation that stops early leaves no progress window behind.
     Form1->Close();
-    m_dialogs.Message(this, MessageKind::Critical, kApplicationTitle, ErrorText(message));
+    m_dialogs.Message(this, MessageKind::Critical, ApplicationTitle(), ErrorText(message));
 }
 
 void TSDIAppForm::TellNothingWritten(const fs::path& source, const std::string& whyNot)
 {
-    QString text = QStringLiteral("Nothing was written for %1").arg(ToQString(source.filename()));
-    if (!whyNot.empty())
-        text += QStringLiteral(": ") + QString::fromStdString(whyNot);
-    m_dialogs.Message(this, MessageKind::Information, kApplicationTitle,
+    const QString name = ToQString(source.filename());
+    const QString text =
+        whyNot.empty()
+            ? tr("Nothing was written for %1").arg(name)
+            : tr("Nothing was written for %1: %2").arg(name, QString::fromStdString(whyNot));
+    m_dialogs.Message(this, MessageKind::Information, ApplicationTitle(),
                       ErrorText(text.toStdString()));
 }
 
 void TSDIAppForm::ShowPackReport(const archive::PackReport& report, const fs::path& folder,
                                  const fs::path& output)
 {
-    ShowStatus(report.written ? QStringLiteral("Packed %1 into %2%3")
-                                    .arg(Count(report.members, "member"), ToQString(output),
-                                         LeftOutNote(report.leftOut.size()))
-                              : QStringLiteral("Nothing was packed"));
+    const int members = int(report.members);
+    ShowStatus(report.written
+                   ? tr("Packed %n members into %1", nullptr, members).arg(ToQString(output)) +
+                         LeftOutNote(report.leftOut.size())
+                   : tr("Nothing was packed"));
     if (!report.written)
-        ShowLeftOut(QStringLiteral("Nothing was packed: %1 holds no file to pack, so %2 was not "
-                                   "written.")
+        ShowLeftOut(tr("Nothing was packed: %1 holds no file to pack, so %2 was not written.")
                         .arg(ToQString(folder), ToQString(output)),
                     report.leftOut);
     else if (!report.leftOut.empty())
-        ShowLeftOut(QStringLiteral("%1 holds %2. Left out:")
-                        .arg(ToQString(output), Count(report.members, "member")),
+        ShowLeftOut(tr("%1 holds %n members. Left out:", nullptr, members).arg(ToQString(output)),
                     report.leftOut);
 }
 
@@ -382,7 +402,7 @@ void TSDIAppForm::ShowLeftOut(QString text, const std::vector<archive::LeftOut>&
     QStringList lines;
     for (const archive::LeftOut& file : leftOut)
         lines << FromUtf8(file.file + ": " + file.reason);
-    m_dialogs.Message(this, MessageKind::Information, kApplicationTitle,
+    m_dialogs.Message(this, MessageKind::Information, ApplicationTitle(),
                       WithLines(std::move(text), lines));
 }
 
@@ -429,8 +449,7 @@ void TSDIAppForm::FileOpen1Execute()
 {
     CloseViewer();
     auto answer = m_dialogs.OpenFile(
-        this,
-        {QStringLiteral("Open EZX file"), {kEzxFilter}, m_openFilterIndex, m_openFileName, {}});
+        this, {tr("Open EZX file"), {EzxFilter()}, m_openFilterIndex, m_openFileName, {}});
     if (!answer)
         return;
     m_openFilterIndex = answer->filterIndex;
@@ -464,8 +483,7 @@ void TSDIAppForm::OpenArchive(const QString& archive)
     const fs::path archivePath = ToPath(info.absoluteFilePath());
     const QString archiveFolder = info.absolutePath();
     // Cancelling extracts next to the archive.
-    const auto chosen =
-        m_dialogs.Folder(this, QStringLiteral("Select a folder to save icons"), archiveFolder);
+    const auto chosen = m_dialogs.Folder(this, tr("Select a folder to save icons"), archiveFolder);
     const fs::path folder = ToPath(chosen.value_or(archiveFolder));
 
     ListBox1->clear();
@@ -488,19 +506,18 @@ void TSDIAppForm::OpenArchive(const QString& archive)
             &notConverted);
     } catch (const IoError& e) {
         if (IsMemberFileFailure(e, folder))
-            m_dialogs.Message(this, MessageKind::Critical, QStringLiteral("Error"),
-                              ToQString(e.path()));
+            m_dialogs.Message(this, MessageKind::Critical, tr("Error"), ToQString(e.path()));
         ShowError(e.what());
         return;
     } catch (const std::exception& e) {
         ShowError(e.what());
         return;
     }
-    ShowStatus(QStringLiteral("Extracted %1 into %2%3")
-                   .arg(Count(ListBox1->count(), "member"), ToQString(folder),
-                        notConverted.empty() ? QString()
-                                             : QStringLiteral("; %1 not converted")
-                                                   .arg(Count(notConverted.size(), "member"))));
+    ShowStatus(
+        tr("Extracted %n members into %1", nullptr, ListBox1->count()).arg(ToQString(folder)) +
+        (notConverted.empty()
+             ? QString()
+             : tr("; %n members not converted", nullptr, int(notConverted.size()))));
     if (ListBox1->count() > 0)
         Guarded([this] { UpdatePreview(); });
 }
@@ -514,24 +531,21 @@ bool TSDIAppForm::AskToReplace(const fs::path& folder, const std::vector<fs::pat
         names << ToQString(files[i].lexically_relative(folder));
     if (files.size() > kNamed)
         names << QStringLiteral("...");
-    const QString text =
-        QStringLiteral("%1 in %2 %3 from what extraction writes (%4). Replace %5?")
-            .arg(Count(files.size(), "file"), ToQString(folder),
-                 files.size() == 1 ? "differs" : "differ", names.join(QStringLiteral(", ")),
-                 files.size() == 1 ? "it" : "them");
-    return m_dialogs.Ask(this, {kApplicationTitle, text, {Answer::Cancel, Answer::Yes}}) ==
+    const QString text = tr("%n files in %1 differ from what extraction writes (%2). Replace them?",
+                            nullptr, int(files.size()))
+                             .arg(ToQString(folder), names.join(QStringLiteral(", ")));
+    return m_dialogs.Ask(this, {ApplicationTitle(), text, {Answer::Cancel, Answer::Yes}}) ==
            Answer::Yes;
 }
 
 void TSDIAppForm::FileSave1Execute()
 {
     CloseViewer();
-    auto source =
-        m_dialogs.OpenFile(this, {QStringLiteral("Select folder and file to take icons from"),
-                                  kPhoneOrPictureFilters,
-                                  m_openFilterIndex,
-                                  {},
-                                  {}});
+    auto source = m_dialogs.OpenFile(this, {tr("Select folder and file to take icons from"),
+                                            PhoneOrPictureFilters(),
+                                            m_openFilterIndex,
+                                            {},
+                                            {}});
     if (!source)
         return;
     m_openFilterIndex = source->filterIndex;
@@ -542,8 +556,8 @@ void TSDIAppForm::FileSave1Execute()
     // standard pictures converted back. The setting itself is left alone.
     const bool convert = !IsMotoFile(chosen);
 
-    auto output = m_dialogs.SaveFile(this, {QStringLiteral("Select file to save EZX"),
-                                            {kEzxFilter},
+    auto output = m_dialogs.SaveFile(this, {tr("Select file to save EZX"),
+                                            {EzxFilter()},
                                             m_saveFilterIndex,
                                             QStringLiteral("iconres.ezx"),
                                             ToQString(folder)});
@@ -557,7 +571,7 @@ void TSDIAppForm::FileSave1Execute()
         ShowPackReport(report, folder, outputPath);
     } catch (const IoError& e) {
         if (IsMissingFile(e, folder))
-            m_dialogs.Message(this, MessageKind::Critical, QStringLiteral("Not Found"),
+            m_dialogs.Message(this, MessageKind::Critical, tr("Not Found"),
                               ToQString(e.path().filename()));
         ShowError(e.what());
     } catch (const std::exception& e) {
@@ -617,7 +631,7 @@ void TSDIAppForm::Button1Click()
         return;
     const fs::path source = RawFileOf(item->text());
     auto target = m_dialogs.SaveFile(
-        this, {QStringLiteral("Save picture as"), kPictureFilters, m_saveFilterIndex, {}, {}});
+        this, {tr("Save picture as"), PictureFilters(), m_saveFilterIndex, {}, {}});
     if (!target)
         return;
     m_saveFilterIndex = target->filterIndex;
@@ -631,8 +645,8 @@ void TSDIAppForm::Button1Click()
                                           kind, &whyNot, imagecodec::Overwrite::Refuse))
             TellNothingWritten(source, whyNot);
         else
-            ShowStatus(QStringLiteral("Saved %1 as %2")
-                           .arg(ToQString(source.filename()), ToQString(targetPath)));
+            ShowStatus(
+                tr("Saved %1 as %2").arg(ToQString(source.filename()), ToQString(targetPath)));
     });
 }
 
@@ -640,7 +654,7 @@ void TSDIAppForm::Convertimage1Click()
 {
     CloseViewer();
     auto source = m_dialogs.OpenFile(
-        this, {QStringLiteral("Open picture"), kPhoneOrPictureFilters, m_openFilterIndex, {}, {}});
+        this, {tr("Open picture"), PhoneOrPictureFilters(), m_openFilterIndex, {}, {}});
     if (!source)
         return;
     m_openFilterIndex = source->filterIndex;
@@ -648,11 +662,11 @@ void TSDIAppForm::Convertimage1Click()
     // The filter the file was picked with decides the direction, not the
     // file's extension.
     const bool fromPhone = source->filterIndex == 0;
-    const QStringList& filters = fromPhone ? kPictureFilters : kPhoneFilters;
+    const QStringList filters = fromPhone ? PictureFilters() : PhoneFilters();
     // The source's folder and name with the extension of the format the
     // dialog opens with: accepting it at once must not replace the source.
     const int filterIndex = std::clamp(m_saveFilterIndex, 0, int(filters.size()) - 1);
-    FileRequest request{QStringLiteral("Save picture as"),
+    FileRequest request{tr("Save picture as"),
                         filters,
                         filterIndex,
                         ProposedTarget(source->path, filters[filterIndex]),
@@ -667,10 +681,10 @@ void TSDIAppForm::Convertimage1Click()
     fs::path targetPath = ToPath(WithFilterExtension(
         target->path, filters[std::clamp(target->filterIndex, 0, int(filters.size()) - 1)]));
     if (SameFile(sourcePath, targetPath)) {
-        m_dialogs.Message(this, MessageKind::Warning, kApplicationTitle,
-                          QStringLiteral("%1 is the file being converted; choose another name "
-                                         "for the converted picture.")
-                              .arg(ToQString(targetPath)));
+        m_dialogs.Message(
+            this, MessageKind::Warning, ApplicationTitle(),
+            tr("%1 is the file being converted; choose another name for the converted picture.")
+                .arg(ToQString(targetPath)));
         return;
     }
     Guarded([&] {
@@ -689,7 +703,7 @@ void TSDIAppForm::Convertimage1Click()
         if (!written)
             TellNothingWritten(sourcePath, whyNot);
         else
-            ShowStatus(QStringLiteral("Converted %1 into %2")
+            ShowStatus(tr("Converted %1 into %2")
                            .arg(ToQString(sourcePath.filename()), ToQString(targetPath)));
     });
 }
@@ -697,19 +711,16 @@ void TSDIAppForm::Convertimage1Click()
 void TSDIAppForm::Convertall2Click()
 {
     CloseViewer();
-    auto source = m_dialogs.OpenFile(this, {QStringLiteral("Select source image folder"),
-                                            kPhoneOrPictureFilters,
-                                            m_openFilterIndex,
-                                            {},
-                                            {}});
+    auto source = m_dialogs.OpenFile(
+        this,
+        {tr("Select source image folder"), PhoneOrPictureFilters(), m_openFilterIndex, {}, {}});
     if (!source)
         return;
     m_openFilterIndex = source->filterIndex;
     m_openFileName = source->path;
     const fs::path chosen = ToPath(source->path);
     const fs::path sourceFolder = chosen.parent_path();
-    auto target = m_dialogs.Folder(this, QStringLiteral("Select target image folder"),
-                                   ToQString(sourceFolder));
+    auto target = m_dialogs.Folder(this, tr("Select target image folder"), ToQString(sourceFolder));
     if (!target)
         return;
     // A phone file picked converts the folder's phone files; anything else
@@ -730,20 +741,21 @@ void TSDIAppForm::Convertall2Click()
             // replaced when the user says so.
             if (e.kind() != ErrorKind::Refused)
                 throw;
-            if (m_dialogs.Ask(this, {kApplicationTitle,
-                                     ErrorText(e.what()) + " Replace them?",
+            if (m_dialogs.Ask(this, {ApplicationTitle(),
+                                     tr("%1 Replace them?").arg(ErrorText(e.what())),
                                      {Answer::Cancel, Answer::Yes}}) != Answer::Yes)
                 return;
             report = convert(archive::Overwrite::Replace);
         }
         std::vector<archive::LeftOut> leftOut = report.leftOut;
         leftOut.insert(leftOut.end(), report.failed.begin(), report.failed.end());
-        ShowStatus(QStringLiteral("Converted %1 from %2 into %3%4")
-                       .arg(Count(report.written.size(), "file"), ToQString(sourceFolder), *target,
-                            LeftOutNote(leftOut.size())));
+        const int written = int(report.written.size());
+        ShowStatus(tr("Converted %n files from %1 into %2", nullptr, written)
+                       .arg(ToQString(sourceFolder), *target) +
+                   LeftOutNote(leftOut.size()));
         if (!leftOut.empty())
-            ShowLeftOut(QStringLiteral("Converted %1 from %2. Left out:")
-                            .arg(Count(report.written.size(), "file"), ToQString(sourceFolder)),
+            ShowLeftOut(tr("Converted %n files from %1. Left out:", nullptr, written)
+                            .arg(ToQString(sourceFolder)),
                         leftOut);
     });
 }

@@ -12,6 +12,7 @@
 #include <QTemporaryDir>
 #include <QThread>
 
+#include "ui/ArchiveEditor.h"
 #include "ui/Dialogs.h"
 #include "ui/MainWindow.h"
 
@@ -132,12 +133,22 @@ int TakeScreenshots(const QString& folder, const QString& archive)
     windows.Form2.hide();
     saved = saved && Save(main, out, "main.png");
     windows.Form1.Show();
-    windows.Form1.SetCaption("Extracting icons");
+    windows.Form1.SetCaption(
+        QCoreApplication::translate("zefir::archive", "Extracting icons").toStdString());
     windows.Form1.SetPosition(40);
     saved = saved && Save(windows.Form1, out, "progress.png");
     windows.Form1.Close();
     saved = saved && Save(windows.AboutBox, out, "about.png");
     windows.AboutBox.hide();
+    windows.SDIAppForm.hide();
+
+    // The Archive Editor on the same archive, its first icon chosen.
+    ArchiveEditor editor(dialogs);
+    editor.resize(900, 640);
+    editor.show();
+    editor.OpenArchive(archive);
+    Settle();
+    saved = saved && Save(editor, out, "editor.png");
     return saved && dialogs.failures == 0 ? 0 : 1;
 }
 

@@ -120,9 +120,9 @@ std::string ToUtf8(const QString& text)
     return text.toUtf8().toStdString();
 }
 
-QString Count(std::size_t n, const char* noun)
+QString ApplicationTitle()
 {
-    return QStringLiteral("%1 %2%3").arg(n).arg(QLatin1String(noun)).arg(n == 1 ? "" : "s");
+    return QCoreApplication::translate("zefir::ui", "ROKR E2 EZX parser and compiler");
 }
 
 QString WithLines(QString text, const QStringList& lines)
@@ -131,7 +131,9 @@ QString WithLines(QString text, const QStringList& lines)
     for (qsizetype i = 0; i < lines.size() && i < kMaxLines; ++i)
         text += QLatin1Char('\n') + lines[i];
     if (lines.size() > kMaxLines)
-        text += QStringLiteral("\n... and %1 more.").arg(lines.size() - kMaxLines);
+        text +=
+            QLatin1Char('\n') + QCoreApplication::translate("zefir::ui", "... and %n more.",
+                                                            nullptr, int(lines.size() - kMaxLines));
     return text;
 }
 
@@ -162,7 +164,7 @@ QIcon ApplicationIcon()
 TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("AboutBox"));
-    setWindowTitle(QStringLiteral("About"));
+    setWindowTitle(tr("About"));
     setAttribute(Qt::WA_QuitOnClose, false);
     setFixedSize(298, 218);
     setFont(PixelFont(QStringLiteral("MS Sans Serif"), 11));
@@ -180,15 +182,14 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent)
     red.setColor(QPalette::WindowText, Qt::red);
     product->setPalette(red);
 
-    PlaceLabel(panel, "Label1", {48, 88, 182, 13},
-               QStringLiteral("ROKR E2 EZX file parser and compiler"), Qt::AlignHCenter);
-    PlaceLabel(panel, "Version", {104, 112, 53, 13}, QStringLiteral("Version 0.3"),
+    PlaceLabel(panel, "Label1", {48, 88, 182, 13}, tr("ROKR E2 EZX file parser and compiler"),
                Qt::AlignHCenter);
-    PlaceLabel(panel, "Credit", {64, 128, 144, 13}, QStringLiteral("Made for ROKR E2 skinners"),
+    PlaceLabel(panel, "Version", {104, 112, 53, 13}, tr("Version 0.3"), Qt::AlignHCenter);
+    PlaceLabel(panel, "Credit", {64, 128, 144, 13}, tr("Made for ROKR E2 skinners"),
                Qt::AlignHCenter);
 
     auto* ok = Place<QPushButton>(this, "OKButton", {120, 178, 65, 31});
-    ok->setText(QStringLiteral("OK"));
+    ok->setText(tr("OK"));
     ok->setDefault(true);
     ok->setFocus();
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
@@ -204,7 +205,7 @@ TOKRightDlg::TOKRightDlg(Settings& settings, QWidget* parent)
     : QDialog(parent), m_settings(settings)
 {
     setObjectName(QStringLiteral("OKRightDlg"));
-    setWindowTitle(QStringLiteral("Settings"));
+    setWindowTitle(tr("Settings"));
     setAttribute(Qt::WA_QuitOnClose, false);
     setFixedSize(221, 323);
     // The size of the usual dialog font the layout was made for.
@@ -214,24 +215,23 @@ TOKRightDlg::TOKRightDlg(Settings& settings, QWidget* parent)
     bevel->setFrameStyle(QFrame::Box | QFrame::Sunken);
 
     CheckBox1 = Place<QCheckBox>(this, "CheckBox1", {32, 24, 129, 17});
-    CheckBox1->setText(QStringLiteral("Enable conversion"));
+    CheckBox1->setText(tr("Enable conversion"));
     CheckBox1->setChecked(true);
     FitText(*CheckBox1, CheckBox1->width());
 
-    Label1 = PlaceLabel(this, "Label1", {32, 72, 158, 13},
-                        QStringLiteral("Set target file format for bitmaps"));
+    Label1 =
+        PlaceLabel(this, "Label1", {32, 72, 158, 13}, tr("Set target file format for bitmaps"));
 
     ComboBox1 = Place<QComboBox>(this, "ComboBox1", {32, 96, 153, 21});
-    ComboBox1->addItems({QStringLiteral("GIF image (.GIF)"), QStringLiteral("PNG image (.PNG)"),
-                         QStringLiteral("32-bit bitmap (.BMP)"),
-                         QStringLiteral("JPEG image (.JPG)")});
+    ComboBox1->addItems({tr("GIF image (.GIF)"), tr("PNG image (.PNG)"), tr("32-bit bitmap (.BMP)"),
+                         tr("JPEG image (.JPG)")});
     ComboBox1->setMaxVisibleItems(4);
 
     auto* ok = Place<QPushButton>(this, "OKBtn", {132, 286, 75, 25});
-    ok->setText(QStringLiteral("OK"));
+    ok->setText(tr("OK"));
     ok->setDefault(true);
     auto* cancel = Place<QPushButton>(this, "CancelBtn", {36, 286, 75, 25});
-    cancel->setText(QStringLiteral("Cancel"));
+    cancel->setText(tr("Cancel"));
     cancel->setAutoDefault(false);
 
     setTabOrder(ok, cancel);
@@ -281,7 +281,7 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent)
     setAttribute(Qt::WA_QuitOnClose, false);
     // It takes no input; the keyboard stays where the user left it.
     setAttribute(Qt::WA_ShowWithoutActivating);
-    setWindowTitle(QStringLiteral("Please wait..."));
+    setWindowTitle(tr("Please wait..."));
     setFont(PixelFont(QStringLiteral("Tahoma"), 11));
     setFixedSize(ClientSize(kProgressOuterSize));
 
@@ -390,7 +390,7 @@ TForm2::TForm2(QWidget* parent) : QWidget(parent)
                    Qt::WindowCloseButtonHint);
     setAttribute(Qt::WA_QuitOnClose, false);
     setAttribute(Qt::WA_ShowWithoutActivating);
-    setWindowTitle(QStringLiteral("Icon Viewer"));
+    setWindowTitle(tr("Icon Viewer"));
     setWindowIcon(ApplicationIcon());
     QFont font(QStringLiteral("Tahoma"));
     font.setPointSize(8);
@@ -401,11 +401,12 @@ TForm2::TForm2(QWidget* parent) : QWidget(parent)
     ComboBox1 = Place<QComboBox>(this, "ComboBox1", {168, 350, 89, 21});
     ComboBox1->addItems(
         {QStringLiteral("1X"), QStringLiteral("2X"), QStringLiteral("4X"), QStringLiteral("8X")});
-    ComboBox1->setPlaceholderText(QStringLiteral("Zoom"));
+    ComboBox1->setPlaceholderText(tr("Zoom"));
     ComboBox1->setCurrentIndex(-1);
 
     CheckBox1 = Place<QCheckBox>(this, "CheckBox1", {16, 352, 73, 17});
-    CheckBox1->setText(QStringLiteral("Stretch"));
+    CheckBox1->setText(tr("Stretch"));
+    FitText(*CheckBox1, CheckBox1->width());
 
     connect(ComboBox1, &QComboBox::activated, this, &TForm2::ComboBox1Select);
     connect(CheckBox1, &QCheckBox::clicked, this, &TForm2::CheckBox1Click);

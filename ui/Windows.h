@@ -33,7 +33,7 @@ namespace zefir::ui {
 namespace fs = std::filesystem;
 
 // Heads the task-bar entry and every error box.
-inline const QString kApplicationTitle = QStringLiteral("ROKR E2 EZX parser and compiler");
+QString ApplicationTitle();
 
 // Paths travel between Qt and the core in the file system's own encoding.
 fs::path ToPath(const QString& path);
@@ -54,8 +54,6 @@ struct Settings {
 // Member names and core messages are UTF-8 text.
 QString FromUtf8(std::string_view text);
 std::string ToUtf8(const QString& text);
-// "1 file", "2 files".
-QString Count(std::size_t n, const char* noun);
 // `text` with `lines` under it, one a line; a long list is cut so that the
 // box showing it still fits on the screen.
 QString WithLines(QString text, const QStringList& lines);

@@ -4,11 +4,13 @@
 // zefir --screenshot FOLDER ARCHIVE saves a picture of every window instead.
 
 #include <QApplication>
+#include <QLocale>
 #include <QStringList>
 #include <QTimer>
 
 #include "ui/ArchiveEditor.h"
 #include "ui/Dialogs.h"
+#include "ui/Language.h"
 #include "ui/MainWindow.h"
 #include "ui/Screenshots.h"
 
@@ -34,6 +36,9 @@ int main(int argc, char** argv)
     QApplication::setApplicationVersion(QStringLiteral("0.3"));
     QApplication::setDesktopFileName(QStringLiteral("zefir"));
     QApplication::setWindowIcon(zefir::ui::ApplicationIcon());
+    // Before any window: each takes its texts when it is made.
+    zefir::ui::InstallTranslations(
+        zefir::ui::LanguageToUse(zefir::ui::ChosenLanguage(), QLocale::system()));
 
     const QStringList arguments = QApplication::arguments().mid(1);
     if (arguments.size() == 3 && arguments[0] == QLatin1String("--screenshot"))

@@ -13,6 +13,7 @@
 #include "core/ByteReader.h"
 #include "core/Error.h"
 #include "core/FileIo.h"
+#include "core/Message.h"
 #include "core/Text.h"
 #include "core/archive/EzxFormat.h"
 #include "core/archive/MemberName.h"
@@ -22,7 +23,7 @@ namespace zefir::archive {
 
 namespace {
 
-constexpr std::string_view kSavingCaption = "Saving archive";
+constexpr MessageText kSavingCaption = ZEFIR_MESSAGE("zefir::archive", "Saving archive");
 
 struct MemberRecord {
     std::string name;
@@ -36,18 +37,13 @@ struct MemberRecord {
     std::vector<std::byte> data; // for a changed or added member
 };
 
-std::string Quoted(std::string_view name)
-{
-    return "\"" + PrintableName(name) + "\"";
-}
-
-// "w x h", or "no size" for a raw picture's name that gives none.
+// "w x h", or empty for a raw picture's name that gives none.
 std::string RawSizeOfName(std::string_view name)
 {
     std::int32_t width = 0;
     std::int32_t height = 0;
     if (!imagecodec::ParseRawDimensions(name, width, height) || width <= 0 || height <= 0)
-        return "no size";
+        return {};
     return std::to_string(width) + "x" + std::to_string(height);
 }
 
@@ -59,13 +55,14 @@ void CheckRawSizeKept(const std::string& oldName, const std::string& newName, co
         return;
     const std::string before = RawSizeOfName(oldName);
     const std::string after = RawSizeOfName(newName);
-    if (before != "no size" && before != after)
-        throw IoError("member " + Quoted(oldName) + " cannot be renamed to " + Quoted(newName) +
-                          ": the name of a raw picture gives its size, " + before +
-                          ", and the new "
-                          "name gives " +
-                          after,
-                      where, ErrorKind::Refused);
+    if (!before.empty() && before != after)
+        throw IoError(
+            Fill(ZEFIR_MESSAGE("zefir::archive", "member \"%1\" cannot be renamed to \"%2\": the "
+                                                 "name of a raw picture gives its size, %3, and "
+                                                 "the new name gives %4"),
+                 PrintableName(oldName), PrintableName(newName), before,
+                 after.empty() ? Translated(ZEFIR_MESSAGE("zefir::archive", "no size")) : after),
+            where, ErrorKind::Refused);
 }
 
 } // namespace
@@ -85,8 +82,9 @@ struct ArchiveModel::Impl {
     const MemberRecord& At(std::size_t index) const
     {
         if (index >= members.size())
-            throw IoError("there is no member number " + std::to_string(index) +
-                              " (the archive has " + std::to_string(members.size()) + ")",
+            throw IoError(Fill(ZEFIR_MESSAGE("zefir::archive",
+                                             "there is no member number %1 (the archive has %2)"),
+                               index, members.size()),
                           path, ErrorKind::Refused);
         return members[index];
     }
@@ -107,8 +105,10 @@ struct ArchiveModel::Impl {
     void CheckFreeName(const std::string& name) const
     {
         if (NameCount().count(name) != 0)
-            throw IoError("a member named " + Quoted(name) + " is already there", path,
-                          ErrorKind::Refused);
+            throw IoError(
+                Fill(ZEFIR_MESSAGE("zefir::archive", "a member named \"%1\" is already there"),
+                     PrintableName(name)),
+                path, ErrorKind::Refused);
     }
 
     // Until the counts are built, the members themselves are the record.
@@ -145,13 +145,15 @@ struct ArchiveModel::Impl {
         const std::uint64_t start = BlockAt(m);
         if (!m.markerRight) {
             buffer.resize(kMemberHeaderSize + m.size);
-            reader->ReadRange(start, buffer, "member data");
+            reader->ReadRange(start, buffer, kMemberDataField);
             // The directory was read when the archive was opened; another
             // program may have changed the file since.
             if (GetU32(&buffer[4]) != m.size)
-                throw IoError("member " + Quoted(m.name) +
-                                  " changed size since the archive was opened",
-                              path, ErrorKind::CannotRead);
+                throw IoError(
+                    Fill(ZEFIR_MESSAGE("zefir::archive",
+                                       "member \"%1\" changed size since the archive was opened"),
+                         PrintableName(m.name)),
+                    path, ErrorKind::CannotRead);
             PutU32(buffer.data(), kMemberMarker);
             out.Write(buffer);
             return first + 1;
@@ -185,8 +187,7 @@ struct ArchiveModel::Impl {
             try {
                 CheckName(m.name, opened->path());
             } catch (const IoError& e) {
-                throw IoError("entry " + std::to_string(i) + ": " + e.message(), opened->path(),
-                              e.kind());
+                throw IoError(Fill(kEntryFault, i, e.message()), opened->path(), e.kind());
             }
             const ArchiveReader::MemberHeader header = headers.Read(i);
             m.size = header.size;
@@ -216,7 +217,9 @@ ArchiveModel::ArchiveModel(const fs::path& path, Locking locking)
         reader->file().LockForChange();
         for (int attempt = 1; reader->file().PathNamesAnotherFile(); ++attempt) {
             if (attempt == kAttempts)
-                throw IoError("is being changed by another process", path, ErrorKind::Refused);
+                throw IoError(Translated(ZEFIR_MESSAGE("zefir::fileio",
+                                                       "is being changed by another process")),
+                              path, ErrorKind::Refused);
             reader = std::make_unique<ArchiveReader>(path);
             reader->file().LockForChange();
         }
@@ -271,9 +274,11 @@ void ArchiveModel::Data(std::size_t index, std::vector<std::byte>& buffer) const
     // The directory was read when the archive was opened; another program
     // may have changed the file since.
     if (buffer.size() != m.size)
-        throw IoError("member " + Quoted(m.name) + " is now " + ByteCount(buffer.size()) +
-                          ", not " + Grouped(m.size) + ": the file changed since it was opened",
-                      m_impl->path, ErrorKind::CannotRead);
+        throw IoError(
+            Fill(ZEFIR_MESSAGE("zefir::archive", "member \"%1\" is now %2, not %3: the file "
+                                                 "changed since it was opened"),
+                 PrintableName(m.name), ByteCount(buffer.size()), Grouped(m.size)),
+            m_impl->path, ErrorKind::CannotRead);
 }
 
 std::vector<std::size_t> ArchiveModel::FindAll(std::string_view name) const
@@ -289,10 +294,16 @@ std::size_t ArchiveModel::FindOne(std::string_view name) const
 {
     const std::vector<std::size_t> found = FindAll(name);
     if (found.empty())
-        throw IoError("no member named " + Quoted(name), m_impl->path, ErrorKind::Refused);
+        throw IoError(
+            Fill(ZEFIR_MESSAGE("zefir::archive", "no member named \"%1\""), PrintableName(name)),
+            m_impl->path, ErrorKind::Refused);
     if (found.size() > 1)
-        throw IoError(std::to_string(found.size()) + " members are named " + Quoted(name) +
-                          "; the name does not say which",
+        throw IoError(FillCount(ZEFIR_PLURAL("zefir::archive",
+                                             "%n members are named \"%1\"; the name does "
+                                             "not say which",
+                                             "%n member is named \"%1\"; the name does not "
+                                             "say which"),
+                                found.size(), std::to_string(found.size()), PrintableName(name)),
                       m_impl->path, ErrorKind::Refused);
     return found.front();
 }
@@ -318,13 +329,22 @@ std::size_t ArchiveModel::Add(std::string name, std::vector<std::byte> data)
 void ArchiveModel::Insert(std::size_t index, std::string name, std::vector<std::byte> data)
 {
     if (index > size())
-        throw IoError("there is no place " + std::to_string(index) + " (the archive has " +
-                          std::to_string(size()) + " members)",
+        throw IoError(FillCount(ZEFIR_PLURAL("zefir::archive",
+                                             "there is no place %1 (the archive has %n "
+                                             "members)",
+                                             // As it always read, also for one.
+                                             "there is no place %1 (the archive has %n "
+                                             "members)"),
+                                size(), std::to_string(size()), index),
                       m_impl->path, ErrorKind::Refused);
     CheckName(name, m_impl->path);
     CheckData(data.size(), m_impl->path);
     if (size() >= kMaxEntries)
-        throw IoError("the archive already holds " + std::to_string(size()) + " members, the limit",
+        throw IoError(FillCount(ZEFIR_PLURAL("zefir::archive",
+                                             "the archive already holds %n members, the "
+                                             "limit",
+                                             "the archive already holds %n member, the limit"),
+                                size(), std::to_string(size())),
                       m_impl->path, ErrorKind::OverLimit);
     m_impl->CheckFreeName(name);
     MemberRecord m;
@@ -355,9 +375,12 @@ void ArchiveModel::CheckRename(std::size_t index, const std::string& newName) co
     // The extension says what kind of file a member is; the data would no
     // longer match it.
     if (AsciiUpper(ExtensionOf(newName)) != AsciiUpper(ExtensionOf(m.name)))
-        throw IoError("member " + Quoted(m.name) + " cannot be renamed to " + Quoted(newName) +
-                          ": another extension would make it another kind of file",
-                      m_impl->path, ErrorKind::Refused);
+        throw IoError(
+            Fill(ZEFIR_MESSAGE("zefir::archive", "member \"%1\" cannot be renamed to \"%2\": "
+                                                 "another extension would make it another kind "
+                                                 "of file"),
+                 PrintableName(m.name), PrintableName(newName)),
+            m_impl->path, ErrorKind::Refused);
     CheckRawSizeKept(m.name, newName, m_impl->path);
     m_impl->CheckFreeName(newName);
 }
@@ -404,18 +427,22 @@ void ArchiveModel::Save(const fs::path& target, IProgress& progress, WhenReplace
         // the one whose directory was read.
         const DiskState state = OnDisk();
         if (state == DiskState::Changed)
-            throw IoError("the file changed since it was opened; open it again", m_impl->path,
-                          ErrorKind::CannotRead);
+            throw IoError(
+                Translated(ZEFIR_MESSAGE("zefir::archive",
+                                         "the file changed since it was opened; open it again")),
+                m_impl->path, ErrorKind::CannotRead);
         if (state == DiskState::Replaced && whenReplaced == WhenReplaced::Refuse &&
             (target == m_impl->path || fileio::SameFile(target, m_impl->path)))
-            throw IoError("another program saved over the file since it was opened; saving "
-                          "would undo its changes, so open it again",
+            throw IoError(Translated(ZEFIR_MESSAGE("zefir::archive",
+                                                   "another program saved over the file since it "
+                                                   "was opened; saving would undo its changes, "
+                                                   "so open it again")),
                           m_impl->path, ErrorKind::Refused);
     }
 
     progress.Show();
     try {
-        progress.SetCaption(kSavingCaption);
+        progress.SetCaption(Translated(kSavingCaption));
         {
             // The source stays open and readable until the temporary file
             // is renamed over it, so saving over it works.
@@ -433,7 +460,10 @@ void ArchiveModel::Save(const fs::path& target, IProgress& progress, WhenReplace
                 }
                 progress.SetPosition(ProgressPosition(i - 1, size()));
             }
-            out.Commit();
+            if (m_impl->reader)
+                out.Commit(m_impl->reader->file());
+            else
+                out.Commit();
         }
         // From now on the members are read from the new file, whose entries
         // are the members in order.
@@ -474,24 +504,28 @@ void ArchiveModel::CheckName(std::string_view name, const fs::path& where)
 void ArchiveModel::CheckData(std::size_t size, const fs::path& where)
 {
     if (size > kMaxMemberSize)
-        throw IoError("the data is " + ByteCount(size) +
-                          ", more than the limit of 1 MiB for a member",
-                      where, ErrorKind::OverLimit);
+        throw IoError(
+            Fill(ZEFIR_MESSAGE("zefir::archive",
+                               "the data is %1, more than the limit of 1 MiB for a member"),
+                 ByteCount(size)),
+            where, ErrorKind::OverLimit);
 }
 
 std::string ArchiveModel::NameFromUtf8(std::string_view utf8, const fs::path& where)
 {
     const std::size_t badAt = FirstInvalidUtf8(utf8);
     if (badAt != std::string_view::npos)
-        throw IoError("the name is not valid UTF-8 (byte " +
-                          Hex(static_cast<unsigned char>(utf8[badAt])) + " at position " +
-                          std::to_string(badAt) + ")",
+        throw IoError(Fill(ZEFIR_MESSAGE("zefir::archive",
+                                         "the name is not valid UTF-8 (byte %1 at position %2)"),
+                           Hex(static_cast<unsigned char>(utf8[badAt])), badAt),
                       where, ErrorKind::Refused);
     const std::optional<std::string> bytes = Utf8ToCp1251(utf8);
     if (!bytes)
-        throw IoError("the name \"" + Printable(utf8) +
-                          "\" holds a character Windows-1251 cannot write",
-                      where, ErrorKind::Refused);
+        throw IoError(
+            Fill(ZEFIR_MESSAGE("zefir::archive",
+                               "the name \"%1\" holds a character Windows-1251 cannot write"),
+                 Printable(utf8)),
+            where, ErrorKind::Refused);
     if (auto whyNot = WhyNotMemberName(*bytes, NameUse::New))
         throw IoError(*whyNot, where, ErrorKind::Refused);
     return *bytes;

@@ -16,6 +16,7 @@
 #include "core/ByteReader.h"
 #include "core/Error.h"
 #include "core/FileIo.h"
+#include "core/Message.h"
 
 namespace zefir::archive {
 
@@ -33,22 +34,48 @@ void AppendString(std::vector<std::byte>& image, std::string_view text)
     image.insert(image.end(), bytes.begin(), bytes.end());
 }
 
-std::string ReadString(ByteReader& reader, const std::string& what)
+// A string field of a record: its length, then its bytes.
+struct StringField {
+    MessageText length;
+    MessageText text;
+};
+constexpr StringField kMemberName{ZEFIR_MESSAGE("zefir::archive", "member name length"),
+                                  ZEFIR_MESSAGE("zefir::archive", "member name")};
+constexpr StringField kPictureName{ZEFIR_MESSAGE("zefir::archive", "picture name length"),
+                                   ZEFIR_MESSAGE("zefir::archive", "picture name")};
+
+// Messages name the record a field belongs to.
+void Need(const ByteReader& reader, std::size_t length, std::uint32_t index,
+          const MessageText& field)
 {
-    const std::uint32_t length = reader.ReadU32(what + " length");
-    auto bytes = reader.ReadBytes(length, what);
+    if (!reader.Has(reader.position(), length))
+        reader.Fail(Fill(ZEFIR_MESSAGE("zefir::archive",
+                                       "record %1: %2 at %3 runs past the end of the file (%4)"),
+                         index, Translated(field), Hex(reader.position()),
+                         ByteCount(reader.size())));
+}
+
+std::string ReadString(ByteReader& reader, std::uint32_t index, const StringField& field)
+{
+    Need(reader, 4, index, field.length);
+    const std::uint32_t length = reader.ReadU32(field.length);
+    Need(reader, length, index, field.text);
+    auto bytes = reader.ReadBytes(length, field.text);
     return std::string(reinterpret_cast<const char*>(bytes.data()), bytes.size());
 }
 
 TConvRec ReadConvRec(ByteReader& reader, std::uint32_t index)
 {
-    const std::string label = "record " + std::to_string(index) + ": ";
     TConvRec rec;
-    rec.OrigName = ReadString(reader, label + "member name");
-    rec.ConvName = ReadString(reader, label + "picture name");
-    const std::uint8_t kind = reader.ReadU8(label + "image kind");
+    rec.OrigName = ReadString(reader, index, kMemberName);
+    rec.ConvName = ReadString(reader, index, kPictureName);
+    constexpr MessageText kKindField = ZEFIR_MESSAGE("zefir::archive", "image kind");
+    Need(reader, 1, index, kKindField);
+    const std::uint8_t kind = reader.ReadU8(kKindField);
     if (kind > static_cast<std::uint8_t>(ImageKind::ikUnknown))
-        reader.Fail(label + "image kind " + std::to_string(kind) + " is not one of 0 to 4");
+        reader.Fail(
+            Fill(ZEFIR_MESSAGE("zefir::archive", "record %1: image kind %2 is not one of 0 to 4"),
+                 index, kind));
     rec.Kind = static_cast<ImageKind>(kind);
     return rec;
 }
@@ -60,8 +87,10 @@ void AppendConvRec(std::vector<std::byte>& mapImage, const TConvRec& rec, const 
     // The whole file, count included, must fit in MapBuffer to load again.
     const std::size_t recordSize = kMinRecordSize + rec.OrigName.size() + rec.ConvName.size();
     if (mapImage.size() + 4 > kMapBufferSize || recordSize > kMapBufferSize - 4 - mapImage.size())
-        throw IoError("the conversion map would be larger than its limit of 1 MiB", mapFile,
-                      ErrorKind::OverLimit);
+        throw IoError(
+            Translated(ZEFIR_MESSAGE("zefir::archive",
+                                     "the conversion map would be larger than its limit of 1 MiB")),
+            mapFile, ErrorKind::OverLimit);
     AppendString(mapImage, rec.OrigName);
     AppendString(mapImage, rec.ConvName);
     mapImage.push_back(static_cast<std::byte>(rec.Kind));
@@ -121,15 +150,18 @@ void ConvMap::FreeSearchTree() noexcept
 void ParseConvMap(std::span<const std::byte> bytes, const fs::path& path, ConvMap& map)
 {
     if (bytes.size() > kMapBufferSize)
-        throw IoError("the conversion map is larger than its limit of 1 MiB", path,
-                      ErrorKind::OverLimit);
+        throw IoError(
+            Translated(ZEFIR_MESSAGE("zefir::archive",
+                                     "the conversion map is larger than its limit of 1 MiB")),
+            path, ErrorKind::OverLimit);
     ByteReader reader(bytes, path);
-    const std::uint32_t count = reader.ReadU32("record count");
+    const std::uint32_t count = reader.ReadU32(ZEFIR_MESSAGE("zefir::archive", "record count"));
     // Each record takes at least 9 bytes; a count the file cannot hold is
     // refused before any record is read.
     if (count > reader.remaining() / kMinRecordSize)
-        reader.Fail("the record count " + std::to_string(count) + " does not fit in the file (" +
-                    ByteCount(bytes.size()) + ")");
+        reader.Fail(Fill(
+            ZEFIR_MESSAGE("zefir::archive", "the record count %1 does not fit in the file (%2)"),
+            count, ByteCount(bytes.size())));
     for (std::uint32_t i = 0; i < count; ++i)
         map.AddConvRec(ReadConvRec(reader, i));
     // Bytes after the last record are ignored, as they always have been.

@@ -7,6 +7,7 @@
 
 #include "core/Error.h"
 #include "core/FileIo.h"
+#include "core/Message.h"
 #include "core/OrderedWork.h"
 #include "core/Text.h"
 #include "core/archive/FolderSearch.h"
@@ -72,7 +73,9 @@ ConvertAllReport ConvertAll(const fs::path& sourceFolder, const fs::path& target
 {
     std::error_code error;
     if (!fs::is_directory(targetFolder, error))
-        throw IoError("the target folder does not exist", targetFolder, ErrorKind::CannotOpen);
+        throw IoError(
+            Translated(ZEFIR_MESSAGE("zefir::archive", "the target folder does not exist")),
+            targetFolder, ErrorKind::CannotOpen);
     std::span<const std::string_view> extensions = kPictureExtensions;
     if (fromPhone)
         extensions = kPhoneExtensions;
@@ -97,8 +100,10 @@ ConvertAllReport ConvertAll(const fs::path& sourceFolder, const fs::path& target
                 continue;
             }
             if (auto [owner, isNew] = owners.try_emplace(job.output, name); !isNew) {
-                report.failed.push_back({name, "its output " + Utf8Of(job.output.filename()) +
-                                                   " is already made from " + owner->second});
+                report.failed.push_back(
+                    {name,
+                     Fill(ZEFIR_MESSAGE("zefir::archive", "its output %1 is already made from %2"),
+                          Utf8Of(job.output.filename()), owner->second)});
                 continue;
             }
             if (fileio::EntryAt(job.output) != fileio::Entry::Missing)

@@ -20,6 +20,7 @@
 #include "core/ByteReader.h"
 #include "core/Error.h"
 #include "core/FileIo.h"
+#include "core/Message.h"
 #include "core/Text.h"
 #include "core/archive/MemberName.h"
 
@@ -34,9 +35,14 @@ static_assert(kHeaderTemplate.size() == kHeaderSize);
 // Offsets in the archive are 32-bit file positions, signed on the phone.
 constexpr std::uint64_t kMaxArchiveSize = 0x7FFFFFFF;
 
+// The fields read from an archive, as messages name them.
+constexpr MessageText kMemberSizeField = ZEFIR_MESSAGE("zefir::archive", "member size");
+constexpr MessageText kMemberField = ZEFIR_MESSAGE("zefir::archive", "member");
+
 std::string Entries(std::uint64_t n)
 {
-    return std::to_string(n) + (n == 1 ? " entry" : " entries");
+    return FillCount(ZEFIR_PLURAL("zefir::archive", "%n entries", "%n entry"), n,
+                     std::to_string(n));
 }
 
 int HexDigitValue(char c)
@@ -97,7 +103,10 @@ std::uint32_t DecodeOffsetField(std::span<const std::byte, 8> field, const fs::p
                 auto u = static_cast<unsigned char>(c);
                 text += (u >= 0x20 && u < 0x7F) ? static_cast<char>(u) : '?';
             }
-            throw IoError("the header's offset field \"" + text + "\" is not hexadecimal", path);
+            throw IoError(Fill(ZEFIR_MESSAGE("zefir::archive",
+                                             "the header's offset field \"%1\" is not hexadecimal"),
+                               text),
+                          path);
         }
         value = value * 16 + static_cast<std::uint32_t>(digit);
     }
@@ -110,34 +119,41 @@ ArchiveReader::ArchiveReader(const fs::path& path)
     const std::uint64_t size = m_file->Size();
     std::array<std::byte, 8> field{};
     if (size < kOffsetFieldPosition + field.size())
-        throw IoError("not an EZX archive: the file is too short for its header (" +
-                          ByteCount(size) + ")",
-                      path);
-    m_file->ReadExactAt(kOffsetFieldPosition, field, "offset field");
+        throw IoError(
+            Fill(ZEFIR_MESSAGE("zefir::archive",
+                               "not an EZX archive: the file is too short for its header (%1)"),
+                 ByteCount(size)),
+            path);
+    m_file->ReadExactAt(kOffsetFieldPosition, field,
+                        ZEFIR_MESSAGE("zefir::archive", "offset field"));
     m_directoryOffset = DecodeOffsetField(field, path);
 
     std::array<std::byte, kDirectorySize> dir{};
     if (m_directoryOffset > size || dir.size() > size - m_directoryOffset)
-        throw IoError("the directory at " + Hex(m_directoryOffset) +
-                          " lies past the end of the file (" + ByteCount(size) + ")",
+        throw IoError(Fill(ZEFIR_MESSAGE("zefir::archive",
+                                         "the directory at %1 lies past the end of the file (%2)"),
+                           Hex(m_directoryOffset), ByteCount(size)),
                       path);
-    m_file->ReadExactAt(m_directoryOffset, dir, "directory");
+    m_file->ReadExactAt(m_directoryOffset, dir, ZEFIR_MESSAGE("zefir::archive", "directory"));
     m_directory = DecodeDirectory(dir);
 
     if (m_directory.entryCount > kMaxEntries)
-        throw IoError("the directory lists " + Entries(m_directory.entryCount) +
-                          ", more than the limit of " + std::to_string(kMaxEntries),
+        throw IoError(Fill(ZEFIR_MESSAGE("zefir::archive",
+                                         "the directory lists %1, more than the limit of %2"),
+                           Entries(m_directory.entryCount), kMaxEntries),
                       path, ErrorKind::OverLimit);
     const std::uint64_t tableSize = std::uint64_t{m_directory.entryCount} * kEntrySize;
     if (m_directory.tableOffset > size || tableSize > size - m_directory.tableOffset)
-        throw IoError("the entry table at " + Hex(m_directory.tableOffset) + " (" +
-                          Entries(m_directory.entryCount) + ") runs past the end of the file (" +
-                          ByteCount(size) + ")",
-                      path);
+        throw IoError(
+            Fill(ZEFIR_MESSAGE("zefir::archive",
+                               "the entry table at %1 (%2) runs past the end of the file (%3)"),
+                 Hex(m_directory.tableOffset), Entries(m_directory.entryCount), ByteCount(size)),
+            path);
 
     // EntryTable: read whole, decoded one entry at a time.
     std::vector<std::byte> table(static_cast<std::size_t>(tableSize));
-    m_file->ReadExactAt(m_directory.tableOffset, table, "entry table");
+    m_file->ReadExactAt(m_directory.tableOffset, table,
+                        ZEFIR_MESSAGE("zefir::archive", "entry table"));
     m_entries.reserve(m_directory.entryCount);
     for (std::size_t i = 0; i < m_directory.entryCount; ++i)
         m_entries.push_back(DecodeEntry(table.data() + i * kEntrySize));
@@ -150,28 +166,27 @@ const fs::path& ArchiveReader::path() const noexcept
     return m_file->path();
 }
 
-std::string ArchiveReader::EntryLabel(std::size_t index) const
-{
-    return "entry " + std::to_string(index) + ": ";
-}
-
 std::string ArchiveReader::ReadName(std::size_t index) const
 {
     const std::uint64_t size = m_file->Size();
     const std::uint64_t at = std::uint64_t{m_directory.namesBase} + m_entries.at(index).nameOffset;
     if (at >= size)
-        throw IoError(EntryLabel(index) + "the name at " + Hex(at) +
-                          " lies past the end of the file (" + ByteCount(size) + ")",
-                      path());
+        throw IoError(
+            Fill(ZEFIR_MESSAGE("zefir::archive",
+                               "entry %1: the name at %2 lies past the end of the file (%3)"),
+                 index, Hex(at), ByteCount(size)),
+            path());
     // A fixed 100 bytes are read for every name (fewer at the end of the
     // file); the name ends at the first 0x0A.
     std::array<std::byte, kNameReadSize> buffer{};
     std::size_t got = m_file->ReadAt(at, buffer);
     auto end = std::find(buffer.begin(), buffer.begin() + got, std::byte{0x0A});
     if (end == buffer.begin() + got)
-        throw IoError(EntryLabel(index) + "the name at " + Hex(at) + " has no end (0x0A) within " +
-                          std::to_string(kNameReadSize) + " bytes",
-                      path());
+        throw IoError(
+            Fill(ZEFIR_MESSAGE("zefir::archive",
+                               "entry %1: the name at %2 has no end (0x0A) within %3 bytes"),
+                 index, Hex(at), kNameReadSize),
+            path());
     return std::string(reinterpret_cast<const char*>(buffer.data()),
                        static_cast<std::size_t>(end - buffer.begin()));
 }
@@ -197,7 +212,7 @@ std::vector<std::string> ArchiveReader::ReadNames() const
         return names;
     }
     std::vector<std::byte> region(static_cast<std::size_t>(high - low));
-    m_file->ReadExactAt(low, region, "names");
+    m_file->ReadExactAt(low, region, ZEFIR_MESSAGE("zefir::archive", "names"));
     for (std::size_t i = 0; i < m_entries.size(); ++i) {
         const std::uint64_t at = std::uint64_t{m_directory.namesBase} + m_entries[i].nameOffset;
         // ReadName reports a name past the end or without its 0x0A.
@@ -219,7 +234,7 @@ std::vector<std::string> ArchiveReader::ReadNames() const
 }
 
 void ArchiveReader::ReadRange(std::uint64_t offset, std::span<std::byte> out,
-                              std::string_view what) const
+                              const MessageText& what) const
 {
     m_file->ReadExactAt(offset, out, what);
 }
@@ -234,9 +249,12 @@ std::uint64_t ArchiveReader::MemberHeaderAt(std::size_t index) const
     const std::uint64_t size = m_file->Size();
     const std::uint64_t at = std::uint64_t{m_directory.dataBase} + m_entries.at(index).dataOffset;
     if (at > size || kMemberHeaderSize > size - at)
-        throw IoError(EntryLabel(index) + "the member block at " + Hex(at) +
-                          " lies past the end of the file (" + ByteCount(size) + ")",
-                      path());
+        throw IoError(
+            Fill(ZEFIR_MESSAGE(
+                     "zefir::archive",
+                     "entry %1: the member block at %2 lies past the end of the file (%3)"),
+                 index, Hex(at), ByteCount(size)),
+            path());
     return at;
 }
 
@@ -247,15 +265,18 @@ ArchiveReader::DecodeMemberHeader(std::size_t index, std::uint64_t at,
     const std::uint64_t size = m_file->Size();
     const std::uint32_t memberSize = GetU32(bytes.data() + 4);
     if (memberSize > kMaxMemberSize)
-        throw IoError(EntryLabel(index) + "the member's size (" + ByteCount(memberSize) +
-                          ") is above the limit of 1 MiB",
-                      path(), ErrorKind::OverLimit);
+        throw IoError(
+            Fill(ZEFIR_MESSAGE("zefir::archive",
+                               "entry %1: the member's size (%2) is above the limit of 1 MiB"),
+                 index, ByteCount(memberSize)),
+            path(), ErrorKind::OverLimit);
     const std::uint64_t data = at + kMemberHeaderSize;
     if (memberSize > size - data)
-        throw IoError(EntryLabel(index) + "the member's data at " + Hex(data) + " (" +
-                          ByteCount(memberSize) + ") runs past the end of the file (" +
-                          ByteCount(size) + ")",
-                      path());
+        throw IoError(
+            Fill(ZEFIR_MESSAGE("zefir::archive", "entry %1: the member's data at %2 (%3) runs past "
+                                                 "the end of the file (%4)"),
+                 index, Hex(data), ByteCount(memberSize), ByteCount(size)),
+            path());
     return {memberSize, GetU32(bytes.data()) == kMemberMarker};
 }
 
@@ -264,7 +285,7 @@ ArchiveReader::MemberHeader ArchiveReader::ReadMemberHeader(std::size_t index) c
     const std::uint64_t at = MemberHeaderAt(index);
     // Marker and size in one read.
     std::array<std::byte, kMemberHeaderSize> header{};
-    m_file->ReadExactAt(at, header, "member size");
+    m_file->ReadExactAt(at, header, kMemberSizeField);
     return DecodeMemberHeader(index, at, header);
 }
 
@@ -307,7 +328,7 @@ void ArchiveReader::HeaderScan::Fill(std::size_t index, std::uint64_t at)
     m_window.resize(static_cast<std::size_t>(last + kMemberHeaderSize - at));
     m_windowAt = at;
     try {
-        m_reader.m_file->ReadExactAt(at, m_window, "member size");
+        m_reader.m_file->ReadExactAt(at, m_window, kMemberSizeField);
     } catch (...) {
         m_window.clear();
         throw;
@@ -335,13 +356,14 @@ std::span<const std::byte> ArchiveReader::ReadMemberData(std::size_t index,
     // header is still what decides, and checked as ReadMemberHeader checks it.
     const std::uint64_t expected = ExpectedMemberSize(index, at);
     buffer.resize(static_cast<std::size_t>(kMemberHeaderSize + expected));
-    m_file->ReadExactAt(at, buffer, expected == 0 ? "member size" : "member");
+    m_file->ReadExactAt(at, buffer, expected == 0 ? kMemberSizeField : kMemberField);
     const MemberHeader header =
         DecodeMemberHeader(index, at, std::span(buffer).first<kMemberHeaderSize>());
     if (header.size > expected) {
         buffer.resize(kMemberHeaderSize + header.size);
         m_file->ReadExactAt(at + kMemberHeaderSize + expected,
-                            std::span(buffer).subspan(kMemberHeaderSize + expected), "member data");
+                            std::span(buffer).subspan(kMemberHeaderSize + expected),
+                            kMemberDataField);
     }
     return std::span(buffer).subspan(kMemberHeaderSize, header.size);
 }
@@ -358,11 +380,15 @@ ArchiveLayout PlanArchive(std::span<const std::string> names, std::span<const st
                           const fs::path& archive)
 {
     if (names.size() != sizes.size())
-        throw IoError("internal error: names and sizes differ in number", archive);
+        throw IoError(Translated(ZEFIR_MESSAGE("zefir::archive",
+                                               "internal error: names and sizes differ in number")),
+                      archive);
     if (names.size() > kMaxEntries)
-        throw IoError(std::to_string(names.size()) + " members are more than the limit of " +
-                          std::to_string(kMaxEntries),
-                      archive, ErrorKind::OverLimit);
+        throw IoError(
+            FillCount(ZEFIR_PLURAL("zefir::archive", "%n members are more than the limit of %1",
+                                   "%n member is more than the limit of %1"),
+                      names.size(), std::to_string(names.size()), kMaxEntries),
+            archive, ErrorKind::OverLimit);
     ArchiveLayout layout;
     layout.entryCount = static_cast<std::uint32_t>(names.size());
     layout.entries.reserve(names.size());
@@ -377,8 +403,9 @@ ArchiveLayout PlanArchive(std::span<const std::string> names, std::span<const st
         if (auto whyNot = WhyNotMemberName(name, NameUse::Format))
             throw IoError(*whyNot, archive);
         if (sizes[i] > kMaxMemberSize)
-            throw IoError("member \"" + PrintableName(name) + "\" is " + ByteCount(sizes[i]) +
-                              ", more than the limit of 1 MiB",
+            throw IoError(Fill(ZEFIR_MESSAGE("zefir::archive",
+                                             "member \"%1\" is %2, more than the limit of 1 MiB"),
+                               PrintableName(name), ByteCount(sizes[i])),
                           archive, ErrorKind::OverLimit);
         layout.entries.push_back(Entry{NameHash(name), static_cast<std::uint32_t>(nameOffset),
                                        static_cast<std::uint32_t>(dataOffset)});
@@ -390,8 +417,9 @@ ArchiveLayout PlanArchive(std::span<const std::string> names, std::span<const st
     const std::uint64_t dataBase = directory + kDirectorySize + kEntrySize * names.size();
     layout.fileSize = dataBase + dataOffset;
     if (layout.fileSize > kMaxArchiveSize)
-        throw IoError("the archive would be " + ByteCount(layout.fileSize) +
-                          ", more than the limit of 2 GiB",
+        throw IoError(Fill(ZEFIR_MESSAGE("zefir::archive",
+                                         "the archive would be %1, more than the limit of 2 GiB"),
+                           ByteCount(layout.fileSize)),
                       archive, ErrorKind::OverLimit);
     layout.directoryOffset = static_cast<std::uint32_t>(directory);
     return layout;

@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/Message.h"
+
 namespace zefir::fileio {
 class InputFile;
 } // namespace zefir::fileio
@@ -30,6 +32,11 @@ inline constexpr std::size_t kHeaderSize = 55;
 inline constexpr std::size_t kOffsetFieldPosition = 16;
 inline constexpr std::size_t kDirectorySize = 20;
 inline constexpr std::size_t kEntrySize = 12;
+
+// A member's bytes, as messages about reading them name them.
+inline constexpr MessageText kMemberDataField = ZEFIR_MESSAGE("zefir::archive", "member data");
+// An entry of the archive that cannot be taken, and why.
+inline constexpr MessageText kEntryFault = ZEFIR_MESSAGE("zefir::archive", "entry %1: %2");
 inline constexpr std::size_t kMemberHeaderSize = 8;
 
 std::uint32_t NameHash(std::string_view name);
@@ -76,7 +83,7 @@ public:
     std::vector<std::string> ReadNames() const;
     // Exactly out.size() bytes at `offset`, for copying member blocks in
     // runs; throws IoError naming `what` when the file ends sooner.
-    void ReadRange(std::uint64_t offset, std::span<std::byte> out, std::string_view what) const;
+    void ReadRange(std::uint64_t offset, std::span<std::byte> out, const MessageText& what) const;
     // The entry's data size, read from its member block.
     std::uint32_t ReadMemberSize(std::size_t index) const;
     // The same, with whether the block's marker is the one the writer
@@ -104,6 +111,7 @@ public:
     };
     // The opened file, for copying runs of it unread.
     const fileio::InputFile& file() const noexcept { return *m_file; }
+    fileio::InputFile& file() noexcept { return *m_file; }
     // The entry's data into `memberBuffer`, resized to fit.
     void ReadMember(std::size_t index, std::vector<std::byte>& memberBuffer) const;
     // The entry's data, which `buffer` holds after its block header: one
@@ -113,7 +121,6 @@ public:
                                               std::vector<std::byte>& buffer) const;
 
 private:
-    std::string EntryLabel(std::size_t index) const;
     // Where the entry's member block starts; throws when its header does
     // not lie within the file.
     std::uint64_t MemberHeaderAt(std::size_t index) const;

@@ -4,6 +4,7 @@
 
 #include "core/Error.h"
 #include "core/FileIoFolders.h"
+#include "core/Message.h"
 #include "core/Text.h"
 
 namespace zefir::archive {
@@ -54,9 +55,11 @@ FolderSearch SearchFolder(const fs::path& folder, std::span<const std::string_vi
         if (entry.kind == fileio::Entry::Folder)
             continue;
         if (name.front() == '.')
-            search.passedOver.push_back({name, "hidden file"});
+            search.passedOver.push_back(
+                {name, Translated(ZEFIR_MESSAGE("zefir::archive", "hidden file"))});
         else if (entry.kind != fileio::Entry::File)
-            search.passedOver.push_back({name, "not a plain file"});
+            search.passedOver.push_back(
+                {name, Translated(ZEFIR_MESSAGE("zefir::fileio", "not a plain file"))});
         else
             search.matches[static_cast<std::size_t>(k)].push_back(
                 {name, entry.size, entry.identity});

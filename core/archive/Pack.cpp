@@ -24,6 +24,7 @@
 
 #include "core/Error.h"
 #include "core/FileIo.h"
+#include "core/Message.h"
 #include "core/Text.h"
 #include "core/archive/Archive.h"
 #include "core/archive/ConvMap.h"
@@ -38,9 +39,10 @@ namespace {
 
 using imagecodec::ImageKind;
 
-constexpr std::string_view kSearchingCaption = "Searching for files";
-constexpr std::string_view kRetrievingCaption = "Retrieving skin structure";
-constexpr std::string_view kPackingCaption = "Packing icons";
+constexpr MessageText kSearchingCaption = ZEFIR_MESSAGE("zefir::archive", "Searching for files");
+constexpr MessageText kRetrievingCaption =
+    ZEFIR_MESSAGE("zefir::archive", "Retrieving skin structure");
+constexpr MessageText kPackingCaption = ZEFIR_MESSAGE("zefir::archive", "Packing icons");
 
 // ".unk" holds what extraction copied out of a Moto Image that was neither a
 // GIF nor a PNG; only the map can tell it back into a Moto Image.
@@ -77,9 +79,10 @@ std::vector<FoundFile> TakeByTurns(const std::vector<std::vector<FoundFile>>& li
     }
 }
 
-std::string TooLarge(std::uint64_t size, std::string_view what)
+// `what` has one place, for the size.
+std::string TooLarge(std::uint64_t size, const MessageText& what)
 {
-    return std::string(what) + " " + ByteCount(size) + ", more than the limit of 1 MiB for a member";
+    return Fill(what, ByteCount(size));
 }
 
 class Packer {
@@ -93,9 +96,9 @@ public:
 
     PackReport Run()
     {
-        m_progress.SetCaption(kSearchingCaption);
+        m_progress.SetCaption(Translated(kSearchingCaption));
         const std::vector<FoundFile> files = Search();
-        m_progress.SetCaption(kRetrievingCaption);
+        m_progress.SetCaption(Translated(kRetrievingCaption));
         if (files.empty())
             return m_report;
         CheckTargetIsNotPacked(files);
@@ -133,8 +136,10 @@ private:
         m_report.leftOut = std::move(search.passedOver);
         if (m_convertEnabled) {
             for (const FoundFile& file : search.matches.back())
-                m_report.leftOut.push_back({file.name, "JPEG pictures are not packed; convert it "
-                                                       "to BMP or PNG first"});
+                m_report.leftOut.push_back(
+                    {file.name, Translated(ZEFIR_MESSAGE("zefir::archive",
+                                                         "JPEG pictures are not packed; "
+                                                         "convert it to BMP or PNG first"))});
             search.matches.pop_back();
         }
         ReportOthers(search.others);
@@ -142,9 +147,11 @@ private:
         // The limit of the file list and of the entry table, checked before
         // anything is written.
         if (files.size() > kMaxEntries)
-            throw IoError(std::to_string(files.size()) +
-                              " files to pack are more than the limit of " +
-                              std::to_string(kMaxEntries),
+            throw IoError(FillCount(ZEFIR_PLURAL("zefir::archive",
+                                                 "%n files to pack are more than the "
+                                                 "limit of %1",
+                                                 "%n file to pack is more than the limit of %1"),
+                                    files.size(), std::to_string(files.size()), kMaxEntries),
                           m_folder, ErrorKind::OverLimit);
         return files;
     }
@@ -156,12 +163,15 @@ private:
             if (m_convertEnabled && name == kConvMapFileName)
                 continue;
             const std::string extension = AsciiUpper(ExtensionOf(name));
-            std::string reason = m_convertEnabled
-                                     ? extension == ".UNK"
-                                           ? "a .unk file is packed only through the conversion "
-                                             "map that names it"
-                                           : "not a picture packing converts (.bmp, .gif or .png)"
-                                     : "not a phone file (.k, .g or .raw)";
+            std::string reason = Translated(
+                m_convertEnabled
+                    ? extension == ".UNK"
+                          ? ZEFIR_MESSAGE("zefir::archive",
+                                          "a .unk file is packed only through the "
+                                          "conversion map that names it")
+                          : ZEFIR_MESSAGE("zefir::archive",
+                                          "not a picture packing converts (.bmp, .gif or .png)")
+                    : ZEFIR_MESSAGE("zefir::archive", "not a phone file (.k, .g or .raw)"));
             m_report.leftOut.push_back({name, std::move(reason)});
         }
     }
@@ -174,9 +184,12 @@ private:
             return;
         for (const FoundFile& file : files)
             if (file.identity == archive)
-                throw IoError("is one of the files being packed (" + file.name +
-                                  "); name another archive",
-                              m_archive, ErrorKind::Refused);
+                throw IoError(
+                    Fill(ZEFIR_MESSAGE(
+                             "zefir::archive",
+                             "is one of the files being packed (%1); name another archive"),
+                         file.name),
+                    m_archive, ErrorKind::Refused);
     }
 
     // Pass 1: what gets packed for one listed file, and its size.
@@ -189,16 +202,21 @@ private:
         if (!m_convertEnabled) {
             item.memberName = *Utf8ToCp1251(item.file.name);
             if (item.file.size > kMaxMemberSize)
-                throw IoError(TooLarge(item.file.size, "the file is"), m_folder / PathFromUtf8(item.file.name),
-                              ErrorKind::OverLimit);
+                throw IoError(
+                    TooLarge(item.file.size,
+                             ZEFIR_MESSAGE("zefir::archive", "the file is %1, more than the "
+                                                             "limit of 1 MiB for a member")),
+                    m_folder / PathFromUtf8(item.file.name), ErrorKind::OverLimit);
             item.size = static_cast<std::uint32_t>(item.file.size);
         } else if (!ConvertItem(item)) {
             return;
         }
         const auto earlier = m_memberFiles.find(item.memberName);
         if (earlier != m_memberFiles.end()) {
-            LeaveOut(item, "it would become member \"" + Cp1251ToUtf8(item.memberName) +
-                               "\", as \"" + earlier->second + "\" already does");
+            LeaveOut(item,
+                     Fill(ZEFIR_MESSAGE("zefir::archive",
+                                        "it would become member \"%1\", as \"%2\" already does"),
+                          Cp1251ToUtf8(item.memberName), earlier->second));
             return;
         }
         m_memberFiles.emplace(item.memberName, item.file.name);
@@ -222,9 +240,12 @@ private:
             const TConvRec rec = m_map.FindConvRec(*Utf8ToCp1251(item.file.name));
             kind = rec.Kind;
             if (kind == ImageKind::ikUnknown) {
-                LeaveOut(item, rec.ConvName.empty()
-                                   ? "not in the conversion map"
-                                   : "the conversion map records it as not a phone picture");
+                LeaveOut(item,
+                         Translated(
+                             rec.ConvName.empty()
+                                 ? ZEFIR_MESSAGE("zefir::archive", "not in the conversion map")
+                                 : ZEFIR_MESSAGE("zefir::archive", "the conversion map records it "
+                                                                   "as not a phone picture")));
                 return false;
             }
         }
@@ -239,8 +260,11 @@ private:
             return false;
         }
         if (out.bytes.size() > kMaxMemberSize)
-            throw IoError(TooLarge(out.bytes.size(), "its phone file would be"), source,
-                          ErrorKind::OverLimit);
+            throw IoError(TooLarge(out.bytes.size(),
+                                   ZEFIR_MESSAGE("zefir::archive",
+                                                 "its phone file would be %1, more than the "
+                                                 "limit of 1 MiB for a member")),
+                          source, ErrorKind::OverLimit);
         if (!m_scratch)
             m_scratch = std::make_unique<fileio::ScratchFile>();
         item.scratch = m_scratch->Append(out.bytes);
@@ -269,7 +293,7 @@ private:
 
         fileio::OutputFile out(m_archive, fileio::Target::Named);
         m_progress.SetPosition(0);
-        m_progress.SetCaption(kPackingCaption);
+        m_progress.SetCaption(Translated(kPackingCaption));
         out.Write(EncodeArchiveHead(layout, names));
         std::vector<std::byte> buffer;
         for (std::size_t j = 0; j < m_items.size(); ++j) {
@@ -298,9 +322,11 @@ private:
     {
         const fs::path path = m_folder / PathFromUtf8(item.file.name);
         if (auto now = fileio::ReadExpected(path, item.size, buffer))
-            throw IoError("the file changed while the archive was being packed (" +
-                              ByteCount(item.size) + " before, " + Grouped(*now) + " now)",
-                          path, ErrorKind::Refused);
+            throw IoError(
+                Fill(ZEFIR_MESSAGE("zefir::archive", "the file changed while the archive was being "
+                                                     "packed (%1 before, %2 now)"),
+                     ByteCount(item.size), Grouped(*now)),
+                path, ErrorKind::Refused);
     }
 
     const fs::path& m_folder;

@@ -13,10 +13,12 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "core/Error.h"
 #include "core/FileIo.h"
+#include "core/Message.h"
 #include "core/OrderedWork.h"
 #include "core/Text.h"
 #include "core/archive/Archive.h"
@@ -30,7 +32,7 @@ namespace zefir::archive {
 
 namespace {
 
-constexpr std::string_view kExtractingCaption = "Extracting icons";
+constexpr MessageText kExtractingCaption = ZEFIR_MESSAGE("zefir::archive", "Extracting icons");
 
 // The map image of conv.dat as it grows, one record per extracted member.
 struct MapImage {
@@ -64,9 +66,7 @@ bool ExistingFolder(const fs::path& folder)
     case fileio::Entry::Folder:
         return true;
     case fileio::Entry::Link:
-        throw IoError("cannot use the folder: it is a symbolic link, and nothing is written "
-                      "through one here",
-                      folder, ErrorKind::Refused);
+        throw IoError(Translated(fileio::kFolderLinkRefused), folder, ErrorKind::Refused);
     default:
         return false;
     }
@@ -277,16 +277,35 @@ private:
     std::optional<std::string> FileNameOf(std::size_t index, const std::string& name)
     {
         if (auto whyNot = WhyNotMemberName(name, NameUse::Stored))
-            throw IoError("entry " + std::to_string(index) + ": " + *whyNot, m_archive);
+            throw IoError(Fill(kEntryFault, index, *whyNot), m_archive);
         std::string fileName = Cp1251ToUtf8(name);
         // A name the archive holds but a folder here cannot: that member is
         // told about, the others still come out.
-        if (auto whyNot = WhyNotFileName(fileName)) {
+        std::optional<std::string> whyNot = WhyNotFileName(fileName);
+        if (!whyNot)
+            whyNot = WhyNotOwnFile(fileName);
+        if (whyNot) {
             if (m_notExtracted)
                 m_notExtracted->push_back({fileName, std::move(*whyNot)});
             return std::nullopt;
         }
         return fileName;
+    }
+
+    // Where the system tells names apart only by more than case (Windows:
+    // "x.k" and "X.K" are one file), a member whose name is another's but
+    // for that would land on the other's file: only the first is written.
+    // A name the archive holds twice is written twice, the later member's
+    // file replacing the earlier's, as extraction always did.
+    std::optional<std::string> WhyNotOwnFile(const std::string& fileName)
+    {
+        const auto [first, added] = m_fileOfKey.try_emplace(fileio::FileNameKey(fileName), fileName);
+        if (added || first->second == fileName)
+            return std::nullopt;
+        return Fill(ZEFIR_MESSAGE("zefir::archive",
+                                  "its file would be member \"%1\"'s, since this system does not "
+                                  "tell their names apart"),
+                    first->second);
     }
 
     // Without conversion: one buffer for every member.
@@ -402,8 +421,10 @@ private:
             // stays, and the earlier member is told about.
             auto [owner, isNew] = m_pictureOwners.try_emplace(picture, fileName);
             if (!isNew) {
-                NotConverted(owner->second, "its picture " + Utf8Of(picture.filename()) +
-                                                " was replaced by the picture of " + fileName);
+                NotConverted(owner->second,
+                             Fill(ZEFIR_MESSAGE("zefir::archive",
+                                                "its picture %1 was replaced by the picture of %2"),
+                                  Utf8Of(picture.filename()), fileName));
                 owner->second = fileName;
             }
             fileio::WriteFile(picture, out.bytes, m_iconsKind);
@@ -428,9 +449,11 @@ private:
     {
         auto bytes = Utf8ToCp1251(Utf8Of(picture.filename()));
         if (!bytes)
-            throw IoError("the picture name \"" + Utf8Of(picture.filename()) +
-                              "\" cannot be written in Windows-1251",
-                          mapFile);
+            throw IoError(
+                Fill(ZEFIR_MESSAGE("zefir::archive",
+                                   "the picture name \"%1\" cannot be written in Windows-1251"),
+                     Utf8Of(picture.filename())),
+                mapFile);
         return *bytes;
     }
 
@@ -444,6 +467,7 @@ private:
     IMemberList& m_list;
     std::vector<LeftOut>* m_notConverted;
     std::vector<LeftOut>* m_notExtracted;
+    std::unordered_map<std::string, std::string> m_fileOfKey; // a file name's first member
     std::vector<std::byte> m_memberBuffer;
     MapImage m_map;
     std::map<fs::path, std::string> m_pictureOwners; // picture -> member file name
@@ -465,7 +489,7 @@ fs::path UnpackArchive(const fs::path& archive, const fs::path& workFolder,
 {
     progress.Show();
     try {
-        progress.SetCaption(kExtractingCaption);
+        progress.SetCaption(Translated(kExtractingCaption));
         // The user's edits are not replaced without asking.
         if (overwrite == Overwrite::Refuse)
             if (auto conflicts = FindExtractionConflicts(archive, workFolder, settings);

@@ -7,6 +7,7 @@
 
 #include "core/Error.h"
 #include "core/FileIo.h"
+#include "core/Message.h"
 #include "core/Text.h"
 #include "core/imagecodec/ImageCodec.h"
 #include "core/imagecodec/PhonePictures.h"
@@ -26,6 +27,9 @@ void SetReason(std::string* whyNot, std::string reason)
         *whyNot = std::move(reason);
 }
 
+constexpr MessageText kIsTheSource =
+    ZEFIR_MESSAGE("zefir::imagecodec", "is the file being converted; name another target");
+
 // What every conversion refuses before it reads anything: a target that
 // names a folder, is the source itself (through any path or link), or is a
 // device or pipe.
@@ -33,10 +37,11 @@ void CheckTarget(const fs::path& source, const fs::path& target)
 {
     const fileio::Entry entry = fileio::EntryAt(target);
     if (target.filename().empty() || entry == fileio::Entry::Folder)
-        throw IoError("is a folder; name the file to write", target, ErrorKind::Refused);
+        throw IoError(
+            Translated(ZEFIR_MESSAGE("zefir::imagecodec", "is a folder; name the file to write")),
+            target, ErrorKind::Refused);
     if (fileio::SameFile(source, target))
-        throw IoError("is the file being converted; name another target", target,
-                      ErrorKind::Refused);
+        throw IoError(Translated(kIsTheSource), target, ErrorKind::Refused);
 }
 
 // Writes a conversion's output. The target the user named may be replaced
@@ -50,8 +55,7 @@ void WriteOutput(const fs::path& source, const fs::path& named, const fs::path& 
         return;
     }
     if (fileio::SameFile(source, written))
-        throw IoError("is the file being converted; name another target", written,
-                      ErrorKind::Refused);
+        throw IoError(Translated(kIsTheSource), written, ErrorKind::Refused);
     if (otherNames == Overwrite::Refuse && fileio::EntryAt(written) != fileio::Entry::Missing)
         fileio::RefuseToReplace(written.parent_path(), {written});
     fileio::WriteFile(written, bytes, fileio::Target::InFolder);
@@ -68,13 +72,15 @@ bool ConvertFromPhone(const fs::path& source, fs::path& target, Format format, I
     // A picture under a phone file's extension would be taken for one later
     // (packing reads a ".k" as a Moto Bitmap).
     if (IsPhoneFileName(Utf8Of(target.filename())))
-        throw IoError("a phone file converts to a standard picture (.gif, .png, .bmp or .jpg), "
-                      "not to a phone file's extension",
+        throw IoError(Translated(ZEFIR_MESSAGE("zefir::imagecodec",
+                                               "a phone file converts to a standard picture "
+                                               "(.gif, .png, .bmp or .jpg), not to a phone "
+                                               "file's extension")),
                       target, ErrorKind::Refused);
     CheckFormat(format, target);
     kind = DetectImageKind(source);
     if (kind == ImageKind::ikUnknown) {
-        SetReason(whyNot, "not a phone picture");
+        SetReason(whyNot, Translated(kNotPhonePicture));
         return false;
     }
     const std::vector<std::byte> bytes = ReadPhoneFile(source);

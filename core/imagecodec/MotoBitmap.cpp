@@ -33,6 +33,7 @@
 
 #include "core/ByteReader.h"
 #include "core/Error.h"
+#include "core/Message.h"
 #include "core/imagecodec/ImageCodec.h"
 
 namespace zefir::imagecodec {
@@ -52,11 +53,6 @@ std::uint64_t RowBytes18(std::uint64_t width)
     return (3 * width + 3) / 4 * 4;
 }
 
-std::string SizeText(std::uint64_t width, std::uint64_t height)
-{
-    return std::to_string(width) + " x " + std::to_string(height);
-}
-
 // Where the 18-bit decoder finds its data; both sizes already checked.
 struct Layout18 {
     std::size_t pixelBytes = 0;
@@ -67,9 +63,11 @@ struct Layout18 {
 void CheckNotEmpty(const MotoBitmapHeader& header, const fs::path& source)
 {
     if (header.Width == 0 || header.Height == 0)
-        throw IoError("the Moto Bitmap header gives an empty picture (" +
-                          SizeText(header.Width, header.Height) + " pixels)",
-                      source);
+        throw IoError(
+            Fill(ZEFIR_MESSAGE("zefir::imagecodec",
+                               "the Moto Bitmap header gives an empty picture (%1 x %2 pixels)"),
+                 header.Width, header.Height),
+            source);
 }
 
 // Rows narrower than their pixels would overlap; such a file has no defined
@@ -79,36 +77,42 @@ void CheckRowBytes(const MotoBitmapHeader& header, std::uint64_t bytesPerPixel,
 {
     std::uint64_t needed = bytesPerPixel * header.Width;
     if (header.RowBytes < needed)
-        throw IoError("the Moto Bitmap header's RowBytes (" + std::to_string(header.RowBytes) +
-                          ") is smaller than " + std::to_string(bytesPerPixel) + " x Width (" +
-                          std::to_string(needed) + "): its pixel rows would overlap",
+        throw IoError(Fill(ZEFIR_MESSAGE("zefir::imagecodec",
+                                         "the Moto Bitmap header's RowBytes (%1) is smaller "
+                                         "than %2 x Width (%3): its pixel rows would "
+                                         "overlap"),
+                           header.RowBytes, bytesPerPixel, needed),
                       source);
 }
 
 // Sizes come in 64 bits, so the products cannot wrap before the comparison.
-void CheckFileLimit(std::uint64_t bytes, std::string_view what, const fs::path& source)
+void CheckFileLimit(std::uint64_t bytes, const MessageText& what, const fs::path& source)
 {
     if (bytes > WorkBufferSize)
-        throw IoError("the Moto Bitmap's " + std::string(what) + " takes " + ByteCount(bytes) +
-                          ", more than the limit of " + Grouped(WorkBufferSize),
-                      source, ErrorKind::OverLimit);
+        throw IoError(
+            Fill(ZEFIR_MESSAGE("zefir::imagecodec",
+                               "the Moto Bitmap's %1 takes %2, more than the limit of %3"),
+                 Translated(what), ByteCount(bytes), Grouped(WorkBufferSize)),
+            source, ErrorKind::OverLimit);
 }
 
 void CheckPictureLimit(const imaging::Bitmap& picture, std::uint64_t pixelBytes,
                        const fs::path& target)
 {
     if (pixelBytes > WorkBufferSize)
-        throw IoError("the picture (" + SizeText(picture.width, picture.height) +
-                          " pixels) is too large for a Moto Bitmap: its pixel data would take " +
-                          ByteCount(pixelBytes) + ", more than the limit of " +
-                          Grouped(WorkBufferSize),
+        throw IoError(Fill(ZEFIR_MESSAGE("zefir::imagecodec",
+                                         "the picture (%1 x %2 pixels) is too large for a "
+                                         "Moto Bitmap: its pixel data would take %3, "
+                                         "more than the limit of %4"),
+                           picture.width, picture.height, ByteCount(pixelBytes),
+                           Grouped(WorkBufferSize)),
                       target, ErrorKind::OverLimit);
 }
 
 std::size_t CheckedPixelBytes(const MotoBitmapHeader& header, const fs::path& source)
 {
     std::uint64_t pixelBytes = static_cast<std::uint64_t>(header.RowBytes) * header.Height;
-    CheckFileLimit(pixelBytes, "pixel data", source);
+    CheckFileLimit(pixelBytes, ZEFIR_MESSAGE("zefir::imagecodec", "pixel data"), source);
     return static_cast<std::size_t>(pixelBytes);
 }
 
@@ -119,7 +123,7 @@ Layout18 CheckLayout18(const MotoBitmapHeader& header, const fs::path& source)
     Layout18 layout;
     layout.pixelBytes = CheckedPixelBytes(header, source);
     std::uint64_t maskBytes = MaskRowBytes(header.Width) * header.Height;
-    CheckFileLimit(maskBytes, "mask", source);
+    CheckFileLimit(maskBytes, ZEFIR_MESSAGE("zefir::imagecodec", "mask"), source);
     layout.maskRowBytes = static_cast<std::size_t>(MaskRowBytes(header.Width));
     layout.maskBytes = static_cast<std::size_t>(maskBytes);
     return layout;
@@ -141,11 +145,14 @@ std::vector<std::uint8_t> BodyOf(std::span<const std::byte> file, std::size_t si
 void CheckPicture(const imaging::Bitmap& picture, const fs::path& target)
 {
     if (picture.width == 0 || picture.height == 0)
-        throw IoError("the picture is empty (" + SizeText(picture.width, picture.height) +
-                          " pixels)",
-                      target);
+        throw IoError(
+            Fill(ZEFIR_MESSAGE("zefir::imagecodec", "the picture is empty (%1 x %2 pixels)"),
+                 picture.width, picture.height),
+            target);
     if (picture.pixels.size() != static_cast<std::uint64_t>(picture.width) * picture.height)
-        throw IoError("the picture's pixels do not match its size", target);
+        throw IoError(Translated(ZEFIR_MESSAGE("zefir::imagecodec",
+                                               "the picture's pixels do not match its size")),
+                      target);
 }
 
 void PutHeader(std::vector<std::byte>& file, const MotoBitmapHeader& header)

@@ -22,11 +22,14 @@ namespace zefir::imagecodec {
 namespace {
 
 constexpr std::array<PhoneKindInfo, 5> kPhoneKinds = {{
-    {ImageKind::ikRaw, ".raw", "raw", "Raw picture", "raw"},
-    {ImageKind::ikMotoBitmap18, ".k", "moto-bitmap-18", "Moto Bitmap (18-bit)", "18"},
-    {ImageKind::ikMotoBitmap32, ".k", "moto-bitmap-32", "Moto Bitmap (32-bit)", "32"},
-    {ImageKind::ikMotoImage, ".g", "moto-image", "Moto Image", "g"},
-    {ImageKind::ikUnknown, "", "unknown", "Unknown", ""},
+    {ImageKind::ikRaw, ".raw", "raw", ZEFIR_MESSAGE("zefir::imagecodec", "Raw picture"), "raw"},
+    {ImageKind::ikMotoBitmap18, ".k", "moto-bitmap-18",
+     ZEFIR_MESSAGE("zefir::imagecodec", "Moto Bitmap (18-bit)"), "18"},
+    {ImageKind::ikMotoBitmap32, ".k", "moto-bitmap-32",
+     ZEFIR_MESSAGE("zefir::imagecodec", "Moto Bitmap (32-bit)"), "32"},
+    {ImageKind::ikMotoImage, ".g", "moto-image", ZEFIR_MESSAGE("zefir::imagecodec", "Moto Image"),
+     "g"},
+    {ImageKind::ikUnknown, "", "unknown", ZEFIR_MESSAGE("zefir::imagecodec", "Unknown"), ""},
 }};
 
 // Packing takes the lists by turns in this order, so it decides the order
@@ -76,13 +79,17 @@ RawSize RawSizeOfName(std::string_view name, const fs::path& where)
     RawSize size;
     try {
         if (!ParseRawDimensions(BaseName(name), size.width, size.height))
-            throw IoError("the name carries no picture size (WxH)", where, ErrorKind::Refused);
+            throw IoError(Translated(ZEFIR_MESSAGE("zefir::imagecodec",
+                                                   "the name carries no picture size (WxH)")),
+                          where, ErrorKind::Refused);
     } catch (const IoError& e) {
         throw IoError(e.message(), where, e.kind());
     }
     if (size.width == 0 || size.height == 0)
-        throw IoError("the name gives no usable picture size (" + SignedSizeText(size) + ")", where,
-                      ErrorKind::Refused);
+        throw IoError(
+            Fill(ZEFIR_MESSAGE("zefir::imagecodec", "the name gives no usable picture size (%1)"),
+                 SignedSizeText(size)),
+            where, ErrorKind::Refused);
     return size;
 }
 
@@ -163,13 +170,19 @@ void CheckDecodes(std::string_view name, std::span<const std::byte> bytes, const
     else if (phone.kind == ImageKind::ikMotoBitmap18 || phone.kind == ImageKind::ikMotoBitmap32)
         needed = MotoBitmapBytes(ReadMotoBitmapHeader(bytes));
     if (bytes.size() < needed)
-        throw IoError("the file is cut short: " + ByteCount(bytes.size()) + ", where " +
-                          (phone.kind == ImageKind::ikRaw
-                               ? std::string("a raw picture")
-                               : "a " + std::string(KindInfo(phone.kind).title)) +
-                          " of " + SizeText(phone.picture.width, phone.picture.height) +
-                          " pixels takes " + ByteCount(needed),
-                      file, ErrorKind::Damaged);
+        throw IoError(
+            phone.kind == ImageKind::ikRaw
+                ? Fill(ZEFIR_MESSAGE("zefir::imagecodec",
+                                     "the file is cut short: %1, where a raw picture of %2 "
+                                     "pixels takes %3"),
+                       ByteCount(bytes.size()), SizeText(phone.picture.width, phone.picture.height),
+                       ByteCount(needed))
+                : Fill(ZEFIR_MESSAGE("zefir::imagecodec",
+                                     "the file is cut short: %1, where a %2 of %3 pixels "
+                                     "takes %4"),
+                       ByteCount(bytes.size()), TitleOf(phone.kind),
+                       SizeText(phone.picture.width, phone.picture.height), ByteCount(needed)),
+            file, ErrorKind::Damaged);
 }
 
 // What a Moto Image member gets: a file already holding its format goes in
@@ -215,12 +228,19 @@ const PhoneKindInfo& KindInfo(ImageKind kind)
     return code < kPhoneKinds.size() ? kPhoneKinds[code] : kPhoneKinds.back();
 }
 
+std::string TitleOf(ImageKind kind)
+{
+    return Translated(KindInfo(kind).title);
+}
+
 void CheckFormat(Format format, const fs::path& where)
 {
     const auto code = static_cast<unsigned>(format);
     if (code >= TargetMimeTypes.size())
-        throw IoError("target format code " + std::to_string(code) + " is not one of 0 to 3", where,
-                      ErrorKind::Refused);
+        throw IoError(
+            Fill(ZEFIR_MESSAGE("zefir::imagecodec", "target format code %1 is not one of 0 to 3"),
+                 code),
+            where, ErrorKind::Refused);
 }
 
 std::span<const std::string_view> PhoneFileExtensions()
@@ -333,14 +353,18 @@ PhonePicture DecodePhonePicture(std::string_view name, std::span<const std::byte
         return out;
     case ImageKind::ikMotoImage:
         if (MotoImageHolds(bytes) == MotoImageContent::Other)
-            throw IoError("the Moto Image holds neither a GIF nor a PNG picture", source,
-                          ErrorKind::Refused);
+            throw IoError(
+                Translated(ZEFIR_MESSAGE("zefir::imagecodec",
+                                         "the Moto Image holds neither a GIF nor a PNG picture")),
+                source, ErrorKind::Refused);
         out.picture = imaging::DecodePicture(bytes, source);
         return out;
     case ImageKind::ikUnknown:
         break;
     }
-    throw IoError("not a phone picture (.k, .g or .raw)", source, ErrorKind::Refused);
+    throw IoError(
+        Translated(ZEFIR_MESSAGE("zefir::imagecodec", "not a phone picture (.k, .g or .raw)")),
+        source, ErrorKind::Refused);
 }
 
 std::vector<std::byte> EncodePhonePicture(const imaging::Bitmap& picture, ImageKind kind,
@@ -353,9 +377,11 @@ std::vector<std::byte> EncodePhonePicture(const imaging::Bitmap& picture, ImageK
         // be read back wrong.
         const RawSize size = RawSizeOfName(name, target);
         if (!SameSize(size, picture))
-            throw IoError("the picture is " + SizeText(picture.width, picture.height) +
-                              ", but the raw picture's name says " + SignedSizeText(size),
-                          target, ErrorKind::Refused);
+            throw IoError(
+                Fill(ZEFIR_MESSAGE("zefir::imagecodec",
+                                   "the picture is %1, but the raw picture's name says %2"),
+                     SizeText(picture.width, picture.height), SignedSizeText(size)),
+                target, ErrorKind::Refused);
         return EncodeRawPicture(picture, target);
     }
     case ImageKind::ikMotoBitmap18:
@@ -364,13 +390,16 @@ std::vector<std::byte> EncodePhonePicture(const imaging::Bitmap& picture, ImageK
         return EncodeMotoBitmap32(picture, target);
     case ImageKind::ikMotoImage:
         if (content == MotoImageContent::Other)
-            throw IoError("a Moto Image holds a GIF or a PNG picture, no other format", target,
-                          ErrorKind::Refused);
+            throw IoError(Translated(ZEFIR_MESSAGE(
+                              "zefir::imagecodec",
+                              "a Moto Image holds a GIF or a PNG picture, no other format")),
+                          target, ErrorKind::Refused);
         return imaging::EncodePicture(picture, MimeTypeOf(content), target);
     case ImageKind::ikUnknown:
         break;
     }
-    throw IoError("no phone format to encode into", target, ErrorKind::Refused);
+    throw IoError(Translated(ZEFIR_MESSAGE("zefir::imagecodec", "no phone format to encode into")),
+                  target, ErrorKind::Refused);
 }
 
 Replacement ConvertForMember(std::string_view memberName, std::span<const std::byte> memberBytes,
@@ -428,7 +457,9 @@ NewMember MemberFromFile(std::string_view fileName, std::span<const std::byte> f
     if (BecomesMotoImage(base, fileBytes))
         kind = ImageKind::ikMotoImage;
     if (kind == ImageKind::ikUnknown)
-        throw IoError("no phone format to convert into", file, ErrorKind::Refused);
+        throw IoError(
+            Translated(ZEFIR_MESSAGE("zefir::imagecodec", "no phone format to convert into")), file,
+            ErrorKind::Refused);
     out.fileName = ReplaceExtension(base, KindInfo(kind).extension);
     if (kind == ImageKind::ikMotoImage && content != MotoImageContent::Other &&
         !NamesABitmap(base)) {
@@ -454,7 +485,8 @@ PhonePictureInfo InspectPhonePicture(std::string_view name, std::span<const std:
     } catch (const IoError& e) {
         info.whyNot = e.message();
     } catch (const std::bad_alloc&) {
-        info.whyNot = "not enough memory to decode the picture";
+        info.whyNot = Translated(
+            ZEFIR_MESSAGE("zefir::imagecodec", "not enough memory to decode the picture"));
     }
     return info;
 }
@@ -466,7 +498,7 @@ PictureFromPhoneResult PictureFromPhone(std::string_view name, std::span<const s
     out.kind = DetectImageKind(BaseName(name), bytes);
     switch (out.kind) {
     case ImageKind::ikUnknown:
-        out.whyNot = "not a phone picture";
+        out.whyNot = Translated(kNotPhonePicture);
         return out;
     case ImageKind::ikMotoImage:
         out.extension = MotoImageExtension(MotoImageHolds(bytes));
@@ -530,7 +562,8 @@ PhoneFromPictureResult PhoneFromPicture(std::span<const std::byte> picture, Imag
         break;
     }
     default:
-        out.whyNot = "no phone format for kind " + std::to_string(static_cast<unsigned>(kind));
+        out.whyNot = Fill(ZEFIR_MESSAGE("zefir::imagecodec", "no phone format for kind %1"),
+                          static_cast<unsigned>(kind));
         return out;
     }
     out.extension = KindInfo(kind).extension;

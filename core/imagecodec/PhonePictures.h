@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/Message.h"
 #include "core/imagecodec/ImageCodec.h"
 #include "core/imaging/Imaging.h"
 
@@ -26,7 +27,7 @@ struct PhoneKindInfo {
     ImageKind kind;
     std::string_view extension; // ".k", ".g", ".raw"; empty for ikUnknown
     std::string_view label;     // "moto-bitmap-18", as `info` and `list --long` print it
-    std::string_view title;     // "Moto Bitmap (18-bit)", as windows show it
+    MessageText title;          // "Moto Bitmap (18-bit)", as windows show it
     std::string_view option;    // "18", as --kind takes it; empty for ikUnknown
 };
 
@@ -34,6 +35,11 @@ struct PhoneKindInfo {
 // ikUnknown, in that order.
 std::span<const PhoneKindInfo> PhoneKinds();
 const PhoneKindInfo& KindInfo(ImageKind kind);
+// The kind's title in the user's language.
+std::string TitleOf(ImageKind kind);
+// Why a file with no phone kind gives no picture.
+inline constexpr MessageText kNotPhonePicture =
+    ZEFIR_MESSAGE("zefir::imagecodec", "not a phone picture");
 
 // Whether a name's extension is one of the phone's (".k", ".g", ".raw", any
 // letter case). The kind of a ".k" file needs its header: KindOfName gives

@@ -19,6 +19,7 @@
 #include <string>
 
 #include "core/Error.h"
+#include "core/Message.h"
 #include "core/Text.h"
 #include "core/imagecodec/ImageCodec.h"
 
@@ -146,9 +147,11 @@ bool ParseRawDimensions(std::string_view path, std::int32_t& width, std::int32_t
     for (char c : digits) {
         value = value * 10 + (c - '0');
         if (value > kInt32Max)
-            throw IoError("the picture width in the name, " + std::string(digits) +
-                              ", is larger than 2147483647",
-                          fs::path(path), ErrorKind::OverLimit);
+            throw IoError(
+                Fill(ZEFIR_MESSAGE("zefir::imagecodec",
+                                   "the picture width in the name, %1, is larger than 2147483647"),
+                     digits),
+                fs::path(path), ErrorKind::OverLimit);
     }
     width = static_cast<std::int32_t>(value);
     height = StrToIntDef(inner.substr(i + 1));
@@ -164,14 +167,16 @@ imaging::Bitmap DecodeRawPicture(std::span<const std::byte> file, std::int32_t w
                                  std::int32_t height, const fs::path& source)
 {
     if (width <= 0 || height <= 0)
-        throw IoError("the picture size in the name, " + SizeText(width, height) +
-                          ", is not positive",
+        throw IoError(Fill(ZEFIR_MESSAGE("zefir::imagecodec",
+                                         "the picture size in the name, %1, is not positive"),
+                           SizeText(width, height)),
                       source);
     auto pixelCount = static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height);
     if (pixelCount > kMaxRawPixels)
-        throw IoError("the picture size in the name, " + SizeText(width, height) +
-                          ", is more than the " + std::to_string(kMaxRawPixels) +
-                          " pixels a raw picture can hold",
+        throw IoError(Fill(ZEFIR_MESSAGE("zefir::imagecodec",
+                                         "the picture size in the name, %1, is more than "
+                                         "the %2 pixels a raw picture can hold"),
+                           SizeText(width, height), kMaxRawPixels),
                       source, ErrorKind::OverLimit);
 
     // Per-picture storage, zero-filled: whatever a short file does not supply
@@ -202,9 +207,10 @@ std::vector<std::byte> EncodeRawPicture(const imaging::Bitmap& picture, const fs
 {
     auto pixelCount = static_cast<std::uint64_t>(picture.width) * picture.height;
     if (pixelCount == 0 || pixelCount > kMaxRawPixels)
-        throw IoError("the picture (" + std::to_string(picture.width) + " x " +
-                          std::to_string(picture.height) + " pixels) does not fit a raw picture: " +
-                          "it must hold 1 to " + std::to_string(kMaxRawPixels) + " pixels",
+        throw IoError(Fill(ZEFIR_MESSAGE("zefir::imagecodec",
+                                         "the picture (%1 x %2 pixels) does not fit a raw "
+                                         "picture: it must hold 1 to %3 pixels"),
+                           picture.width, picture.height, kMaxRawPixels),
                       target);
 
     auto n = static_cast<std::size_t>(pixelCount);

@@ -36,11 +36,20 @@
 
 #include "core/ByteReader.h"
 #include "core/Error.h"
+#include "core/Message.h"
 #include "core/imaging/Codecs.h"
 
 namespace zefir::imaging {
 
 namespace {
+
+// The parts of a BMP file that messages name.
+constexpr MessageText kFileHeaderField = ZEFIR_MESSAGE("zefir::imaging", "BMP file header");
+constexpr MessageText kInfoHeaderField = ZEFIR_MESSAGE("zefir::imaging", "BMP info header");
+constexpr MessageText kColourTableField = ZEFIR_MESSAGE("zefir::imaging", "BMP colour table");
+constexpr MessageText kPixelDataField = ZEFIR_MESSAGE("zefir::imaging", "BMP pixel data");
+constexpr MessageText kRleDataField = ZEFIR_MESSAGE("zefir::imaging", "BMP RLE data");
+constexpr MessageText kColourMasksField = ZEFIR_MESSAGE("zefir::imaging", "BMP colour masks");
 
 constexpr std::size_t kFileHeaderSize = 14;
 constexpr std::uint32_t kCoreHeaderSize = 12;
@@ -66,7 +75,7 @@ struct BmpHeader {
     std::uint32_t coloursUsed = 0;
 };
 
-std::uint16_t U16At(const ByteReader& r, std::size_t offset, std::string_view what)
+std::uint16_t U16At(const ByteReader& r, std::size_t offset, const MessageText& what)
 {
     auto b = r.BytesAt(offset, 2, what);
     return static_cast<std::uint16_t>(static_cast<unsigned>(b[0]) | static_cast<unsigned>(b[1])
@@ -76,31 +85,32 @@ std::uint16_t U16At(const ByteReader& r, std::size_t offset, std::string_view wh
 BmpHeader ReadHeader(const ByteReader& r)
 {
     BmpHeader h;
-    h.dataOffset = r.U32At(10, "BMP file header");
-    h.headerSize = r.U32At(kFileHeaderSize, "BMP info header");
+    h.dataOffset = r.U32At(10, kFileHeaderField);
+    h.headerSize = r.U32At(kFileHeaderSize, kInfoHeaderField);
     if (h.headerSize != kCoreHeaderSize && h.headerSize != kInfoHeaderSize &&
         h.headerSize != kV4HeaderSize && h.headerSize != kV5HeaderSize)
-        r.Fail("BMP info header of " + std::to_string(h.headerSize) + " bytes is not supported");
-    r.BytesAt(kFileHeaderSize, h.headerSize, "BMP info header");
+        r.Fail(Fill(ZEFIR_MESSAGE("zefir::imaging", "BMP info header of %1 bytes is not supported"),
+                    h.headerSize));
+    r.BytesAt(kFileHeaderSize, h.headerSize, kInfoHeaderField);
 
     std::int64_t width = 0;
     std::int64_t height = 0;
     std::uint16_t planes = 0;
     if (h.headerSize == kCoreHeaderSize) {
-        width = U16At(r, 18, "BMP info header");
-        height = U16At(r, 20, "BMP info header");
-        planes = U16At(r, 22, "BMP info header");
-        h.bitsPerPixel = U16At(r, 24, "BMP info header");
+        width = U16At(r, 18, kInfoHeaderField);
+        height = U16At(r, 20, kInfoHeaderField);
+        planes = U16At(r, 22, kInfoHeaderField);
+        h.bitsPerPixel = U16At(r, 24, kInfoHeaderField);
     } else {
-        width = static_cast<std::int32_t>(r.U32At(18, "BMP info header"));
-        height = static_cast<std::int32_t>(r.U32At(22, "BMP info header"));
-        planes = U16At(r, 26, "BMP info header");
-        h.bitsPerPixel = U16At(r, 28, "BMP info header");
-        h.compression = r.U32At(30, "BMP info header");
-        h.coloursUsed = r.U32At(46, "BMP info header");
+        width = static_cast<std::int32_t>(r.U32At(18, kInfoHeaderField));
+        height = static_cast<std::int32_t>(r.U32At(22, kInfoHeaderField));
+        planes = U16At(r, 26, kInfoHeaderField);
+        h.bitsPerPixel = U16At(r, 28, kInfoHeaderField);
+        h.compression = r.U32At(30, kInfoHeaderField);
+        h.coloursUsed = r.U32At(46, kInfoHeaderField);
     }
     if (width < 0)
-        r.Fail("BMP width is negative (" + std::to_string(width) + ")");
+        r.Fail(Fill(ZEFIR_MESSAGE("zefir::imaging", "BMP width is negative (%1)"), width));
     h.topDown = height < 0;
     if (height < 0)
         height = -height;
@@ -110,22 +120,30 @@ BmpHeader ReadHeader(const ByteReader& r)
     h.height = static_cast<std::uint32_t>(height);
 
     if (planes != 1)
-        r.Fail("BMP info header gives " + std::to_string(planes) + " colour planes, not 1");
+        r.Fail(
+            Fill(ZEFIR_MESSAGE("zefir::imaging", "BMP info header gives %1 colour planes, not 1"),
+                 planes));
     const std::uint16_t bpp = h.bitsPerPixel;
     if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32)
-        r.Fail("BMP of " + std::to_string(bpp) + " bits per pixel is not supported");
+        r.Fail(Fill(ZEFIR_MESSAGE("zefir::imaging", "BMP of %1 bits per pixel is not supported"),
+                    bpp));
     if (h.headerSize == kCoreHeaderSize && (bpp == 16 || bpp == 32))
-        r.Fail("BMP core header with " + std::to_string(bpp) + " bits per pixel is not supported");
+        r.Fail(Fill(ZEFIR_MESSAGE("zefir::imaging",
+                                  "BMP core header with %1 bits per pixel is not supported"),
+                    bpp));
     bool fits = h.compression == kBiRgb || (h.compression == kBiRle8 && bpp == 8) ||
                 (h.compression == kBiRle4 && bpp == 4) ||
                 (h.compression == kBiBitfields && (bpp == 16 || bpp == 32));
     if (h.compression > kBiBitfields)
-        r.Fail("BMP compression " + std::to_string(h.compression) + " is not supported");
+        r.Fail(Fill(ZEFIR_MESSAGE("zefir::imaging", "BMP compression %1 is not supported"),
+                    h.compression));
     if (!fits)
-        r.Fail("BMP compression " + std::to_string(h.compression) + " does not fit " +
-               std::to_string(bpp) + " bits per pixel");
+        r.Fail(Fill(
+            ZEFIR_MESSAGE("zefir::imaging", "BMP compression %1 does not fit %2 bits per pixel"),
+            h.compression, bpp));
     if (h.dataOffset < kFileHeaderSize + h.headerSize)
-        r.Fail("BMP pixel data at " + Hex(h.dataOffset) + " overlaps the header");
+        r.Fail(Fill(ZEFIR_MESSAGE("zefir::imaging", "BMP pixel data at %1 overlaps the header"),
+                    Hex(h.dataOffset)));
     return h;
 }
 
@@ -151,7 +169,7 @@ std::array<std::uint32_t, 256> ReadColourTable(const ByteReader& r, const BmpHea
         count = h.coloursUsed;
     // The table ends where the pixels begin, whatever the header says.
     count = std::min(count, (h.dataOffset - start) / entrySize);
-    auto bytes = r.BytesAt(start, count * entrySize, "BMP colour table");
+    auto bytes = r.BytesAt(start, count * entrySize, kColourTableField);
     for (std::size_t i = 0; i < count; ++i) {
         const std::byte* e = bytes.data() + i * entrySize;
         table[i] = Argb(0xFF, std::uint8_t(e[2]), std::uint8_t(e[1]), std::uint8_t(e[0]));
@@ -163,7 +181,7 @@ void DecodeIndexed(const ByteReader& r, const BmpHeader& h,
                    const std::array<std::uint32_t, 256>& table, Bitmap& bitmap)
 {
     std::uint64_t stride = RowStride(h);
-    auto data = r.BytesAt(h.dataOffset, stride * h.height, "BMP pixel data");
+    auto data = r.BytesAt(h.dataOffset, stride * h.height, kPixelDataField);
     const int bpp = h.bitsPerPixel;
     const unsigned mask = (1u << bpp) - 1;
     for (std::uint32_t row = 0; row < h.height; ++row) {
@@ -193,8 +211,8 @@ void DecodeRle(const ByteReader& r, const BmpHeader& h, const std::array<std::ui
     // Data after the last row is ignored; data that ends before it, without
     // an end-of-picture mark, is a truncated file.
     while (row < h.height) {
-        unsigned count = r.U8At(pos, "BMP RLE data");
-        unsigned value = r.U8At(pos + 1, "BMP RLE data");
+        unsigned count = r.U8At(pos, kRleDataField);
+        unsigned value = r.U8At(pos + 1, kRleDataField);
         pos += 2;
         if (count > 0) {
             for (unsigned i = 0; i < count; ++i)
@@ -207,12 +225,12 @@ void DecodeRle(const ByteReader& r, const BmpHeader& h, const std::array<std::ui
         } else if (value == 1) {
             return;
         } else if (value == 2) {
-            x += r.U8At(pos, "BMP RLE data");
-            row += r.U8At(pos + 1, "BMP RLE data");
+            x += r.U8At(pos, kRleDataField);
+            row += r.U8At(pos + 1, kRleDataField);
             pos += 2;
         } else {
             std::size_t length = rle4 ? (value + 1) / 2 : value;
-            auto literal = r.BytesAt(pos, length, "BMP RLE data");
+            auto literal = r.BytesAt(pos, length, kRleDataField);
             for (unsigned i = 0; i < value; ++i) {
                 auto byte = static_cast<unsigned>(literal[rle4 ? i / 2 : i]);
                 put(rle4 ? (i % 2 == 0 ? byte >> 4 : byte & 0xF) : byte);
@@ -226,13 +244,15 @@ void DecodeTrueColour(std::span<const std::byte> bytes, const ByteReader& r, con
                       Bitmap& bitmap)
 {
     std::uint64_t pixelBytes = RowStride(h) * h.height;
-    r.BytesAt(h.dataOffset, pixelBytes, "BMP pixel data");
+    r.BytesAt(h.dataOffset, pixelBytes, kPixelDataField);
     std::size_t maskBytes =
         h.headerSize == kInfoHeaderSize && h.compression == kBiBitfields ? 12 : 0;
     std::size_t headerEnd = kFileHeaderSize + h.headerSize + maskBytes;
-    r.BytesAt(kFileHeaderSize + h.headerSize, maskBytes, "BMP colour masks");
+    r.BytesAt(kFileHeaderSize + h.headerSize, maskBytes, kColourMasksField);
     if (h.dataOffset < headerEnd)
-        r.Fail("BMP pixel data at " + Hex(h.dataOffset) + " overlaps the colour masks");
+        r.Fail(
+            Fill(ZEFIR_MESSAGE("zefir::imaging", "BMP pixel data at %1 overlaps the colour masks"),
+                 Hex(h.dataOffset)));
 
     // stb_image wants the pixels right after the header; a gap (a colour
     // table or profile before the pixels of a true-colour file) is closed in

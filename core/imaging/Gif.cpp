@@ -28,6 +28,7 @@
 #include <gif_lib.h>
 
 #include "core/Error.h"
+#include "core/Message.h"
 #include "core/imaging/Codecs.h"
 #include "core/imaging/Palette.h"
 
@@ -157,7 +158,8 @@ Bitmap DecodeGif(std::span<const std::byte> bytes, const fs::path& path)
                 if (DGifGetExtensionNext(gif, &block) == GIF_ERROR)
                     fail(gif->Error);
         } else if (type == TERMINATE_RECORD_TYPE) {
-            throw IoError("GIF holds no picture", path);
+            throw IoError(Fill(ZEFIR_MESSAGE("zefir::imaging", "%1 holds no picture"), "GIF"),
+                          path);
         }
     }
     if (DGifGetImageDesc(gif) == GIF_ERROR)
@@ -221,8 +223,9 @@ std::vector<std::byte> EncodeGif(const Bitmap& bitmap, const fs::path& path)
     GifWriter writer{EGifOpen(&out, WriteGifBytes, &error)};
     auto fail = [&](int code) {
         const char* reason = GifErrorString(code);
-        throw IoError(
-            std::string("cannot encode GIF: ") + (reason ? reason : "unknown giflib error"), path);
+        throw IoError(Fill(ZEFIR_MESSAGE("zefir::imaging", "cannot encode %1: %2"), "GIF",
+                           reason ? reason : "unknown giflib error"),
+                      path);
     };
     if (!writer.gif)
         fail(error);

@@ -6,6 +6,7 @@
 
 #include "core/Error.h"
 #include "core/FileIo.h"
+#include "core/Message.h"
 #include "core/imaging/Codecs.h"
 
 namespace zefir::imaging {
@@ -22,13 +23,13 @@ bool StartsWith(std::span<const std::byte> bytes, std::string_view prefix)
 
 std::string SizeText(std::uint64_t width, std::uint64_t height)
 {
-    return std::to_string(width) + " x " + std::to_string(height) + " pixels";
+    return Fill(ZEFIR_MESSAGE("zefir::imaging", "%1 x %2 pixels"), width, height);
 }
 
 std::string LimitText()
 {
-    return "at most " + std::to_string(kMaxDimension) + " a side and " +
-           std::to_string(kMaxPixels) + " in all";
+    return Fill(ZEFIR_MESSAGE("zefir::imaging", "at most %1 a side and %2 in all"), kMaxDimension,
+                kMaxPixels);
 }
 
 // The caps that hold for reading hold for writing too, so that whatever
@@ -36,17 +37,18 @@ std::string LimitText()
 void CheckBitmap(const Bitmap& bitmap, const fs::path& path)
 {
     if (bitmap.width == 0 || bitmap.height == 0)
-        throw IoError("cannot save a picture without pixels (" +
-                          SizeText(bitmap.width, bitmap.height) + ")",
-                      path);
+        throw IoError(
+            Fill(ZEFIR_MESSAGE("zefir::imaging", "cannot save a picture without pixels (%1)"),
+                 SizeText(bitmap.width, bitmap.height)),
+            path);
     if (bitmap.width > kMaxDimension || bitmap.height > kMaxDimension ||
         std::uint64_t{bitmap.width} * bitmap.height > kMaxPixels)
-        throw IoError("picture is too large to save: " + SizeText(bitmap.width, bitmap.height) +
-                          " (" + LimitText() + ")",
+        throw IoError(Fill(ZEFIR_MESSAGE("zefir::imaging", "picture is too large to save: %1 (%2)"),
+                           SizeText(bitmap.width, bitmap.height), LimitText()),
                       path, ErrorKind::OverLimit);
     if (bitmap.pixels.size() != std::size_t{bitmap.width} * bitmap.height)
-        throw IoError("bitmap of " + SizeText(bitmap.width, bitmap.height) + " holds " +
-                          std::to_string(bitmap.pixels.size()) + " pixel values",
+        throw IoError(Fill(ZEFIR_MESSAGE("zefir::imaging", "bitmap of %1 holds %2 pixel values"),
+                           SizeText(bitmap.width, bitmap.height), bitmap.pixels.size()),
                       path);
 }
 
@@ -56,24 +58,27 @@ void CheckDimensions(std::uint64_t width, std::uint64_t height, std::string_view
                      const fs::path& path)
 {
     if (width == 0 || height == 0)
-        throw IoError(
-            std::string(format) + " picture has no pixels (" + SizeText(width, height) + ")", path);
+        throw IoError(Fill(ZEFIR_MESSAGE("zefir::imaging", "%1 picture has no pixels (%2)"), format,
+                           SizeText(width, height)),
+                      path);
     if (width > kMaxDimension || height > kMaxDimension || width * height > kMaxPixels)
-        throw IoError(std::string(format) + " picture is too large: " + SizeText(width, height) +
-                          " (" + LimitText() + ")",
+        throw IoError(Fill(ZEFIR_MESSAGE("zefir::imaging", "%1 picture is too large: %2 (%3)"),
+                           format, SizeText(width, height), LimitText()),
                       path, ErrorKind::OverLimit);
 }
 
 void ThrowTruncated(std::string_view format, std::size_t fileSize, const fs::path& path)
 {
-    throw IoError(std::string(format) + " data runs past the end of the file (" +
-                      ByteCount(fileSize) + ")",
-                  path);
+    throw IoError(
+        Fill(ZEFIR_MESSAGE("zefir::imaging", "%1 data runs past the end of the file (%2)"), format,
+             ByteCount(fileSize)),
+        path);
 }
 
 void ThrowDamaged(std::string_view format, std::string_view reason, const fs::path& path)
 {
-    throw IoError(std::string(format) + " data is damaged: " + std::string(reason), path);
+    throw IoError(Fill(ZEFIR_MESSAGE("zefir::imaging", "%1 data is damaged: %2"), format, reason),
+                  path);
 }
 
 std::uint32_t Argb(std::uint8_t a, std::uint8_t r, std::uint8_t g, std::uint8_t b)
@@ -100,8 +105,8 @@ PictureFormat DetectPictureFormat(std::span<const std::byte> bytes)
 Bitmap DecodePicture(std::span<const std::byte> bytes, const std::filesystem::path& path)
 {
     if (bytes.size() > kMaxPictureFileSize)
-        throw IoError("file is too large (" + ByteCount(bytes.size()) + "; at most " +
-                          Grouped(kMaxPictureFileSize) + ")",
+        throw IoError(Fill(ZEFIR_MESSAGE("zefir::fileio", "file is too large (%1; at most %2)"),
+                           ByteCount(bytes.size()), Grouped(kMaxPictureFileSize)),
                       path, ErrorKind::OverLimit);
     switch (DetectPictureFormat(bytes)) {
     case PictureFormat::Png:
@@ -115,7 +120,8 @@ Bitmap DecodePicture(std::span<const std::byte> bytes, const std::filesystem::pa
     case PictureFormat::Unknown:
         break;
     }
-    throw IoError("not a PNG, GIF, BMP or JPEG picture", path);
+    throw IoError(
+        Translated(ZEFIR_MESSAGE("zefir::imaging", "not a PNG, GIF, BMP or JPEG picture")), path);
 }
 
 Bitmap LoadPicture(const std::filesystem::path& path)
@@ -139,9 +145,11 @@ std::vector<std::byte> EncodePicture(const Bitmap& bitmap, std::string_view mime
     else if (mimeType == "image/jpeg")
         encoder = Encoder::Jpeg;
     else
-        throw IoError("no encoder for the picture type \"" + std::string(mimeType) +
-                          "\" (known: image/gif, image/png, image/bmp, image/jpeg)",
-                      path);
+        throw IoError(
+            Fill(ZEFIR_MESSAGE("zefir::imaging", "no encoder for the picture type \"%1\" (known: "
+                                                 "image/gif, image/png, image/bmp, image/jpeg)"),
+                 mimeType),
+            path);
     CheckBitmap(bitmap, path);
     switch (encoder) {
     case Encoder::Gif:

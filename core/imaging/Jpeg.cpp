@@ -20,6 +20,7 @@
 #include <turbojpeg.h>
 
 #include "core/Error.h"
+#include "core/Message.h"
 #include "core/imaging/Codecs.h"
 
 namespace zefir::imaging {
@@ -51,7 +52,9 @@ Bitmap DecodeJpeg(std::span<const std::byte> bytes, const fs::path& path)
 {
     TjHandle tj{tjInitDecompress()};
     if (!tj.handle)
-        throw IoError("cannot start the JPEG decoder: " + TjReason(nullptr), path);
+        throw IoError(Fill(ZEFIR_MESSAGE("zefir::imaging", "cannot start the JPEG decoder: %1"),
+                           TjReason(nullptr)),
+                      path);
     auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
     auto size = static_cast<unsigned long>(bytes.size());
     int width = 0;
@@ -67,12 +70,14 @@ Bitmap DecodeJpeg(std::span<const std::byte> bytes, const fs::path& path)
         if (bytes.size() < 2 || bytes[bytes.size() - 2] != std::byte{0xFF} ||
             bytes.back() != std::byte{0xD9})
             ThrowTruncated("JPEG", bytes.size(), path);
-        throw IoError("JPEG holds no picture", path);
+        throw IoError(Fill(ZEFIR_MESSAGE("zefir::imaging", "%1 holds no picture"), "JPEG"), path);
     }
     CheckDimensions(static_cast<std::uint64_t>(width), static_cast<std::uint64_t>(height), "JPEG",
                     path);
     if (colourspace == TJCS_CMYK || colourspace == TJCS_YCCK)
-        throw IoError("CMYK JPEG pictures are not supported", path);
+        throw IoError(
+            Translated(ZEFIR_MESSAGE("zefir::imaging", "CMYK JPEG pictures are not supported")),
+            path);
 
     Bitmap bitmap(static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height));
     // TJPF_BGRA fills the fourth byte with 0xFF: B, G, R, A are an opaque ARGB value.
@@ -91,7 +96,9 @@ std::vector<std::byte> EncodeJpeg(const Bitmap& bitmap, const fs::path& path)
 {
     TjHandle tj{tjInitCompress()};
     if (!tj.handle)
-        throw IoError("cannot start the JPEG encoder: " + TjReason(nullptr), path);
+        throw IoError(Fill(ZEFIR_MESSAGE("zefir::imaging", "cannot start the JPEG encoder: %1"),
+                           TjReason(nullptr)),
+                      path);
     unsigned char* jpeg = nullptr;
     unsigned long jpegSize = 0;
     int result = tjCompress2(
@@ -100,7 +107,9 @@ std::vector<std::byte> EncodeJpeg(const Bitmap& bitmap, const fs::path& path)
         static_cast<int>(bitmap.height), TJPF_BGRA, &jpeg, &jpegSize, TJSAMP_444, kQuality, 0);
     std::unique_ptr<unsigned char, decltype(&tjFree)> owned(jpeg, &tjFree);
     if (result != 0)
-        throw IoError("cannot encode JPEG: " + TjReason(tj.handle), path);
+        throw IoError(Fill(ZEFIR_MESSAGE("zefir::imaging", "cannot encode %1: %2"), "JPEG",
+                           TjReason(tj.handle)),
+                      path);
     auto* first = reinterpret_cast<const std::byte*>(jpeg);
     return {first, first + jpegSize};
 }

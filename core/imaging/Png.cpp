@@ -29,6 +29,7 @@
 #include <zlib.h>
 
 #include "core/Error.h"
+#include "core/Message.h"
 #include "core/imaging/Codecs.h"
 
 namespace zefir::imaging {
@@ -296,7 +297,8 @@ std::vector<std::byte> EncodePng(const Bitmap& bitmap, const fs::path& path)
     for (std::uint32_t y = 0; y < bitmap.height; ++y)
         rows[y] = reinterpret_cast<png_bytep>(const_cast<std::uint32_t*>(bitmap.Row(y)));
     if (!WriteAll(s.png, s.info, bitmap.width, bitmap.height, rows.data()))
-        throw IoError(std::string("cannot encode PNG: ") + io.message, path);
+        throw IoError(
+            Fill(ZEFIR_MESSAGE("zefir::imaging", "cannot encode %1: %2"), "PNG", io.message), path);
     return out;
 }
 

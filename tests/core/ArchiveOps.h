@@ -11,6 +11,7 @@
 #include <windows.h>
 #undef CopyFile
 #endif
+#include <algorithm>
 #include <functional>
 #include <iterator>
 #include <map>
@@ -162,12 +163,17 @@ inline std::size_t OpenFiles()
 #endif
 }
 
-// Every entry below a folder, as paths relative to it.
+// Every entry below a folder, as UTF-8 paths relative to it, with "/"
+// between names on every system.
 inline std::set<std::string> Listing(const fs::path& folder)
 {
     std::set<std::string> names;
-    for (const auto& entry : fs::recursive_directory_iterator(folder))
-        names.insert(fs::relative(entry.path(), folder).string());
+    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+        std::string name = Utf8Of(fs::relative(entry.path(), folder));
+        std::replace(name.begin(), name.end(), static_cast<char>(fs::path::preferred_separator),
+                     '/');
+        names.insert(std::move(name));
+    }
     return names;
 }
 

@@ -305,7 +305,7 @@ TEST_F(ConvertTest, TargetsThatMustBeRefused)
         Write("m.g", ReadBytes(Save("p.gif", SamplePicture(3, 3), "image/gif")));
     const fs::path bmp = Save("pic.bmp", SamplePicture(3, 2), "image/bmp");
     fs::create_directory(m_dir / "folder");
-    fs::create_symlink(k, m_dir / "link.k");
+    const bool linked = test::MakeSymlink(k, m_dir / "link.k");
     fs::create_hard_link(bmp, m_dir / "hard.bmp");
 #ifndef _WIN32
     ASSERT_EQ(::mkfifo((m_dir / "fifo.bmp").c_str(), 0600), 0);
@@ -338,6 +338,8 @@ TEST_F(ConvertTest, TargetsThatMustBeRefused)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
+        if (!linked && c.target == "link.k")
+            continue;
         const auto before = test::FolderFiles(m_dir.path());
         fs::path target = m_dir / c.target;
         ImageKind kind{};
@@ -364,7 +366,7 @@ TEST_F(ConvertTest, ANamedTargetIsWrittenThroughItsLink)
     fs::create_directory(m_dir / "real");
     const fs::path real = Write("real/pic.bmp", Bytes("old"));
     fs::permissions(real, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
-    fs::create_symlink(real, m_dir / "pic.bmp");
+    SYMLINK_OR_SKIP(real, m_dir / "pic.bmp");
     fs::path target = m_dir / "pic.bmp";
     ImageKind kind{};
     ASSERT_TRUE(ConvertFromPhone(k, target, Format::Bmp, kind, nullptr, Overwrite::Refuse));

@@ -88,7 +88,7 @@ TEST(OutputFile, InANewFolderSomethingInTheWayIsStillChecked)
     const fs::path target = dir / "f.k";
     auto write = [&] { WriteFile(target, Bytes("new"), Target::InNewFolder); };
 
-    fs::create_symlink(dir / "elsewhere", target);
+    SYMLINK_OR_SKIP(dir / "elsewhere", target);
     EXPECT_THROW_MSG(write(), target.string() + ": cannot replace the file: it is a symbolic "
                                                 "link, and nothing is written through one here");
     EXPECT_FALSE(fs::exists(dir / "elsewhere"));
@@ -233,7 +233,53 @@ TEST(InputFile, LockForChangeRefusesASecondButNotAReader)
     EXPECT_EQ(ReadFile(path, 100), Bytes("archive"));
 }
 
+// A save over a file this process is reading: the file it read is replaced
+// whole, even where open files cannot be renamed over.
+TEST(OutputFile, ReplacesAFileThisProcessReads)
+{
+    test::TempDir dir;
+    const fs::path path = dir / "open.ezx";
+    test::WriteBytes(path, Bytes("old"));
+    InputFile reader(path);
+    reader.LockForChange();
+    OutputFile out(path, Target::Named);
+    out.Write(Bytes("new"));
+    out.Commit(reader);
+    EXPECT_EQ(test::ReadBytes(path), Bytes("new"));
+    EXPECT_EQ(FolderNames(dir.path()), std::vector<std::string>{"open.ezx"});
+    // The new file is free for the next save to lock.
+    const InputFile next(path);
+    EXPECT_NO_THROW(next.LockForChange());
+}
+
 #ifdef _WIN32
+// When the rename fails all the same, the file this process reads is read
+// again, still the old one, and its lock is back.
+TEST(OutputFile, AFailedSaveOverAFileThisProcessReadsKeepsItReadable)
+{
+    test::TempDir dir;
+    const fs::path path = dir / "open.ezx";
+    test::WriteBytes(path, Bytes("old"));
+    InputFile reader(path);
+    reader.LockForChange();
+    HANDLE held = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    {
+        OutputFile out(path, Target::Named);
+        out.Write(Bytes("new"));
+        EXPECT_THROW_MSG(out.Commit(reader),
+                         path.string() + ": cannot replace the file: it is open in another program");
+    }
+    ::CloseHandle(held);
+    std::vector<std::byte> read(3);
+    EXPECT_EQ(reader.ReadAt(0, read), 3u);
+    EXPECT_EQ(read, Bytes("old"));
+    const InputFile second(path);
+    EXPECT_THROW_MSG(second.LockForChange(), path.string() + ": is being changed by another process");
+    EXPECT_EQ(FolderNames(dir.path()), std::vector<std::string>{"open.ezx"});
+}
+
 // A target another program holds open without sharing cannot be replaced:
 // the error names it and says why, and the temporary file is gone.
 TEST(OutputFile, ATargetHeldOpenIsNamedAndNothingIsLeft)

@@ -229,8 +229,14 @@ TEST(ImagingTest, RefusesToSaveWhatItCannotWrite)
          "bitmap of 2 x 2 pixels holds 3 pixel values"},
         {"missing folder", picture, "image/png", dir / "missing" / "out.png",
          "cannot create: No such file or directory"},
+#ifdef _WIN32
+        // Windows finds no such path rather than a file in its way.
+        {"a file for a folder", picture, "image/jpeg", dir / "file" / "out.jpg",
+         "cannot create: No such file or directory"},
+#else
         {"a file for a folder", picture, "image/jpeg", dir / "file" / "out.jpg",
          "cannot create: Not a directory"},
+#endif
     };
     // clang-format on
     for (const Case& c : cases) {
@@ -367,6 +373,10 @@ std::string AsPillowLine(const std::string& mode, const Bitmap& b)
 
 TEST(ImagingTest, PillowReadsTheWrittenFiles)
 {
+#ifdef _WIN32
+    GTEST_SKIP() << "Pillow is the build machine's Python library, which a Windows program "
+                    "cannot start";
+#endif
     TempDir dir;
     Bitmap gifPicture = ColourfulPicture(255, 25);
     imaging::SavePicture(MixedPicture(), dir / "a.png", "image/png");

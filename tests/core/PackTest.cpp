@@ -43,7 +43,7 @@ struct PackFolder {
     {
         fs::create_directory(folder);
         for (const auto& f : files)
-            WriteBytes(folder / f.name, f.data);
+            WriteBytes(folder / PathFromUtf8(f.name), f.data);
         if (map)
             WriteBytes(folder / kConvMapFileName, test::ConvMapBytes(*map));
         WriteBytes(out, Bytes("old"));
@@ -100,9 +100,11 @@ TEST(PackArchive, WritesTheArchiveAndMovesTheBarInBothPasses)
     } cases[] = {
         {"the worked example (132 bytes) from a folder of a.k and c.g", worked, nullptr, worked,
          ends, ends},
+#ifndef _WIN32 // where "a.k" and "A.k" are one file
         {"phone files by name: letter case aside, then byte order",
          Named({"e.K", "d.g", "B.k", "a.k", "c.G", "A.k"}), nullptr,
          Named({"A.k", "c.G", "a.k", "d.g", "B.k", "e.K"}), sixths, sixths},
+#endif
         {"pictures through a map: .bmp, .gif, .png and .unk by turns",
          Gifs({"c.bmp", "p.png", "b.bmp", "x.gif", "a.bmp", "q.unk"}), &map,
          Gifs({"a.g", "x.g", "p.g", "q.g", "b.g", "c.g"}), sixths, sixths},
@@ -183,11 +185,14 @@ TEST(PackArchive, TellsWhatItLeftOutAndWhy)
         WriteBytes(f.folder / name, Bytes(name));
     for (const char* name : {"ok.png", "dup.gif", "dup.png"})
         WriteBytes(f.folder / name, SmallGif());
-    fs::create_symlink(f.folder / "ok.png", f.folder / "link.png");
+    const bool linked = test::MakeSymlink(f.folder / "ok.png", f.folder / "link.png");
     fs::create_directory(f.folder / "dir.bmp");
     RecordingProgress progress;
     PackReport report = PackArchive(f.folder, f.out, true, progress);
-    EXPECT_EQ(LeftOutLines(report.leftOut),
+    Strings leftOut = LeftOutLines(report.leftOut);
+    if (!linked)
+        leftOut.insert(leftOut.begin() + 1, "link.png: not a plain file");
+    EXPECT_EQ(leftOut,
               (Strings{
                   ".hidden.bmp: hidden file",
                   "link.png: not a plain file",
@@ -212,17 +217,19 @@ TEST(PackArchive, NamesThatAreLeftOut)
         std::string reason;
     } cases[] = {
         {"图标.k", notCp1251},
+        {std::string(98, 'n') + ".k",
+         "member name \"" + std::string(98, 'n') + ".k\" is 100 bytes, more than the limit of 99"},
+        // Control characters would break list's lines and reach the terminal.
+        {"a\x7F.k", "member name \"a\\x7F.k\" holds a control character (\\x7F)"},
+#ifndef _WIN32 // names that are not UTF-16 text, or that Windows takes as folders or refuses
         // An overlong "/": read leniently it would become the member "x/y.k".
         {"x\xC0\xAFy.k", notCp1251},
         {"\xFF.k", notCp1251},
-        {std::string(98, 'n') + ".k",
-         "member name \"" + std::string(98, 'n') + ".k\" is 100 bytes, more than the limit of 99"},
         {"a\\b.k", "member name \"a\\\\b.k\" holds \"/\", \"\\\" or a NUL byte"},
         {"a\nb.k", "member name \"a\\nb.k\" holds a line break"},
-        // Control characters would break list's lines and reach the terminal.
         {"a\tb.k", "member name \"a\\tb.k\" holds a control character (\\t)"},
         {"a\x1B[2J.k", "member name \"a\\x1B[2J.k\" holds a control character (\\x1B)"},
-        {"a\x7F.k", "member name \"a\\x7F.k\" holds a control character (\\x7F)"},
+#endif
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.reason);
@@ -238,7 +245,7 @@ TEST(PackArchive, NamesThatAreLeftOut)
 TEST(PackArchive, RefusesAnArchiveThatIsOneOfItsFiles)
 {
     PackFolder f({{"a.k", Bytes("a")}, {"b.g", Bytes("b")}});
-    fs::create_symlink(f.folder / "b.g", f.dir / "link.ezx");
+    SYMLINK_OR_SKIP(f.folder / "b.g", f.dir / "link.ezx");
     for (const fs::path& target : {f.folder / "a.k", f.dir / "link.ezx"}) {
         SCOPED_TRACE(target.string());
         RecordingProgress progress;
@@ -269,6 +276,7 @@ TEST(PackArchive, RefusalsLeaveTheEarlierArchive)
         Change before;
         Change whilePacking; // when the caption "Packing icons" is set
         std::string message; // after "<folder>"
+        bool slowUnderWine = false; // which takes minutes to make 65,537 files
     } cases[] = {
         {"a file above 1 MiB", add("big.k", kMaxMemberSize + 1), nullptr,
          "/big.k: the file is 1,048,577 bytes, more than the limit of 1 MiB for a member"},
@@ -277,7 +285,7 @@ TEST(PackArchive, RefusalsLeaveTheEarlierArchive)
              for (std::size_t i = 0; i < kMaxEntries; ++i)
                  WriteBytes(folder / ("m" + std::to_string(i) + ".k"), {});
          },
-         nullptr, ": 65537 files to pack are more than the limit of 65536"},
+         nullptr, ": 65537 files to pack are more than the limit of 65536", true},
         {"a file grown between the passes", nullptr, add("a.k", 6),
          "/a.k: the file changed while the archive was being packed (5 bytes before, 6 now)"},
         {"a file removed between the passes", nullptr,
@@ -286,6 +294,8 @@ TEST(PackArchive, RefusalsLeaveTheEarlierArchive)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
+        if (c.slowUnderWine && test::UnderWine())
+            continue;
         PackFolder f({{"a.k", Bytes({1, 2, 3, 4, 5})}});
         if (c.before)
             c.before(f.folder);
@@ -295,7 +305,7 @@ TEST(PackArchive, RefusalsLeaveTheEarlierArchive)
                 c.whilePacking(f.folder);
         };
         EXPECT_THROW_MSG(PackArchive(f.folder, f.out, false, progress),
-                         f.folder.string() + c.message);
+                         f.folder.string() + test::NativeSeparators(c.message));
         f.ExpectUnchanged();
         EXPECT_EQ(progress.events.back(), "close");
     }

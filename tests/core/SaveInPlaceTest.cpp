@@ -61,7 +61,7 @@ TEST(SaveInPlace, ReplacesTheFileAsTheUserHadIt)
     if (root) {
         ASSERT_EQ(::chown((dir / "real.ezx").c_str(), 1234, 5678), 0);
     }
-    fs::create_symlink("real.ezx", dir / "link.ezx");
+    SYMLINK_OR_SKIP("real.ezx", dir / "link.ezx");
 
     ArchiveModel model(dir / "link.ezx", ArchiveModel::Locking::ForChange);
     model.Remove(0);
@@ -103,6 +103,9 @@ TEST(SaveInPlace, AnotherProcessChangingTheArchiveIsNeverSavedOver)
         EXPECT_THROW_MSG(editor.Save(path), path.string() + ": is being changed by another process");
     }
     EXPECT_EQ(ReadBytes(path), BuildArchive(members, path));
+    if (test::UnderWine())
+        GTEST_SKIP() << "Wine renames over no file that another program has open, where Windows "
+                        "10 does";
 
     // Another program saved over the archive after it was opened here.
     ArchiveModel late(path);

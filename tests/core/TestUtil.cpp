@@ -1,6 +1,9 @@
 #include "TestUtil.h"
 
 #include <cstring>
+#ifdef _WIN32
+#include <windows.h>
+#endif
 #include <fstream>
 #include <iterator>
 
@@ -24,6 +27,25 @@ std::vector<std::byte> ReadBytes(const fs::path& path)
     if (!chars.empty())
         std::memcpy(out.data(), chars.data(), chars.size());
     return out;
+}
+
+bool UnderWine()
+{
+#ifdef _WIN32
+    return ::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+#else
+    return false;
+#endif
+}
+
+bool MakeSymlink(const fs::path& target, const fs::path& link)
+{
+    std::error_code failed;
+    if (fs::is_directory(link.parent_path() / target))
+        fs::create_directory_symlink(target, link, failed);
+    else
+        fs::create_symlink(target, link, failed);
+    return !failed;
 }
 
 } // namespace zefir::test

@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include "core/Error.h"
+#include "core/Text.h"
 
 namespace zefir::test {
 
@@ -84,14 +85,35 @@ inline void AppendU32(std::vector<std::byte>& out, std::uint32_t v)
 void WriteBytes(const fs::path& path, const std::vector<std::byte>& bytes);
 std::vector<std::byte> ReadBytes(const fs::path& path);
 
+// A symbolic link at `link` to `target` (a folder's link when `target` is a
+// folder); false where this system makes none: Wine makes none, Windows
+// only with a privilege.
+bool MakeSymlink(const fs::path& target, const fs::path& link);
+
+// Whether this is a Windows program running under Wine.
+bool UnderWine();
+
+// A path written with "/", with this system's separator.
+inline std::string NativeSeparators(std::string path)
+{
+    std::replace(path.begin(), path.end(), '/', static_cast<char>(fs::path::preferred_separator));
+    return path;
+}
+
 // The names of a folder's entries, sorted.
 inline std::vector<std::string> FolderNames(const fs::path& folder)
 {
     std::vector<std::string> names;
     for (const auto& entry : fs::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
+        names.push_back(Utf8Of(entry.path().filename()));
     std::sort(names.begin(), names.end());
     return names;
 }
 
 } // namespace zefir::test
+
+// For a test that is about a symbolic link.
+#define SYMLINK_OR_SKIP(target, link)                                                         \
+    if (!::zefir::test::MakeSymlink(target, link))                                           \
+    GTEST_SKIP() << "this system makes no symbolic links"
+

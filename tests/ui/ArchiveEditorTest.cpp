@@ -37,7 +37,7 @@ namespace {
 using Bytes = std::vector<std::byte>;
 
 // How the editor's questions begin.
-const QString kTitle = kApplicationTitle + ": ";
+const QString kTitle = ApplicationTitle() + ": ";
 
 Bytes ReadAll(const fs::path& path)
 {
@@ -119,6 +119,7 @@ private slots:
         QStandardPaths::setTestModeEnabled(true);
         // Every editor starts in the gallery.
         QSettings().remove("ArchiveEditor/details");
+        uitest::SpeakEnglish();
     }
 
     void opensTheExampleWithATileForEveryMember()

@@ -62,6 +62,8 @@ class MainWindowTest : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase() { uitest::SpeakEnglish(); }
+
     void openListsSortedIgnoringCaseAndPreviewsTheFirst()
     {
         Session s;
@@ -109,7 +111,7 @@ private slots:
             s.dialogs.answers = {answer};
             s.Open();
             QCOMPARE(s.dialogs.questions,
-                     QStringList{kApplicationTitle + ": 2 files in " + Q(s.work) +
+                     QStringList{ApplicationTitle() + ": 2 files in " + Q(s.work) +
                                  " differ from what extraction writes (raws/b.k, icons/a.bmp). "
                                  "Replace them?"});
             QCOMPARE(s.Names(), answer == Answer::Yes ? kSortedNames : QStringList{});

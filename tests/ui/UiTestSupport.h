@@ -18,11 +18,20 @@
 #include "core/archive/EzxFormat.h"
 #include "core/imagecodec/ImageCodec.h"
 #include "core/imaging/Imaging.h"
+#include "ui/Language.h"
 #include "ui/MainWindow.h"
 
 namespace zefir::uitest {
 
 namespace fs = std::filesystem;
+
+// The suites read the windows' English texts, whatever the system's
+// language: "1 member" comes from the English translation's plural forms.
+inline void SpeakEnglish()
+{
+    QVERIFY(
+        ui::InstallTranslations(QStringLiteral("en"), {QStringLiteral(ZEFIR_TRANSLATIONS_DIR)}));
+}
 using ui::FileAnswer;
 using ui::FileRequest;
 using ui::MessageKind;

@@ -67,6 +67,8 @@ class WindowsTest : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase() { uitest::SpeakEnglish(); }
+
     // A pick is remembered however the dialog is closed but applied only by
     // OK; so is the box, and unchecking it resets the format.
     void settingsApplyOnlyOnOk_data()
