@@ -540,11 +540,8 @@ void ArchiveEditor::PropertiesExecute()
         const std::vector<std::byte> bytes = Archive().Data(index);
         const imagecodec::PhonePictureInfo info =
             imagecodec::InspectPhonePicture(Archive().Name(index), bytes);
-        const std::string_view kind = imagecodec::KindInfo(info.kind).title;
-        QString text =
-            tr("Name: %1\nKind: %2\n")
-                .arg(MemberName(rows.front()),
-                     QString::fromLatin1(kind.data(), static_cast<qsizetype>(kind.size())));
+        QString text = tr("Name: %1\nKind: %2\n")
+                           .arg(MemberName(rows.front()), FromUtf8(imagecodec::TitleOf(info.kind)));
         text += info.whyNot.empty()
                     ? tr("Picture: %1 x %2 pixels\n").arg(info.width).arg(info.height)
                     : tr("Picture: cannot be shown: %1\n").arg(FromUtf8(info.whyNot));

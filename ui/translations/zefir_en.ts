@@ -96,7 +96,15 @@
 <context>
     <name>zefir::ui::ArchiveEditor</name>
     <message numerus="yes">
-        <location filename="../ArchiveEditor.cpp" line="+415"/>
+        <location filename="../ArchiveEditor.cpp" line="+470"/>
+        <source>%n files were dropped on %1, which takes one picture. Add them as new members instead?</source>
+        <translation>
+            <numerusform>%n file was dropped on %1, which takes one picture. Add it as a new member instead?</numerusform>
+            <numerusform>%n files were dropped on %1, which takes one picture. Add them as new members instead?</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <location line="+194"/>
         <source>%n members</source>
         <translation>
             <numerusform>%n member</numerusform>
@@ -104,7 +112,15 @@
         </translation>
     </message>
     <message numerus="yes">
-        <location line="+75"/>
+        <location line="+4"/>
+        <source>%n members selected</source>
+        <translation>
+            <numerusform>%n member selected</numerusform>
+            <numerusform>%n members selected</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <location line="+134"/>
         <source>Opened %1: %n members</source>
         <translation>
             <numerusform>Opened %1: %n member</numerusform>
@@ -112,7 +128,7 @@
         </translation>
     </message>
     <message numerus="yes">
-        <location line="+236"/>
+        <location line="+248"/>
         <source>Add %n files</source>
         <translation>
             <numerusform>Add %n file</numerusform>
@@ -136,7 +152,7 @@
         </translation>
     </message>
     <message numerus="yes">
-        <location line="+104"/>
+        <location line="+108"/>
         <source>Export %n icons into a folder</source>
         <translation>
             <numerusform>Export %n icon into a folder</numerusform>
@@ -144,7 +160,7 @@
         </translation>
     </message>
     <message numerus="yes">
-        <location line="+81"/>
+        <location line="+82"/>
         <source>%n files already in %1: %2. Replace them?</source>
         <translation>
             <numerusform>%n file already in %1: %2. Replace them?</numerusform>
@@ -171,7 +187,7 @@
 <context>
     <name>zefir::ui::GalleryModel</name>
     <message numerus="yes">
-        <location filename="../ArchiveEditorGallery.cpp" line="+98"/>
+        <location filename="../ArchiveEditorGallery.cpp" line="+186"/>
         <source>%Ln bytes</source>
         <translation>
             <numerusform>%Ln byte</numerusform>

@@ -1031,7 +1031,7 @@
     </message>
     <message>
         <location line="+22"/>
-        <location filename="../ArchiveEditorGallery.cpp" line="+276"/>
+        <location filename="../ArchiveEditorGallery.cpp" line="+368"/>
         <source>out of memory</source>
         <translation>не хватает памяти</translation>
     </message>
@@ -1059,7 +1059,7 @@
 <context>
     <name>zefir::ui::ArchiveEditor</name>
     <message>
-        <location filename="../ArchiveEditor.cpp" line="+48"/>
+        <location filename="../ArchiveEditor.cpp" line="+53"/>
         <source>Archive Editor</source>
         <translation>Редактор архива</translation>
     </message>
@@ -1104,12 +1104,12 @@
         <translation>Все файлы (*)</translation>
     </message>
     <message>
-        <location line="+125"/>
+        <location line="+147"/>
         <source>Filter by name</source>
         <translation>Фильтр по имени</translation>
     </message>
     <message>
-        <location line="+4"/>
+        <location line="+5"/>
         <source>Archive order</source>
         <translation>Порядок в архиве</translation>
     </message>
@@ -1117,6 +1117,21 @@
         <location line="+0"/>
         <source>Name</source>
         <translation>Имя</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Kind</source>
+        <translation>Вид</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Pixels</source>
+        <translation>Пиксели</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Bytes</source>
+        <translation>Байты</translation>
     </message>
     <message>
         <location line="+5"/>
@@ -1144,7 +1159,7 @@
         <translation>Просмотр</translation>
     </message>
     <message>
-        <location line="+75"/>
+        <location line="+98"/>
         <source>&amp;Open...</source>
         <translation>&amp;Открыть...</translation>
     </message>
@@ -1179,7 +1194,12 @@
         <translation>&amp;Файл</translation>
     </message>
     <message>
-        <location line="+10"/>
+        <location line="+2"/>
+        <source>Open &amp;Recent</source>
+        <translation>&amp;Недавние</translation>
+    </message>
+    <message>
+        <location line="+13"/>
         <source>&amp;Undo</source>
         <translation>&amp;Отменить</translation>
     </message>
@@ -1189,7 +1209,7 @@
         <translation>&amp;Повторить</translation>
     </message>
     <message>
-        <location line="+4"/>
+        <location line="+5"/>
         <source>Re&amp;place...</source>
         <translation>&amp;Заменить...</translation>
     </message>
@@ -1204,9 +1224,14 @@
         <translation>&amp;Удалить</translation>
     </message>
     <message>
-        <location line="+3"/>
+        <location line="+4"/>
         <source>Re&amp;name</source>
         <translation>Пере&amp;именовать</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>P&amp;roperties</source>
+        <translation>С&amp;войства</translation>
     </message>
     <message>
         <location line="+3"/>
@@ -1214,12 +1239,27 @@
         <translation>&amp;Правка</translation>
     </message>
     <message>
-        <location line="+9"/>
+        <location line="+10"/>
         <source>&amp;View</source>
         <translation>&amp;Вид</translation>
     </message>
     <message>
-        <location line="+3"/>
+        <location line="+2"/>
+        <source>&amp;Gallery</source>
+        <translation>&amp;Галерея</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>&amp;Details</source>
+        <translation>&amp;Таблица</translation>
+    </message>
+    <message>
+        <location line="+9"/>
+        <source>Sort &amp;By</source>
+        <translation>&amp;Упорядочить по</translation>
+    </message>
+    <message>
+        <location line="+13"/>
         <source>&amp;Larger Tiles</source>
         <translation>&amp;Крупнее плитки</translation>
     </message>
@@ -1233,13 +1273,60 @@
         <source>Tools</source>
         <translation>Инструменты</translation>
     </message>
+    <message numerus="yes">
+        <location line="+27"/>
+        <source>%n files were dropped on %1, which takes one picture. Add them as new members instead?</source>
+        <translation>
+            <numerusform>%n файл брошен на %1, который принимает одно изображение. Добавить его как новый элемент?</numerusform>
+            <numerusform>%n файла брошены на %1, который принимает одно изображение. Добавить их как новые элементы?</numerusform>
+            <numerusform>%n файлов брошено на %1, который принимает одно изображение. Добавить их как новые элементы?</numerusform>
+        </translation>
+    </message>
     <message>
         <location line="+32"/>
+        <source>%1 of %2 shown</source>
+        <translation>Показано %1 из %2</translation>
+    </message>
+    <message>
+        <location line="+41"/>
+        <source>Name: %1
+Kind: %2
+</source>
+        <translation>Имя: %1
+Вид: %2
+</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Picture: %1 x %2 pixels
+</source>
+        <translation>Изображение: %1 x %2 пикселей
+</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Picture: cannot be shown: %1
+</source>
+        <translation>Изображение: не может быть показано: %1
+</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Size: %L1 bytes</source>
+        <translation>Размер: %L1 байт</translation>
+    </message>
+    <message>
+        <location line="+33"/>
+        <source>&amp;Clear Menu</source>
+        <translation>&amp;Очистить список</translation>
+    </message>
+    <message>
+        <location line="+55"/>
         <source>%1[*] - %2</source>
         <translation>%1[*] — %2</translation>
     </message>
     <message numerus="yes">
-        <location line="+25"/>
+        <location line="+28"/>
         <source>%n members</source>
         <translation>
             <numerusform>%n элемент</numerusform>
@@ -1248,7 +1335,21 @@
         </translation>
     </message>
     <message numerus="yes">
-        <location line="+75"/>
+        <location line="+4"/>
+        <source>%n members selected</source>
+        <translation>
+            <numerusform>Выбран %n элемент</numerusform>
+            <numerusform>Выбрано %n элемента</numerusform>
+            <numerusform>Выбрано %n элементов</numerusform>
+        </translation>
+    </message>
+    <message>
+        <location line="+112"/>
+        <source>%1 is open in this window</source>
+        <translation>%1 открыт в этом окне</translation>
+    </message>
+    <message numerus="yes">
+        <location line="+22"/>
         <source>Opened %1: %n members</source>
         <translation>
             <numerusform>Открыт %1: %n элемент</numerusform>
@@ -1258,12 +1359,12 @@
     </message>
     <message>
         <location line="+15"/>
-        <location line="+474"/>
+        <location line="+491"/>
         <source>Open EZX file</source>
         <translation>Открыть файл EZX</translation>
     </message>
     <message>
-        <location line="-463"/>
+        <location line="-480"/>
         <source>%1 has unsaved changes. Save them?</source>
         <translation>В %1 есть несохранённые изменения. Сохранить их?</translation>
     </message>
@@ -1288,7 +1389,12 @@
         <translation>%1 изменён другой программой. Загрузить его заново?</translation>
     </message>
     <message>
-        <location line="+35"/>
+        <location line="+23"/>
+        <source>%1 would have no members: the phone would find none of its icons in it. Save it anyway?</source>
+        <translation>В %1 не останется ни одного элемента: телефон не найдёт в нём ни одного своего значка. Всё равно сохранить?</translation>
+    </message>
+    <message>
+        <location line="+22"/>
         <source>Saved %1</source>
         <translation>Сохранено: %1</translation>
     </message>
@@ -1303,7 +1409,7 @@
         <translation>%1 уже существует. Заменить его?</translation>
     </message>
     <message>
-        <location line="+36"/>
+        <location line="+38"/>
         <source>Replace %1</source>
         <translation>замену %1</translation>
     </message>
@@ -1365,17 +1471,17 @@
         <translation>Не переименовано: %1</translation>
     </message>
     <message>
-        <location line="+11"/>
+        <location line="+12"/>
         <source>Replace %1 with</source>
         <translation>Заменить %1 на</translation>
     </message>
     <message>
-        <location line="+10"/>
-        <source>Add a picture</source>
-        <translation>Добавить изображение</translation>
+        <location line="+9"/>
+        <source>Add pictures</source>
+        <translation>Добавить изображения</translation>
     </message>
     <message>
-        <location line="+27"/>
+        <location line="+31"/>
         <source>Export %1</source>
         <translation>Экспорт %1</translation>
     </message>
@@ -1404,7 +1510,7 @@
         <translation>Отмена</translation>
     </message>
     <message numerus="yes">
-        <location line="+49"/>
+        <location line="+50"/>
         <source>%n files already in %1: %2. Replace them?</source>
         <translation>
             <numerusform>%n файл уже есть в %1: %2. Заменить?</numerusform>
@@ -1433,8 +1539,38 @@
 </context>
 <context>
     <name>zefir::ui::GalleryModel</name>
+    <message>
+        <location filename="../ArchiveEditorGallery.cpp" line="-288"/>
+        <source>Name</source>
+        <translation>Имя</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Kind</source>
+        <translation>Вид</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Pixels</source>
+        <translation>Пиксели</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Bytes</source>
+        <translation>Байты</translation>
+    </message>
+    <message>
+        <location line="+92"/>
+        <source>%L1 bytes</source>
+        <translation>%L1 байт</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Cannot be shown: %1</source>
+        <translation>Не может быть показано: %1</translation>
+    </message>
     <message numerus="yes">
-        <location filename="../ArchiveEditorGallery.cpp" line="-178"/>
+        <location line="+7"/>
         <source>%Ln bytes</source>
         <translation>
             <numerusform>%Ln байт</numerusform>
@@ -1484,7 +1620,7 @@
 <context>
     <name>zefir::ui::PreviewPane</name>
     <message>
-        <location filename="../ArchiveEditorGallery.cpp" line="+533"/>
+        <location filename="../ArchiveEditorGallery.cpp" line="+846"/>
         <source>Checkerboard</source>
         <translation>Шахматка</translation>
     </message>
@@ -1494,12 +1630,12 @@
         <translation>Чёрный</translation>
     </message>
     <message>
-        <location line="+3"/>
+        <location line="+14"/>
         <source>Zoom:</source>
         <translation>Масштаб:</translation>
     </message>
     <message>
-        <location line="+36"/>
+        <location line="+32"/>
         <source>No picture</source>
         <translation>Нет изображения</translation>
     </message>
@@ -1512,7 +1648,7 @@
 <context>
     <name>zefir::ui::QtDialogs</name>
     <message>
-        <location filename="../Dialogs.cpp" line="+111"/>
+        <location filename="../Dialogs.cpp" line="+112"/>
         <source>&amp;Reload</source>
         <translation>&amp;Загрузить заново</translation>
     </message>

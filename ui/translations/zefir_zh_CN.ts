@@ -1015,7 +1015,7 @@
     </message>
     <message>
         <location line="+22"/>
-        <location filename="../ArchiveEditorGallery.cpp" line="+276"/>
+        <location filename="../ArchiveEditorGallery.cpp" line="+368"/>
         <source>out of memory</source>
         <translation>内存不足</translation>
     </message>
@@ -1041,7 +1041,7 @@
 <context>
     <name>zefir::ui::ArchiveEditor</name>
     <message>
-        <location filename="../ArchiveEditor.cpp" line="+48"/>
+        <location filename="../ArchiveEditor.cpp" line="+53"/>
         <source>Archive Editor</source>
         <translation>图标包编辑器</translation>
     </message>
@@ -1086,12 +1086,12 @@
         <translation>所有文件 (*)</translation>
     </message>
     <message>
-        <location line="+125"/>
+        <location line="+147"/>
         <source>Filter by name</source>
         <translation>按名称筛选</translation>
     </message>
     <message>
-        <location line="+4"/>
+        <location line="+5"/>
         <source>Archive order</source>
         <translation>图标包中的顺序</translation>
     </message>
@@ -1099,6 +1099,21 @@
         <location line="+0"/>
         <source>Name</source>
         <translation>名称</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Kind</source>
+        <translation>类型</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Pixels</source>
+        <translation>像素</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Bytes</source>
+        <translation>字节</translation>
     </message>
     <message>
         <location line="+5"/>
@@ -1126,7 +1141,7 @@
         <translation>预览</translation>
     </message>
     <message>
-        <location line="+75"/>
+        <location line="+98"/>
         <source>&amp;Open...</source>
         <translation>打开(&amp;O)...</translation>
     </message>
@@ -1161,7 +1176,12 @@
         <translation>文件(&amp;F)</translation>
     </message>
     <message>
-        <location line="+10"/>
+        <location line="+2"/>
+        <source>Open &amp;Recent</source>
+        <translation>最近打开(&amp;R)</translation>
+    </message>
+    <message>
+        <location line="+13"/>
         <source>&amp;Undo</source>
         <translation>撤销(&amp;U)</translation>
     </message>
@@ -1171,7 +1191,7 @@
         <translation>重做(&amp;R)</translation>
     </message>
     <message>
-        <location line="+4"/>
+        <location line="+5"/>
         <source>Re&amp;place...</source>
         <translation>替换(&amp;P)...</translation>
     </message>
@@ -1186,9 +1206,14 @@
         <translation>删除(&amp;M)</translation>
     </message>
     <message>
-        <location line="+3"/>
+        <location line="+4"/>
         <source>Re&amp;name</source>
         <translation>重命名(&amp;N)</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>P&amp;roperties</source>
+        <translation>属性(&amp;R)</translation>
     </message>
     <message>
         <location line="+3"/>
@@ -1196,12 +1221,27 @@
         <translation>编辑(&amp;E)</translation>
     </message>
     <message>
-        <location line="+9"/>
+        <location line="+10"/>
         <source>&amp;View</source>
         <translation>查看(&amp;V)</translation>
     </message>
     <message>
-        <location line="+3"/>
+        <location line="+2"/>
+        <source>&amp;Gallery</source>
+        <translation>图库(&amp;G)</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>&amp;Details</source>
+        <translation>详细信息(&amp;D)</translation>
+    </message>
+    <message>
+        <location line="+9"/>
+        <source>Sort &amp;By</source>
+        <translation>排序方式(&amp;B)</translation>
+    </message>
+    <message>
+        <location line="+13"/>
         <source>&amp;Larger Tiles</source>
         <translation>放大图块(&amp;L)</translation>
     </message>
@@ -1215,20 +1255,77 @@
         <source>Tools</source>
         <translation>工具</translation>
     </message>
+    <message numerus="yes">
+        <location line="+27"/>
+        <source>%n files were dropped on %1, which takes one picture. Add them as new members instead?</source>
+        <translation>
+            <numerusform>%n 个文件被拖放到只接受一张图片的 %1 上。改为将它们添加为新成员吗？</numerusform>
+        </translation>
+    </message>
     <message>
         <location line="+32"/>
+        <source>%1 of %2 shown</source>
+        <translation>显示 %1 / %2</translation>
+    </message>
+    <message>
+        <location line="+41"/>
+        <source>Name: %1
+Kind: %2
+</source>
+        <translation>名称：%1
+类型：%2
+</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Picture: %1 x %2 pixels
+</source>
+        <translation>图片：%1 x %2 像素
+</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Picture: cannot be shown: %1
+</source>
+        <translation>图片：无法显示：%1
+</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Size: %L1 bytes</source>
+        <translation>大小：%L1 字节</translation>
+    </message>
+    <message>
+        <location line="+33"/>
+        <source>&amp;Clear Menu</source>
+        <translation>清除列表(&amp;C)</translation>
+    </message>
+    <message>
+        <location line="+55"/>
         <source>%1[*] - %2</source>
         <translation>%1[*] - %2</translation>
     </message>
     <message numerus="yes">
-        <location line="+25"/>
+        <location line="+28"/>
         <source>%n members</source>
         <translation>
             <numerusform>%n 个成员</numerusform>
         </translation>
     </message>
     <message numerus="yes">
-        <location line="+75"/>
+        <location line="+4"/>
+        <source>%n members selected</source>
+        <translation>
+            <numerusform>已选择 %n 个成员</numerusform>
+        </translation>
+    </message>
+    <message>
+        <location line="+112"/>
+        <source>%1 is open in this window</source>
+        <translation>%1 已在此窗口中打开</translation>
+    </message>
+    <message numerus="yes">
+        <location line="+22"/>
         <source>Opened %1: %n members</source>
         <translation>
             <numerusform>已打开 %1：%n 个成员</numerusform>
@@ -1236,12 +1333,12 @@
     </message>
     <message>
         <location line="+15"/>
-        <location line="+474"/>
+        <location line="+491"/>
         <source>Open EZX file</source>
         <translation>打开 EZX 文件</translation>
     </message>
     <message>
-        <location line="-463"/>
+        <location line="-480"/>
         <source>%1 has unsaved changes. Save them?</source>
         <translation>%1 有未保存的修改。要保存吗？</translation>
     </message>
@@ -1266,7 +1363,12 @@
         <translation>%1 已被另一个程序修改。要重新载入吗？</translation>
     </message>
     <message>
-        <location line="+35"/>
+        <location line="+23"/>
+        <source>%1 would have no members: the phone would find none of its icons in it. Save it anyway?</source>
+        <translation>%1 将没有任何成员：手机在其中找不到任何图标。仍然保存吗？</translation>
+    </message>
+    <message>
+        <location line="+22"/>
         <source>Saved %1</source>
         <translation>已保存 %1</translation>
     </message>
@@ -1281,7 +1383,7 @@
         <translation>%1 已存在。要替换吗？</translation>
     </message>
     <message>
-        <location line="+36"/>
+        <location line="+38"/>
         <source>Replace %1</source>
         <translation>替换 %1</translation>
     </message>
@@ -1337,17 +1439,17 @@
         <translation>未重命名：%1</translation>
     </message>
     <message>
-        <location line="+11"/>
+        <location line="+12"/>
         <source>Replace %1 with</source>
         <translation>用以下文件替换 %1</translation>
     </message>
     <message>
-        <location line="+10"/>
-        <source>Add a picture</source>
+        <location line="+9"/>
+        <source>Add pictures</source>
         <translation>添加图片</translation>
     </message>
     <message>
-        <location line="+27"/>
+        <location line="+31"/>
         <source>Export %1</source>
         <translation>导出 %1</translation>
     </message>
@@ -1374,7 +1476,7 @@
         <translation>取消</translation>
     </message>
     <message numerus="yes">
-        <location line="+49"/>
+        <location line="+50"/>
         <source>%n files already in %1: %2. Replace them?</source>
         <translation>
             <numerusform>%1 中已有 %n 个文件：%2。要替换吗？</numerusform>
@@ -1397,8 +1499,38 @@
 </context>
 <context>
     <name>zefir::ui::GalleryModel</name>
+    <message>
+        <location filename="../ArchiveEditorGallery.cpp" line="-288"/>
+        <source>Name</source>
+        <translation>名称</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Kind</source>
+        <translation>类型</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Pixels</source>
+        <translation>像素</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Bytes</source>
+        <translation>字节</translation>
+    </message>
+    <message>
+        <location line="+92"/>
+        <source>%L1 bytes</source>
+        <translation>%L1 字节</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Cannot be shown: %1</source>
+        <translation>无法显示：%1</translation>
+    </message>
     <message numerus="yes">
-        <location filename="../ArchiveEditorGallery.cpp" line="-178"/>
+        <location line="+7"/>
         <source>%Ln bytes</source>
         <translation>
             <numerusform>%Ln 字节</numerusform>
@@ -1446,7 +1578,7 @@
 <context>
     <name>zefir::ui::PreviewPane</name>
     <message>
-        <location filename="../ArchiveEditorGallery.cpp" line="+533"/>
+        <location filename="../ArchiveEditorGallery.cpp" line="+846"/>
         <source>Checkerboard</source>
         <translation>棋盘格</translation>
     </message>
@@ -1456,12 +1588,12 @@
         <translation>黑色</translation>
     </message>
     <message>
-        <location line="+3"/>
+        <location line="+14"/>
         <source>Zoom:</source>
         <translation>缩放：</translation>
     </message>
     <message>
-        <location line="+36"/>
+        <location line="+32"/>
         <source>No picture</source>
         <translation>没有图片</translation>
     </message>
@@ -1474,7 +1606,7 @@
 <context>
     <name>zefir::ui::QtDialogs</name>
     <message>
-        <location filename="../Dialogs.cpp" line="+111"/>
+        <location filename="../Dialogs.cpp" line="+112"/>
         <source>&amp;Reload</source>
         <translation>重新载入(&amp;R)</translation>
     </message>
