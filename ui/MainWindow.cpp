@@ -23,6 +23,7 @@
 #include <QWindow>
 
 #include "core/Error.h"
+#include "core/FileIo.h"
 #include "core/Text.h"
 #include "core/archive/ConvertAll.h"
 #include "core/archive/WorkFolder.h"
@@ -61,6 +62,25 @@ QStringList PhoneFilters()
 {
     return {TSDIAppForm::tr("Moto Bitmap 18-bit (*.k)"),
             TSDIAppForm::tr("Moto Bitmap 32-bit (*.k)"), TSDIAppForm::tr("Moto Image (*.g)")};
+}
+
+// The filter of PhoneFilters() that says what the picture at `path` becomes:
+// a GIF or PNG picture goes into a Moto Image whichever kind is asked for
+// (as a picture named ".bmp" never does), so the dialog must not offer it
+// as a Moto Bitmap; `chosen` otherwise.
+int PhoneFilterFor(const fs::path& path, int chosen)
+{
+    constexpr std::size_t kSignatureBytes = 16;
+    constexpr int kMotoImageFilter = 2;
+    try {
+        if (imagecodec::PhoneKindOfPicture(Utf8Of(path.filename()),
+                                           fileio::ReadPrefix(path, kSignatureBytes)) ==
+            ImageKind::ikMotoImage)
+            return kMotoImageFilter;
+    } catch (const IoError&) {
+        // The conversion itself says what is wrong with the file.
+    }
+    return chosen;
 }
 
 // The picture format chosen by the filter of PictureFilters().
@@ -665,7 +685,9 @@ void TSDIAppForm::Convertimage1Click()
     const QStringList filters = fromPhone ? PictureFilters() : PhoneFilters();
     // The source's folder and name with the extension of the format the
     // dialog opens with: accepting it at once must not replace the source.
-    const int filterIndex = std::clamp(m_saveFilterIndex, 0, int(filters.size()) - 1);
+    int filterIndex = std::clamp(m_saveFilterIndex, 0, int(filters.size()) - 1);
+    if (!fromPhone)
+        filterIndex = PhoneFilterFor(ToPath(source->path), filterIndex);
     FileRequest request{tr("Save picture as"),
                         filters,
                         filterIndex,

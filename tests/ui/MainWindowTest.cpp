@@ -332,6 +332,8 @@ private slots:
             {"m.k", 0, "", "m.bmp"},          {"m.k", 1, "", "m.gif"},
             {"m.k", 2, "", "m.png"},          {"p.bmp", 0, "", "p.k"},
             {"p.bmp", 1, "", "p.k"},          {"p.bmp", 2, "", "p.g"},
+            // Whatever was chosen last, a PNG becomes a Moto Image.
+            {"p.png", 0, "", "p.g"},          {"p.png", 1, "", "p.g"},
             {"a.v2.k", 2, "", "a.v2.png"},    {"m.k", 2, "out", "out.png"},
             {"p.bmp", 0, "sub/../p.bmp", ""},
         };
