@@ -54,14 +54,17 @@ ExtractionConflicts FindExtractionConflicts(const fs::path& archive, const fs::p
 // their raw file and their map record, and go to `notConverted`, if given,
 // with the reason; so does a member whose picture a later member's picture
 // of the same name replaced. A member whose name is too long for a file
-// here is not extracted at all and goes to `notExtracted`, if given, with
-// the reason; the others still are. Only a failure to write stops it.
+// here, or whose file would be an earlier member's (where this system does
+// not tell the names apart by case), is not extracted at all and goes to
+// `notExtracted`, if given, with the reason; the others still are. Only a
+// failure to write stops it.
 //
 // With Overwrite::Refuse, files that FindExtractionConflicts lists as
 // differing make it throw IoError (Refused) before anything is written.
-// raws and icons must be folders, not symbolic links; each file is written
-// under a temporary name and renamed, so an interrupted one never stands
-// under its final name.
+// raws and icons must be folders, not symbolic links; each file gets its
+// name only when complete (written unnamed in a folder made by this run,
+// else under a temporary name and renamed), so an interrupted one never
+// stands under its final name.
 //
 // Returns the working folder (WorkFolder). Throws IoError; folders and files
 // written before the error stay, so the caller should keep workFolder as
