@@ -591,6 +591,8 @@ bool ArchiveEditor::eventFilter(QObject* object, QEvent* event)
 {
     if (object != m_filter)
         return QMainWindow::eventFilter(object, event);
+    if (event->type() != QEvent::ShortcutOverride && event->type() != QEvent::KeyPress)
+        return QMainWindow::eventFilter(object, event);
     const auto* key = static_cast<QKeyEvent*>(event);
     if (event->type() == QEvent::ShortcutOverride &&
         (key->matches(QKeySequence::Undo) || key->matches(QKeySequence::Redo))) {
