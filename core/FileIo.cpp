@@ -524,15 +524,15 @@ void OutputFile::WriteAt(std::uint64_t offset, std::span<const std::byte> bytes)
 
 void OutputFile::Commit()
 {
-    Commit(nullptr);
+    CommitOver(nullptr);
 }
 
 void OutputFile::Commit(InputFile& replaced)
 {
-    Commit(&replaced);
+    CommitOver(&replaced);
 }
 
-void OutputFile::Commit(InputFile* replaced)
+void OutputFile::CommitOver(InputFile* replaced)
 {
     InjectedFault(m_target);
     Flush();

@@ -147,7 +147,7 @@ private:
     // m_destination; what the file to replace keeps, if there is one.
     std::optional<Kept> CheckInTheWay(Target kind);
     void Keep(const Kept& kept, Target kind);
-    void Commit(InputFile* replaced);
+    void CommitOver(InputFile* replaced);
     void NameTemporarily();
     bool NameUnnamed();
     void Rename(InputFile* replaced);

@@ -806,6 +806,17 @@ bool IsOutsideFileDrop(const QAbstractItemView* view, const QDropEvent* event)
     return std::any_of(urls.begin(), urls.end(), [](const QUrl& url) { return url.isLocalFile(); });
 }
 
+// Accepts, as a copy, a drag of files from outside while it enters or moves
+// over the view; false for any other drag.
+bool AcceptOutsideFiles(const QAbstractItemView* view, QDragMoveEvent* event)
+{
+    if (!IsOutsideFileDrop(view, event))
+        return false;
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    return true;
+}
+
 // Takes the drop and returns its files, or returns nothing and refuses it.
 QStringList TakeFileDrop(const QAbstractItemView* view, QDropEvent* event)
 {
@@ -875,22 +886,14 @@ void StartTileDrag(QAbstractItemView* view, Qt::DropActions actions)
 
 void GalleryView::dragEnterEvent(QDragEnterEvent* event)
 {
-    if (IsOutsideFileDrop(this, event)) {
-        event->setDropAction(Qt::CopyAction);
-        event->accept();
-    } else {
+    if (!AcceptOutsideFiles(this, event))
         QListView::dragEnterEvent(event);
-    }
 }
 
 void GalleryView::dragMoveEvent(QDragMoveEvent* event)
 {
-    if (IsOutsideFileDrop(this, event)) {
-        event->setDropAction(Qt::CopyAction);
-        event->accept();
-    } else {
+    if (!AcceptOutsideFiles(this, event))
         event->ignore();
-    }
 }
 
 void GalleryView::dropEvent(QDropEvent* event)
@@ -973,22 +976,14 @@ DetailsView::DetailsView(QWidget* parent) : QTreeView(parent)
 
 void DetailsView::dragEnterEvent(QDragEnterEvent* event)
 {
-    if (IsOutsideFileDrop(this, event)) {
-        event->setDropAction(Qt::CopyAction);
-        event->accept();
-    } else {
+    if (!AcceptOutsideFiles(this, event))
         QTreeView::dragEnterEvent(event);
-    }
 }
 
 void DetailsView::dragMoveEvent(QDragMoveEvent* event)
 {
-    if (IsOutsideFileDrop(this, event)) {
-        event->setDropAction(Qt::CopyAction);
-        event->accept();
-    } else {
+    if (!AcceptOutsideFiles(this, event))
         event->ignore();
-    }
 }
 
 void DetailsView::dropEvent(QDropEvent* event)
