@@ -258,11 +258,6 @@ std::vector<std::string> ArgumentsAsUtf8(int argc, char** argv);
 // and lines end as on other systems.
 void PrepareStandardStreams() noexcept;
 
-// Seconds since this process started, from the system's own record, so
-// that loading the program and its libraries counts too; negative when the
-// system cannot tell.
-double SecondsSinceProcessStart();
-
 // Fault injection for tests: after `n` more successful write or commit steps
 // of any OutputFile, the next one fails as a full disk would. A negative n
 // switches injection off.

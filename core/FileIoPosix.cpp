@@ -9,8 +9,6 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
-#include <fstream>
-#include <sstream>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -470,23 +468,6 @@ std::string FileNameKey(std::string_view utf8)
 std::vector<std::string> ArgumentsAsUtf8(int argc, char** argv)
 {
     return std::vector<std::string>(argv, argv + argc);
-}
-
-double SecondsSinceProcessStart()
-{
-    std::ifstream statFile("/proc/self/stat");
-    std::string stat((std::istreambuf_iterator<char>(statFile)), std::istreambuf_iterator<char>());
-    // Field 22, counted after the command name, which may hold blanks.
-    const auto close = stat.rfind(')');
-    if (close == std::string::npos)
-        return -1;
-    std::istringstream fields(stat.substr(close + 2));
-    std::string field;
-    for (int i = 3; i <= 22 && fields >> field; ++i) {
-    }
-    double uptime = 0;
-    std::ifstream("/proc/uptime") >> uptime;
-    return uptime - std::stod(field) / static_cast<double>(::sysconf(_SC_CLK_TCK));
 }
 
 void PrepareStandardStreams() noexcept

@@ -717,16 +717,6 @@ std::vector<std::string> ArgumentsAsUtf8(int argc, char** argv)
     return arguments;
 }
 
-double SecondsSinceProcessStart()
-{
-    FILETIME created{}, exited{}, kernel{}, user{};
-    if (!::GetProcessTimes(::GetCurrentProcess(), &created, &exited, &kernel, &user))
-        return -1;
-    FILETIME now{};
-    ::GetSystemTimeAsFileTime(&now);
-    return static_cast<double>(Ticks(now) - Ticks(created)) / 1e7;
-}
-
 void PrepareStandardStreams() noexcept
 {
     const int flags[] = {_O_RDONLY, _O_RDONLY, _O_WRONLY};

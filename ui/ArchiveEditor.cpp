@@ -1,7 +1,6 @@
 #include "ui/ArchiveEditor.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <functional>
 #include <system_error>
 
@@ -1317,26 +1316,6 @@ void EditArchive(QWidget* parent, IDialogs& dialogs)
         return;
     }
     editor->show();
-}
-
-void WatchForBenchmark(ArchiveEditor& editor)
-{
-    const QByteArray mode = qgetenv("ZEFIR_EDITOR_BENCH");
-    if (mode.isEmpty())
-        return;
-    const auto report = [](const char* what) {
-        std::printf("%s %.3f s\n", what, fileio::SecondsSinceProcessStart());
-        std::fflush(stdout);
-        QTimer::singleShot(0, qApp, &QCoreApplication::quit);
-    };
-    if (mode == "first") {
-        auto* delegate = editor.View().findChild<GalleryDelegate*>();
-        QObject::connect(delegate, &GalleryDelegate::firstIconPainted, &editor,
-                         [report] { report("first-icon"); });
-    } else {
-        QObject::connect(&editor.Gallery(), &GalleryModel::allLoaded, &editor,
-                         [report] { report("all-loaded"); });
-    }
 }
 
 } // namespace zefir::ui

@@ -195,9 +195,4 @@ private:
 // an editor window of its own.
 void EditArchive(QWidget* parent, IDialogs& dialogs);
 
-// For `make bench`: with ZEFIR_EDITOR_BENCH set to "first", the editor prints
-// the milliseconds from the process start to the first painted icon and
-// quits; with "all", once every tile is loaded.
-void WatchForBenchmark(ArchiveEditor& editor);
-
 } // namespace zefir::ui

@@ -19,7 +19,6 @@ namespace {
 int RunEditor(zefir::ui::IDialogs& dialogs, const QString& archive)
 {
     zefir::ui::ArchiveEditor editor(dialogs);
-    zefir::ui::WatchForBenchmark(editor);
     editor.show();
     if (!archive.isEmpty())
         QTimer::singleShot(0, &editor, [&editor, archive] { editor.OpenArchive(archive); });
