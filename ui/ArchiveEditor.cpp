@@ -139,14 +139,7 @@ ArchiveEditor::ArchiveEditor(IDialogs& dialogs, QWidget* parent)
 {
     setObjectName(QStringLiteral("ArchiveEditor"));
     setWindowIcon(ApplicationIcon());
-    m_undo = new QUndoStack(this);
-    m_watcher = new QFileSystemWatcher(this);
-    // A save writes many times: one question after the writes have ended.
-    auto* settle = new QTimer(this);
-    settle->setSingleShot(true);
-    settle->setInterval(300);
-    connect(m_watcher, &QFileSystemWatcher::fileChanged, settle, qOverload<>(&QTimer::start));
-    connect(settle, &QTimer::timeout, this, &ArchiveEditor::ArchiveChangedOnDisk);
+    m_document = new ArchiveDocument(this);
     CreateGallery();
     createActions();
 
@@ -157,8 +150,18 @@ ArchiveEditor::ArchiveEditor(IDialogs& dialogs, QWidget* parent)
     SetTileSide(settings.value(QStringLiteral("ArchiveEditor/tile"), 64).toInt());
     ShowDetails(settings.value(QStringLiteral("ArchiveEditor/details"), false).toBool());
 
-    connect(m_undo, &QUndoStack::cleanChanged, this, [this] { UpdateTitle(); });
-    connect(m_undo, &QUndoStack::indexChanged, this, [this] { UpdateCurrent(); });
+    connect(m_document, &ArchiveDocument::errorOccurred, this, &ArchiveEditor::ShowError);
+    connect(m_document, &ArchiveDocument::statusMessage, statusBar(), &QStatusBar::showMessage);
+    connect(m_document, &ArchiveDocument::opened, this, &ArchiveEditor::Opened);
+    connect(m_document, &ArchiveDocument::pathChanged, this, [this] {
+        RememberRecent(ArchivePath());
+        UpdateTitle();
+    });
+    connect(m_document, &ArchiveDocument::modifiedChanged, this, [this] { UpdateTitle(); });
+    connect(m_document, &ArchiveDocument::membersAdded, this, &ArchiveEditor::SelectRow);
+    connect(m_document, &ArchiveDocument::changedOnDisk, this,
+            &ArchiveEditor::ArchiveChangedOnDisk);
+    connect(&UndoStack(), &QUndoStack::indexChanged, this, [this] { UpdateCurrent(); });
     UpdateTitle();
     UpdateActions();
 }
@@ -167,19 +170,15 @@ ArchiveEditor::~ArchiveEditor()
 {
     // The children go after this object's own part: their last signals
     // (the undo stack clearing itself) must not reach it.
-    m_undo->disconnect(this);
+    m_document->disconnect(this);
+    UndoStack().disconnect(this);
     m_gallery->disconnect(this);
     m_view->selectionModel()->disconnect(this);
 }
 
-const archive::ArchiveModel& ArchiveEditor::Archive() const
-{
-    return m_gallery->Archive();
-}
-
 void ArchiveEditor::CreateGallery()
 {
-    m_gallery = new GalleryModel(this);
+    m_gallery = new GalleryModel(*m_document, this);
     m_proxy = new TileSortProxy(this);
     m_proxy->setSourceModel(m_gallery);
     m_proxy->setFilterCaseSensitivity(Qt::CaseInsensitive);
@@ -320,6 +319,12 @@ void ArchiveEditor::CreateGallery()
     m_gallery->renameRequested = [this](int row, const QString& name) {
         return RenameMember(row, name);
     };
+    // Tiles on screen are decoded before the others.
+    const auto want = [this](const QModelIndex& index) {
+        m_gallery->Want(m_proxy->mapToSource(index).row());
+    };
+    connect(m_delegate, &GalleryDelegate::pendingPainted, this, want);
+    connect(m_details->findChild<NameDelegate*>(), &NameDelegate::pendingPainted, this, want);
     m_delegate->checkName = [this](const QModelIndex& index, const QString& name) {
         return index.isValid() ? CheckRename(m_proxy->mapToSource(index).row(), name) : QString();
     };
@@ -369,11 +374,11 @@ void ArchiveEditor::createActions()
     file->addSeparator();
     file->addAction(closeWindow);
 
-    QAction* undo = m_undo->createUndoAction(this, tr("&Undo"));
+    QAction* undo = UndoStack().createUndoAction(this, tr("&Undo"));
     undo->setObjectName(QStringLiteral("UndoAction"));
     undo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
     undo->setIcon(look->standardIcon(QStyle::SP_ArrowBack));
-    QAction* redo = m_undo->createRedoAction(this, tr("&Redo"));
+    QAction* redo = UndoStack().createRedoAction(this, tr("&Redo"));
     redo->setObjectName(QStringLiteral("RedoAction"));
     redo->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
     redo->setIcon(look->standardIcon(QStyle::SP_ArrowForward));
@@ -632,15 +637,15 @@ void ArchiveEditor::SetTileSide(int side)
 void ArchiveEditor::UpdateTitle()
 {
     // The "[*]" shows the "*" while there are unsaved changes.
-    setWindowTitle(m_path.empty()
-                       ? EditorTitle()
-                       : tr("%1[*] - %2").arg(ToQString(m_path.filename()), EditorTitle()));
-    setWindowModified(!m_path.empty() && !m_undo->isClean());
+    const fs::path& path = ArchivePath();
+    setWindowTitle(path.empty() ? EditorTitle()
+                                : tr("%1[*] - %2").arg(ToQString(path.filename()), EditorTitle()));
+    setWindowModified(!path.empty() && m_document->IsModified());
 }
 
 void ArchiveEditor::UpdateActions()
 {
-    const bool open = !m_path.empty();
+    const bool open = m_document->IsOpen();
     const std::size_t targets = TargetRows().size();
     for (QAction* action : m_memberActions)
         action->setEnabled(open && targets > 0);
@@ -653,7 +658,7 @@ void ArchiveEditor::UpdateActions()
 
 QString ArchiveEditor::MemberName(int row) const
 {
-    return FromUtf8(Archive().DisplayName(static_cast<std::size_t>(row)));
+    return m_document->MemberName(row);
 }
 
 void ArchiveEditor::UpdateCurrent()
@@ -661,7 +666,7 @@ void ArchiveEditor::UpdateCurrent()
     const int row = CurrentRow();
     const int selected = SelectedTileCount(*m_view->selectionModel());
     if (row < 0) {
-        m_memberInfo->setText(m_path.empty() ? QString()
+        m_memberInfo->setText(!m_document->IsOpen() ? QString()
                                              : tr("%n members", nullptr, int(Archive().size())));
         m_preview->SetTile({}, nullptr);
     } else if (selected > 1) {
@@ -735,19 +740,9 @@ void ArchiveEditor::ShowLeftOut(const QString& text, const QStringList& lines)
     m_dialogs.Message(this, MessageKind::Information, ApplicationTitle(), WithLines(text, lines));
 }
 
-void ArchiveEditor::Push(QUndoCommand* command)
-{
-    m_undo->push(command);
-}
-
-std::function<void(const QString&)> ArchiveEditor::ErrorReporter()
-{
-    return [this](const QString& text) { ShowError(ErrorText(ToUtf8(text))); };
-}
-
 bool ArchiveEditor::OpenArchive(const QString& path)
 {
-    return !ForwardToEditorOf(path) && MaybeSave() && Load(path);
+    return !ForwardToEditorOf(path) && MaybeSave() && m_document->Load(path);
 }
 
 ArchiveEditor* ArchiveEditor::EditorOf(const fs::path& archive, const ArchiveEditor* except)
@@ -755,8 +750,8 @@ ArchiveEditor* ArchiveEditor::EditorOf(const fs::path& archive, const ArchiveEdi
     for (QWidget* window : QApplication::topLevelWidgets()) {
         auto* editor = qobject_cast<ArchiveEditor*>(window);
         std::error_code ignored;
-        if (editor && editor != except && !editor->m_path.empty() &&
-            fs::equivalent(editor->m_path, archive, ignored))
+        if (editor && editor != except && !editor->ArchivePath().empty() &&
+            fs::equivalent(editor->ArchivePath(), archive, ignored))
             return editor;
     }
     return nullptr;
@@ -778,35 +773,19 @@ bool ArchiveEditor::ForwardToEditorOf(const QString& path)
         return false;
     other->BringForward();
     other->statusBar()->showMessage(
-        tr("%1 is open in this window").arg(ToQString(other->m_path.filename())), 8000);
+        tr("%1 is open in this window").arg(ToQString(other->ArchivePath().filename())), 8000);
     return true;
 }
 
-bool ArchiveEditor::Load(const QString& path)
+void ArchiveEditor::Opened()
 {
-    try {
-        archive::ArchiveModel opened(ToPath(path));
-        m_filter->clear();
-        m_gallery->Reset(std::move(opened));
-        m_path = ToPath(path);
-        m_undo->clear();
-        m_diskChangeAnswered = false;
-        WatchArchiveFile();
-        UpdateTitle();
-        if (m_gallery->rowCount() > 0)
-            SelectRow(static_cast<int>(m_proxy->mapToSource(m_proxy->index(0, 0)).row()));
-        UpdateCurrent();
-        // The keyboard starts in the tiles: arrows move, typing filters.
-        ActiveView()->setFocus();
-        RememberRecent(m_path);
-        statusBar()->showMessage(
-            tr("Opened %1: %n members", nullptr, int(Archive().size())).arg(ToQString(m_path)),
-            5000);
-        return true;
-    } catch (const IoError& e) {
-        ShowError(ErrorText(e.what()));
-        return false;
-    }
+    m_filter->clear();
+    m_gallery->WantAll();
+    if (m_gallery->rowCount() > 0)
+        SelectRow(static_cast<int>(m_proxy->mapToSource(m_proxy->index(0, 0)).row()));
+    UpdateCurrent();
+    // The keyboard starts in the tiles: arrows move, typing filters.
+    ActiveView()->setFocus();
 }
 
 void ArchiveEditor::FileOpenExecute()
@@ -815,55 +794,45 @@ void ArchiveEditor::FileOpenExecute()
     if (!MaybeSave())
         return;
     const auto answer = m_dialogs.OpenFile(
-        this, {tr("Open EZX file"), {EzxFilter()}, 0, {}, ToQString(m_path.parent_path())});
+        this, {tr("Open EZX file"), {EzxFilter()}, 0, {}, ToQString(ArchivePath().parent_path())});
     if (answer && !ForwardToEditorOf(answer->path))
-        Load(answer->path);
+        m_document->Load(answer->path);
 }
 
 bool ArchiveEditor::MaybeSave()
 {
-    if (m_undo->isClean())
+    if (!m_document->IsModified())
         return true;
     const Answer answer = m_dialogs.Ask(
         this, {ApplicationTitle(),
-               tr("%1 has unsaved changes. Save them?").arg(ToQString(m_path.filename())),
+               tr("%1 has unsaved changes. Save them?").arg(ToQString(ArchivePath().filename())),
                {Answer::Save, Answer::Discard, Answer::Cancel}});
     if (answer == Answer::Save)
         return FileSaveExecute();
     return answer == Answer::Discard;
 }
 
-void ArchiveEditor::WatchArchiveFile()
-{
-    // Always anew: a file replaced by a rename is another file, and the
-    // watch would stay on the old one.
-    if (!m_watcher->files().isEmpty())
-        m_watcher->removePaths(m_watcher->files());
-    if (!m_path.empty())
-        m_watcher->addPath(ToQString(m_path));
-}
-
 void ArchiveEditor::ArchiveChangedOnDisk()
 {
-    WatchArchiveFile();
-    if (m_diskQuestionOpen || m_diskChangeAnswered || m_path.empty())
+    if (m_diskQuestionOpen)
         return;
-    const auto state = Archive().OnDisk();
+    const auto state = m_document->OnDisk();
     if (state != archive::ArchiveModel::DiskState::Unchanged)
         ResolveDiskChange(state);
 }
 
 bool ArchiveEditor::ResolveDiskChange(archive::ArchiveModel::DiskState state)
 {
-    const QString name = ToQString(m_path.filename());
+    const fs::path path = ArchivePath();
+    const QString name = ToQString(path.filename());
     Question question{ApplicationTitle(), {}, {Answer::Reload, Answer::Cancel}};
     if (state == archive::ArchiveModel::DiskState::Changed) {
         question.text = tr("%1 was changed by another program, and its icons can no "
                            "longer be read from the copy open here. Reload it?")
                             .arg(name);
-        if (!m_undo->isClean())
+        if (m_document->IsModified())
             question.text += tr(" Your unsaved changes will be lost.");
-    } else if (!m_undo->isClean()) {
+    } else if (m_document->IsModified()) {
         question.text = tr("%1 was changed by another program since it was opened. "
                            "Save your version as another file, or reload it and "
                            "lose your changes?")
@@ -876,14 +845,15 @@ bool ArchiveEditor::ResolveDiskChange(archive::ArchiveModel::DiskState state)
     const Answer answer = m_dialogs.Ask(this, question);
     m_diskQuestionOpen = false;
     if (answer == Answer::Reload)
-        return Load(ToQString(m_path));
+        return m_document->Reload();
     if (answer == Answer::SaveAs) {
-        fs::path other = m_path;
+        fs::path other = path;
         other.replace_filename(
-            PathFromUtf8(Utf8Of(m_path.stem()) + " (edited)" + Utf8Of(m_path.extension())));
+            PathFromUtf8(Utf8Of(path.stem()) + " (edited)" + Utf8Of(path.extension())));
         return SaveAs(other);
     }
-    m_diskChangeAnswered = true;
+    // Asked once; saving asks again.
+    m_document->IgnoreDiskChange();
     return false;
 }
 
@@ -899,34 +869,20 @@ bool ArchiveEditor::SaveTo(const fs::path& target, archive::ArchiveModel::WhenRe
                              {Answer::No, Answer::Yes}}) != Answer::Yes)
         return false;
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    try {
-        archive::NullProgress progress;
-        m_gallery->Archive().Save(target, progress, whenReplaced);
-        QApplication::restoreOverrideCursor();
-    } catch (const IoError& e) {
-        QApplication::restoreOverrideCursor();
-        // The file and the edits stay as they were.
-        ShowError(ErrorText(e.what()));
-        return false;
-    }
-    m_path = target;
-    RememberRecent(m_path);
-    m_undo->setClean();
-    m_diskChangeAnswered = false;
-    WatchArchiveFile();
-    UpdateTitle();
-    statusBar()->showMessage(tr("Saved %1").arg(ToQString(target)), 5000);
-    return true;
+    const bool saved = m_document->Save(target, whenReplaced);
+    QApplication::restoreOverrideCursor();
+    return saved;
 }
 
 bool ArchiveEditor::FileSaveExecute()
 {
-    if (m_path.empty())
+    if (ArchivePath().empty())
         return false;
     // The same check the save makes, asked about before it refuses.
-    if (const auto state = Archive().OnDisk(); state != archive::ArchiveModel::DiskState::Unchanged)
+    if (const auto state = m_document->OnDisk();
+        state != archive::ArchiveModel::DiskState::Unchanged)
         return ResolveDiskChange(state);
-    return SaveTo(m_path);
+    return SaveTo(ArchivePath());
 }
 
 namespace {
@@ -951,7 +907,7 @@ QString ArchiveEditor::PictureFolder() const
     if (!remembered.isEmpty() && QFileInfo(remembered).isDir())
         return remembered;
     std::error_code ignored;
-    return ToQString(fs::absolute(m_path, ignored).parent_path());
+    return ToQString(fs::absolute(ArchivePath(), ignored).parent_path());
 }
 
 void ArchiveEditor::RememberPictureFolder(const fs::path& folder)
@@ -963,7 +919,7 @@ void ArchiveEditor::RememberPictureFolder(const fs::path& folder)
 
 bool ArchiveEditor::FileSaveAsExecute()
 {
-    return !m_path.empty() && SaveAs(m_path);
+    return !ArchivePath().empty() && SaveAs(ArchivePath());
 }
 
 bool ArchiveEditor::SaveAs(const fs::path& proposed)
@@ -981,7 +937,7 @@ bool ArchiveEditor::SaveAs(const fs::path& proposed)
     if (!answer)
         return false;
     const fs::path target = WithFilterExtension(ToPath(answer->path), EzxFilter());
-    if (Exists(target) && !fs::equivalent(target, m_path, ignored) &&
+    if (Exists(target) && !fs::equivalent(target, ArchivePath(), ignored) &&
         m_dialogs.Ask(this, {ApplicationTitle(),
                              tr("%1 already exists. Replace it?").arg(ToQString(target)),
                              {Answer::No, Answer::Yes}}) != Answer::Yes)
@@ -1008,143 +964,32 @@ void ArchiveEditor::closeEvent(QCloseEvent* event)
 
 bool ArchiveEditor::ReplaceMember(int row, const QString& file)
 {
-    const auto index = static_cast<std::size_t>(row);
-    try {
-        const fs::path path = ToPath(file);
-        const std::vector<std::byte> bytes = fileio::ReadFile(path, imaging::kMaxPictureFileSize);
-        std::vector<std::byte> before = Archive().Data(index);
-        imagecodec::Replacement replacement = imagecodec::ConvertForMember(
-            Archive().Name(index), before, ToUtf8(ToQString(path.filename())), bytes, path);
-        // Too large once converted: the picture given is named.
-        archive::ArchiveModel::CheckData(replacement.bytes.size(), path);
-        std::vector<std::byte> after = replacement.bytes;
-        m_gallery->ReplaceData(row, std::move(replacement.bytes));
-        const QString name = MemberName(row);
-        Push(new ReplaceCommand(*m_gallery, row, std::move(before), std::move(after),
-                                tr("Replace %1").arg(name), ErrorReporter()));
-        statusBar()->showMessage(
-            replacement.sizeChanged
-                ? tr("%1 is now %2 x %3 pixels (it was %4 x %5)")
-                      .arg(name)
-                      .arg(replacement.newWidth)
-                      .arg(replacement.newHeight)
-                      .arg(replacement.oldWidth)
-                      .arg(replacement.oldHeight)
-                : tr("Replaced %1 with %2").arg(name, ToQString(path.filename())),
-            8000);
-        return true;
-    } catch (const IoError& e) {
-        ShowError(ErrorText(e.what()));
-        return false;
-    }
+    return m_document->ReplaceMember(row, file);
 }
 
 int ArchiveEditor::AddFiles(const QStringList& files)
 {
-    if (m_path.empty())
-        return 0;
-    QStringList refused;
-    int added = 0;
-    // One step on the undo stack for the whole drop.
-    auto* group =
-        new QUndoCommand(files.size() == 1 ? tr("Add %1").arg(QFileInfo(files[0]).fileName())
-                                           : tr("Add %n files", nullptr, int(files.size())));
-    for (const QString& file : files) {
-        try {
-            const fs::path path = ToPath(file);
-            const std::vector<std::byte> bytes =
-                fileio::ReadFile(path, imaging::kMaxPictureFileSize);
-            imagecodec::NewMember member =
-                imagecodec::MemberFromFile(ToUtf8(ToQString(path.filename())), bytes,
-                                           imagecodec::ImageKind::ikMotoBitmap18, path);
-            archive::ArchiveModel::CheckData(member.bytes.size(), path);
-            std::string name = archive::ArchiveModel::NameFromUtf8(member.fileName, path);
-            const int row = static_cast<int>(Archive().size());
-            m_gallery->InsertMember(row, name, member.bytes);
-            new InsertCommand(*m_gallery, row, std::move(name), std::move(member.bytes), true,
-                              group->text(), ErrorReporter(), group);
-            if (++added == 1)
-                SelectRow(row);
-        } catch (const IoError& e) {
-            refused << ErrorText(e.what());
-        }
-    }
-    if (added > 0)
-        Push(group);
-    else
-        delete group;
-    if (!refused.isEmpty())
-        ShowError(refused.join(QLatin1Char('\n')));
-    if (added > 0)
-        statusBar()->showMessage(tr("Added %n members", nullptr, int(added)), 5000);
-    return added;
+    return m_document->AddFiles(files);
 }
 
 bool ArchiveEditor::RemoveMembers(std::vector<int> rows)
 {
-    if (rows.empty())
+    if (!m_document->RemoveMembers(rows))
         return false;
-    std::sort(rows.begin(), rows.end(), std::greater<>());
-    auto* group =
-        new QUndoCommand(rows.size() == 1 ? tr("Remove %1").arg(MemberName(rows[0]))
-                                          : tr("Remove %n members", nullptr, int(rows.size())));
-    int removed = 0;
-    try {
-        // From the last, so that the rows still to go keep their numbers.
-        for (int row : rows) {
-            const auto index = static_cast<std::size_t>(row);
-            std::string name = Archive().Name(index);
-            std::vector<std::byte> data = Archive().Data(index);
-            m_gallery->RemoveMember(row);
-            new InsertCommand(*m_gallery, row, std::move(name), std::move(data), false,
-                              group->text(), ErrorReporter(), group);
-            ++removed;
-        }
-    } catch (const IoError& e) {
-        ShowError(ErrorText(e.what()));
-    }
-    if (removed == 0) {
-        delete group;
-        return false;
-    }
-    Push(group);
     // The tile after the first one removed takes its place under the keyboard.
     if (m_gallery->rowCount() > 0)
-        SelectRow(std::min(rows.back(), m_gallery->rowCount() - 1));
+        SelectRow(std::min(*std::min_element(rows.begin(), rows.end()), m_gallery->rowCount() - 1));
     return true;
 }
 
 QString ArchiveEditor::CheckRename(int row, const QString& name) const
 {
-    const auto index = static_cast<std::size_t>(row);
-    try {
-        // The archive's own rules, so that a name accepted here is accepted
-        // when it is committed.
-        Archive().CheckRename(index, archive::ArchiveModel::NameFromUtf8(ToUtf8(name), m_path));
-        return {};
-    } catch (const IoError& e) {
-        return ErrorText(e.message());
-    }
+    return m_document->CheckRename(row, name);
 }
 
 QString ArchiveEditor::RenameMember(int row, const QString& name)
 {
-    const auto index = static_cast<std::size_t>(row);
-    try {
-        std::string after = archive::ArchiveModel::NameFromUtf8(ToUtf8(name), m_path);
-        std::string before = Archive().Name(index);
-        if (after == before)
-            return {};
-        const QString old = MemberName(row);
-        m_gallery->RenameMember(row, after);
-        Push(new RenameCommand(*m_gallery, row, std::move(before), std::move(after),
-                               tr("Rename %1 to %2").arg(old, name), ErrorReporter()));
-        return {};
-    } catch (const IoError& e) {
-        const QString why = ErrorText(e.message());
-        statusBar()->showMessage(tr("Not renamed: %1").arg(why), 10000);
-        return why;
-    }
+    return m_document->RenameMember(row, name);
 }
 
 void ArchiveEditor::ReplaceExecute()
@@ -1212,7 +1057,7 @@ void ArchiveEditor::ExportExecute()
 
 void ArchiveEditor::ExportAllExecute()
 {
-    if (m_path.empty())
+    if (ArchivePath().empty())
         return;
     const auto folder = m_dialogs.Folder(this, tr("Export every icon into"), PictureFolder());
     if (!folder)

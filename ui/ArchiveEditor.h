@@ -2,7 +2,9 @@
 
 // The Archive Editor: every member of an archive as a tile, replaced by
 // dropping a picture on it, exported by dragging it out, added, removed and
-// renamed, every edit undoable, and the archive saved in place.
+// renamed, every edit undoable, and the archive saved in place. The window
+// wires widgets, dialogs and menus to an ArchiveDocument, which holds the
+// archive and makes the edits.
 
 #include <functional>
 #include <string>
@@ -12,6 +14,7 @@
 #include <QString>
 
 #include "core/archive/ArchiveModel.h"
+#include "ui/ArchiveDocument.h"
 #include "ui/ArchiveEditorCommands.h"
 #include "ui/Dialogs.h"
 #include "ui/Windows.h"
@@ -20,7 +23,6 @@ class QAbstractItemView;
 class QAction;
 class QComboBox;
 class QDockWidget;
-class QFileSystemWatcher;
 class QLabel;
 class QLineEdit;
 class QMenu;
@@ -55,19 +57,20 @@ public:
     // the keyboard in it.
     void BringForward();
     // The archive's file; empty before one is opened.
-    const fs::path& ArchivePath() const { return m_path; }
+    const fs::path& ArchivePath() const { return m_document->Path(); }
 
-    const archive::ArchiveModel& Archive() const;
+    ArchiveDocument& Document() { return *m_document; }
+    const archive::ArchiveModel& Archive() const { return m_document->Archive(); }
     GalleryModel& Gallery() { return *m_gallery; }
     GalleryView& View() { return *m_view; }
     DetailsView& Details() { return *m_details; }
     QSortFilterProxyModel& Shown() { return *m_proxy; }
-    QUndoStack& UndoStack() { return *m_undo; }
+    QUndoStack& UndoStack() { return m_document->UndoStack(); }
     PreviewPane& Preview() { return *m_preview; }
 
-    // The edits, by the member's index in the archive: what a drop, the
-    // menus and in-place editing run. Each shows its refusal and returns
-    // whether the archive changed.
+    // The document's edits, by the member's index in the archive: what a
+    // drop, the menus and in-place editing run. Each shows its refusal and
+    // returns whether the archive changed.
     bool ReplaceMember(int row, const QString& file);
     int AddFiles(const QStringList& files);
     bool RemoveMembers(std::vector<int> rows);
@@ -128,14 +131,14 @@ private:
     bool MaybeSave();
     // Brings forward the other window that has `path` open, if one has.
     bool ForwardToEditorOf(const QString& path);
-    // Opens without asking about unsaved changes, which are dropped.
-    bool Load(const QString& path);
+    // After the document opened an archive: the first tile current, the
+    // keyboard in the tiles.
+    void Opened();
     bool SaveTo(const fs::path& target, archive::ArchiveModel::WhenReplaced whenReplaced =
                                             archive::ArchiveModel::WhenReplaced::Refuse);
     bool SaveAs(const fs::path& proposed);
     QString PictureFolder() const;
     static void RememberPictureFolder(const fs::path& folder);
-    void WatchArchiveFile();
     // Asks whether to reload the archive another program changed or to save
     // this version as another file; returns whether it was reloaded or
     // saved.
@@ -148,13 +151,10 @@ private:
     void SetTileSide(int side);
     void ShowError(const QString& text);
     void ShowLeftOut(const QString& text, const QStringList& lines);
-    void Push(QUndoCommand* command);
-    // Shows a failure of an undo or redo, which the core should never refuse.
-    std::function<void(const QString&)> ErrorReporter();
     QString MemberName(int row) const;
 
     IDialogs& m_dialogs;
-    fs::path m_path;
+    ArchiveDocument* m_document = nullptr;
     GalleryModel* m_gallery = nullptr;
     QSortFilterProxyModel* m_proxy = nullptr;
     GalleryView* m_view = nullptr;
@@ -162,12 +162,8 @@ private:
     QStackedWidget* m_views = nullptr;
     GalleryDelegate* m_delegate = nullptr;
     PreviewPane* m_preview = nullptr;
-    QUndoStack* m_undo = nullptr;
-    QFileSystemWatcher* m_watcher = nullptr;
-    // Set while the question about a change on disk is open, and after it
-    // was cancelled: a change is asked about once, and again when saving.
+    // Set while the question about a change on disk is open.
     bool m_diskQuestionOpen = false;
-    bool m_diskChangeAnswered = false;
     QLineEdit* m_filter = nullptr;
     QComboBox* m_sort = nullptr;
     QSlider* m_tileSlider = nullptr;

@@ -9,7 +9,8 @@
 #include "core/Text.h"
 #include "core/imagecodec/PhonePictures.h"
 #include "core/imaging/Imaging.h"
-#include "ui/ArchiveEditorGallery.h"
+#include "ui/ArchiveDocument.h"
+#include "ui/MainWindow.h"
 #include "ui/Windows.h"
 
 namespace zefir::ui {
@@ -88,9 +89,8 @@ std::string UniqueName(const std::string& name, std::vector<std::string>& taken)
     return candidate;
 }
 
-MemberCommand::MemberCommand(GalleryModel& gallery, const QString& text,
-                             std::function<void(const QString&)> reportError, QUndoCommand* parent)
-    : QUndoCommand(text, parent), m_gallery(gallery), m_reportError(std::move(reportError))
+MemberCommand::MemberCommand(ArchiveDocument& document, const QString& text, QUndoCommand* parent)
+    : QUndoCommand(text, parent), m_document(document)
 {
 }
 
@@ -99,7 +99,8 @@ void MemberCommand::undo()
     try {
         Undo();
     } catch (const IoError& e) {
-        m_reportError(QString::fromUtf8(e.what()));
+        // The core should never refuse what it accepted before.
+        emit m_document.errorOccurred(ErrorText(e.what()));
     }
 }
 
@@ -112,45 +113,43 @@ void MemberCommand::redo()
     try {
         Redo();
     } catch (const IoError& e) {
-        m_reportError(QString::fromUtf8(e.what()));
+        emit m_document.errorOccurred(ErrorText(e.what()));
     }
 }
 
-ReplaceCommand::ReplaceCommand(GalleryModel& gallery, int row, std::vector<std::byte> before,
+ReplaceCommand::ReplaceCommand(ArchiveDocument& document, int row, std::vector<std::byte> before,
                                std::vector<std::byte> after, const QString& text,
-                               std::function<void(const QString&)> reportError,
                                QUndoCommand* parent)
-    : MemberCommand(gallery, text, std::move(reportError), parent), m_row(row),
+    : MemberCommand(document, text, parent), m_row(row),
       m_before(std::move(before)), m_after(std::move(after))
 {
 }
 
 void ReplaceCommand::Undo()
 {
-    m_gallery.ReplaceData(m_row, m_before);
+    m_document.ApplyReplace(m_row, m_before);
 }
 
 void ReplaceCommand::Redo()
 {
-    m_gallery.ReplaceData(m_row, m_after);
+    m_document.ApplyReplace(m_row, m_after);
 }
 
-InsertCommand::InsertCommand(GalleryModel& gallery, int row, std::string name,
-                             std::vector<std::byte> data, bool inserted, const QString& text,
-                             std::function<void(const QString&)> reportError, QUndoCommand* parent)
-    : MemberCommand(gallery, text, std::move(reportError), parent), m_row(row),
+InsertCommand::InsertCommand(ArchiveDocument& document, int row, std::string name,
+                             std::vector<std::byte> data, bool inserted, const QString& text, QUndoCommand* parent)
+    : MemberCommand(document, text, parent), m_row(row),
       m_name(std::move(name)), m_data(std::move(data)), m_inserted(inserted)
 {
 }
 
 void InsertCommand::Put()
 {
-    m_gallery.InsertMember(m_row, m_name, m_data);
+    m_document.ApplyInsert(m_row, m_name, m_data);
 }
 
 void InsertCommand::Take()
 {
-    m_gallery.RemoveMember(m_row);
+    m_document.ApplyRemove(m_row);
 }
 
 void InsertCommand::Undo()
@@ -163,22 +162,22 @@ void InsertCommand::Redo()
     m_inserted ? Put() : Take();
 }
 
-RenameCommand::RenameCommand(GalleryModel& gallery, int row, std::string before, std::string after,
-                             const QString& text, std::function<void(const QString&)> reportError,
+RenameCommand::RenameCommand(ArchiveDocument& document, int row, std::string before, std::string after,
+                             const QString& text,
                              QUndoCommand* parent)
-    : MemberCommand(gallery, text, std::move(reportError), parent), m_row(row),
+    : MemberCommand(document, text, parent), m_row(row),
       m_before(std::move(before)), m_after(std::move(after))
 {
 }
 
 void RenameCommand::Undo()
 {
-    m_gallery.RenameMember(m_row, m_before);
+    m_document.ApplyRename(m_row, m_before);
 }
 
 void RenameCommand::Redo()
 {
-    m_gallery.RenameMember(m_row, m_after);
+    m_document.ApplyRename(m_row, m_after);
 }
 
 } // namespace zefir::ui

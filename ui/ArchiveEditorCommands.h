@@ -4,7 +4,6 @@
 // picture files for export and drags.
 
 #include <cstddef>
-#include <functional>
 #include <span>
 #include <string>
 #include <vector>
@@ -14,7 +13,7 @@
 
 namespace zefir::ui {
 
-class GalleryModel;
+class ArchiveDocument;
 
 // The formats a member can be exported in; AsStored writes its bytes
 // unchanged under its own name.
@@ -46,26 +45,23 @@ std::string UniqueName(const std::string& name, std::vector<std::string>& taken)
 class MemberCommand : public QUndoCommand {
 public:
     // With a parent, the command is one step of the parent's.
-    MemberCommand(GalleryModel& gallery, const QString& text,
-                  std::function<void(const QString&)> reportError, QUndoCommand* parent);
+    MemberCommand(ArchiveDocument& document, const QString& text, QUndoCommand* parent);
     void undo() final;
     void redo() final;
 
 protected:
     virtual void Undo() = 0;
     virtual void Redo() = 0;
-    GalleryModel& m_gallery;
+    ArchiveDocument& m_document;
 
 private:
-    std::function<void(const QString&)> m_reportError;
     bool m_done = true;
 };
 
 class ReplaceCommand final : public MemberCommand {
 public:
-    ReplaceCommand(GalleryModel& gallery, int row, std::vector<std::byte> before,
-                   std::vector<std::byte> after, const QString& text,
-                   std::function<void(const QString&)> reportError, QUndoCommand* parent = nullptr);
+    ReplaceCommand(ArchiveDocument& document, int row, std::vector<std::byte> before,
+                   std::vector<std::byte> after, const QString& text, QUndoCommand* parent = nullptr);
 
 private:
     void Undo() override;
@@ -78,9 +74,8 @@ private:
 // Adding and removing are one command seen from either side.
 class InsertCommand final : public MemberCommand {
 public:
-    InsertCommand(GalleryModel& gallery, int row, std::string name, std::vector<std::byte> data,
-                  bool inserted, const QString& text,
-                  std::function<void(const QString&)> reportError, QUndoCommand* parent = nullptr);
+    InsertCommand(ArchiveDocument& document, int row, std::string name, std::vector<std::byte> data,
+                  bool inserted, const QString& text, QUndoCommand* parent = nullptr);
 
 private:
     void Undo() override;
@@ -95,8 +90,8 @@ private:
 
 class RenameCommand final : public MemberCommand {
 public:
-    RenameCommand(GalleryModel& gallery, int row, std::string before, std::string after,
-                  const QString& text, std::function<void(const QString&)> reportError,
+    RenameCommand(ArchiveDocument& document, int row, std::string before, std::string after,
+                  const QString& text,
                   QUndoCommand* parent = nullptr);
 
 private:

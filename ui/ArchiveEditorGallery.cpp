@@ -29,6 +29,7 @@
 #include "core/FileIo.h"
 #include "core/imagecodec/PhonePictures.h"
 #include "core/imaging/Fit.h"
+#include "ui/ArchiveDocument.h"
 #include "ui/ArchiveEditorCommands.h"
 #include "ui/Windows.h"
 
@@ -52,7 +53,21 @@ QString KindTitle(ImageKind kind)
 
 } // namespace
 
-GalleryModel::GalleryModel(QObject* parent) : QAbstractListModel(parent) {}
+GalleryModel::GalleryModel(ArchiveDocument& document, QObject* parent)
+    : QAbstractListModel(parent), m_document(document)
+{
+    connect(&document, &ArchiveDocument::opened, this, &GalleryModel::Reset);
+    connect(&document, &ArchiveDocument::memberReplaced, this, &GalleryModel::Invalidate);
+    connect(&document, &ArchiveDocument::memberInserted, this, &GalleryModel::Inserted);
+    connect(&document, &ArchiveDocument::memberRemoved, this, &GalleryModel::Removed);
+    connect(&document, &ArchiveDocument::memberRenamed, this, &GalleryModel::Renamed);
+    Reset();
+}
+
+const archive::ArchiveModel& GalleryModel::Archive() const
+{
+    return m_document.Archive();
+}
 
 GalleryModel::~GalleryModel()
 {
@@ -96,7 +111,7 @@ QVariant GalleryModel::ColumnData(int row, int column, int role) const
     const bool known = tile.state != TileState::Pending && tile.state != TileState::Queued;
     const bool sized = tile.state == TileState::Ready;
     const auto bytes = [this, row] {
-        return static_cast<qlonglong>(m_archive.DataSize(static_cast<std::size_t>(row)));
+        return static_cast<qlonglong>(Archive().DataSize(static_cast<std::size_t>(row)));
     };
     if (role == Qt::TextAlignmentRole)
         return column == KindColumn ? QVariant() : QVariant(Qt::AlignRight | Qt::AlignVCenter);
@@ -127,7 +142,7 @@ QVariant GalleryModel::data(const QModelIndex& index, int role) const
     // While a row is removed, the archive has one member less than the
     // views still ask about.
     if (!index.isValid() || index.row() >= rowCount() ||
-        static_cast<std::size_t>(index.row()) >= m_archive.size())
+        static_cast<std::size_t>(index.row()) >= Archive().size())
         return {};
     const int row = index.row();
     const Tile& tile = TileAt(row);
@@ -135,23 +150,18 @@ QVariant GalleryModel::data(const QModelIndex& index, int role) const
         return ColumnData(row, index.column(), role);
     switch (role) {
     case SortRole:
-        return FromUtf8(m_archive.DisplayName(static_cast<std::size_t>(row)));
+        return FromUtf8(Archive().DisplayName(static_cast<std::size_t>(row)));
     case SharedStartRole:
         return SharedStart(row);
     case Qt::DecorationRole:
         // The details view's icon, at the view's icon size.
-        if (tile.state == TileState::Pending)
-            Want(row);
         return tile.image.isNull() ? QVariant() : QVariant(ListIcon(tile.image));
     case Qt::DisplayRole:
     case Qt::EditRole:
-        return FromUtf8(m_archive.DisplayName(static_cast<std::size_t>(row)));
+        return FromUtf8(Archive().DisplayName(static_cast<std::size_t>(row)));
     case Qt::ToolTipRole:
         return ToolTip(row);
     case StateRole:
-        // Asked by the painter: a pending tile on screen is decoded first.
-        if (tile.state == TileState::Pending)
-            Want(row);
         return static_cast<int>(tile.state);
     case ImageRole:
         return tile.image;
@@ -169,13 +179,13 @@ QString GalleryModel::ToolTip(int row) const
     // Rich text, which tooltips wrap: a long reason why a picture cannot be
     // shown stays on the screen. The name and the summary keep a line each.
     const Tile& tile = TileAt(row);
-    const QString name = FromUtf8(m_archive.DisplayName(static_cast<std::size_t>(row)));
+    const QString name = FromUtf8(Archive().DisplayName(static_cast<std::size_t>(row)));
     if (tile.state != TileState::Failed)
         return QStringLiteral("<p style='white-space:pre'><b>%1</b><br>%2</p>")
             .arg(name.toHtmlEscaped(), Summary(row).toHtmlEscaped());
     return QStringLiteral("<p style='white-space:pre'><b>%1</b><br>%2, %3</p><p>%4</p>")
         .arg(name.toHtmlEscaped(), KindTitle(tile.kind).toHtmlEscaped(),
-             tr("%L1 bytes").arg(m_archive.DataSize(static_cast<std::size_t>(row))),
+             tr("%L1 bytes").arg(Archive().DataSize(static_cast<std::size_t>(row))),
              tr("Cannot be shown: %1").arg(tile.whyNot).toHtmlEscaped());
 }
 
@@ -183,7 +193,7 @@ QString GalleryModel::Summary(int row) const
 {
     const Tile& tile = TileAt(row);
     const QString bytes =
-        tr("%Ln bytes", nullptr, int(m_archive.DataSize(static_cast<std::size_t>(row))));
+        tr("%Ln bytes", nullptr, int(Archive().DataSize(static_cast<std::size_t>(row))));
     switch (tile.state) {
     case TileState::Ready:
         return tr("%1, %2 x %3, %4")
@@ -240,9 +250,9 @@ QMimeData* GalleryModel::mimeData(const QModelIndexList& indexes) const
             if (index.column() != NameColumn)
                 continue;
             const auto row = static_cast<std::size_t>(index.row());
-            const std::vector<std::byte> bytes = m_archive.Data(row);
+            const std::vector<std::byte> bytes = Archive().Data(row);
             ExportedFile file =
-                ExportMember(m_archive.DisplayName(row), bytes, ExportFormat::Png, false);
+                ExportMember(Archive().DisplayName(row), bytes, ExportFormat::Png, false);
             if (file.bytes.empty())
                 continue;
             file.fileName = UniqueName(file.fileName, taken);
@@ -258,39 +268,47 @@ QMimeData* GalleryModel::mimeData(const QModelIndexList& indexes) const
     return mime;
 }
 
-void GalleryModel::Reset(archive::ArchiveModel archive)
+void GalleryModel::Reset()
 {
     beginResetModel();
-    m_archive = std::move(archive);
-    m_tiles.assign(m_archive.size(), Tile{});
+    m_tiles.assign(Archive().size(), Tile{});
     for (Tile& tile : m_tiles)
         tile.id = m_nextId++;
     m_loaded = 0;
     m_nextRow = 0;
+    m_all = false;
     m_wanted.clear();
     ++m_generation;
     m_sharedStale = true;
     endResetModel();
     if (m_tiles.empty())
         emit allLoaded();
-    Want(0);
 }
 
-void GalleryModel::Want(int row) const
+void GalleryModel::Want(int row)
 {
-    if (row >= 0 && row < rowCount()) {
-        m_wanted.push_back(row);
-        if (m_wanted.size() > kMaxWanted)
-            m_wanted.pop_front();
-    }
-    if (!m_scheduled) {
-        // Never decode from inside a paint: the batch starts once the event
-        // loop is back.
-        m_scheduled = true;
-        QMetaObject::invokeMethod(
-            const_cast<GalleryModel*>(this),
-            [this] { const_cast<GalleryModel*>(this)->Schedule(); }, Qt::QueuedConnection);
-    }
+    if (row < 0 || row >= rowCount() || TileAt(row).state != TileState::Pending)
+        return;
+    m_wanted.push_back(row);
+    if (m_wanted.size() > kMaxWanted)
+        m_wanted.pop_front();
+    StartSoon();
+}
+
+void GalleryModel::WantAll()
+{
+    m_all = true;
+    StartSoon();
+}
+
+void GalleryModel::StartSoon()
+{
+    if (m_scheduled)
+        return;
+    // Never decode from inside a paint: the batch starts once the event
+    // loop is back.
+    m_scheduled = true;
+    QMetaObject::invokeMethod(this, &GalleryModel::Schedule, Qt::QueuedConnection);
 }
 
 void GalleryModel::Schedule()
@@ -307,7 +325,7 @@ void GalleryModel::Schedule()
                 return;
             try {
                 jobs.push_back(
-                    {tile.id, static_cast<int>(row), m_archive.Name(row), m_archive.Data(row)});
+                    {tile.id, static_cast<int>(row), Archive().Name(row), Archive().Data(row)});
                 tile.state = TileState::Queued;
             } catch (const IoError& e) {
                 tile.state = TileState::Failed;
@@ -322,7 +340,7 @@ void GalleryModel::Schedule()
             if (row < m_tiles.size())
                 take(row);
         }
-        while (m_nextRow < m_tiles.size() && jobs.size() < kBatch)
+        while (m_all && m_nextRow < m_tiles.size() && jobs.size() < kBatch)
             take(m_nextRow++);
         if (jobs.empty())
             break;
@@ -434,11 +452,11 @@ int GalleryModel::SharedStart(int row) const
 {
     if (m_sharedStale) {
         // Sorted, the names closest to a name are beside it.
-        const std::size_t n = m_archive.size();
+        const std::size_t n = Archive().size();
         std::vector<QString> names(n);
         std::vector<std::size_t> order(n);
         for (std::size_t i = 0; i < n; ++i) {
-            names[i] = FromUtf8(m_archive.DisplayName(i));
+            names[i] = FromUtf8(Archive().DisplayName(i));
             order[i] = i;
         }
         std::sort(order.begin(), order.end(),
@@ -467,28 +485,21 @@ void GalleryModel::RowChanged(int row, const QList<int>& roles)
     emit dataChanged(index(row, 0), index(row, ColumnCount - 1), roles);
 }
 
-void GalleryModel::ReplaceData(int row, std::vector<std::byte> data)
+void GalleryModel::Inserted(int row)
 {
-    m_archive.Replace(static_cast<std::size_t>(row), std::move(data));
-    Invalidate(row);
-}
-
-void GalleryModel::InsertMember(int row, std::string name, std::vector<std::byte> data)
-{
-    // The core first: when it refuses, the view has seen nothing change.
-    m_archive.Insert(static_cast<std::size_t>(row), std::move(name), std::move(data));
     beginInsertRows({}, row, row);
     Tile tile;
     tile.id = m_nextId++;
     m_tiles.insert(m_tiles.begin() + row, tile);
+    if (m_nextRow > static_cast<std::size_t>(row))
+        ++m_nextRow;
     m_sharedStale = true;
     endInsertRows();
     Want(row);
 }
 
-void GalleryModel::RemoveMember(int row)
+void GalleryModel::Removed(int row)
 {
-    m_archive.Remove(static_cast<std::size_t>(row));
     beginRemoveRows({}, row, row);
     const Tile& tile = TileAt(row);
     if (tile.state != TileState::Pending && tile.state != TileState::Queued)
@@ -500,9 +511,8 @@ void GalleryModel::RemoveMember(int row)
     endRemoveRows();
 }
 
-void GalleryModel::RenameMember(int row, std::string name)
+void GalleryModel::Renamed(int row)
 {
-    m_archive.Rename(static_cast<std::size_t>(row), std::move(name));
     // Its neighbours by name share another start now too.
     m_sharedStale = true;
     if (rowCount() > 0)
@@ -595,6 +605,8 @@ void GalleryDelegate::paint(QPainter* painter, const QStyleOptionViewItem& optio
     const QRect box(opt.rect.x() + (opt.rect.width() - m_side) / 2, opt.rect.y() + 6, m_side,
                     m_side);
     const auto state = static_cast<TileState>(index.data(GalleryModel::StateRole).toInt());
+    if (state == TileState::Pending)
+        emit pendingPainted(index);
     switch (state) {
     case TileState::Ready: {
         const QImage image = index.data(GalleryModel::ImageRole).value<QImage>();
@@ -701,6 +713,14 @@ void SetNameForEditing(QWidget* editor, const QModelIndex& index)
 void GalleryDelegate::setEditorData(QWidget* editor, const QModelIndex& index) const
 {
     SetNameForEditing(editor, index);
+}
+
+void NameDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
+                         const QModelIndex& index) const
+{
+    if (static_cast<TileState>(index.data(GalleryModel::StateRole).toInt()) == TileState::Pending)
+        emit pendingPainted(index);
+    QStyledItemDelegate::paint(painter, option, index);
 }
 
 void NameDelegate::setEditorData(QWidget* editor, const QModelIndex& index) const

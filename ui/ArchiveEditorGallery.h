@@ -45,6 +45,8 @@ struct Tile {
     QString whyNot;
 };
 
+class ArchiveDocument;
+
 class GalleryModel final : public QAbstractListModel {
     Q_OBJECT
 public:
@@ -70,11 +72,13 @@ public:
     // The details view's icons.
     static constexpr int kListIconSide = 24;
 
-    explicit GalleryModel(QObject* parent = nullptr);
+    // Presents `document`'s archive, following its edits.
+    explicit GalleryModel(ArchiveDocument& document, QObject* parent = nullptr);
     ~GalleryModel() override;
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
+    // Only reads: asking about a tile never starts its decoding.
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
     bool setData(const QModelIndex& index, const QVariant& value, int role) override;
@@ -85,19 +89,15 @@ public:
     QMimeData* mimeData(const QModelIndexList& indexes) const override;
     Qt::DropActions supportedDragActions() const override { return Qt::CopyAction; }
 
-    // Takes over an opened archive; every tile starts pending.
-    void Reset(archive::ArchiveModel archive);
-    const archive::ArchiveModel& Archive() const { return m_archive; }
-    archive::ArchiveModel& Archive() { return m_archive; }
+    const archive::ArchiveModel& Archive() const;
     const Tile& TileAt(int row) const { return m_tiles[static_cast<std::size_t>(row)]; }
 
-    // The changes, through the core's checks: each throws IoError and leaves
-    // the archive and the tiles as they were when the core refuses it.
-    void ReplaceData(int row, std::vector<std::byte> data);
-    void InsertMember(int row, std::string name, std::vector<std::byte> data);
-    void RemoveMember(int row);
-    void RenameMember(int row, std::string name);
-
+    // Decodes `row`'s tile soon, before the others: what the views ask for
+    // the tiles they show.
+    void Want(int row);
+    // Decodes every tile in the background, the wanted ones first, until the
+    // archive is opened again.
+    void WantAll();
     // Whether every tile has been looked at by the worker.
     bool AllLoaded() const { return m_loaded == m_tiles.size(); }
 
@@ -121,7 +121,13 @@ private:
     };
     static std::vector<Result> DecodeBatch(std::vector<Job> jobs);
 
-    void Want(int row) const;
+    // The document's changes: every tile pending after opening, an edited
+    // one pending again.
+    void Reset();
+    void Inserted(int row);
+    void Removed(int row);
+    void Renamed(int row);
+    void StartSoon();
     void Schedule();
     void Apply(const std::vector<Result>& results);
     int RowOf(std::uint64_t id, int hint) const;
@@ -134,13 +140,15 @@ private:
     int SharedStart(int row) const;
     static QPixmap ListIcon(const QImage& image);
 
-    archive::ArchiveModel m_archive;
+    ArchiveDocument& m_document;
     std::vector<Tile> m_tiles;
     std::uint64_t m_nextId = 1;
     std::size_t m_loaded = 0;
-    // Rows painted while pending: decoded first, latest first.
-    mutable std::deque<int> m_wanted;
-    mutable bool m_scheduled = false;
+    // Rows asked for while pending: decoded first, latest first.
+    std::deque<int> m_wanted;
+    bool m_scheduled = false;
+    // Whether every row is walked through, and the next one.
+    bool m_all = false;
     std::size_t m_nextRow = 0;
     int m_inFlight = 0;
     // Bumped by Reset, so that batches of an earlier archive are dropped.
@@ -180,6 +188,8 @@ public:
 signals:
     // Once, when the first decoded icon has been painted.
     void firstIconPainted() const;
+    // A tile painted before it was decoded.
+    void pendingPainted(const QModelIndex& index) const;
 
 protected:
     bool eventFilter(QObject* object, QEvent* event) override;
@@ -207,7 +217,13 @@ class NameDelegate final : public QStyledItemDelegate {
     Q_OBJECT
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override;
     void setEditorData(QWidget* editor, const QModelIndex& index) const override;
+
+signals:
+    // A row painted before its icon was decoded.
+    void pendingPainted(const QModelIndex& index) const;
 };
 
 // Checkerboard behind transparent pixels, in squares of `square` pixels.

@@ -197,7 +197,7 @@ private slots:
         QVERIFY2(tip.contains("x&lt;b&gt;&amp;.k"), qPrintable(tip));
         // A damaged member gets a placeholder that says why.
         const int damaged = e.Row("x<b>&.k");
-        e.editor.Gallery().ReplaceData(damaged, {std::byte{9}});
+        e.editor.Document().ApplyReplace(damaged, {std::byte{9}});
         QTRY_COMPARE(e.editor.Gallery().TileAt(damaged).state, TileState::Failed);
         QVERIFY(!e.editor.Gallery().TileAt(damaged).whyNot.isEmpty());
         // The reason, which may be long, in a paragraph that wraps.

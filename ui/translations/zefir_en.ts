@@ -94,9 +94,44 @@
     </message>
 </context>
 <context>
+    <name>zefir::ui::ArchiveDocument</name>
+    <message numerus="yes">
+        <location filename="../ArchiveDocument.cpp" line="+70"/>
+        <source>Opened %1: %n members</source>
+        <translation>
+            <numerusform>Opened %1: %n member</numerusform>
+            <numerusform>Opened %1: %n members</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <location line="+88"/>
+        <source>Add %n files</source>
+        <translation>
+            <numerusform>Add %n file</numerusform>
+            <numerusform>Add %n files</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <location line="+29"/>
+        <source>Added %n members</source>
+        <translation>
+            <numerusform>Added %n member</numerusform>
+            <numerusform>Added %n members</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <location line="+12"/>
+        <source>Remove %n members</source>
+        <translation>
+            <numerusform>Remove %n member</numerusform>
+            <numerusform>Remove %n members</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
     <name>zefir::ui::ArchiveEditor</name>
     <message numerus="yes">
-        <location filename="../ArchiveEditor.cpp" line="+470"/>
+        <location filename="../ArchiveEditor.cpp" line="+474"/>
         <source>%n files were dropped on %1, which takes one picture. Add them as new members instead?</source>
         <translation>
             <numerusform>%n file was dropped on %1, which takes one picture. Add it as a new member instead?</numerusform>
@@ -104,7 +139,7 @@
         </translation>
     </message>
     <message numerus="yes">
-        <location line="+194"/>
+        <location line="+196"/>
         <source>%n members</source>
         <translation>
             <numerusform>%n member</numerusform>
@@ -120,39 +155,7 @@
         </translation>
     </message>
     <message numerus="yes">
-        <location line="+134"/>
-        <source>Opened %1: %n members</source>
-        <translation>
-            <numerusform>Opened %1: %n member</numerusform>
-            <numerusform>Opened %1: %n members</numerusform>
-        </translation>
-    </message>
-    <message numerus="yes">
-        <location line="+248"/>
-        <source>Add %n files</source>
-        <translation>
-            <numerusform>Add %n file</numerusform>
-            <numerusform>Add %n files</numerusform>
-        </translation>
-    </message>
-    <message numerus="yes">
-        <location line="+28"/>
-        <source>Added %n members</source>
-        <translation>
-            <numerusform>Added %n member</numerusform>
-            <numerusform>Added %n members</numerusform>
-        </translation>
-    </message>
-    <message numerus="yes">
-        <location line="+11"/>
-        <source>Remove %n members</source>
-        <translation>
-            <numerusform>Remove %n member</numerusform>
-            <numerusform>Remove %n members</numerusform>
-        </translation>
-    </message>
-    <message numerus="yes">
-        <location line="+108"/>
+        <location line="+369"/>
         <source>Export %n icons into a folder</source>
         <translation>
             <numerusform>Export %n icon into a folder</numerusform>
@@ -187,7 +190,7 @@
 <context>
     <name>zefir::ui::GalleryModel</name>
     <message numerus="yes">
-        <location filename="../ArchiveEditorGallery.cpp" line="+186"/>
+        <location filename="../ArchiveEditorGallery.cpp" line="+196"/>
         <source>%Ln bytes</source>
         <translation>
             <numerusform>%Ln byte</numerusform>
@@ -198,7 +201,7 @@
 <context>
     <name>zefir::ui::TSDIAppForm</name>
     <message numerus="yes">
-        <location filename="../MainWindow.cpp" line="+124"/>
+        <location filename="../MainWindow.cpp" line="+144"/>
         <source>; %n files left out</source>
         <translation>
             <numerusform>; %n file left out</numerusform>
@@ -246,7 +249,7 @@
         </translation>
     </message>
     <message numerus="yes">
-        <location line="+219"/>
+        <location line="+221"/>
         <source>Converted %n files from %1 into %2</source>
         <translation>
             <numerusform>Converted %n file from %1 into %2</numerusform>

@@ -490,7 +490,7 @@
     </message>
     <message>
         <location filename="../../core/archive/FolderSearch.cpp" line="+3"/>
-        <location filename="../../core/FileIoPosix.cpp" line="+27"/>
+        <location filename="../../core/FileIoPosix.cpp" line="+25"/>
         <location filename="../../core/FileIoWindows.cpp" line="+39"/>
         <source>not a plain file</source>
         <translation>не обычный файл</translation>
@@ -1025,13 +1025,13 @@
 <context>
     <name>zefir::ui</name>
     <message>
-        <location filename="../ArchiveEditorCommands.cpp" line="+53"/>
+        <location filename="../ArchiveEditorCommands.cpp" line="+54"/>
         <source>not a picture the phone shows</source>
         <translation>не изображение, которое показывает телефон</translation>
     </message>
     <message>
         <location line="+22"/>
-        <location filename="../ArchiveEditorGallery.cpp" line="+368"/>
+        <location filename="../ArchiveEditorGallery.cpp" line="+386"/>
         <source>out of memory</source>
         <translation>не хватает памяти</translation>
     </message>
@@ -1050,16 +1050,95 @@
         </translation>
     </message>
     <message>
-        <location filename="../MainWindow.cpp" line="+159"/>
+        <location filename="../MainWindow.cpp" line="+179"/>
         <source>.</source>
         <comment>the full stop that ends an error message</comment>
         <translation>.</translation>
     </message>
 </context>
 <context>
+    <name>zefir::ui::ArchiveDocument</name>
+    <message numerus="yes">
+        <location filename="../ArchiveDocument.cpp" line="+70"/>
+        <source>Opened %1: %n members</source>
+        <translation>
+            <numerusform>Открыт %1: %n элемент</numerusform>
+            <numerusform>Открыт %1: %n элемента</numerusform>
+            <numerusform>Открыт %1: %n элементов</numerusform>
+        </translation>
+    </message>
+    <message>
+        <location line="+28"/>
+        <source>Saved %1</source>
+        <translation>Сохранено: %1</translation>
+    </message>
+    <message>
+        <location line="+32"/>
+        <source>Replace %1</source>
+        <translation>замену %1</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>%1 is now %2 x %3 pixels (it was %4 x %5)</source>
+        <translation>%1 теперь %2 x %3 пикселей (было %4 x %5)</translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>Replaced %1 with %2</source>
+        <translation>%1 заменён на %2</translation>
+    </message>
+    <message>
+        <location line="+18"/>
+        <source>Add %1</source>
+        <translation>добавление %1</translation>
+    </message>
+    <message numerus="yes">
+        <location line="+1"/>
+        <source>Add %n files</source>
+        <translation>
+            <numerusform>добавление %n файла</numerusform>
+            <numerusform>добавление %n файлов</numerusform>
+            <numerusform>добавление %n файлов</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <location line="+29"/>
+        <source>Added %n members</source>
+        <translation>
+            <numerusform>Добавлен %n элемент</numerusform>
+            <numerusform>Добавлено %n элемента</numerusform>
+            <numerusform>Добавлено %n элементов</numerusform>
+        </translation>
+    </message>
+    <message>
+        <location line="+11"/>
+        <source>Remove %1</source>
+        <translation>удаление %1</translation>
+    </message>
+    <message numerus="yes">
+        <location line="+1"/>
+        <source>Remove %n members</source>
+        <translation>
+            <numerusform>удаление %n элемента</numerusform>
+            <numerusform>удаление %n элементов</numerusform>
+            <numerusform>удаление %n элементов</numerusform>
+        </translation>
+    </message>
+    <message>
+        <location line="+48"/>
+        <source>Rename %1 to %2</source>
+        <translation>переименование %1 в %2</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>Not renamed: %1</source>
+        <translation>Не переименовано: %1</translation>
+    </message>
+</context>
+<context>
     <name>zefir::ui::ArchiveEditor</name>
     <message>
-        <location filename="../ArchiveEditor.cpp" line="+53"/>
+        <location filename="../ArchiveEditor.cpp" line="+52"/>
         <source>Archive Editor</source>
         <translation>Редактор архива</translation>
     </message>
@@ -1104,7 +1183,7 @@
         <translation>Все файлы (*)</translation>
     </message>
     <message>
-        <location line="+147"/>
+        <location line="+146"/>
         <source>Filter by name</source>
         <translation>Фильтр по имени</translation>
     </message>
@@ -1159,7 +1238,7 @@
         <translation>Просмотр</translation>
     </message>
     <message>
-        <location line="+98"/>
+        <location line="+104"/>
         <source>&amp;Open...</source>
         <translation>&amp;Открыть...</translation>
     </message>
@@ -1321,7 +1400,7 @@ Kind: %2
         <translation>&amp;Очистить список</translation>
     </message>
     <message>
-        <location line="+55"/>
+        <location line="+57"/>
         <source>%1[*] - %2</source>
         <translation>%1[*] — %2</translation>
     </message>
@@ -1344,32 +1423,23 @@ Kind: %2
         </translation>
     </message>
     <message>
-        <location line="+112"/>
+        <location line="+102"/>
         <source>%1 is open in this window</source>
         <translation>%1 открыт в этом окне</translation>
     </message>
-    <message numerus="yes">
-        <location line="+22"/>
-        <source>Opened %1: %n members</source>
-        <translation>
-            <numerusform>Открыт %1: %n элемент</numerusform>
-            <numerusform>Открыт %1: %n элемента</numerusform>
-            <numerusform>Открыт %1: %n элементов</numerusform>
-        </translation>
-    </message>
     <message>
-        <location line="+15"/>
-        <location line="+491"/>
+        <location line="+21"/>
+        <location line="+357"/>
         <source>Open EZX file</source>
         <translation>Открыть файл EZX</translation>
     </message>
     <message>
-        <location line="-480"/>
+        <location line="-346"/>
         <source>%1 has unsaved changes. Save them?</source>
         <translation>В %1 есть несохранённые изменения. Сохранить их?</translation>
     </message>
     <message>
-        <location line="+32"/>
+        <location line="+22"/>
         <source>%1 was changed by another program, and its icons can no longer be read from the copy open here. Reload it?</source>
         <translation>%1 изменён другой программой, и его значки больше нельзя прочитать из открытой здесь копии. Загрузить его заново?</translation>
     </message>
@@ -1389,17 +1459,12 @@ Kind: %2
         <translation>%1 изменён другой программой. Загрузить его заново?</translation>
     </message>
     <message>
-        <location line="+23"/>
+        <location line="+24"/>
         <source>%1 would have no members: the phone would find none of its icons in it. Save it anyway?</source>
         <translation>В %1 не останется ни одного элемента: телефон не найдёт в нём ни одного своего значка. Всё равно сохранить?</translation>
     </message>
     <message>
-        <location line="+22"/>
-        <source>Saved %1</source>
-        <translation>Сохранено: %1</translation>
-    </message>
-    <message>
-        <location line="+57"/>
+        <location line="+65"/>
         <source>Save archive as</source>
         <translation>Сохранить архив как</translation>
     </message>
@@ -1409,69 +1474,7 @@ Kind: %2
         <translation>%1 уже существует. Заменить его?</translation>
     </message>
     <message>
-        <location line="+38"/>
-        <source>Replace %1</source>
-        <translation>замену %1</translation>
-    </message>
-    <message>
-        <location line="+3"/>
-        <source>%1 is now %2 x %3 pixels (it was %4 x %5)</source>
-        <translation>%1 теперь %2 x %3 пикселей (было %4 x %5)</translation>
-    </message>
-    <message>
-        <location line="+6"/>
-        <source>Replaced %1 with %2</source>
-        <translation>%1 заменён на %2</translation>
-    </message>
-    <message>
-        <location line="+17"/>
-        <source>Add %1</source>
-        <translation>добавление %1</translation>
-    </message>
-    <message numerus="yes">
-        <location line="+1"/>
-        <source>Add %n files</source>
-        <translation>
-            <numerusform>добавление %n файла</numerusform>
-            <numerusform>добавление %n файлов</numerusform>
-            <numerusform>добавление %n файлов</numerusform>
-        </translation>
-    </message>
-    <message numerus="yes">
-        <location line="+28"/>
-        <source>Added %n members</source>
-        <translation>
-            <numerusform>Добавлен %n элемент</numerusform>
-            <numerusform>Добавлено %n элемента</numerusform>
-            <numerusform>Добавлено %n элементов</numerusform>
-        </translation>
-    </message>
-    <message>
-        <location line="+10"/>
-        <source>Remove %1</source>
-        <translation>удаление %1</translation>
-    </message>
-    <message numerus="yes">
-        <location line="+1"/>
-        <source>Remove %n members</source>
-        <translation>
-            <numerusform>удаление %n элемента</numerusform>
-            <numerusform>удаление %n элементов</numerusform>
-            <numerusform>удаление %n элементов</numerusform>
-        </translation>
-    </message>
-    <message>
-        <location line="+51"/>
-        <source>Rename %1 to %2</source>
-        <translation>переименование %1 в %2</translation>
-    </message>
-    <message>
-        <location line="+4"/>
-        <source>Not renamed: %1</source>
-        <translation>Не переименовано: %1</translation>
-    </message>
-    <message>
-        <location line="+12"/>
+        <location line="+60"/>
         <source>Replace %1 with</source>
         <translation>Заменить %1 на</translation>
     </message>
@@ -1540,7 +1543,7 @@ Kind: %2
 <context>
     <name>zefir::ui::GalleryModel</name>
     <message>
-        <location filename="../ArchiveEditorGallery.cpp" line="-288"/>
+        <location filename="../ArchiveEditorGallery.cpp" line="-291"/>
         <source>Name</source>
         <translation>Имя</translation>
     </message>
@@ -1560,7 +1563,7 @@ Kind: %2
         <translation>Байты</translation>
     </message>
     <message>
-        <location line="+92"/>
+        <location line="+87"/>
         <source>%L1 bytes</source>
         <translation>%L1 байт</translation>
     </message>
@@ -1620,7 +1623,7 @@ Kind: %2
 <context>
     <name>zefir::ui::PreviewPane</name>
     <message>
-        <location filename="../ArchiveEditorGallery.cpp" line="+846"/>
+        <location filename="../ArchiveEditorGallery.cpp" line="+851"/>
         <source>Checkerboard</source>
         <translation>Шахматка</translation>
     </message>
@@ -1763,7 +1766,7 @@ Kind: %2
 <context>
     <name>zefir::ui::TSDIAppForm</name>
     <message>
-        <location filename="../MainWindow.cpp" line="-114"/>
+        <location filename="../MainWindow.cpp" line="-133"/>
         <source>EZX files (*.ezx)</source>
         <translation>Файлы EZX (*.ezx)</translation>
     </message>
@@ -1808,7 +1811,7 @@ Kind: %2
         <translation>Moto Image (*.g)</translation>
     </message>
     <message>
-        <location line="+31"/>
+        <location line="+50"/>
         <source>18-bit BMP</source>
         <translation>BMP 18 бит</translation>
     </message>
@@ -2003,12 +2006,12 @@ Kind: %2
     </message>
     <message>
         <location line="+60"/>
-        <location line="+35"/>
+        <location line="+37"/>
         <source>Save picture as</source>
         <translation>Сохранить изображение как</translation>
     </message>
     <message>
-        <location line="-20"/>
+        <location line="-22"/>
         <source>Saved %1 as %2</source>
         <translation>%1 сохранён как %2</translation>
     </message>
@@ -2018,7 +2021,7 @@ Kind: %2
         <translation>Открыть изображение</translation>
     </message>
     <message>
-        <location line="+29"/>
+        <location line="+31"/>
         <source>%1 is the file being converted; choose another name for the converted picture.</source>
         <translation>%1 — это конвертируемый файл; выберите другое имя для результата.</translation>
     </message>

@@ -476,7 +476,7 @@
     </message>
     <message>
         <location filename="../../core/archive/FolderSearch.cpp" line="+3"/>
-        <location filename="../../core/FileIoPosix.cpp" line="+27"/>
+        <location filename="../../core/FileIoPosix.cpp" line="+25"/>
         <location filename="../../core/FileIoWindows.cpp" line="+39"/>
         <source>not a plain file</source>
         <translation>不是普通文件</translation>
@@ -1009,13 +1009,13 @@
 <context>
     <name>zefir::ui</name>
     <message>
-        <location filename="../ArchiveEditorCommands.cpp" line="+53"/>
+        <location filename="../ArchiveEditorCommands.cpp" line="+54"/>
         <source>not a picture the phone shows</source>
         <translation>不是手机能显示的图片</translation>
     </message>
     <message>
         <location line="+22"/>
-        <location filename="../ArchiveEditorGallery.cpp" line="+368"/>
+        <location filename="../ArchiveEditorGallery.cpp" line="+386"/>
         <source>out of memory</source>
         <translation>内存不足</translation>
     </message>
@@ -1032,16 +1032,87 @@
         </translation>
     </message>
     <message>
-        <location filename="../MainWindow.cpp" line="+159"/>
+        <location filename="../MainWindow.cpp" line="+179"/>
         <source>.</source>
         <comment>the full stop that ends an error message</comment>
         <translation>。</translation>
     </message>
 </context>
 <context>
+    <name>zefir::ui::ArchiveDocument</name>
+    <message numerus="yes">
+        <location filename="../ArchiveDocument.cpp" line="+70"/>
+        <source>Opened %1: %n members</source>
+        <translation>
+            <numerusform>已打开 %1：%n 个成员</numerusform>
+        </translation>
+    </message>
+    <message>
+        <location line="+28"/>
+        <source>Saved %1</source>
+        <translation>已保存 %1</translation>
+    </message>
+    <message>
+        <location line="+32"/>
+        <source>Replace %1</source>
+        <translation>替换 %1</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>%1 is now %2 x %3 pixels (it was %4 x %5)</source>
+        <translation>%1 现在是 %2 x %3 像素（原为 %4 x %5）</translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>Replaced %1 with %2</source>
+        <translation>已用 %2 替换 %1</translation>
+    </message>
+    <message>
+        <location line="+18"/>
+        <source>Add %1</source>
+        <translation>添加 %1</translation>
+    </message>
+    <message numerus="yes">
+        <location line="+1"/>
+        <source>Add %n files</source>
+        <translation>
+            <numerusform>添加 %n 个文件</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <location line="+29"/>
+        <source>Added %n members</source>
+        <translation>
+            <numerusform>已添加 %n 个成员</numerusform>
+        </translation>
+    </message>
+    <message>
+        <location line="+11"/>
+        <source>Remove %1</source>
+        <translation>删除 %1</translation>
+    </message>
+    <message numerus="yes">
+        <location line="+1"/>
+        <source>Remove %n members</source>
+        <translation>
+            <numerusform>删除 %n 个成员</numerusform>
+        </translation>
+    </message>
+    <message>
+        <location line="+48"/>
+        <source>Rename %1 to %2</source>
+        <translation>将 %1 重命名为 %2</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>Not renamed: %1</source>
+        <translation>未重命名：%1</translation>
+    </message>
+</context>
+<context>
     <name>zefir::ui::ArchiveEditor</name>
     <message>
-        <location filename="../ArchiveEditor.cpp" line="+53"/>
+        <location filename="../ArchiveEditor.cpp" line="+52"/>
         <source>Archive Editor</source>
         <translation>图标包编辑器</translation>
     </message>
@@ -1086,7 +1157,7 @@
         <translation>所有文件 (*)</translation>
     </message>
     <message>
-        <location line="+147"/>
+        <location line="+146"/>
         <source>Filter by name</source>
         <translation>按名称筛选</translation>
     </message>
@@ -1141,7 +1212,7 @@
         <translation>预览</translation>
     </message>
     <message>
-        <location line="+98"/>
+        <location line="+104"/>
         <source>&amp;Open...</source>
         <translation>打开(&amp;O)...</translation>
     </message>
@@ -1301,7 +1372,7 @@ Kind: %2
         <translation>清除列表(&amp;C)</translation>
     </message>
     <message>
-        <location line="+55"/>
+        <location line="+57"/>
         <source>%1[*] - %2</source>
         <translation>%1[*] - %2</translation>
     </message>
@@ -1320,30 +1391,23 @@ Kind: %2
         </translation>
     </message>
     <message>
-        <location line="+112"/>
+        <location line="+102"/>
         <source>%1 is open in this window</source>
         <translation>%1 已在此窗口中打开</translation>
     </message>
-    <message numerus="yes">
-        <location line="+22"/>
-        <source>Opened %1: %n members</source>
-        <translation>
-            <numerusform>已打开 %1：%n 个成员</numerusform>
-        </translation>
-    </message>
     <message>
-        <location line="+15"/>
-        <location line="+491"/>
+        <location line="+21"/>
+        <location line="+357"/>
         <source>Open EZX file</source>
         <translation>打开 EZX 文件</translation>
     </message>
     <message>
-        <location line="-480"/>
+        <location line="-346"/>
         <source>%1 has unsaved changes. Save them?</source>
         <translation>%1 有未保存的修改。要保存吗？</translation>
     </message>
     <message>
-        <location line="+32"/>
+        <location line="+22"/>
         <source>%1 was changed by another program, and its icons can no longer be read from the copy open here. Reload it?</source>
         <translation>%1 已被另一个程序修改，无法再从这里打开的副本读取其中的图标。要重新载入吗？</translation>
     </message>
@@ -1363,17 +1427,12 @@ Kind: %2
         <translation>%1 已被另一个程序修改。要重新载入吗？</translation>
     </message>
     <message>
-        <location line="+23"/>
+        <location line="+24"/>
         <source>%1 would have no members: the phone would find none of its icons in it. Save it anyway?</source>
         <translation>%1 将没有任何成员：手机在其中找不到任何图标。仍然保存吗？</translation>
     </message>
     <message>
-        <location line="+22"/>
-        <source>Saved %1</source>
-        <translation>已保存 %1</translation>
-    </message>
-    <message>
-        <location line="+57"/>
+        <location line="+65"/>
         <source>Save archive as</source>
         <translation>图标包另存为</translation>
     </message>
@@ -1383,63 +1442,7 @@ Kind: %2
         <translation>%1 已存在。要替换吗？</translation>
     </message>
     <message>
-        <location line="+38"/>
-        <source>Replace %1</source>
-        <translation>替换 %1</translation>
-    </message>
-    <message>
-        <location line="+3"/>
-        <source>%1 is now %2 x %3 pixels (it was %4 x %5)</source>
-        <translation>%1 现在是 %2 x %3 像素（原为 %4 x %5）</translation>
-    </message>
-    <message>
-        <location line="+6"/>
-        <source>Replaced %1 with %2</source>
-        <translation>已用 %2 替换 %1</translation>
-    </message>
-    <message>
-        <location line="+17"/>
-        <source>Add %1</source>
-        <translation>添加 %1</translation>
-    </message>
-    <message numerus="yes">
-        <location line="+1"/>
-        <source>Add %n files</source>
-        <translation>
-            <numerusform>添加 %n 个文件</numerusform>
-        </translation>
-    </message>
-    <message numerus="yes">
-        <location line="+28"/>
-        <source>Added %n members</source>
-        <translation>
-            <numerusform>已添加 %n 个成员</numerusform>
-        </translation>
-    </message>
-    <message>
-        <location line="+10"/>
-        <source>Remove %1</source>
-        <translation>删除 %1</translation>
-    </message>
-    <message numerus="yes">
-        <location line="+1"/>
-        <source>Remove %n members</source>
-        <translation>
-            <numerusform>删除 %n 个成员</numerusform>
-        </translation>
-    </message>
-    <message>
-        <location line="+51"/>
-        <source>Rename %1 to %2</source>
-        <translation>将 %1 重命名为 %2</translation>
-    </message>
-    <message>
-        <location line="+4"/>
-        <source>Not renamed: %1</source>
-        <translation>未重命名：%1</translation>
-    </message>
-    <message>
-        <location line="+12"/>
+        <location line="+60"/>
         <source>Replace %1 with</source>
         <translation>用以下文件替换 %1</translation>
     </message>
@@ -1500,7 +1503,7 @@ Kind: %2
 <context>
     <name>zefir::ui::GalleryModel</name>
     <message>
-        <location filename="../ArchiveEditorGallery.cpp" line="-288"/>
+        <location filename="../ArchiveEditorGallery.cpp" line="-291"/>
         <source>Name</source>
         <translation>名称</translation>
     </message>
@@ -1520,7 +1523,7 @@ Kind: %2
         <translation>字节</translation>
     </message>
     <message>
-        <location line="+92"/>
+        <location line="+87"/>
         <source>%L1 bytes</source>
         <translation>%L1 字节</translation>
     </message>
@@ -1578,7 +1581,7 @@ Kind: %2
 <context>
     <name>zefir::ui::PreviewPane</name>
     <message>
-        <location filename="../ArchiveEditorGallery.cpp" line="+846"/>
+        <location filename="../ArchiveEditorGallery.cpp" line="+851"/>
         <source>Checkerboard</source>
         <translation>棋盘格</translation>
     </message>
@@ -1721,7 +1724,7 @@ Kind: %2
 <context>
     <name>zefir::ui::TSDIAppForm</name>
     <message>
-        <location filename="../MainWindow.cpp" line="-114"/>
+        <location filename="../MainWindow.cpp" line="-133"/>
         <source>EZX files (*.ezx)</source>
         <translation>EZX 文件 (*.ezx)</translation>
     </message>
@@ -1766,7 +1769,7 @@ Kind: %2
         <translation>Moto Image (*.g)</translation>
     </message>
     <message>
-        <location line="+31"/>
+        <location line="+50"/>
         <source>18-bit BMP</source>
         <translation>18 位 BMP</translation>
     </message>
@@ -1949,12 +1952,12 @@ Kind: %2
     </message>
     <message>
         <location line="+60"/>
-        <location line="+35"/>
+        <location line="+37"/>
         <source>Save picture as</source>
         <translation>图片另存为</translation>
     </message>
     <message>
-        <location line="-20"/>
+        <location line="-22"/>
         <source>Saved %1 as %2</source>
         <translation>已将 %1 保存为 %2</translation>
     </message>
@@ -1964,7 +1967,7 @@ Kind: %2
         <translation>打开图片</translation>
     </message>
     <message>
-        <location line="+29"/>
+        <location line="+31"/>
         <source>%1 is the file being converted; choose another name for the converted picture.</source>
         <translation>%1 是正在转换的文件，请为转换后的图片另选名称。</translation>
     </message>
