@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <functional>
 #include <system_error>
+#include <utility>
 
 #include <QAction>
 #include <QActionGroup>
@@ -161,6 +162,13 @@ ArchiveEditor::ArchiveEditor(IDialogs& dialogs, QWidget* parent)
     connect(m_document, &ArchiveDocument::membersAdded, this, &ArchiveEditor::SelectRow);
     connect(m_document, &ArchiveDocument::changedOnDisk, this,
             &ArchiveEditor::ArchiveChangedOnDisk);
+    connect(m_document, &ArchiveDocument::busyChanged, this, &ArchiveEditor::BusyChanged);
+    connect(m_document, &ArchiveDocument::saveFinished, this, [this](bool saved) {
+        // Closing or opening another archive after the save it asked for.
+        std::function<void()> then = std::exchange(m_afterSave, {});
+        if (saved && then)
+            then();
+    });
     connect(&UndoStack(), &QUndoStack::indexChanged, this, [this] { UpdateCurrent(); });
     UpdateTitle();
     UpdateActions();
@@ -342,15 +350,15 @@ void ArchiveEditor::createActions()
         return action;
     };
 
-    auto* open = makeAction("OpenAction", tr("&Open..."), QKeySequence::Open,
-                            &ArchiveEditor::FileOpenExecute);
+    auto* open = m_openAction = makeAction("OpenAction", tr("&Open..."), QKeySequence::Open,
+                                           &ArchiveEditor::FileOpenExecute);
     open->setIcon(look->standardIcon(QStyle::SP_DirOpenIcon));
     m_saveAction =
         makeAction("SaveAction", tr("&Save"), QKeySequence::Save, &ArchiveEditor::FileSaveExecute);
     m_saveAction->setIcon(look->standardIcon(QStyle::SP_DialogSaveButton));
-    auto* saveAs = makeAction("SaveAsAction", tr("Save &As..."),
-                              QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S),
-                              &ArchiveEditor::FileSaveAsExecute);
+    auto* saveAs = m_saveAsAction = makeAction("SaveAsAction", tr("Save &As..."),
+                                               QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S),
+                                               &ArchiveEditor::FileSaveAsExecute);
     auto* exportSelected =
         makeAction("ExportAction", tr("&Export..."), QKeySequence(Qt::CTRL | Qt::Key_E),
                    &ArchiveEditor::ExportExecute);
@@ -374,11 +382,11 @@ void ArchiveEditor::createActions()
     file->addSeparator();
     file->addAction(closeWindow);
 
-    QAction* undo = UndoStack().createUndoAction(this, tr("&Undo"));
+    QAction* undo = m_undoAction = UndoStack().createUndoAction(this, tr("&Undo"));
     undo->setObjectName(QStringLiteral("UndoAction"));
     undo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
     undo->setIcon(look->standardIcon(QStyle::SP_ArrowBack));
-    QAction* redo = UndoStack().createRedoAction(this, tr("&Redo"));
+    QAction* redo = m_redoAction = UndoStack().createRedoAction(this, tr("&Redo"));
     redo->setObjectName(QStringLiteral("RedoAction"));
     redo->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
     redo->setIcon(look->standardIcon(QStyle::SP_ArrowForward));
@@ -392,9 +400,8 @@ void ArchiveEditor::createActions()
     auto* remove = makeAction("RemoveAction", tr("Re&move"), QKeySequence::Delete,
                               &ArchiveEditor::RemoveExecute);
     remove->setIcon(look->standardIcon(QStyle::SP_TrashIcon));
-    auto* rename = m_renameAction =
-        makeAction("RenameAction", tr("Re&name"), QKeySequence(Qt::Key_F2),
-                   &ArchiveEditor::RenameExecute);
+    auto* rename = m_renameAction = makeAction(
+        "RenameAction", tr("Re&name"), QKeySequence(Qt::Key_F2), &ArchiveEditor::RenameExecute);
     m_propertiesAction =
         makeAction("PropertiesAction", tr("P&roperties"), QKeySequence(Qt::ALT | Qt::Key_Return),
                    &ArchiveEditor::PropertiesExecute);
@@ -462,21 +469,21 @@ void ArchiveEditor::createActions()
 void ArchiveEditor::FilesDropped(const QModelIndex& index, const QStringList& files)
 {
     if (!index.isValid()) {
-        AddFiles(files);
+        m_document->AddFiles(files);
         return;
     }
     // The tile dropped on is the one the preview and the status bar then show.
     const int row = m_proxy->mapToSource(index).row();
     SelectRow(row);
     if (files.size() == 1)
-        ReplaceMember(row, files.constFirst());
+        m_document->ReplaceMember(row, files.constFirst());
     else if (m_dialogs.Ask(this, {ApplicationTitle(),
                                   tr("%n files were dropped on %1, which takes one picture. Add "
                                      "them as new members instead?",
                                      nullptr, static_cast<int>(files.size()))
                                       .arg(MemberName(row)),
                                   {Answer::No, Answer::Yes}}) == Answer::Yes)
-        AddFiles(files);
+        m_document->AddFiles(files);
 }
 
 QAbstractItemView* ArchiveEditor::ActiveView() const
@@ -539,6 +546,8 @@ void ArchiveEditor::PropertiesExecute()
     if (rows.size() != 1)
         return;
     const auto index = static_cast<std::size_t>(rows.front());
+    if (m_document->Saving())
+        return;
     try {
         // Asked anew of the core: the tile may not have been looked at yet.
         const std::vector<std::byte> bytes = Archive().Data(index);
@@ -646,14 +655,34 @@ void ArchiveEditor::UpdateTitle()
 void ArchiveEditor::UpdateActions()
 {
     const bool open = m_document->IsOpen();
+    // While a save or a conversion runs, only what waits its turn (replace,
+    // add) stays; the rest would change rows or read members under it.
+    const bool idle = !m_document->Busy();
     const std::size_t targets = TargetRows().size();
     for (QAction* action : m_memberActions)
-        action->setEnabled(open && targets > 0);
-    for (QAction* action : {m_replaceAction, m_renameAction, m_propertiesAction})
-        action->setEnabled(open && targets == 1);
-    m_saveAction->setEnabled(open);
-    m_exportAllAction->setEnabled(open && m_gallery->rowCount() > 0);
+        action->setEnabled(open && idle && targets > 0);
+    for (QAction* action : {m_renameAction, m_propertiesAction})
+        action->setEnabled(open && idle && targets == 1);
+    m_replaceAction->setEnabled(open && targets == 1);
+    for (QAction* action : {m_openAction, m_saveAsAction})
+        action->setEnabled(idle);
+    m_recentMenu->setEnabled(idle);
+    m_saveAction->setEnabled(open && idle);
+    m_exportAllAction->setEnabled(open && idle && m_gallery->rowCount() > 0);
     m_addAction->setEnabled(open);
+    m_undoAction->setEnabled(idle && UndoStack().canUndo());
+    m_redoAction->setEnabled(idle && UndoStack().canRedo());
+}
+
+void ArchiveEditor::BusyChanged(bool busy)
+{
+    if (busy)
+        setCursor(Qt::BusyCursor);
+    else
+        unsetCursor();
+    UpdateActions();
+    if (!busy && std::exchange(m_closeWhenIdle, false))
+        close();
 }
 
 QString ArchiveEditor::MemberName(int row) const
@@ -666,8 +695,8 @@ void ArchiveEditor::UpdateCurrent()
     const int row = CurrentRow();
     const int selected = SelectedTileCount(*m_view->selectionModel());
     if (row < 0) {
-        m_memberInfo->setText(!m_document->IsOpen() ? QString()
-                                             : tr("%n members", nullptr, int(Archive().size())));
+        m_memberInfo->setText(
+            !m_document->IsOpen() ? QString() : tr("%n members", nullptr, int(Archive().size())));
         m_preview->SetTile({}, nullptr);
     } else if (selected > 1) {
         // What Remove and Export would take; the preview shows the current one.
@@ -742,7 +771,9 @@ void ArchiveEditor::ShowLeftOut(const QString& text, const QStringList& lines)
 
 bool ArchiveEditor::OpenArchive(const QString& path)
 {
-    return !ForwardToEditorOf(path) && MaybeSave() && m_document->Load(path);
+    if (ForwardToEditorOf(path))
+        return false;
+    return MaybeSave([this, path] { m_document->Load(path); }) && m_document->Load(path);
 }
 
 ArchiveEditor* ArchiveEditor::EditorOf(const fs::path& archive, const ArchiveEditor* except)
@@ -791,7 +822,7 @@ void ArchiveEditor::Opened()
 void ArchiveEditor::FileOpenExecute()
 {
     // Asked before the dialog, so that Cancel leaves everything as it was.
-    if (!MaybeSave())
+    if (!MaybeSave([this] { FileOpenExecute(); }))
         return;
     const auto answer = m_dialogs.OpenFile(
         this, {tr("Open EZX file"), {EzxFilter()}, 0, {}, ToQString(ArchivePath().parent_path())});
@@ -799,7 +830,7 @@ void ArchiveEditor::FileOpenExecute()
         m_document->Load(answer->path);
 }
 
-bool ArchiveEditor::MaybeSave()
+bool ArchiveEditor::MaybeSave(std::function<void()> then)
 {
     if (!m_document->IsModified())
         return true;
@@ -807,8 +838,15 @@ bool ArchiveEditor::MaybeSave()
         this, {ApplicationTitle(),
                tr("%1 has unsaved changes. Save them?").arg(ToQString(ArchivePath().filename())),
                {Answer::Save, Answer::Discard, Answer::Cancel}});
-    if (answer == Answer::Save)
-        return FileSaveExecute();
+    if (answer == Answer::Save) {
+        m_afterSave = std::move(then);
+        FileSaveExecute();
+        if (m_document->Busy())
+            return false;
+        // Not saved, or reloaded after a change on disk instead.
+        m_afterSave = {};
+        return !m_document->IsModified();
+    }
     return answer == Answer::Discard;
 }
 
@@ -868,15 +906,13 @@ bool ArchiveEditor::SaveTo(const fs::path& target, archive::ArchiveModel::WhenRe
                                  .arg(ToQString(target.filename())),
                              {Answer::No, Answer::Yes}}) != Answer::Yes)
         return false;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const bool saved = m_document->Save(target, whenReplaced);
-    QApplication::restoreOverrideCursor();
-    return saved;
+    m_document->Save(target, whenReplaced);
+    return true;
 }
 
 bool ArchiveEditor::FileSaveExecute()
 {
-    if (ArchivePath().empty())
+    if (ArchivePath().empty() || m_document->Busy())
         return false;
     // The same check the save makes, asked about before it refuses.
     if (const auto state = m_document->OnDisk();
@@ -919,7 +955,7 @@ void ArchiveEditor::RememberPictureFolder(const fs::path& folder)
 
 bool ArchiveEditor::FileSaveAsExecute()
 {
-    return !ArchivePath().empty() && SaveAs(ArchivePath());
+    return !ArchivePath().empty() && !m_document->Busy() && SaveAs(ArchivePath());
 }
 
 bool ArchiveEditor::SaveAs(const fs::path& proposed)
@@ -949,7 +985,13 @@ bool ArchiveEditor::SaveAs(const fs::path& proposed)
 
 void ArchiveEditor::closeEvent(QCloseEvent* event)
 {
-    if (!MaybeSave()) {
+    if (m_document->Busy()) {
+        // Closed once the save or the conversion has ended.
+        m_closeWhenIdle = true;
+        event->ignore();
+        return;
+    }
+    if (!MaybeSave([this] { close(); })) {
         event->ignore();
         return;
     }
@@ -960,16 +1002,6 @@ void ArchiveEditor::closeEvent(QCloseEvent* event)
     settings.setValue(QStringLiteral("ArchiveEditor/details"),
                       m_views->currentWidget() == m_details);
     event->accept();
-}
-
-bool ArchiveEditor::ReplaceMember(int row, const QString& file)
-{
-    return m_document->ReplaceMember(row, file);
-}
-
-int ArchiveEditor::AddFiles(const QStringList& files)
-{
-    return m_document->AddFiles(files);
 }
 
 bool ArchiveEditor::RemoveMembers(std::vector<int> rows)
@@ -1003,7 +1035,7 @@ void ArchiveEditor::ReplaceExecute()
     if (!answer)
         return;
     RememberPictureFolder(ToPath(answer->path).parent_path());
-    ReplaceMember(row, answer->path);
+    m_document->ReplaceMember(row, answer->path);
 }
 
 void ArchiveEditor::AddExecute()
@@ -1014,7 +1046,7 @@ void ArchiveEditor::AddExecute()
     if (!answer)
         return;
     RememberPictureFolder(ToPath(answer->path).parent_path());
-    AddFiles(answer->paths.isEmpty() ? QStringList{answer->path} : answer->paths);
+    m_document->AddFiles(answer->paths.isEmpty() ? QStringList{answer->path} : answer->paths);
 }
 
 void ArchiveEditor::RemoveExecute()

@@ -68,11 +68,9 @@ public:
     QUndoStack& UndoStack() { return m_document->UndoStack(); }
     PreviewPane& Preview() { return *m_preview; }
 
-    // The document's edits, by the member's index in the archive: what a
-    // drop, the menus and in-place editing run. Each shows its refusal and
-    // returns whether the archive changed.
-    bool ReplaceMember(int row, const QString& file);
-    int AddFiles(const QStringList& files);
+    // The document's edits, by the member's index in the archive: what the
+    // menus and in-place editing run. Each shows its refusal and returns
+    // whether the archive changed.
     bool RemoveMembers(std::vector<int> rows);
     // Returns the refusal, also shown in the status bar, or empty.
     QString RenameMember(int row, const QString& name);
@@ -96,6 +94,8 @@ public:
 
 public slots:
     void FileOpenExecute();
+    // Each returns whether a save was started (Document().saveFinished
+    // tells how it went) or the archive reloaded instead.
     bool FileSaveExecute();
     bool FileSaveAsExecute();
     // Another program changed the archive's file: asks what to do.
@@ -128,7 +128,10 @@ private:
     // The archives opened and saved last, across runs, newest first.
     static void RememberRecent(const fs::path& archive);
     void FillRecentMenu();
-    bool MaybeSave();
+    // Asks what to do with unsaved changes; returns whether what was asked
+    // for may go on now. After Save it may not: `then` runs once the save
+    // has succeeded.
+    bool MaybeSave(std::function<void()> then);
     // Brings forward the other window that has `path` open, if one has.
     bool ForwardToEditorOf(const QString& path);
     // After the document opened an archive: the first tile current, the
@@ -148,6 +151,7 @@ private:
     // With one tile selected, makes it the current one too.
     void FollowSelection();
     void UpdateActions();
+    void BusyChanged(bool busy);
     void SetTileSide(int side);
     void ShowError(const QString& text);
     void ShowLeftOut(const QString& text, const QStringList& lines);
@@ -164,6 +168,10 @@ private:
     PreviewPane* m_preview = nullptr;
     // Set while the question about a change on disk is open.
     bool m_diskQuestionOpen = false;
+    // What waits for the save started by MaybeSave.
+    std::function<void()> m_afterSave;
+    // Closing waits for the save or conversion running.
+    bool m_closeWhenIdle = false;
     QLineEdit* m_filter = nullptr;
     QComboBox* m_sort = nullptr;
     QSlider* m_tileSlider = nullptr;
@@ -181,6 +189,10 @@ private:
     QAction* m_exportAllAction = nullptr;
     QAction* m_addAction = nullptr;
     QAction* m_propertiesAction = nullptr;
+    QAction* m_openAction = nullptr;
+    QAction* m_saveAsAction = nullptr;
+    QAction* m_undoAction = nullptr;
+    QAction* m_redoAction = nullptr;
     QMenu* m_recentMenu = nullptr;
     QDockWidget* m_previewDock = nullptr;
     // What the export dialog remembers between runs.

@@ -120,8 +120,8 @@ void MemberCommand::redo()
 ReplaceCommand::ReplaceCommand(ArchiveDocument& document, int row, std::vector<std::byte> before,
                                std::vector<std::byte> after, const QString& text,
                                QUndoCommand* parent)
-    : MemberCommand(document, text, parent), m_row(row),
-      m_before(std::move(before)), m_after(std::move(after))
+    : MemberCommand(document, text, parent), m_row(row), m_before(std::move(before)),
+      m_after(std::move(after))
 {
 }
 
@@ -136,9 +136,10 @@ void ReplaceCommand::Redo()
 }
 
 InsertCommand::InsertCommand(ArchiveDocument& document, int row, std::string name,
-                             std::vector<std::byte> data, bool inserted, const QString& text, QUndoCommand* parent)
-    : MemberCommand(document, text, parent), m_row(row),
-      m_name(std::move(name)), m_data(std::move(data)), m_inserted(inserted)
+                             std::vector<std::byte> data, bool inserted, const QString& text,
+                             QUndoCommand* parent)
+    : MemberCommand(document, text, parent), m_row(row), m_name(std::move(name)),
+      m_data(std::move(data)), m_inserted(inserted)
 {
 }
 
@@ -162,11 +163,10 @@ void InsertCommand::Redo()
     m_inserted ? Put() : Take();
 }
 
-RenameCommand::RenameCommand(ArchiveDocument& document, int row, std::string before, std::string after,
-                             const QString& text,
-                             QUndoCommand* parent)
-    : MemberCommand(document, text, parent), m_row(row),
-      m_before(std::move(before)), m_after(std::move(after))
+RenameCommand::RenameCommand(ArchiveDocument& document, int row, std::string before,
+                             std::string after, const QString& text, QUndoCommand* parent)
+    : MemberCommand(document, text, parent), m_row(row), m_before(std::move(before)),
+      m_after(std::move(after))
 {
 }
 

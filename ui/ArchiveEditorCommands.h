@@ -61,7 +61,8 @@ private:
 class ReplaceCommand final : public MemberCommand {
 public:
     ReplaceCommand(ArchiveDocument& document, int row, std::vector<std::byte> before,
-                   std::vector<std::byte> after, const QString& text, QUndoCommand* parent = nullptr);
+                   std::vector<std::byte> after, const QString& text,
+                   QUndoCommand* parent = nullptr);
 
 private:
     void Undo() override;
@@ -91,8 +92,7 @@ private:
 class RenameCommand final : public MemberCommand {
 public:
     RenameCommand(ArchiveDocument& document, int row, std::string before, std::string after,
-                  const QString& text,
-                  QUndoCommand* parent = nullptr);
+                  const QString& text, QUndoCommand* parent = nullptr);
 
 private:
     void Undo() override;

@@ -61,6 +61,11 @@ GalleryModel::GalleryModel(ArchiveDocument& document, QObject* parent)
     connect(&document, &ArchiveDocument::memberInserted, this, &GalleryModel::Inserted);
     connect(&document, &ArchiveDocument::memberRemoved, this, &GalleryModel::Removed);
     connect(&document, &ArchiveDocument::memberRenamed, this, &GalleryModel::Renamed);
+    // Members are not read while a save writes the archive.
+    connect(&document, &ArchiveDocument::busyChanged, this, [this](bool busy) {
+        if (!busy)
+            StartSoon();
+    });
     Reset();
 }
 
@@ -236,36 +241,71 @@ QStringList GalleryModel::mimeTypes() const
 
 QMimeData* GalleryModel::mimeData(const QModelIndexList& indexes) const
 {
-    auto* mime = new QMimeData;
-    if (!m_dragDir.isValid())
-        return mime;
+    // The members cannot be read while they are saved: no drag then.
+    if (!m_dragDir.isValid() || m_document.Saving())
+        return nullptr;
     // A folder per drag: a file manager may still be copying the last one.
     static int drags = 0;
     const fs::path folder = ToPath(m_dragDir.path()) / ("drag-" + std::to_string(++drags));
-    QList<QUrl> urls;
-    std::vector<std::string> taken;
-    try {
-        fileio::CreateFolder(folder);
-        for (const QModelIndex& index : indexes) {
-            if (index.column() != NameColumn)
-                continue;
-            const auto row = static_cast<std::size_t>(index.row());
-            const std::vector<std::byte> bytes = Archive().Data(row);
-            ExportedFile file =
-                ExportMember(Archive().DisplayName(row), bytes, ExportFormat::Png, false);
-            if (file.bytes.empty())
-                continue;
-            file.fileName = UniqueName(file.fileName, taken);
-            fileio::WriteFile(folder / ToPath(QString::fromStdString(file.fileName)), file.bytes);
-            urls << QUrl::fromLocalFile(
-                ToQString(folder / ToPath(QString::fromStdString(file.fileName))));
+    std::vector<DragFiles::Member> members;
+    for (const QModelIndex& index : indexes) {
+        if (index.column() != NameColumn)
+            continue;
+        const auto row = static_cast<std::size_t>(index.row());
+        try {
+            members.push_back({Archive().DisplayName(row), Archive().Data(row)});
+        } catch (const IoError&) {
+            // A member that cannot be read is left out of the drag.
         }
-    } catch (const IoError&) {
-        // A member that cannot be read is left out of the drag; the drag
-        // carries the files written so far.
     }
-    mime->setUrls(urls);
-    return mime;
+    return new DragFiles(folder, std::move(members));
+}
+
+DragFiles::DragFiles(fs::path folder, std::vector<Member> members)
+    : m_folder(std::move(folder)), m_members(std::move(members))
+{
+}
+
+QStringList DragFiles::formats() const
+{
+    return {QStringLiteral("text/uri-list")};
+}
+
+bool DragFiles::hasFormat(const QString& mimeType) const
+{
+    return mimeType == QLatin1String("text/uri-list");
+}
+
+QVariant DragFiles::retrieveData(const QString& mimeType, QMetaType type) const
+{
+    if (mimeType != QLatin1String("text/uri-list"))
+        return QMimeData::retrieveData(mimeType, type);
+    if (!m_made) {
+        // Once, the first time the drop target asks: a drag given up, or
+        // dropped back on the gallery, encodes nothing.
+        m_made = true;
+        std::vector<std::string> taken;
+        try {
+            fileio::CreateFolder(m_folder);
+            for (const Member& member : m_members) {
+                ExportedFile file =
+                    ExportMember(member.name, member.bytes, ExportFormat::Png, false);
+                if (file.bytes.empty())
+                    continue;
+                const fs::path target =
+                    m_folder / ToPath(QString::fromStdString(UniqueName(file.fileName, taken)));
+                fileio::WriteFile(target, file.bytes);
+                m_urls << QUrl::fromLocalFile(ToQString(target));
+            }
+        } catch (const IoError&) {
+            // The drag carries the files written so far.
+        }
+    }
+    // As QMimeData::setUrls keeps them, so that urls() and data() both work.
+    QVariantList urls;
+    for (const QUrl& url : m_urls)
+        urls << url;
+    return urls;
 }
 
 void GalleryModel::Reset()
@@ -314,6 +354,8 @@ void GalleryModel::StartSoon()
 void GalleryModel::Schedule()
 {
     m_scheduled = false;
+    if (m_document.Saving())
+        return;
     const int maxInFlight = std::max(1, QThreadPool::globalInstance()->maxThreadCount());
     while (m_inFlight < maxInFlight) {
         std::vector<Job> jobs;

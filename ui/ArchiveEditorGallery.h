@@ -14,14 +14,17 @@
 #include <QImage>
 #include <QItemSelectionModel>
 #include <QListView>
+#include <QMimeData>
 #include <QSortFilterProxyModel>
 #include <QStyledItemDelegate>
 #include <QTemporaryDir>
 #include <QTreeView>
+#include <QUrl>
 #include <QWidget>
 
 #include "core/archive/ArchiveModel.h"
 #include "core/imagecodec/ImageCodec.h"
+#include "ui/Windows.h"
 
 class QComboBox;
 class QLabel;
@@ -46,6 +49,31 @@ struct Tile {
 };
 
 class ArchiveDocument;
+
+// Tiles dragged out: PNG files of the members in `folder`, written when the
+// drop target first asks for them, not when the drag starts.
+class DragFiles final : public QMimeData {
+    Q_OBJECT
+public:
+    // A member as it was when the drag started.
+    struct Member {
+        std::string name;
+        std::vector<std::byte> bytes;
+    };
+    DragFiles(fs::path folder, std::vector<Member> members);
+
+    QStringList formats() const override;
+    bool hasFormat(const QString& mimeType) const override;
+
+protected:
+    QVariant retrieveData(const QString& mimeType, QMetaType type) const override;
+
+private:
+    fs::path m_folder;
+    std::vector<Member> m_members;
+    mutable bool m_made = false;
+    mutable QList<QUrl> m_urls;
+};
 
 class GalleryModel final : public QAbstractListModel {
     Q_OBJECT
@@ -84,8 +112,9 @@ public:
     bool setData(const QModelIndex& index, const QVariant& value, int role) override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
     QStringList mimeTypes() const override;
-    // PNG files of the icons, written into a folder of this run, for file
-    // managers to copy.
+    // PNG files of the icons, written into a folder of this run when the
+    // drop asks for them, for file managers to copy (DragFiles); null while
+    // the archive is saved.
     QMimeData* mimeData(const QModelIndexList& indexes) const override;
     Qt::DropActions supportedDragActions() const override { return Qt::CopyAction; }
 

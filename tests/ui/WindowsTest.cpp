@@ -256,7 +256,7 @@ private slots:
         QApplication::setActiveWindow(&editor);
         QVERIFY(QTest::qWaitForWindowActive(&editor));
         QTest::keyClick(&editor, Qt::Key_S, Qt::ControlModifier);
-        QVERIFY(!editor.isWindowModified());
+        QTRY_VERIFY(!editor.isWindowModified() && !editor.Document().Busy());
         QTest::keyClick(&editor, Qt::Key_O, Qt::ControlModifier);
         QCOMPARE(s.dialogs.titles.join('|'), QString("open: Open EZX file"));
         QCOMPARE(s.dialogs.asked.back().directory, Q(archive.parent_path()));

@@ -96,7 +96,7 @@
 <context>
     <name>zefir::ui::ArchiveDocument</name>
     <message numerus="yes">
-        <location filename="../ArchiveDocument.cpp" line="+70"/>
+        <location filename="../ArchiveDocument.cpp" line="+145"/>
         <source>Opened %1: %n members</source>
         <translation>
             <numerusform>Opened %1: %n member</numerusform>
@@ -104,7 +104,7 @@
         </translation>
     </message>
     <message numerus="yes">
-        <location line="+88"/>
+        <location line="+158"/>
         <source>Add %n files</source>
         <translation>
             <numerusform>Add %n file</numerusform>
@@ -112,7 +112,7 @@
         </translation>
     </message>
     <message numerus="yes">
-        <location line="+29"/>
+        <location line="+25"/>
         <source>Added %n members</source>
         <translation>
             <numerusform>Added %n member</numerusform>
@@ -120,7 +120,7 @@
         </translation>
     </message>
     <message numerus="yes">
-        <location line="+12"/>
+        <location line="+11"/>
         <source>Remove %n members</source>
         <translation>
             <numerusform>Remove %n member</numerusform>
@@ -131,7 +131,7 @@
 <context>
     <name>zefir::ui::ArchiveEditor</name>
     <message numerus="yes">
-        <location filename="../ArchiveEditor.cpp" line="+474"/>
+        <location filename="../ArchiveEditor.cpp" line="+482"/>
         <source>%n files were dropped on %1, which takes one picture. Add them as new members instead?</source>
         <translation>
             <numerusform>%n file was dropped on %1, which takes one picture. Add it as a new member instead?</numerusform>
@@ -139,7 +139,7 @@
         </translation>
     </message>
     <message numerus="yes">
-        <location line="+196"/>
+        <location line="+218"/>
         <source>%n members</source>
         <translation>
             <numerusform>%n member</numerusform>
@@ -155,7 +155,7 @@
         </translation>
     </message>
     <message numerus="yes">
-        <location line="+369"/>
+        <location line="+372"/>
         <source>Export %n icons into a folder</source>
         <translation>
             <numerusform>Export %n icon into a folder</numerusform>
@@ -190,7 +190,7 @@
 <context>
     <name>zefir::ui::GalleryModel</name>
     <message numerus="yes">
-        <location filename="../ArchiveEditorGallery.cpp" line="+196"/>
+        <location filename="../ArchiveEditorGallery.cpp" line="+201"/>
         <source>%Ln bytes</source>
         <translation>
             <numerusform>%Ln byte</numerusform>

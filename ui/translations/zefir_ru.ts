@@ -1031,7 +1031,7 @@
     </message>
     <message>
         <location line="+22"/>
-        <location filename="../ArchiveEditorGallery.cpp" line="+386"/>
+        <location filename="../ArchiveEditorGallery.cpp" line="+427"/>
         <source>out of memory</source>
         <translation>не хватает памяти</translation>
     </message>
@@ -1058,8 +1058,13 @@
 </context>
 <context>
     <name>zefir::ui::ArchiveDocument</name>
+    <message>
+        <location filename="../ArchiveDocument.cpp" line="+80"/>
+        <source>the archive is busy; try again in a moment</source>
+        <translation>архив занят; попробуйте ещё раз через мгновение</translation>
+    </message>
     <message numerus="yes">
-        <location filename="../ArchiveDocument.cpp" line="+70"/>
+        <location line="+65"/>
         <source>Opened %1: %n members</source>
         <translation>
             <numerusform>Открыт %1: %n элемент</numerusform>
@@ -1068,12 +1073,12 @@
         </translation>
     </message>
     <message>
-        <location line="+28"/>
+        <location line="+44"/>
         <source>Saved %1</source>
         <translation>Сохранено: %1</translation>
     </message>
     <message>
-        <location line="+32"/>
+        <location line="+76"/>
         <source>Replace %1</source>
         <translation>замену %1</translation>
     </message>
@@ -1088,7 +1093,7 @@
         <translation>%1 заменён на %2</translation>
     </message>
     <message>
-        <location line="+18"/>
+        <location line="+28"/>
         <source>Add %1</source>
         <translation>добавление %1</translation>
     </message>
@@ -1102,7 +1107,7 @@
         </translation>
     </message>
     <message numerus="yes">
-        <location line="+29"/>
+        <location line="+25"/>
         <source>Added %n members</source>
         <translation>
             <numerusform>Добавлен %n элемент</numerusform>
@@ -1111,7 +1116,7 @@
         </translation>
     </message>
     <message>
-        <location line="+11"/>
+        <location line="+10"/>
         <source>Remove %1</source>
         <translation>удаление %1</translation>
     </message>
@@ -1125,7 +1130,7 @@
         </translation>
     </message>
     <message>
-        <location line="+48"/>
+        <location line="+51"/>
         <source>Rename %1 to %2</source>
         <translation>переименование %1 в %2</translation>
     </message>
@@ -1138,7 +1143,7 @@
 <context>
     <name>zefir::ui::ArchiveEditor</name>
     <message>
-        <location filename="../ArchiveEditor.cpp" line="+52"/>
+        <location filename="../ArchiveEditor.cpp" line="+53"/>
         <source>Archive Editor</source>
         <translation>Редактор архива</translation>
     </message>
@@ -1183,7 +1188,7 @@
         <translation>Все файлы (*)</translation>
     </message>
     <message>
-        <location line="+146"/>
+        <location line="+153"/>
         <source>Filter by name</source>
         <translation>Фильтр по имени</translation>
     </message>
@@ -1367,7 +1372,7 @@
         <translation>Показано %1 из %2</translation>
     </message>
     <message>
-        <location line="+41"/>
+        <location line="+43"/>
         <source>Name: %1
 Kind: %2
 </source>
@@ -1405,7 +1410,7 @@ Kind: %2
         <translation>%1[*] — %2</translation>
     </message>
     <message numerus="yes">
-        <location line="+28"/>
+        <location line="+48"/>
         <source>%n members</source>
         <translation>
             <numerusform>%n элемент</numerusform>
@@ -1423,23 +1428,23 @@ Kind: %2
         </translation>
     </message>
     <message>
-        <location line="+102"/>
+        <location line="+104"/>
         <source>%1 is open in this window</source>
         <translation>%1 открыт в этом окне</translation>
     </message>
     <message>
         <location line="+21"/>
-        <location line="+357"/>
+        <location line="+358"/>
         <source>Open EZX file</source>
         <translation>Открыть файл EZX</translation>
     </message>
     <message>
-        <location line="-346"/>
+        <location line="-347"/>
         <source>%1 has unsaved changes. Save them?</source>
         <translation>В %1 есть несохранённые изменения. Сохранить их?</translation>
     </message>
     <message>
-        <location line="+22"/>
+        <location line="+29"/>
         <source>%1 was changed by another program, and its icons can no longer be read from the copy open here. Reload it?</source>
         <translation>%1 изменён другой программой, и его значки больше нельзя прочитать из открытой здесь копии. Загрузить его заново?</translation>
     </message>
@@ -1464,7 +1469,7 @@ Kind: %2
         <translation>В %1 не останется ни одного элемента: телефон не найдёт в нём ни одного своего значка. Всё равно сохранить?</translation>
     </message>
     <message>
-        <location line="+65"/>
+        <location line="+63"/>
         <source>Save archive as</source>
         <translation>Сохранить архив как</translation>
     </message>
@@ -1474,7 +1479,7 @@ Kind: %2
         <translation>%1 уже существует. Заменить его?</translation>
     </message>
     <message>
-        <location line="+60"/>
+        <location line="+56"/>
         <source>Replace %1 with</source>
         <translation>Заменить %1 на</translation>
     </message>
@@ -1543,7 +1548,7 @@ Kind: %2
 <context>
     <name>zefir::ui::GalleryModel</name>
     <message>
-        <location filename="../ArchiveEditorGallery.cpp" line="-291"/>
+        <location filename="../ArchiveEditorGallery.cpp" line="-327"/>
         <source>Name</source>
         <translation>Имя</translation>
     </message>
@@ -1623,7 +1628,7 @@ Kind: %2
 <context>
     <name>zefir::ui::PreviewPane</name>
     <message>
-        <location filename="../ArchiveEditorGallery.cpp" line="+851"/>
+        <location filename="../ArchiveEditorGallery.cpp" line="+887"/>
         <source>Checkerboard</source>
         <translation>Шахматка</translation>
     </message>

@@ -1015,7 +1015,7 @@
     </message>
     <message>
         <location line="+22"/>
-        <location filename="../ArchiveEditorGallery.cpp" line="+386"/>
+        <location filename="../ArchiveEditorGallery.cpp" line="+427"/>
         <source>out of memory</source>
         <translation>内存不足</translation>
     </message>
@@ -1040,20 +1040,25 @@
 </context>
 <context>
     <name>zefir::ui::ArchiveDocument</name>
+    <message>
+        <location filename="../ArchiveDocument.cpp" line="+80"/>
+        <source>the archive is busy; try again in a moment</source>
+        <translation>归档正忙；请稍后再试</translation>
+    </message>
     <message numerus="yes">
-        <location filename="../ArchiveDocument.cpp" line="+70"/>
+        <location line="+65"/>
         <source>Opened %1: %n members</source>
         <translation>
             <numerusform>已打开 %1：%n 个成员</numerusform>
         </translation>
     </message>
     <message>
-        <location line="+28"/>
+        <location line="+44"/>
         <source>Saved %1</source>
         <translation>已保存 %1</translation>
     </message>
     <message>
-        <location line="+32"/>
+        <location line="+76"/>
         <source>Replace %1</source>
         <translation>替换 %1</translation>
     </message>
@@ -1068,7 +1073,7 @@
         <translation>已用 %2 替换 %1</translation>
     </message>
     <message>
-        <location line="+18"/>
+        <location line="+28"/>
         <source>Add %1</source>
         <translation>添加 %1</translation>
     </message>
@@ -1080,14 +1085,14 @@
         </translation>
     </message>
     <message numerus="yes">
-        <location line="+29"/>
+        <location line="+25"/>
         <source>Added %n members</source>
         <translation>
             <numerusform>已添加 %n 个成员</numerusform>
         </translation>
     </message>
     <message>
-        <location line="+11"/>
+        <location line="+10"/>
         <source>Remove %1</source>
         <translation>删除 %1</translation>
     </message>
@@ -1099,7 +1104,7 @@
         </translation>
     </message>
     <message>
-        <location line="+48"/>
+        <location line="+51"/>
         <source>Rename %1 to %2</source>
         <translation>将 %1 重命名为 %2</translation>
     </message>
@@ -1112,7 +1117,7 @@
 <context>
     <name>zefir::ui::ArchiveEditor</name>
     <message>
-        <location filename="../ArchiveEditor.cpp" line="+52"/>
+        <location filename="../ArchiveEditor.cpp" line="+53"/>
         <source>Archive Editor</source>
         <translation>图标包编辑器</translation>
     </message>
@@ -1157,7 +1162,7 @@
         <translation>所有文件 (*)</translation>
     </message>
     <message>
-        <location line="+146"/>
+        <location line="+153"/>
         <source>Filter by name</source>
         <translation>按名称筛选</translation>
     </message>
@@ -1339,7 +1344,7 @@
         <translation>显示 %1 / %2</translation>
     </message>
     <message>
-        <location line="+41"/>
+        <location line="+43"/>
         <source>Name: %1
 Kind: %2
 </source>
@@ -1377,7 +1382,7 @@ Kind: %2
         <translation>%1[*] - %2</translation>
     </message>
     <message numerus="yes">
-        <location line="+28"/>
+        <location line="+48"/>
         <source>%n members</source>
         <translation>
             <numerusform>%n 个成员</numerusform>
@@ -1391,23 +1396,23 @@ Kind: %2
         </translation>
     </message>
     <message>
-        <location line="+102"/>
+        <location line="+104"/>
         <source>%1 is open in this window</source>
         <translation>%1 已在此窗口中打开</translation>
     </message>
     <message>
         <location line="+21"/>
-        <location line="+357"/>
+        <location line="+358"/>
         <source>Open EZX file</source>
         <translation>打开 EZX 文件</translation>
     </message>
     <message>
-        <location line="-346"/>
+        <location line="-347"/>
         <source>%1 has unsaved changes. Save them?</source>
         <translation>%1 有未保存的修改。要保存吗？</translation>
     </message>
     <message>
-        <location line="+22"/>
+        <location line="+29"/>
         <source>%1 was changed by another program, and its icons can no longer be read from the copy open here. Reload it?</source>
         <translation>%1 已被另一个程序修改，无法再从这里打开的副本读取其中的图标。要重新载入吗？</translation>
     </message>
@@ -1432,7 +1437,7 @@ Kind: %2
         <translation>%1 将没有任何成员：手机在其中找不到任何图标。仍然保存吗？</translation>
     </message>
     <message>
-        <location line="+65"/>
+        <location line="+63"/>
         <source>Save archive as</source>
         <translation>图标包另存为</translation>
     </message>
@@ -1442,7 +1447,7 @@ Kind: %2
         <translation>%1 已存在。要替换吗？</translation>
     </message>
     <message>
-        <location line="+60"/>
+        <location line="+56"/>
         <source>Replace %1 with</source>
         <translation>用以下文件替换 %1</translation>
     </message>
@@ -1503,7 +1508,7 @@ Kind: %2
 <context>
     <name>zefir::ui::GalleryModel</name>
     <message>
-        <location filename="../ArchiveEditorGallery.cpp" line="-291"/>
+        <location filename="../ArchiveEditorGallery.cpp" line="-327"/>
         <source>Name</source>
         <translation>名称</translation>
     </message>
@@ -1581,7 +1586,7 @@ Kind: %2
 <context>
     <name>zefir::ui::PreviewPane</name>
     <message>
-        <location filename="../ArchiveEditorGallery.cpp" line="+851"/>
+        <location filename="../ArchiveEditorGallery.cpp" line="+887"/>
         <source>Checkerboard</source>
         <translation>棋盘格</translation>
     </message>
