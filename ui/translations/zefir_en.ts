@@ -104,7 +104,7 @@
         </translation>
     </message>
     <message numerus="yes">
-        <location line="+194"/>
+        <location line="+196"/>
         <source>%n members</source>
         <translation>
             <numerusform>%n member</numerusform>
@@ -198,7 +198,7 @@
 <context>
     <name>zefir::ui::TSDIAppForm</name>
     <message numerus="yes">
-        <location filename="../MainWindow.cpp" line="+124"/>
+        <location filename="../MainWindow.cpp" line="+144"/>
         <source>; %n files left out</source>
         <translation>
             <numerusform>; %n file left out</numerusform>
@@ -246,7 +246,7 @@
         </translation>
     </message>
     <message numerus="yes">
-        <location line="+219"/>
+        <location line="+221"/>
         <source>Converted %n files from %1 into %2</source>
         <translation>
             <numerusform>Converted %n file from %1 into %2</numerusform>

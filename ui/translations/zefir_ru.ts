@@ -465,12 +465,33 @@
         <translation>Извлечение значков</translation>
     </message>
     <message>
-        <location line="+270"/>
+        <location filename="../../core/archive/Export.cpp" line="+89"/>
+        <source>its file %1 is taken by member &quot;%2&quot;, which comes first</source>
+        <translation>его файл %1 уже занят элементом «%2», который идёт раньше</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <location filename="../../core/archive/Unpack.cpp" line="+270"/>
         <source>its file would be member &quot;%1&quot;&apos;s, since this system does not tell their names apart</source>
         <translation>его файлом был бы файл элемента «%1»: эта система не различает их имена</translation>
     </message>
     <message>
-        <location line="+120"/>
+        <location line="+59"/>
+        <source>out of memory</source>
+        <translation>не хватает памяти</translation>
+    </message>
+    <message>
+        <location line="+44"/>
+        <source>is the archive being exported; it is not written over</source>
+        <translation>это экспортируемый архив; он не перезаписывается</translation>
+    </message>
+    <message>
+        <location line="+27"/>
+        <source>the file is already there</source>
+        <translation>файл уже существует</translation>
+    </message>
+    <message>
+        <location filename="../../core/archive/Unpack.cpp" line="+120"/>
         <source>its picture %1 was replaced by the picture of %2</source>
         <translation>его изображение %1 заменено изображением элемента %2</translation>
     </message>
@@ -801,12 +822,13 @@
         <translation>в Moto Image нет ни изображения GIF, ни PNG</translation>
     </message>
     <message>
-        <location line="+9"/>
+        <location filename="../../core/archive/Export.cpp" line="-112"/>
+        <location filename="../../core/imagecodec/PhonePictures.cpp" line="+9"/>
         <source>not a phone picture (.k, .g or .raw)</source>
         <translation>не изображение телефона (.k, .g или .raw)</translation>
     </message>
     <message>
-        <location line="+15"/>
+        <location filename="../../core/imagecodec/PhonePictures.cpp" line="+15"/>
         <source>the picture is %1, but the raw picture&apos;s name says %2</source>
         <translation>размер изображения %1, а имя raw-изображения говорит %2</translation>
     </message>
@@ -1050,7 +1072,7 @@
         </translation>
     </message>
     <message>
-        <location filename="../MainWindow.cpp" line="+159"/>
+        <location filename="../MainWindow.cpp" line="+179"/>
         <source>.</source>
         <comment>the full stop that ends an error message</comment>
         <translation>.</translation>
@@ -1321,7 +1343,7 @@ Kind: %2
         <translation>&amp;Очистить список</translation>
     </message>
     <message>
-        <location line="+55"/>
+        <location line="+57"/>
         <source>%1[*] - %2</source>
         <translation>%1[*] — %2</translation>
     </message>
@@ -1620,7 +1642,7 @@ Kind: %2
 <context>
     <name>zefir::ui::PreviewPane</name>
     <message>
-        <location filename="../ArchiveEditorGallery.cpp" line="+846"/>
+        <location filename="../ArchiveEditorGallery.cpp" line="+841"/>
         <source>Checkerboard</source>
         <translation>Шахматка</translation>
     </message>
@@ -1763,7 +1785,7 @@ Kind: %2
 <context>
     <name>zefir::ui::TSDIAppForm</name>
     <message>
-        <location filename="../MainWindow.cpp" line="-114"/>
+        <location filename="../MainWindow.cpp" line="-133"/>
         <source>EZX files (*.ezx)</source>
         <translation>Файлы EZX (*.ezx)</translation>
     </message>
@@ -1808,7 +1830,7 @@ Kind: %2
         <translation>Moto Image (*.g)</translation>
     </message>
     <message>
-        <location line="+31"/>
+        <location line="+50"/>
         <source>18-bit BMP</source>
         <translation>BMP 18 бит</translation>
     </message>
@@ -2003,12 +2025,12 @@ Kind: %2
     </message>
     <message>
         <location line="+60"/>
-        <location line="+35"/>
+        <location line="+37"/>
         <source>Save picture as</source>
         <translation>Сохранить изображение как</translation>
     </message>
     <message>
-        <location line="-20"/>
+        <location line="-22"/>
         <source>Saved %1 as %2</source>
         <translation>%1 сохранён как %2</translation>
     </message>
@@ -2018,7 +2040,7 @@ Kind: %2
         <translation>Открыть изображение</translation>
     </message>
     <message>
-        <location line="+29"/>
+        <location line="+31"/>
         <source>%1 is the file being converted; choose another name for the converted picture.</source>
         <translation>%1 — это конвертируемый файл; выберите другое имя для результата.</translation>
     </message>

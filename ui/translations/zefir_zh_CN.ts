@@ -451,12 +451,33 @@
         <translation>正在提取图标</translation>
     </message>
     <message>
-        <location line="+270"/>
+        <location filename="../../core/archive/Export.cpp" line="+89"/>
+        <source>its file %1 is taken by member &quot;%2&quot;, which comes first</source>
+        <translation>其文件 %1 已被排在前面的成员“%2”占用</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <location filename="../../core/archive/Unpack.cpp" line="+270"/>
         <source>its file would be member &quot;%1&quot;&apos;s, since this system does not tell their names apart</source>
         <translation>它的文件将与成员“%1”的文件相同，因为此系统不区分这两个名称</translation>
     </message>
     <message>
-        <location line="+120"/>
+        <location line="+59"/>
+        <source>out of memory</source>
+        <translation>内存不足</translation>
+    </message>
+    <message>
+        <location line="+44"/>
+        <source>is the archive being exported; it is not written over</source>
+        <translation>是正在导出的归档，不会被覆盖</translation>
+    </message>
+    <message>
+        <location line="+27"/>
+        <source>the file is already there</source>
+        <translation>文件已存在</translation>
+    </message>
+    <message>
+        <location filename="../../core/archive/Unpack.cpp" line="+120"/>
         <source>its picture %1 was replaced by the picture of %2</source>
         <translation>它的图片 %1 已被 %2 的图片替换</translation>
     </message>
@@ -785,12 +806,13 @@
         <translation>该 Moto Image 中既不是 GIF 图片也不是 PNG 图片</translation>
     </message>
     <message>
-        <location line="+9"/>
+        <location filename="../../core/archive/Export.cpp" line="-112"/>
+        <location filename="../../core/imagecodec/PhonePictures.cpp" line="+9"/>
         <source>not a phone picture (.k, .g or .raw)</source>
         <translation>不是手机图片（.k、.g 或 .raw）</translation>
     </message>
     <message>
-        <location line="+15"/>
+        <location filename="../../core/imagecodec/PhonePictures.cpp" line="+15"/>
         <source>the picture is %1, but the raw picture&apos;s name says %2</source>
         <translation>图片尺寸为 %1，但 raw 图片的名称写的是 %2</translation>
     </message>
@@ -1032,7 +1054,7 @@
         </translation>
     </message>
     <message>
-        <location filename="../MainWindow.cpp" line="+159"/>
+        <location filename="../MainWindow.cpp" line="+179"/>
         <source>.</source>
         <comment>the full stop that ends an error message</comment>
         <translation>。</translation>
@@ -1301,7 +1323,7 @@ Kind: %2
         <translation>清除列表(&amp;C)</translation>
     </message>
     <message>
-        <location line="+55"/>
+        <location line="+57"/>
         <source>%1[*] - %2</source>
         <translation>%1[*] - %2</translation>
     </message>
@@ -1578,7 +1600,7 @@ Kind: %2
 <context>
     <name>zefir::ui::PreviewPane</name>
     <message>
-        <location filename="../ArchiveEditorGallery.cpp" line="+846"/>
+        <location filename="../ArchiveEditorGallery.cpp" line="+841"/>
         <source>Checkerboard</source>
         <translation>棋盘格</translation>
     </message>
@@ -1721,7 +1743,7 @@ Kind: %2
 <context>
     <name>zefir::ui::TSDIAppForm</name>
     <message>
-        <location filename="../MainWindow.cpp" line="-114"/>
+        <location filename="../MainWindow.cpp" line="-133"/>
         <source>EZX files (*.ezx)</source>
         <translation>EZX 文件 (*.ezx)</translation>
     </message>
@@ -1766,7 +1788,7 @@ Kind: %2
         <translation>Moto Image (*.g)</translation>
     </message>
     <message>
-        <location line="+31"/>
+        <location line="+50"/>
         <source>18-bit BMP</source>
         <translation>18 位 BMP</translation>
     </message>
@@ -1949,12 +1971,12 @@ Kind: %2
     </message>
     <message>
         <location line="+60"/>
-        <location line="+35"/>
+        <location line="+37"/>
         <source>Save picture as</source>
         <translation>图片另存为</translation>
     </message>
     <message>
-        <location line="-20"/>
+        <location line="-22"/>
         <source>Saved %1 as %2</source>
         <translation>已将 %1 保存为 %2</translation>
     </message>
@@ -1964,7 +1986,7 @@ Kind: %2
         <translation>打开图片</translation>
     </message>
     <message>
-        <location line="+29"/>
+        <location line="+31"/>
         <source>%1 is the file being converted; choose another name for the converted picture.</source>
         <translation>%1 是正在转换的文件，请为转换后的图片另选名称。</translation>
     </message>
