@@ -233,7 +233,7 @@ QMimeData* GalleryModel::mimeData(const QModelIndexList& indexes) const
     static int drags = 0;
     const fs::path folder = ToPath(m_dragDir.path()) / ("drag-" + std::to_string(++drags));
     QList<QUrl> urls;
-    std::vector<std::string> taken;
+    archive::FileClaims claims;
     try {
         fileio::CreateFolder(folder);
         for (const QModelIndex& index : indexes) {
@@ -241,11 +241,10 @@ QMimeData* GalleryModel::mimeData(const QModelIndexList& indexes) const
                 continue;
             const auto row = static_cast<std::size_t>(index.row());
             const std::vector<std::byte> bytes = m_archive.Data(row);
-            ExportedFile file =
-                ExportMember(m_archive.DisplayName(row), bytes, ExportFormat::Png, false);
-            if (file.bytes.empty())
+            ExportedFile file = ExportMember(m_archive.Name(row), bytes, ExportFormat::Png, false);
+            // Of two members whose files would have one name, the first goes.
+            if (file.bytes.empty() || claims.Claim(file.fileName, m_archive.DisplayName(row)))
                 continue;
-            file.fileName = UniqueName(file.fileName, taken);
             fileio::WriteFile(folder / ToPath(QString::fromStdString(file.fileName)), file.bytes);
             urls << QUrl::fromLocalFile(
                 ToQString(folder / ToPath(QString::fromStdString(file.fileName))));

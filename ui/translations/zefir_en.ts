@@ -96,7 +96,7 @@
 <context>
     <name>zefir::ui::ArchiveEditor</name>
     <message numerus="yes">
-        <location filename="../ArchiveEditor.cpp" line="+470"/>
+        <location filename="../ArchiveEditor.cpp" line="+563"/>
         <source>%n files were dropped on %1, which takes one picture. Add them as new members instead?</source>
         <translation>
             <numerusform>%n file was dropped on %1, which takes one picture. Add it as a new member instead?</numerusform>
@@ -160,7 +160,7 @@
         </translation>
     </message>
     <message numerus="yes">
-        <location line="+82"/>
+        <location line="+98"/>
         <source>%n files already in %1: %2. Replace them?</source>
         <translation>
             <numerusform>%n file already in %1: %2. Replace them?</numerusform>
@@ -168,7 +168,7 @@
         </translation>
     </message>
     <message numerus="yes">
-        <location line="+17"/>
+        <location line="-38"/>
         <source>Exported %n files into %1. Left out:</source>
         <translation>
             <numerusform>Exported %n file into %1. Left out:</numerusform>
@@ -176,7 +176,7 @@
         </translation>
     </message>
     <message numerus="yes">
-        <location line="+3"/>
+        <location line="+4"/>
         <source>Exported %n files into %1</source>
         <translation>
             <numerusform>Exported %n file into %1</numerusform>

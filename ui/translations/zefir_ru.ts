@@ -1047,13 +1047,7 @@
 <context>
     <name>zefir::ui</name>
     <message>
-        <location filename="../ArchiveEditorCommands.cpp" line="+53"/>
-        <source>not a picture the phone shows</source>
-        <translation>не изображение, которое показывает телефон</translation>
-    </message>
-    <message>
-        <location line="+22"/>
-        <location filename="../ArchiveEditorGallery.cpp" line="+368"/>
+        <location filename="../ArchiveEditorGallery.cpp" line="+367"/>
         <source>out of memory</source>
         <translation>не хватает памяти</translation>
     </message>
@@ -1081,7 +1075,7 @@
 <context>
     <name>zefir::ui::ArchiveEditor</name>
     <message>
-        <location filename="../ArchiveEditor.cpp" line="+53"/>
+        <location filename="../ArchiveEditor.cpp" line="+61"/>
         <source>Archive Editor</source>
         <translation>Редактор архива</translation>
     </message>
@@ -1126,7 +1120,17 @@
         <translation>Все файлы (*)</translation>
     </message>
     <message>
-        <location line="+147"/>
+        <location line="+94"/>
+        <source>the archive changed while it was exported</source>
+        <translation>архив изменился во время экспорта</translation>
+    </message>
+    <message>
+        <location line="+13"/>
+        <source>the export stopped: its window was closed</source>
+        <translation>экспорт остановлен: его окно закрыто</translation>
+    </message>
+    <message>
+        <location line="+125"/>
         <source>Filter by name</source>
         <translation>Фильтр по имени</translation>
     </message>
@@ -1381,12 +1385,12 @@ Kind: %2
     </message>
     <message>
         <location line="+15"/>
-        <location line="+491"/>
+        <location line="+526"/>
         <source>Open EZX file</source>
         <translation>Открыть файл EZX</translation>
     </message>
     <message>
-        <location line="-480"/>
+        <location line="-515"/>
         <source>%1 has unsaved changes. Save them?</source>
         <translation>В %1 есть несохранённые изменения. Сохранить их?</translation>
     </message>
@@ -1522,7 +1526,7 @@ Kind: %2
         <translation>Экспортировать все значки в</translation>
     </message>
     <message>
-        <location line="+13"/>
+        <location line="+19"/>
         <source>Exporting icons...</source>
         <translation>Экспорт значков...</translation>
     </message>
@@ -1531,8 +1535,13 @@ Kind: %2
         <source>Cancel</source>
         <translation>Отмена</translation>
     </message>
+    <message>
+        <location line="+52"/>
+        <source>is there and is not a plain file, which is never replaced</source>
+        <translation>уже существует и не является обычным файлом, а такое никогда не заменяется</translation>
+    </message>
     <message numerus="yes">
-        <location line="+50"/>
+        <location line="+8"/>
         <source>%n files already in %1: %2. Replace them?</source>
         <translation>
             <numerusform>%n файл уже есть в %1: %2. Заменить?</numerusform>
@@ -1541,7 +1550,7 @@ Kind: %2
         </translation>
     </message>
     <message numerus="yes">
-        <location line="+17"/>
+        <location line="-38"/>
         <source>Exported %n files into %1. Left out:</source>
         <translation>
             <numerusform>Экспортирован %n файл в %1. Пропущены:</numerusform>
@@ -1550,7 +1559,7 @@ Kind: %2
         </translation>
     </message>
     <message numerus="yes">
-        <location line="+3"/>
+        <location line="+4"/>
         <source>Exported %n files into %1</source>
         <translation>
             <numerusform>Экспортирован %n файл в %1</numerusform>
@@ -1562,7 +1571,7 @@ Kind: %2
 <context>
     <name>zefir::ui::GalleryModel</name>
     <message>
-        <location filename="../ArchiveEditorGallery.cpp" line="-288"/>
+        <location filename="../ArchiveEditorGallery.cpp" line="-287"/>
         <source>Name</source>
         <translation>Имя</translation>
     </message>
@@ -1642,7 +1651,7 @@ Kind: %2
 <context>
     <name>zefir::ui::PreviewPane</name>
     <message>
-        <location filename="../ArchiveEditorGallery.cpp" line="+841"/>
+        <location filename="../ArchiveEditorGallery.cpp" line="+840"/>
         <source>Checkerboard</source>
         <translation>Шахматка</translation>
     </message>

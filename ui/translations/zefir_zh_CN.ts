@@ -1031,13 +1031,7 @@
 <context>
     <name>zefir::ui</name>
     <message>
-        <location filename="../ArchiveEditorCommands.cpp" line="+53"/>
-        <source>not a picture the phone shows</source>
-        <translation>不是手机能显示的图片</translation>
-    </message>
-    <message>
-        <location line="+22"/>
-        <location filename="../ArchiveEditorGallery.cpp" line="+368"/>
+        <location filename="../ArchiveEditorGallery.cpp" line="+367"/>
         <source>out of memory</source>
         <translation>内存不足</translation>
     </message>
@@ -1063,7 +1057,7 @@
 <context>
     <name>zefir::ui::ArchiveEditor</name>
     <message>
-        <location filename="../ArchiveEditor.cpp" line="+53"/>
+        <location filename="../ArchiveEditor.cpp" line="+61"/>
         <source>Archive Editor</source>
         <translation>图标包编辑器</translation>
     </message>
@@ -1108,7 +1102,17 @@
         <translation>所有文件 (*)</translation>
     </message>
     <message>
-        <location line="+147"/>
+        <location line="+94"/>
+        <source>the archive changed while it was exported</source>
+        <translation>导出期间归档已更改</translation>
+    </message>
+    <message>
+        <location line="+13"/>
+        <source>the export stopped: its window was closed</source>
+        <translation>导出已停止：其窗口已关闭</translation>
+    </message>
+    <message>
+        <location line="+125"/>
         <source>Filter by name</source>
         <translation>按名称筛选</translation>
     </message>
@@ -1355,12 +1359,12 @@ Kind: %2
     </message>
     <message>
         <location line="+15"/>
-        <location line="+491"/>
+        <location line="+526"/>
         <source>Open EZX file</source>
         <translation>打开 EZX 文件</translation>
     </message>
     <message>
-        <location line="-480"/>
+        <location line="-515"/>
         <source>%1 has unsaved changes. Save them?</source>
         <translation>%1 有未保存的修改。要保存吗？</translation>
     </message>
@@ -1488,7 +1492,7 @@ Kind: %2
         <translation>将所有图标导出到</translation>
     </message>
     <message>
-        <location line="+13"/>
+        <location line="+19"/>
         <source>Exporting icons...</source>
         <translation>正在导出图标...</translation>
     </message>
@@ -1497,22 +1501,27 @@ Kind: %2
         <source>Cancel</source>
         <translation>取消</translation>
     </message>
+    <message>
+        <location line="+52"/>
+        <source>is there and is not a plain file, which is never replaced</source>
+        <translation>已存在且不是普通文件，这种项目从不被替换</translation>
+    </message>
     <message numerus="yes">
-        <location line="+50"/>
+        <location line="+8"/>
         <source>%n files already in %1: %2. Replace them?</source>
         <translation>
             <numerusform>%1 中已有 %n 个文件：%2。要替换吗？</numerusform>
         </translation>
     </message>
     <message numerus="yes">
-        <location line="+17"/>
+        <location line="-38"/>
         <source>Exported %n files into %1. Left out:</source>
         <translation>
             <numerusform>已将 %n 个文件导出到 %1。未导出的有：</numerusform>
         </translation>
     </message>
     <message numerus="yes">
-        <location line="+3"/>
+        <location line="+4"/>
         <source>Exported %n files into %1</source>
         <translation>
             <numerusform>已将 %n 个文件导出到 %1</numerusform>
@@ -1522,7 +1531,7 @@ Kind: %2
 <context>
     <name>zefir::ui::GalleryModel</name>
     <message>
-        <location filename="../ArchiveEditorGallery.cpp" line="-288"/>
+        <location filename="../ArchiveEditorGallery.cpp" line="-287"/>
         <source>Name</source>
         <translation>名称</translation>
     </message>
@@ -1600,7 +1609,7 @@ Kind: %2
 <context>
     <name>zefir::ui::PreviewPane</name>
     <message>
-        <location filename="../ArchiveEditorGallery.cpp" line="+841"/>
+        <location filename="../ArchiveEditorGallery.cpp" line="+840"/>
         <source>Checkerboard</source>
         <translation>棋盘格</translation>
     </message>
