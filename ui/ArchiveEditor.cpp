@@ -1327,12 +1327,18 @@ void ArchiveEditor::ExportMembers(const std::vector<int>& rows, const fs::path& 
         return;
     const auto cancel = std::make_shared<std::atomic<bool>>(false);
     m_exportCancel = cancel;
-    auto* progress = new QProgressDialog(tr("Exporting icons..."), tr("Cancel"), 0, 0, this);
-    progress->setWindowModality(Qt::WindowModal);
-    progress->setWindowTitle(ApplicationTitle());
-    progress->setMinimumDuration(500);
-    connect(progress, &QProgressDialog::canceled, this, [cancel] { *cancel = true; });
-    const QPointer<QProgressDialog> bar(progress);
+    // One dialog for planning, a new one for writing: a window-modal dialog
+    // left open would block the question asked in between.
+    const auto progressFor = [this, cancel](int members) {
+        auto* progress =
+            new QProgressDialog(tr("Exporting icons..."), tr("Cancel"), 0, members, this);
+        progress->setWindowModality(Qt::WindowModal);
+        progress->setWindowTitle(ApplicationTitle());
+        progress->setMinimumDuration(500);
+        connect(progress, &QProgressDialog::canceled, this, [cancel] { *cancel = true; });
+        return QPointer<QProgressDialog>(progress);
+    };
+    const auto bar = std::make_shared<QPointer<QProgressDialog>>(progressFor(0));
 
     archive::ExportSettings settings;
     settings.format = format;
@@ -1344,7 +1350,7 @@ void ArchiveEditor::ExportMembers(const std::vector<int>& rows, const fs::path& 
     const fs::path where = single.empty() ? folder : single;
 
     const auto finish = [this, bar, shown, where, folder](int written, const QString& error) {
-        delete bar.data();
+        delete bar->data();
         m_exportCancel.reset();
         if (!error.isEmpty())
             ShowError(error);
@@ -1361,8 +1367,9 @@ void ArchiveEditor::ExportMembers(const std::vector<int>& rows, const fs::path& 
     QtConcurrent::run([source, members, folder, settings] {
         return RunStage<archive::ExportPlan>(
             [&] { return archive::PlanExport(*source, members, folder, settings); });
-    }).then(this, [this, source, cancel, bar, shown, folder, finish](
+    }).then(this, [this, source, cancel, bar, progressFor, shown, folder, finish](
                       ExportStage<archive::ExportPlan> planned) {
+        delete bar->data();
         if (!planned.error.isEmpty() || *cancel)
             return finish(0, planned.error);
         archive::ExportPlan plan = std::move(planned.result);
@@ -1395,26 +1402,24 @@ void ArchiveEditor::ExportMembers(const std::vector<int>& rows, const fs::path& 
         std::erase_if(plan.items, [&](const archive::ExportItem& item) {
             return others.contains(item.target) || (!replace && files.contains(item.target));
         });
-        if (bar) {
-            bar->setRange(0, static_cast<int>(plan.items.size()));
-            bar->setValue(0);
-        }
+        const QPointer<QProgressDialog> writing = progressFor(static_cast<int>(plan.items.size()));
+        *bar = writing;
         const auto state = std::make_shared<ExportProgress>();
         archive::ExportControl control;
         control.replace = replace;
         control.cancelled = [cancel] { return cancel->load(); };
-        control.progress = [state, bar](std::size_t done) {
+        control.progress = [state, writing](std::size_t done) {
             state->done = done;
             if (state->posted.exchange(true))
                 return;
             QMetaObject::invokeMethod(
                 qApp,
-                [state, bar] {
+                [state, writing] {
                     state->posted = false;
-                    if (state->applying || !bar || bar->wasCanceled())
+                    if (state->applying || !writing || writing->wasCanceled())
                         return;
                     state->applying = true;
-                    bar->setValue(static_cast<int>(state->done));
+                    writing->setValue(static_cast<int>(state->done));
                     state->applying = false;
                 },
                 Qt::QueuedConnection);
