@@ -224,7 +224,7 @@ ExportReport WriteExport(const ExportPlan& plan, IMemberSource& source,
                           inTheWay.front().target, ErrorKind::Refused);
     ExportReport report;
     ExportCleanup cleanup;
-    if (!plan.folder.empty() && !plan.items.empty() && fileio::CreateFolder(plan.folder))
+    if (!plan.folder.empty() && fileio::CreateFolder(plan.folder))
         cleanup.FolderMade(plan.folder);
 
     // Pictures are made on worker threads and written here, in order.

@@ -160,7 +160,7 @@
         </translation>
     </message>
     <message numerus="yes">
-        <location line="+98"/>
+        <location line="+105"/>
         <source>%n files already in %1: %2. Replace them?</source>
         <translation>
             <numerusform>%n file already in %1: %2. Replace them?</numerusform>
@@ -168,7 +168,7 @@
         </translation>
     </message>
     <message numerus="yes">
-        <location line="-38"/>
+        <location line="-39"/>
         <source>Exported %n files into %1. Left out:</source>
         <translation>
             <numerusform>Exported %n file into %1. Left out:</numerusform>

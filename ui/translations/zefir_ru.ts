@@ -1385,12 +1385,12 @@ Kind: %2
     </message>
     <message>
         <location line="+15"/>
-        <location line="+526"/>
+        <location line="+531"/>
         <source>Open EZX file</source>
         <translation>Открыть файл EZX</translation>
     </message>
     <message>
-        <location line="-515"/>
+        <location line="-520"/>
         <source>%1 has unsaved changes. Save them?</source>
         <translation>В %1 есть несохранённые изменения. Сохранить их?</translation>
     </message>
@@ -1526,7 +1526,7 @@ Kind: %2
         <translation>Экспортировать все значки в</translation>
     </message>
     <message>
-        <location line="+19"/>
+        <location line="+23"/>
         <source>Exporting icons...</source>
         <translation>Экспорт значков...</translation>
     </message>
@@ -1536,7 +1536,7 @@ Kind: %2
         <translation>Отмена</translation>
     </message>
     <message>
-        <location line="+52"/>
+        <location line="+55"/>
         <source>is there and is not a plain file, which is never replaced</source>
         <translation>уже существует и не является обычным файлом, а такое никогда не заменяется</translation>
     </message>
@@ -1550,7 +1550,7 @@ Kind: %2
         </translation>
     </message>
     <message numerus="yes">
-        <location line="-38"/>
+        <location line="-39"/>
         <source>Exported %n files into %1. Left out:</source>
         <translation>
             <numerusform>Экспортирован %n файл в %1. Пропущены:</numerusform>

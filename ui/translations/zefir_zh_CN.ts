@@ -1359,12 +1359,12 @@ Kind: %2
     </message>
     <message>
         <location line="+15"/>
-        <location line="+526"/>
+        <location line="+531"/>
         <source>Open EZX file</source>
         <translation>打开 EZX 文件</translation>
     </message>
     <message>
-        <location line="-515"/>
+        <location line="-520"/>
         <source>%1 has unsaved changes. Save them?</source>
         <translation>%1 有未保存的修改。要保存吗？</translation>
     </message>
@@ -1492,7 +1492,7 @@ Kind: %2
         <translation>将所有图标导出到</translation>
     </message>
     <message>
-        <location line="+19"/>
+        <location line="+23"/>
         <source>Exporting icons...</source>
         <translation>正在导出图标...</translation>
     </message>
@@ -1502,7 +1502,7 @@ Kind: %2
         <translation>取消</translation>
     </message>
     <message>
-        <location line="+52"/>
+        <location line="+55"/>
         <source>is there and is not a plain file, which is never replaced</source>
         <translation>已存在且不是普通文件，这种项目从不被替换</translation>
     </message>
@@ -1514,7 +1514,7 @@ Kind: %2
         </translation>
     </message>
     <message numerus="yes">
-        <location line="-38"/>
+        <location line="-39"/>
         <source>Exported %n files into %1. Left out:</source>
         <translation>
             <numerusform>已将 %n 个文件导出到 %1。未导出的有：</numerusform>
