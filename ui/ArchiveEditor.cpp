@@ -97,16 +97,24 @@ bool Exists(const fs::path& path)
 // GUI thread never waits for the export.
 class EditorSource final : public archive::IMemberSource {
 public:
-    EditorSource(ArchiveEditor* editor, std::vector<std::size_t> order)
-        : m_editor(editor), m_archive(editor->ArchivePath()), m_order(std::move(order))
+    // Thrown while planning once the user cancelled: planning has no
+    // cancel of its own, and a plan nobody waits for is not finished.
+    struct Cancelled {};
+
+    EditorSource(ArchiveEditor* editor, std::vector<std::size_t> order,
+                 std::shared_ptr<const std::atomic<bool>> cancel)
+        : m_editor(editor), m_archive(editor->ArchivePath()), m_order(std::move(order)),
+          m_cancel(std::move(cancel))
     {
     }
 
-    // Writing reads the members again, in the same order.
+    // Writing reads the members again, in the same order; it asks about
+    // cancelling itself, between members.
     void Restart()
     {
         m_next = 0;
         m_batch.clear();
+        m_planning = false;
     }
 
     std::string Name(std::size_t member) override { return Find(member).name; }
@@ -138,6 +146,8 @@ private:
                 return m_batch.front();
             if (m_next >= m_order.size())
                 throw std::logic_error("the export asked for a member out of order");
+            if (m_planning && *m_cancel)
+                throw Cancelled{};
             Fetch();
         }
     }
@@ -193,6 +203,8 @@ private:
     std::size_t m_next = 0;
     std::deque<Fetched> m_batch;
     std::unordered_map<std::size_t, std::string> m_names;
+    const std::shared_ptr<const std::atomic<bool>> m_cancel;
+    bool m_planning = true;
 };
 
 // What a stage of the export running off the GUI thread hands back.
@@ -206,6 +218,8 @@ template <typename T, typename Work> ExportStage<T> RunStage(Work work)
     ExportStage<T> stage;
     try {
         stage.result = work();
+    } catch (const EditorSource::Cancelled&) {
+        // The caller sees the cancel flag.
     } catch (const IoError& e) {
         stage.error = ErrorText(e.what());
     } catch (const std::exception& e) {
@@ -1321,8 +1335,9 @@ void ArchiveEditor::ExportAllExecute()
 void ArchiveEditor::ExportMembers(const std::vector<int>& rows, const fs::path& folder,
                                   ExportFormat format, const fs::path& single)
 {
-    // One export at a time; the progress dialog keeps the window's commands
-    // away meanwhile.
+    // One export at a time. Once shown, the window-modal progress dialog
+    // keeps the window's commands away; an edit before that is caught when
+    // the members are read again to be written.
     if (m_exportCancel)
         return;
     const auto cancel = std::make_shared<std::atomic<bool>>(false);
@@ -1345,7 +1360,7 @@ void ArchiveEditor::ExportMembers(const std::vector<int>& rows, const fs::path& 
     settings.archive = m_path;
     settings.single = single;
     const std::vector<std::size_t> members(rows.begin(), rows.end());
-    const auto source = std::make_shared<EditorSource>(this, members);
+    const auto source = std::make_shared<EditorSource>(this, members, cancel);
     const auto shown = std::make_shared<QStringList>(); // left out
     const fs::path where = single.empty() ? folder : single;
 
