@@ -7,7 +7,6 @@
 #include <iostream>
 #include <memory>
 #include <optional>
-#include <set>
 #include <span>
 #include <string>
 #include <vector>
@@ -17,10 +16,9 @@
 #include "cli/Commands.h"
 #include "core/Error.h"
 #include "core/FileIo.h"
-#include "core/OrderedWork.h"
 #include "core/Text.h"
 #include "core/archive/ArchiveModel.h"
-#include "core/archive/MemberName.h"
+#include "core/archive/Export.h"
 #include "core/imagecodec/PhonePictures.h"
 
 namespace zefir::cli {
@@ -224,114 +222,42 @@ struct ExportOptions {
     bool force = false;
 };
 
-// --format, already checked to be a picture format in any letter case.
-imagecodec::Format FormatOfOption(const std::string& format)
+// --format, already checked to be one in any letter case.
+archive::ExportFormat FormatOfOption(const std::string& format)
 {
-    return imagecodec::FormatOfName(format).value_or(imagecodec::Format::Png);
-}
-
-// One member on its way out: where it goes and, when it is not copied as it
-// is, why it cannot be (empty when it can).
-struct ExportItem {
-    std::size_t index = 0;
-    fs::path target;
-    bool copy = false; // bytes unchanged: --format raw, or a Moto Image
-    std::string whyNot;
-};
-
-// Named as extraction names its pictures: the member's name with the
-// format's extension, a Moto Image's with the extension of what it holds.
-ExportItem PlanExport(const ArchiveModel& model, std::size_t index, const ExportOptions& options,
-                      std::vector<std::byte>& bytes)
-{
-    ExportItem item;
-    item.index = index;
-    const std::string name = model.DisplayName(index);
-    std::string fileName = name;
-    if (AsciiUpper(options.format) == "RAW") {
-        item.copy = true;
-    } else {
-        model.Data(index, bytes);
-        const ImageKind kind = imagecodec::DetectImageKind(model.Name(index), bytes);
-        fileName = imagecodec::PictureFileName(name, bytes, FormatOfOption(options.format));
-        item.copy = kind == ImageKind::ikMotoImage;
-        if (kind == ImageKind::ikUnknown)
-            item.whyNot = "not a phone picture (.k, .g or .raw)";
+    if (AsciiUpper(format) == "RAW")
+        return archive::ExportFormat::AsStored;
+    switch (imagecodec::FormatOfName(format).value_or(imagecodec::Format::Png)) {
+    case imagecodec::Format::Gif:
+        return archive::ExportFormat::Gif;
+    case imagecodec::Format::Bmp:
+        return archive::ExportFormat::Bmp;
+    case imagecodec::Format::Jpeg:
+        return archive::ExportFormat::Jpeg;
+    case imagecodec::Format::Png:
+        break;
     }
-    // A name the archive holds may be too long for a file here.
-    if (auto whyNot = archive::WhyNotFileName(fileName); whyNot && item.whyNot.empty())
-        item.whyNot = std::move(*whyNot);
-    item.target = PathFromUtf8(options.folder) / PathFromUtf8(fileName);
-    return item;
+    return archive::ExportFormat::Png;
 }
 
-// Nothing is written until every target is known to be free (or --force
-// says it may be replaced, which it may only for a plain file), none is the
-// archive itself, and no two members would share one.
-void CheckTargets(const std::vector<ExportItem>& items, const ExportOptions& options)
+// Nothing is written while a file stands in the way, unless --force says it
+// may be replaced, which it may only for a plain file.
+void CheckTargets(const archive::ExportPlan& plan, bool force)
 {
-    // Keyed as this system tells names apart: on Windows "x.k" and "X.K"
-    // are one file.
-    std::set<std::string> taken;
-    for (const ExportItem& item : items) {
-        if (!taken.insert(fileio::FileNameKey(Utf8Of(item.target))).second)
-            throw IoError("two members would both be written to this file", item.target,
-                          ErrorKind::Refused);
-        if (fileio::SameFile(item.target, PathFromUtf8(options.archive)))
-            throw IoError("is the archive being exported; it is not written over", item.target,
-                          ErrorKind::Refused);
-        switch (fileio::EntryAt(item.target)) {
-        case fileio::Entry::Missing:
-            break;
-        case fileio::Entry::File:
-            if (!options.force)
-                throw IoError("the file is already there; --force replaces it", item.target,
-                              ErrorKind::Refused);
-            break;
-        default:
+    for (const archive::InTheWay& found : archive::TargetsInTheWay(plan)) {
+        if (!found.plainFile)
             throw IoError("is there and is not a plain file; --force replaces only files",
-                          item.target, ErrorKind::Refused);
-        }
+                          found.target, ErrorKind::Refused);
+        if (!force)
+            throw IoError("the file is already there; --force replaces it", found.target,
+                          ErrorKind::Refused);
     }
 }
 
-// The files written so far and the folder made for them go again when the
-// export stops on an error, so a refused export leaves nothing it made.
-class ExportCleanup {
-public:
-    ExportCleanup() = default;
-    ExportCleanup(const ExportCleanup&) = delete;
-    ExportCleanup& operator=(const ExportCleanup&) = delete;
-    ~ExportCleanup()
-    {
-        if (m_done)
-            return;
-        for (const fs::path& file : m_written)
-            fileio::RemoveFile(file);
-        if (!m_folder.empty()) {
-            std::error_code ignored;
-            fs::remove(m_folder, ignored); // only when empty
-        }
-    }
-
-    void FolderMade(fs::path folder) { m_folder = std::move(folder); }
-    // Only files that were not there: a replaced file is the user's no more.
-    void Written(const fs::path& file, bool wasThere)
-    {
-        if (!wasThere)
-            m_written.push_back(file);
-    }
-    void Done() { m_done = true; }
-
-private:
-    std::vector<fs::path> m_written;
-    fs::path m_folder;
-    bool m_done = false;
-};
-
-void NotExported(const std::string& name, const std::string& why)
+void NotExported(const std::vector<archive::LeftOut>& members)
 {
-    std::cerr << "not exported: " << Printable(name) << ": " << why << '\n';
+    for (const archive::LeftOut& member : members)
+        std::cerr << "not exported: " << Printable(member.file) << ": " << member.reason << '\n';
 }
 
 int RunExport(const ExportOptions& options)
@@ -340,79 +266,23 @@ int RunExport(const ExportOptions& options)
     std::vector<std::size_t> indexes;
     for (const std::string& member : options.members)
         indexes.push_back(FindMember(model, member));
-    const bool every = indexes.empty();
-    if (every)
+    archive::ExportSettings settings;
+    settings.format = FormatOfOption(options.format);
+    settings.byName = !indexes.empty();
+    settings.archive = PathFromUtf8(options.archive);
+    if (indexes.empty())
         for (std::size_t i = 0; i < model.size(); ++i)
             indexes.push_back(i);
 
-    std::vector<ExportItem> items;
-    // One buffer for every member: memory does not grow with the archive.
-    std::vector<std::byte> bytes;
-    for (std::size_t index : indexes) {
-        ExportItem item = PlanExport(model, index, options, bytes);
-        if (!item.whyNot.empty()) {
-            // A member asked for by name must come out; of every member,
-            // those that are no picture are only listed.
-            if (!every)
-                throw IoError(item.whyNot, Shown(model, index), ErrorKind::Refused);
-            NotExported(model.DisplayName(index), item.whyNot);
-            continue;
-        }
-        items.push_back(std::move(item));
-    }
-    CheckTargets(items, options);
-    ExportCleanup cleanup;
-    if (!options.folder.empty() && fileio::CreateFolder(PathFromUtf8(options.folder)))
-        cleanup.FolderMade(PathFromUtf8(options.folder));
-
-    // Pictures are made on worker threads and written here, in order.
-    const std::string_view mimeType = imagecodec::TargetMimeType(FormatOfOption(options.format));
-    OrderedWork<std::vector<std::byte>> work;
-    std::size_t next = 0; // the oldest item in flight
-    auto finish = [&] {
-        const ExportItem& item = items[next++];
-        std::vector<std::byte> picture;
-        try {
-            picture = work.Next();
-        } catch (const IoError& e) {
-            // A damaged member stops an export by name; of every member it
-            // is listed and passed over, as extraction does.
-            if (!every || e.path() != PathFromUtf8(model.DisplayName(item.index)))
-                throw;
-            NotExported(model.DisplayName(item.index), e.message());
-            return;
-        }
-        const bool wasThere = fileio::EntryAt(item.target) != fileio::Entry::Missing;
-        fileio::WriteFile(item.target, picture);
-        cleanup.Written(item.target, wasThere);
-        std::cout << Printable(Utf8Of(item.target)) << '\n';
-    };
-    for (const ExportItem& item : items) {
-        if (work.Full())
-            finish();
-        std::vector<std::byte> data;
-        try {
-            model.Data(item.index, data);
-        } catch (...) {
-            // What comes before it is written first.
-            while (next < items.size() && !work.Empty())
-                finish();
-            throw;
-        }
-        if (item.copy) {
-            work.Submit([data = std::move(data)]() mutable { return std::move(data); });
-        } else {
-            work.Submit([name = model.Name(item.index),
-                         source = PathFromUtf8(model.DisplayName(item.index)),
-                         data = std::move(data), mimeType, target = item.target] {
-                return imaging::EncodePicture(
-                    imagecodec::DecodePhonePicture(name, data, source).picture, mimeType, target);
-            });
-        }
-    }
-    while (next < items.size())
-        finish();
-    cleanup.Done();
+    archive::ModelSource source(model);
+    const archive::ExportPlan plan =
+        archive::PlanExport(source, indexes, PathFromUtf8(options.folder), settings);
+    NotExported(plan.notExported);
+    CheckTargets(plan, options.force);
+    archive::ExportControl control;
+    control.replace = options.force;
+    control.written = [](const fs::path& file) { std::cout << Printable(Utf8Of(file)) << '\n'; };
+    NotExported(archive::WriteExport(plan, source, control).notExported);
     return 0;
 }
 

@@ -1,6 +1,13 @@
 #include "ui/ArchiveEditor.h"
 
 #include <algorithm>
+#include <atomic>
+#include <deque>
+#include <exception>
+#include <memory>
+#include <set>
+#include <stdexcept>
+#include <unordered_map>
 #include <functional>
 #include <system_error>
 #include <utility>
@@ -11,7 +18,6 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDockWidget>
-#include <QEventLoop>
 #include <QFileInfo>
 #include <QFileSystemWatcher>
 #include <QFutureWatcher>
@@ -22,6 +28,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPointer>
 #include <QProgressDialog>
 #include <QSettings>
 #include <QSlider>
@@ -38,6 +45,7 @@
 #include "core/Error.h"
 #include "core/FileIo.h"
 #include "core/Text.h"
+#include "core/archive/Export.h"
 #include "core/imagecodec/PhonePictures.h"
 #include "core/imaging/Imaging.h"
 #include "ui/ArchiveEditorGallery.h"
@@ -73,9 +81,6 @@ constexpr ExportFormat kExportFormats[] = {ExportFormat::Png, ExportFormat::Gif,
 constexpr int kMinTile = 32;
 constexpr int kMaxTile = 192;
 constexpr int kTileStep = 16;
-// Members read for the export worker at a time: memory stays small whatever
-// the archive's size.
-constexpr std::size_t kExportBatch = 64;
 constexpr int kMaxRecent = 10;
 const QString kRecentKey = QStringLiteral("ArchiveEditor/recent");
 
@@ -86,52 +91,151 @@ bool Exists(const fs::path& path)
     return fs::symlink_status(path, ignored).type() != fs::file_type::not_found;
 }
 
-struct ExportJob {
-    std::string name;
-    std::vector<std::byte> bytes;
+// The editor's members for an export running on a worker thread. The
+// archive model belongs to the GUI thread, which reads them a batch at a
+// time, in the order the export asks for them, while the export waits; the
+// GUI thread never waits for the export.
+class EditorSource final : public archive::IMemberSource {
+public:
+    // Thrown while planning once the user cancelled: planning has no
+    // cancel of its own, and a plan nobody waits for is not finished.
+    struct Cancelled {};
+
+    EditorSource(ArchiveEditor* editor, std::vector<std::size_t> order,
+                 std::shared_ptr<const std::atomic<bool>> cancel)
+        : m_editor(editor), m_archive(editor->ArchivePath()), m_order(std::move(order)),
+          m_cancel(std::move(cancel))
+    {
+    }
+
+    // Writing reads the members again, in the same order; it asks about
+    // cancelling itself, between members.
+    void Restart()
+    {
+        m_next = 0;
+        m_batch.clear();
+        m_planning = false;
+    }
+
+    std::string Name(std::size_t member) override { return Find(member).name; }
+
+    void Data(std::size_t member, std::vector<std::byte>& bytes) override
+    {
+        Fetched& found = Find(member);
+        if (found.error)
+            std::rethrow_exception(found.error);
+        bytes = std::move(found.bytes);
+        m_batch.pop_front();
+    }
+
+private:
+    struct Fetched {
+        std::size_t member = 0;
+        std::string name;
+        std::vector<std::byte> bytes;
+        std::exception_ptr error;
+    };
+
+    // Members come in order, some passed over (those the plan left out).
+    Fetched& Find(std::size_t member)
+    {
+        for (;;) {
+            while (!m_batch.empty() && m_batch.front().member != member)
+                m_batch.pop_front();
+            if (!m_batch.empty())
+                return m_batch.front();
+            if (m_next >= m_order.size())
+                throw std::logic_error("the export asked for a member out of order");
+            if (m_planning && *m_cancel)
+                throw Cancelled{};
+            Fetch();
+        }
+    }
+
+    void Fetch()
+    {
+        // Bounded in members as in bytes, so memory stays small whatever the
+        // archive's size.
+        constexpr std::size_t kBatchMembers = 64;
+        constexpr std::size_t kBatchBytes = 1024 * 1024;
+        bool read = false;
+        QMetaObject::invokeMethod(
+            qApp,
+            [&] {
+                if (!m_editor)
+                    return;
+                read = true;
+                const archive::ArchiveModel& model = m_editor->Archive();
+                std::size_t bytes = 0;
+                while (m_next < m_order.size() && m_batch.size() < kBatchMembers &&
+                       bytes < kBatchBytes) {
+                    Fetched fetched{m_order[m_next++], {}, {}, {}};
+                    try {
+                        fetched.name = model.Name(fetched.member);
+                        // Planned and written from the same archive: a member
+                        // that changed in between is not written under the
+                        // name planned for another.
+                        if (const auto [planned, added] =
+                                m_names.try_emplace(fetched.member, fetched.name);
+                            !added && planned->second != fetched.name)
+                            throw IoError(ToUtf8(ArchiveEditor::tr(
+                                              "the archive changed while it was exported")),
+                                          m_archive, ErrorKind::Refused);
+                        model.Data(fetched.member, fetched.bytes);
+                    } catch (const IoError&) {
+                        fetched.error = std::current_exception();
+                    }
+                    bytes += fetched.bytes.size();
+                    m_batch.push_back(std::move(fetched));
+                }
+            },
+            Qt::BlockingQueuedConnection);
+        if (!read)
+            throw IoError(ToUtf8(ArchiveEditor::tr("the export stopped: its window was closed")),
+                          m_archive, ErrorKind::Refused);
+    }
+
+    // Read on the GUI thread only.
+    const QPointer<ArchiveEditor> m_editor;
+    const fs::path m_archive;
+    // The rest is the export's, and the GUI thread's while the export waits.
+    const std::vector<std::size_t> m_order;
+    std::size_t m_next = 0;
+    std::deque<Fetched> m_batch;
+    std::unordered_map<std::size_t, std::string> m_names;
+    const std::shared_ptr<const std::atomic<bool>> m_cancel;
+    bool m_planning = true;
 };
 
-struct ExportBatch {
-    std::vector<std::string> taken;
-    std::vector<fs::path> written;
-    // Files already there, left alone until the user says otherwise.
-    std::vector<std::pair<fs::path, std::vector<std::byte>>> existing;
-    QStringList leftOut;
+// What a stage of the export running off the GUI thread hands back.
+template <typename T> struct ExportStage {
+    T result{};
     QString error;
 };
 
-// Runs on the worker: converts and writes one batch. Names go through
-// `taken` so that two members that would give the same file name both get
-// a file.
-ExportBatch ExportWork(std::vector<ExportJob> jobs, fs::path folder, ExportFormat format,
-                       fs::path single, std::vector<std::string> taken)
+template <typename T, typename Work> ExportStage<T> RunStage(Work work)
 {
-    ExportBatch out;
-    out.taken = std::move(taken);
-    for (ExportJob& job : jobs) {
-        ExportedFile file = ExportMember(job.name, job.bytes, format, true);
-        if (file.bytes.empty() && format != ExportFormat::AsStored) {
-            out.leftOut << FromUtf8(job.name + ": " + file.whyNot);
-            continue;
-        }
-        const fs::path target =
-            single.empty()
-                ? folder / ToPath(QString::fromStdString(UniqueName(file.fileName, out.taken)))
-                : single;
-        if (Exists(target)) {
-            out.existing.emplace_back(target, std::move(file.bytes));
-            continue;
-        }
-        try {
-            fileio::WriteFile(target, file.bytes);
-            out.written.push_back(target);
-        } catch (const IoError& e) {
-            out.error = ErrorText(e.what());
-            break;
-        }
+    ExportStage<T> stage;
+    try {
+        stage.result = work();
+    } catch (const EditorSource::Cancelled&) {
+        // The caller sees the cancel flag.
+    } catch (const IoError& e) {
+        stage.error = ErrorText(e.what());
+    } catch (const std::exception& e) {
+        stage.error = QString::fromUtf8(e.what());
     }
-    return out;
+    return stage;
 }
+
+// The progress dialog follows the export's count of members done, one
+// update posted at a time: a window-modal dialog handles events inside
+// setValue, which must not start another setValue.
+struct ExportProgress {
+    std::atomic<std::size_t> done{0};
+    std::atomic<bool> posted{false};
+    bool applying = false; // GUI thread only
+};
 
 } // namespace
 
@@ -176,6 +280,9 @@ ArchiveEditor::ArchiveEditor(IDialogs& dialogs, QWidget* parent)
 
 ArchiveEditor::~ArchiveEditor()
 {
+    // An export still running stops at its next member.
+    if (m_exportCancel)
+        *m_exportCancel = true;
     // The children go after this object's own part: their last signals
     // (the undo stack clearing itself) must not reach it.
     m_document->disconnect(this);
@@ -1101,83 +1208,124 @@ void ArchiveEditor::ExportAllExecute()
     ExportMembers(rows, ToPath(*folder), ExportFormat::Png);
 }
 
-int ArchiveEditor::ExportMembers(const std::vector<int>& rows, const fs::path& folder,
-                                 ExportFormat format, const fs::path& single)
+void ArchiveEditor::ExportMembers(const std::vector<int>& rows, const fs::path& folder,
+                                  ExportFormat format, const fs::path& single)
 {
-    QProgressDialog progress(tr("Exporting icons..."), tr("Cancel"), 0,
-                             static_cast<int>(rows.size()), this);
-    progress.setWindowModality(Qt::WindowModal);
-    progress.setWindowTitle(ApplicationTitle());
-    progress.setMinimumDuration(500);
-    ExportBatch total;
-    std::vector<std::string> taken;
-    for (std::size_t start = 0; start < rows.size() && !progress.wasCanceled();
-         start += kExportBatch) {
-        std::vector<ExportJob> jobs;
-        // Read here: the archive model belongs to the GUI thread.
-        for (std::size_t i = start; i < rows.size() && i < start + kExportBatch; ++i) {
-            const auto index = static_cast<std::size_t>(rows[i]);
-            try {
-                jobs.push_back({Archive().DisplayName(index), Archive().Data(index)});
-            } catch (const IoError& e) {
-                total.leftOut << ErrorText(e.what());
-            }
-        }
-        QFutureWatcher<ExportBatch> watcher;
-        QEventLoop loop;
-        connect(&watcher, &QFutureWatcherBase::finished, &loop, &QEventLoop::quit);
-        watcher.setFuture(QtConcurrent::run(ExportWork, std::move(jobs), folder, format, single,
-                                            std::move(taken)));
-        if (!watcher.isFinished())
-            loop.exec(QEventLoop::ExcludeUserInputEvents);
-        ExportBatch batch = watcher.result();
-        taken = std::move(batch.taken);
-        total.written.insert(total.written.end(), batch.written.begin(), batch.written.end());
-        for (auto& file : batch.existing)
-            total.existing.push_back(std::move(file));
-        total.leftOut << batch.leftOut;
-        progress.setValue(static_cast<int>(std::min(rows.size(), start + kExportBatch)));
-        if (!batch.error.isEmpty()) {
-            total.error = batch.error;
-            break;
-        }
-    }
-    progress.close();
+    // One export at a time. Once shown, the window-modal progress dialog
+    // keeps the window's commands away; an edit before that is caught when
+    // the members are read again to be written.
+    if (m_exportCancel)
+        return;
+    const auto cancel = std::make_shared<std::atomic<bool>>(false);
+    m_exportCancel = cancel;
+    // One dialog for planning, a new one for writing: a window-modal dialog
+    // left open would block the question asked in between.
+    const auto progressFor = [this, cancel](int members) {
+        auto* progress =
+            new QProgressDialog(tr("Exporting icons..."), tr("Cancel"), 0, members, this);
+        progress->setWindowModality(Qt::WindowModal);
+        progress->setWindowTitle(ApplicationTitle());
+        progress->setMinimumDuration(500);
+        connect(progress, &QProgressDialog::canceled, this, [cancel] { *cancel = true; });
+        return QPointer<QProgressDialog>(progress);
+    };
+    const auto bar = std::make_shared<QPointer<QProgressDialog>>(progressFor(0));
 
-    int written = static_cast<int>(total.written.size());
-    if (total.error.isEmpty() && !total.existing.empty()) {
+    archive::ExportSettings settings;
+    settings.format = format;
+    settings.archive = ArchivePath();
+    settings.single = single;
+    const std::vector<std::size_t> members(rows.begin(), rows.end());
+    const auto source = std::make_shared<EditorSource>(this, members, cancel);
+    const auto shown = std::make_shared<QStringList>(); // left out
+    const fs::path where = single.empty() ? folder : single;
+
+    const auto finish = [this, bar, shown, where, folder](int written, const QString& error) {
+        delete bar->data();
+        m_exportCancel.reset();
+        if (!error.isEmpty())
+            ShowError(error);
+        if (!shown->isEmpty())
+            ShowLeftOut(tr("Exported %n files into %1. Left out:", nullptr, written)
+                            .arg(ToQString(folder)),
+                        *shown);
+        statusBar()->showMessage(
+            tr("Exported %n files into %1", nullptr, written).arg(ToQString(where)), 8000);
+        emit exportFinished(written);
+    };
+
+    // The plan reads every member once; nothing is written yet.
+    QtConcurrent::run([source, members, folder, settings] {
+        return RunStage<archive::ExportPlan>(
+            [&] { return archive::PlanExport(*source, members, folder, settings); });
+    }).then(this, [this, source, cancel, bar, progressFor, shown, folder, finish](
+                      ExportStage<archive::ExportPlan> planned) {
+        delete bar->data();
+        if (!planned.error.isEmpty() || *cancel)
+            return finish(0, planned.error);
+        archive::ExportPlan plan = std::move(planned.result);
+        for (const archive::LeftOut& member : plan.notExported)
+            *shown << FromUtf8(member.file + ": " + member.reason);
+        // Files already there are replaced only when the user says so, and
+        // what is not a plain file never.
         QStringList names;
-        for (const auto& file : total.existing)
-            names << ToQString(file.first.filename());
-        const QString shown = names.size() > 10 ? names.mid(0, 10).join(QStringLiteral(", ")) +
-                                                      QStringLiteral(", ...")
-                                                : names.join(QStringLiteral(", "));
-        const Answer answer = m_dialogs.Ask(
-            this, {ApplicationTitle(),
-                   tr("%n files already in %1: %2. Replace them?", nullptr, int(names.size()))
-                       .arg(ToQString(folder), shown),
-                   {Answer::No, Answer::Yes}});
-        if (answer == Answer::Yes) {
-            try {
-                for (const auto& [path, bytes] : total.existing) {
-                    fileio::WriteFile(path, bytes);
-                    ++written;
-                }
-            } catch (const IoError& e) {
-                total.error = ErrorText(e.what());
-            }
+        std::set<fs::path> files;
+        std::set<fs::path> others;
+        for (const archive::InTheWay& found : archive::TargetsInTheWay(plan)) {
+            (found.plainFile ? files : others).insert(found.target);
+            if (found.plainFile)
+                names << ToQString(found.target.filename());
+            else
+                *shown << ToQString(found.target.filename()) + QStringLiteral(": ") +
+                              tr("is there and is not a plain file, which is never replaced");
         }
-    }
-    if (!total.error.isEmpty())
-        ShowError(total.error);
-    if (!total.leftOut.isEmpty())
-        ShowLeftOut(tr("Exported %n files into %1. Left out:", nullptr, int(written))
-                        .arg(ToQString(folder)),
-                    total.leftOut);
-    statusBar()->showMessage(tr("Exported %n files into %1", nullptr, int(written))
-                                 .arg(ToQString(single.empty() ? folder : single)),
-                             8000);
-    return written;
+        bool replace = false;
+        if (!names.isEmpty()) {
+            const QString listed = names.size() > 10 ? names.mid(0, 10).join(QStringLiteral(", ")) +
+                                                           QStringLiteral(", ...")
+                                                     : names.join(QStringLiteral(", "));
+            replace = m_dialogs.Ask(this, {ApplicationTitle(),
+                                           tr("%n files already in %1: %2. Replace them?", nullptr,
+                                              int(names.size()))
+                                               .arg(ToQString(folder), listed),
+                                           {Answer::No, Answer::Yes}}) == Answer::Yes;
+        }
+        std::erase_if(plan.items, [&](const archive::ExportItem& item) {
+            return others.contains(item.target) || (!replace && files.contains(item.target));
+        });
+        const QPointer<QProgressDialog> writing = progressFor(static_cast<int>(plan.items.size()));
+        *bar = writing;
+        const auto state = std::make_shared<ExportProgress>();
+        archive::ExportControl control;
+        control.replace = replace;
+        control.cancelled = [cancel] { return cancel->load(); };
+        control.progress = [state, writing](std::size_t done) {
+            state->done = done;
+            if (state->posted.exchange(true))
+                return;
+            QMetaObject::invokeMethod(
+                qApp,
+                [state, writing] {
+                    state->posted = false;
+                    if (state->applying || !writing || writing->wasCanceled())
+                        return;
+                    state->applying = true;
+                    writing->setValue(static_cast<int>(state->done));
+                    state->applying = false;
+                },
+                Qt::QueuedConnection);
+        };
+        QtConcurrent::run([source, plan = std::move(plan), control] {
+            return RunStage<archive::ExportReport>([&] {
+                source->Restart();
+                return archive::WriteExport(plan, *source, control);
+            });
+        }).then(this, [shown, finish](ExportStage<archive::ExportReport> wrote) {
+            for (const archive::LeftOut& member : wrote.result.notExported)
+                *shown << FromUtf8(member.file + ": " + member.reason);
+            finish(static_cast<int>(wrote.result.written.size()), wrote.error);
+        });
+    });
 }
 
 void EditArchive(QWidget* parent, IDialogs& dialogs)

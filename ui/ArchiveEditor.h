@@ -6,7 +6,9 @@
 // wires widgets, dialogs and menus to an ArchiveDocument, which holds the
 // archive and makes the edits.
 
+#include <atomic>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -80,8 +82,9 @@ public:
     // Writes the given members into `folder` as the command line's export
     // does, asking before replacing any file there. `single` names the
     // file when one member is exported to a name of the user's choice.
-    // Returns how many files were written.
-    int ExportMembers(const std::vector<int>& rows, const fs::path& folder, ExportFormat format,
+    // Runs off the GUI thread and returns at once; exportFinished tells how
+    // many files were written. One export runs at a time.
+    void ExportMembers(const std::vector<int>& rows, const fs::path& folder, ExportFormat format,
                       const fs::path& single = {});
 
     // The member under the keyboard focus, by its index in the archive, or -1.
@@ -91,6 +94,9 @@ public:
     // members when several are, else the current one. Sorted.
     std::vector<int> TargetRows() const;
     void SelectRow(int row);
+
+signals:
+    void exportFinished(int written);
 
 public slots:
     void FileOpenExecute();
@@ -197,6 +203,8 @@ private:
     QDockWidget* m_previewDock = nullptr;
     // What the export dialog remembers between runs.
     int m_exportFilter = 0;
+    // Set while an export runs: true asks it to stop.
+    std::shared_ptr<std::atomic<bool>> m_exportCancel;
 };
 
 // The main window's "Edit Archive...": asks for an archive and opens it in

@@ -11,33 +11,24 @@
 #include <QString>
 #include <QUndoCommand>
 
+#include "core/archive/Export.h"
+
 namespace zefir::ui {
 
 class ArchiveDocument;
 
-// The formats a member can be exported in; AsStored writes its bytes
-// unchanged under its own name.
-enum class ExportFormat { Png, Gif, Bmp, Jpeg, AsStored };
+// The formats a member can be exported in, and a member as a file: the
+// core's, which the command line's export uses too.
+using ExportFormat = archive::ExportFormat;
+using ExportedFile = archive::ExportedFile;
 
-// A member as a file: its name (UTF-8) and bytes, or, when it gives no
-// file, empty bytes and the reason.
-struct ExportedFile {
-    std::string fileName;
-    std::vector<std::byte> bytes;
-    std::string whyNot;
-};
-
-// Names the file as extraction names its pictures: the member's stem and
-// the format's extension. With keepMotoImages, a Moto Image is copied out as
-// what it holds (".gif", ".png" or ".unk"), as extraction does; without, it
-// is encoded like any other picture. A member of the unknown kind gives no
+// One member (`name` as the archive holds it) as a file, named as
+// extraction names its pictures. With keepMotoImages, a Moto Image is
+// copied out as what it holds (".gif", ".png" or ".unk"); without, it is
+// encoded like any other picture. A member of the unknown kind gives no
 // file unless AsStored.
-ExportedFile ExportMember(const std::string& displayName, std::span<const std::byte> bytes,
+ExportedFile ExportMember(const std::string& name, std::span<const std::byte> bytes,
                           ExportFormat format, bool keepMotoImages);
-
-// `name`, or "stem (2).ext", "stem (3).ext"... when an earlier file of the
-// same export took it; the result is added to `taken`.
-std::string UniqueName(const std::string& name, std::vector<std::string>& taken);
 
 // Every edit is done once before its command is pushed, so that a refusal
 // never reaches the undo stack; the first redo, run by the push, is skipped.

@@ -253,7 +253,7 @@ QMimeData* GalleryModel::mimeData(const QModelIndexList& indexes) const
             continue;
         const auto row = static_cast<std::size_t>(index.row());
         try {
-            members.push_back({Archive().DisplayName(row), Archive().Data(row)});
+            members.push_back({Archive().Name(row), Archive().DisplayName(row), Archive().Data(row)});
         } catch (const IoError&) {
             // A member that cannot be read is left out of the drag.
         }
@@ -284,16 +284,16 @@ QVariant DragFiles::retrieveData(const QString& mimeType, QMetaType type) const
         // Once, the first time the drop target asks: a drag given up, or
         // dropped back on the gallery, encodes nothing.
         m_made = true;
-        std::vector<std::string> taken;
+        archive::FileClaims claims;
         try {
             fileio::CreateFolder(m_folder);
             for (const Member& member : m_members) {
                 ExportedFile file =
                     ExportMember(member.name, member.bytes, ExportFormat::Png, false);
-                if (file.bytes.empty())
+                // Of two members whose files would have one name, the first goes.
+                if (file.bytes.empty() || claims.Claim(file.fileName, member.displayName))
                     continue;
-                const fs::path target =
-                    m_folder / ToPath(QString::fromStdString(UniqueName(file.fileName, taken)));
+                const fs::path target = m_folder / ToPath(QString::fromStdString(file.fileName));
                 fileio::WriteFile(target, file.bytes);
                 m_urls << QUrl::fromLocalFile(ToQString(target));
             }

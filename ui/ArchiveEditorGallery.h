@@ -57,7 +57,8 @@ class DragFiles final : public QMimeData {
 public:
     // A member as it was when the drag started.
     struct Member {
-        std::string name;
+        std::string name;        // as the archive holds it
+        std::string displayName; // UTF-8, for messages
         std::vector<std::byte> bytes;
     };
     DragFiles(fs::path folder, std::vector<Member> members);

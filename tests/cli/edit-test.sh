@@ -46,6 +46,16 @@ unchanged "replace -o"
 # Add, rename and remove in place: back where it started.
 run 0 add in.ezx all/a.png
 expect_out "added 1 member to in.ezx: a.g"
+# Two members whose pictures get one name: the first keeps it, the later is
+# told about, the rest goes on; named ones too.
+run 0 export in.ezx -d both
+expect_out "$(printf 'both/a.png\nboth/c.gif')"
+expect_err 'not exported: a.g: its file a.png is taken by member "a.k", which comes first'
+run 0 export in.ezx a.g a.k -d named
+expect_out "named/a.png"
+expect_err 'not exported: a.k: its file a.png is taken by member "a.g", which comes first'
+cmp -s named/a.png all/a.png || fail "named/a.png is not the Moto Image's picture"
+rm -rf both named
 run 0 rename in.ezx a.g b.g
 expect_out "renamed a.g to b.g in in.ezx"
 run 0 list in.ezx

@@ -104,7 +104,7 @@
         </translation>
     </message>
     <message numerus="yes">
-        <location line="+158"/>
+        <location line="+157"/>
         <source>Add %n files</source>
         <translation>
             <numerusform>Add %n file</numerusform>
@@ -131,7 +131,7 @@
 <context>
     <name>zefir::ui::ArchiveEditor</name>
     <message numerus="yes">
-        <location filename="../ArchiveEditor.cpp" line="+482"/>
+        <location filename="../ArchiveEditor.cpp" line="+588"/>
         <source>%n files were dropped on %1, which takes one picture. Add them as new members instead?</source>
         <translation>
             <numerusform>%n file was dropped on %1, which takes one picture. Add it as a new member instead?</numerusform>
@@ -163,7 +163,7 @@
         </translation>
     </message>
     <message numerus="yes">
-        <location line="+82"/>
+        <location line="+106"/>
         <source>%n files already in %1: %2. Replace them?</source>
         <translation>
             <numerusform>%n file already in %1: %2. Replace them?</numerusform>
@@ -171,7 +171,7 @@
         </translation>
     </message>
     <message numerus="yes">
-        <location line="+17"/>
+        <location line="-39"/>
         <source>Exported %n files into %1. Left out:</source>
         <translation>
             <numerusform>Exported %n file into %1. Left out:</numerusform>
@@ -179,7 +179,7 @@
         </translation>
     </message>
     <message numerus="yes">
-        <location line="+3"/>
+        <location line="+4"/>
         <source>Exported %n files into %1</source>
         <translation>
             <numerusform>Exported %n file into %1</numerusform>

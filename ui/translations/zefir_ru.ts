@@ -465,12 +465,33 @@
         <translation>Извлечение значков</translation>
     </message>
     <message>
-        <location line="+270"/>
+        <location filename="../../core/archive/Export.cpp" line="+89"/>
+        <source>its file %1 is taken by member &quot;%2&quot;, which comes first</source>
+        <translation>его файл %1 уже занят элементом «%2», который идёт раньше</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <location filename="../../core/archive/Unpack.cpp" line="+270"/>
         <source>its file would be member &quot;%1&quot;&apos;s, since this system does not tell their names apart</source>
         <translation>его файлом был бы файл элемента «%1»: эта система не различает их имена</translation>
     </message>
     <message>
-        <location line="+120"/>
+        <location line="+59"/>
+        <source>out of memory</source>
+        <translation>не хватает памяти</translation>
+    </message>
+    <message>
+        <location line="+44"/>
+        <source>is the archive being exported; it is not written over</source>
+        <translation>это экспортируемый архив; он не перезаписывается</translation>
+    </message>
+    <message>
+        <location line="+27"/>
+        <source>the file is already there</source>
+        <translation>файл уже существует</translation>
+    </message>
+    <message>
+        <location filename="../../core/archive/Unpack.cpp" line="+120"/>
         <source>its picture %1 was replaced by the picture of %2</source>
         <translation>его изображение %1 заменено изображением элемента %2</translation>
     </message>
@@ -490,7 +511,7 @@
     </message>
     <message>
         <location filename="../../core/archive/FolderSearch.cpp" line="+3"/>
-        <location filename="../../core/FileIoPosix.cpp" line="+25"/>
+        <location filename="../../core/FileIoPosix.cpp" line="+26"/>
         <location filename="../../core/FileIoWindows.cpp" line="+39"/>
         <source>not a plain file</source>
         <translation>не обычный файл</translation>
@@ -643,7 +664,7 @@
         <translation>не удаётся перейти по символической ссылке: %1</translation>
     </message>
     <message>
-        <location line="+220"/>
+        <location line="+237"/>
         <source>is longer than the 255 bytes a file&apos;s name may have</source>
         <translation>длиннее 255 байт, допустимых для имени файла</translation>
     </message>
@@ -801,12 +822,13 @@
         <translation>в Moto Image нет ни изображения GIF, ни PNG</translation>
     </message>
     <message>
-        <location line="+9"/>
+        <location filename="../../core/archive/Export.cpp" line="-112"/>
+        <location filename="../../core/imagecodec/PhonePictures.cpp" line="+9"/>
         <source>not a phone picture (.k, .g or .raw)</source>
         <translation>не изображение телефона (.k, .g или .raw)</translation>
     </message>
     <message>
-        <location line="+15"/>
+        <location filename="../../core/imagecodec/PhonePictures.cpp" line="+15"/>
         <source>the picture is %1, but the raw picture&apos;s name says %2</source>
         <translation>размер изображения %1, а имя raw-изображения говорит %2</translation>
     </message>
@@ -1025,13 +1047,7 @@
 <context>
     <name>zefir::ui</name>
     <message>
-        <location filename="../ArchiveEditorCommands.cpp" line="+54"/>
-        <source>not a picture the phone shows</source>
-        <translation>не изображение, которое показывает телефон</translation>
-    </message>
-    <message>
-        <location line="+22"/>
-        <location filename="../ArchiveEditorGallery.cpp" line="+427"/>
+        <location filename="../ArchiveEditorGallery.cpp" line="+428"/>
         <source>out of memory</source>
         <translation>не хватает памяти</translation>
     </message>
@@ -1083,7 +1099,7 @@
         <translation>замену %1</translation>
     </message>
     <message>
-        <location line="+3"/>
+        <location line="+2"/>
         <source>%1 is now %2 x %3 pixels (it was %4 x %5)</source>
         <translation>%1 теперь %2 x %3 пикселей (было %4 x %5)</translation>
     </message>
@@ -1143,7 +1159,7 @@
 <context>
     <name>zefir::ui::ArchiveEditor</name>
     <message>
-        <location filename="../ArchiveEditor.cpp" line="+53"/>
+        <location filename="../ArchiveEditor.cpp" line="+61"/>
         <source>Archive Editor</source>
         <translation>Редактор архива</translation>
     </message>
@@ -1188,7 +1204,17 @@
         <translation>Все файлы (*)</translation>
     </message>
     <message>
-        <location line="+153"/>
+        <location line="+104"/>
+        <source>the archive changed while it was exported</source>
+        <translation>архив изменился во время экспорта</translation>
+    </message>
+    <message>
+        <location line="+13"/>
+        <source>the export stopped: its window was closed</source>
+        <translation>экспорт остановлен: его окно закрыто</translation>
+    </message>
+    <message>
+        <location line="+135"/>
         <source>Filter by name</source>
         <translation>Фильтр по имени</translation>
     </message>
@@ -1313,7 +1339,7 @@
         <translation>Пере&amp;именовать</translation>
     </message>
     <message>
-        <location line="+3"/>
+        <location line="+2"/>
         <source>P&amp;roperties</source>
         <translation>С&amp;войства</translation>
     </message>
@@ -1434,12 +1460,12 @@ Kind: %2
     </message>
     <message>
         <location line="+21"/>
-        <location line="+358"/>
+        <location line="+399"/>
         <source>Open EZX file</source>
         <translation>Открыть файл EZX</translation>
     </message>
     <message>
-        <location line="-347"/>
+        <location line="-388"/>
         <source>%1 has unsaved changes. Save them?</source>
         <translation>В %1 есть несохранённые изменения. Сохранить их?</translation>
     </message>
@@ -1508,7 +1534,7 @@ Kind: %2
         <translation>Экспортировать все значки в</translation>
     </message>
     <message>
-        <location line="+13"/>
+        <location line="+24"/>
         <source>Exporting icons...</source>
         <translation>Экспорт значков...</translation>
     </message>
@@ -1517,8 +1543,13 @@ Kind: %2
         <source>Cancel</source>
         <translation>Отмена</translation>
     </message>
+    <message>
+        <location line="+55"/>
+        <source>is there and is not a plain file, which is never replaced</source>
+        <translation>уже существует и не является обычным файлом, а такое никогда не заменяется</translation>
+    </message>
     <message numerus="yes">
-        <location line="+50"/>
+        <location line="+8"/>
         <source>%n files already in %1: %2. Replace them?</source>
         <translation>
             <numerusform>%n файл уже есть в %1: %2. Заменить?</numerusform>
@@ -1527,7 +1558,7 @@ Kind: %2
         </translation>
     </message>
     <message numerus="yes">
-        <location line="+17"/>
+        <location line="-39"/>
         <source>Exported %n files into %1. Left out:</source>
         <translation>
             <numerusform>Экспортирован %n файл в %1. Пропущены:</numerusform>
@@ -1536,7 +1567,7 @@ Kind: %2
         </translation>
     </message>
     <message numerus="yes">
-        <location line="+3"/>
+        <location line="+4"/>
         <source>Exported %n files into %1</source>
         <translation>
             <numerusform>Экспортирован %n файл в %1</numerusform>
@@ -1548,7 +1579,7 @@ Kind: %2
 <context>
     <name>zefir::ui::GalleryModel</name>
     <message>
-        <location filename="../ArchiveEditorGallery.cpp" line="-327"/>
+        <location filename="../ArchiveEditorGallery.cpp" line="-328"/>
         <source>Name</source>
         <translation>Имя</translation>
     </message>
@@ -1628,7 +1659,7 @@ Kind: %2
 <context>
     <name>zefir::ui::PreviewPane</name>
     <message>
-        <location filename="../ArchiveEditorGallery.cpp" line="+887"/>
+        <location filename="../ArchiveEditorGallery.cpp" line="+888"/>
         <source>Checkerboard</source>
         <translation>Шахматка</translation>
     </message>

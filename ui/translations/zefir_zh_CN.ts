@@ -451,12 +451,33 @@
         <translation>正在提取图标</translation>
     </message>
     <message>
-        <location line="+270"/>
+        <location filename="../../core/archive/Export.cpp" line="+89"/>
+        <source>its file %1 is taken by member &quot;%2&quot;, which comes first</source>
+        <translation>其文件 %1 已被排在前面的成员“%2”占用</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <location filename="../../core/archive/Unpack.cpp" line="+270"/>
         <source>its file would be member &quot;%1&quot;&apos;s, since this system does not tell their names apart</source>
         <translation>它的文件将与成员“%1”的文件相同，因为此系统不区分这两个名称</translation>
     </message>
     <message>
-        <location line="+120"/>
+        <location line="+59"/>
+        <source>out of memory</source>
+        <translation>内存不足</translation>
+    </message>
+    <message>
+        <location line="+44"/>
+        <source>is the archive being exported; it is not written over</source>
+        <translation>是正在导出的归档，不会被覆盖</translation>
+    </message>
+    <message>
+        <location line="+27"/>
+        <source>the file is already there</source>
+        <translation>文件已存在</translation>
+    </message>
+    <message>
+        <location filename="../../core/archive/Unpack.cpp" line="+120"/>
         <source>its picture %1 was replaced by the picture of %2</source>
         <translation>它的图片 %1 已被 %2 的图片替换</translation>
     </message>
@@ -476,7 +497,7 @@
     </message>
     <message>
         <location filename="../../core/archive/FolderSearch.cpp" line="+3"/>
-        <location filename="../../core/FileIoPosix.cpp" line="+25"/>
+        <location filename="../../core/FileIoPosix.cpp" line="+26"/>
         <location filename="../../core/FileIoWindows.cpp" line="+39"/>
         <source>not a plain file</source>
         <translation>不是普通文件</translation>
@@ -627,7 +648,7 @@
         <translation>无法跟随符号链接：%1</translation>
     </message>
     <message>
-        <location line="+220"/>
+        <location line="+237"/>
         <source>is longer than the 255 bytes a file&apos;s name may have</source>
         <translation>超过了文件名允许的 255 字节</translation>
     </message>
@@ -785,12 +806,13 @@
         <translation>该 Moto Image 中既不是 GIF 图片也不是 PNG 图片</translation>
     </message>
     <message>
-        <location line="+9"/>
+        <location filename="../../core/archive/Export.cpp" line="-112"/>
+        <location filename="../../core/imagecodec/PhonePictures.cpp" line="+9"/>
         <source>not a phone picture (.k, .g or .raw)</source>
         <translation>不是手机图片（.k、.g 或 .raw）</translation>
     </message>
     <message>
-        <location line="+15"/>
+        <location filename="../../core/imagecodec/PhonePictures.cpp" line="+15"/>
         <source>the picture is %1, but the raw picture&apos;s name says %2</source>
         <translation>图片尺寸为 %1，但 raw 图片的名称写的是 %2</translation>
     </message>
@@ -1009,13 +1031,7 @@
 <context>
     <name>zefir::ui</name>
     <message>
-        <location filename="../ArchiveEditorCommands.cpp" line="+54"/>
-        <source>not a picture the phone shows</source>
-        <translation>不是手机能显示的图片</translation>
-    </message>
-    <message>
-        <location line="+22"/>
-        <location filename="../ArchiveEditorGallery.cpp" line="+427"/>
+        <location filename="../ArchiveEditorGallery.cpp" line="+428"/>
         <source>out of memory</source>
         <translation>内存不足</translation>
     </message>
@@ -1063,7 +1079,7 @@
         <translation>替换 %1</translation>
     </message>
     <message>
-        <location line="+3"/>
+        <location line="+2"/>
         <source>%1 is now %2 x %3 pixels (it was %4 x %5)</source>
         <translation>%1 现在是 %2 x %3 像素（原为 %4 x %5）</translation>
     </message>
@@ -1117,7 +1133,7 @@
 <context>
     <name>zefir::ui::ArchiveEditor</name>
     <message>
-        <location filename="../ArchiveEditor.cpp" line="+53"/>
+        <location filename="../ArchiveEditor.cpp" line="+61"/>
         <source>Archive Editor</source>
         <translation>图标包编辑器</translation>
     </message>
@@ -1162,7 +1178,17 @@
         <translation>所有文件 (*)</translation>
     </message>
     <message>
-        <location line="+153"/>
+        <location line="+104"/>
+        <source>the archive changed while it was exported</source>
+        <translation>导出期间归档已更改</translation>
+    </message>
+    <message>
+        <location line="+13"/>
+        <source>the export stopped: its window was closed</source>
+        <translation>导出已停止：其窗口已关闭</translation>
+    </message>
+    <message>
+        <location line="+135"/>
         <source>Filter by name</source>
         <translation>按名称筛选</translation>
     </message>
@@ -1287,7 +1313,7 @@
         <translation>重命名(&amp;N)</translation>
     </message>
     <message>
-        <location line="+3"/>
+        <location line="+2"/>
         <source>P&amp;roperties</source>
         <translation>属性(&amp;R)</translation>
     </message>
@@ -1402,12 +1428,12 @@ Kind: %2
     </message>
     <message>
         <location line="+21"/>
-        <location line="+358"/>
+        <location line="+399"/>
         <source>Open EZX file</source>
         <translation>打开 EZX 文件</translation>
     </message>
     <message>
-        <location line="-347"/>
+        <location line="-388"/>
         <source>%1 has unsaved changes. Save them?</source>
         <translation>%1 有未保存的修改。要保存吗？</translation>
     </message>
@@ -1474,7 +1500,7 @@ Kind: %2
         <translation>将所有图标导出到</translation>
     </message>
     <message>
-        <location line="+13"/>
+        <location line="+24"/>
         <source>Exporting icons...</source>
         <translation>正在导出图标...</translation>
     </message>
@@ -1483,22 +1509,27 @@ Kind: %2
         <source>Cancel</source>
         <translation>取消</translation>
     </message>
+    <message>
+        <location line="+55"/>
+        <source>is there and is not a plain file, which is never replaced</source>
+        <translation>已存在且不是普通文件，这种项目从不被替换</translation>
+    </message>
     <message numerus="yes">
-        <location line="+50"/>
+        <location line="+8"/>
         <source>%n files already in %1: %2. Replace them?</source>
         <translation>
             <numerusform>%1 中已有 %n 个文件：%2。要替换吗？</numerusform>
         </translation>
     </message>
     <message numerus="yes">
-        <location line="+17"/>
+        <location line="-39"/>
         <source>Exported %n files into %1. Left out:</source>
         <translation>
             <numerusform>已将 %n 个文件导出到 %1。未导出的有：</numerusform>
         </translation>
     </message>
     <message numerus="yes">
-        <location line="+3"/>
+        <location line="+4"/>
         <source>Exported %n files into %1</source>
         <translation>
             <numerusform>已将 %n 个文件导出到 %1</numerusform>
@@ -1508,7 +1539,7 @@ Kind: %2
 <context>
     <name>zefir::ui::GalleryModel</name>
     <message>
-        <location filename="../ArchiveEditorGallery.cpp" line="-327"/>
+        <location filename="../ArchiveEditorGallery.cpp" line="-328"/>
         <source>Name</source>
         <translation>名称</translation>
     </message>
@@ -1586,7 +1617,7 @@ Kind: %2
 <context>
     <name>zefir::ui::PreviewPane</name>
     <message>
-        <location filename="../ArchiveEditorGallery.cpp" line="+887"/>
+        <location filename="../ArchiveEditorGallery.cpp" line="+888"/>
         <source>Checkerboard</source>
         <translation>棋盘格</translation>
     </message>

@@ -1,0 +1,301 @@
+// Export: members named as extraction names their pictures, checked before
+// anything is written, then converted on worker threads and written in
+// order by the calling thread.
+
+#include "core/archive/Export.h"
+
+#include <new>
+#include <optional>
+#include <string>
+#include <system_error>
+#include <unordered_map>
+#include <utility>
+
+#include "core/Error.h"
+#include "core/FileIo.h"
+#include "core/Message.h"
+#include "core/OrderedWork.h"
+#include "core/Text.h"
+#include "core/archive/ArchiveModel.h"
+#include "core/archive/MemberName.h"
+#include "core/imagecodec/PhonePictures.h"
+
+namespace zefir::archive {
+
+namespace {
+
+using imagecodec::ImageKind;
+
+// The standard format a picture is encoded in; a copy is not encoded.
+imagecodec::Format PictureFormatOf(ExportFormat format)
+{
+    switch (format) {
+    case ExportFormat::Gif:
+        return imagecodec::Format::Gif;
+    case ExportFormat::Bmp:
+        return imagecodec::Format::Bmp;
+    case ExportFormat::Jpeg:
+        return imagecodec::Format::Jpeg;
+    case ExportFormat::Png:
+    case ExportFormat::AsStored:
+        break;
+    }
+    return imagecodec::Format::Png;
+}
+
+// The files written so far and the folder made for them go again when the
+// export stops on an error, so a refused export leaves nothing it made.
+class ExportCleanup {
+public:
+    ExportCleanup() = default;
+    ExportCleanup(const ExportCleanup&) = delete;
+    ExportCleanup& operator=(const ExportCleanup&) = delete;
+    ~ExportCleanup()
+    {
+        if (m_done)
+            return;
+        for (const fs::path& file : m_written)
+            fileio::RemoveFile(file);
+        if (!m_folder.empty()) {
+            std::error_code ignored;
+            fs::remove(m_folder, ignored); // only when empty
+        }
+    }
+
+    void FolderMade(fs::path folder) { m_folder = std::move(folder); }
+    // Only files that were not there: a replaced file is the user's no more.
+    void Written(const fs::path& file, bool wasThere)
+    {
+        if (!wasThere)
+            m_written.push_back(file);
+    }
+    void Done() { m_done = true; }
+
+private:
+    std::vector<fs::path> m_written;
+    fs::path m_folder;
+    bool m_done = false;
+};
+
+} // namespace
+
+std::optional<std::string> FileClaims::Claim(const std::string& fileName, const std::string& member)
+{
+    const auto [first, added] =
+        m_owners.try_emplace(fileio::FileNameKey(fileName), Owner{fileName, member});
+    if (added)
+        return std::nullopt;
+    if (first->second.fileName == fileName)
+        return Fill(ZEFIR_MESSAGE("zefir::archive",
+                                  "its file %1 is taken by member \"%2\", which comes first"),
+                    Printable(fileName), Printable(first->second.member));
+    // The words extraction uses for the same case.
+    return Fill(ZEFIR_MESSAGE("zefir::archive",
+                              "its file would be member \"%1\"'s, since this system does not "
+                              "tell their names apart"),
+                Printable(first->second.member));
+}
+
+PlannedFile PlanMemberFile(std::string_view name, std::span<const std::byte> bytes,
+                        ExportFormat format, MotoImages motoImages)
+{
+    PlannedFile out;
+    const std::string shown = Cp1251ToUtf8(name);
+    if (format == ExportFormat::AsStored) {
+        out.fileName = shown;
+        out.copy = true;
+    } else {
+        const ImageKind kind = imagecodec::DetectImageKind(name, bytes);
+        if (kind == ImageKind::ikUnknown) {
+            out.whyNot = Translated(
+                ZEFIR_MESSAGE("zefir::imagecodec", "not a phone picture (.k, .g or .raw)"));
+            return out;
+        }
+        out.copy = kind == ImageKind::ikMotoImage && motoImages == MotoImages::Keep;
+        out.fileName =
+            out.copy ? imagecodec::PictureFileName(shown, bytes, imagecodec::Format::Png)
+                     : ReplaceExtension(shown, imagecodec::TargetExtension(PictureFormatOf(format)));
+    }
+    // A name the archive holds may be too long for a file here, or one this
+    // system cannot give a file.
+    if (auto whyNot = WhyNotFileName(out.fileName))
+        out.whyNot = std::move(*whyNot);
+    return out;
+}
+
+std::vector<std::byte> MemberFileBytes(const PlannedFile& file, std::string_view name,
+                                       std::span<const std::byte> bytes, ExportFormat format,
+                                       const fs::path& target)
+{
+    if (file.copy)
+        return {bytes.begin(), bytes.end()};
+    const imagecodec::PhonePicture phone =
+        imagecodec::DecodePhonePicture(name, bytes, PathFromUtf8(Cp1251ToUtf8(name)));
+    return imaging::EncodePicture(phone.picture,
+                                  imagecodec::TargetMimeType(PictureFormatOf(format)), target);
+}
+
+ExportedFile ExportMemberFile(std::string_view name, std::span<const std::byte> bytes,
+                              ExportFormat format, MotoImages motoImages)
+{
+    const PlannedFile file = PlanMemberFile(name, bytes, format, motoImages);
+    ExportedFile out{file.fileName, {}, file.whyNot};
+    if (!out.whyNot.empty())
+        return out;
+    try {
+        out.bytes = MemberFileBytes(file, name, bytes, format, PathFromUtf8(file.fileName));
+    } catch (const IoError& e) {
+        out.bytes.clear();
+        out.whyNot = e.message();
+    } catch (const std::bad_alloc&) {
+        out.bytes.clear();
+        out.whyNot = Translated(ZEFIR_MESSAGE("zefir::archive", "out of memory"));
+    }
+    return out;
+}
+
+std::string ModelSource::Name(std::size_t member)
+{
+    return m_model.Name(member);
+}
+
+void ModelSource::Data(std::size_t member, std::vector<std::byte>& bytes)
+{
+    m_model.Data(member, bytes);
+}
+
+ExportPlan PlanExport(IMemberSource& source, std::span<const std::size_t> members,
+                      const fs::path& folder, const ExportSettings& settings)
+{
+    ExportPlan plan{folder, settings, {}, {}};
+    FileClaims claims;
+    // One buffer for every member: memory does not grow with the archive.
+    std::vector<std::byte> bytes;
+    for (std::size_t member : members) {
+        std::string name = source.Name(member);
+        bytes.clear();
+        // A copy's name is its own: its bytes are not needed yet.
+        if (settings.format != ExportFormat::AsStored)
+            source.Data(member, bytes);
+        const PlannedFile file = PlanMemberFile(name, bytes, settings.format, settings.motoImages);
+        const std::string shown = Cp1251ToUtf8(name);
+        if (!file.whyNot.empty()) {
+            // A member asked for by name must come out.
+            if (settings.byName)
+                throw IoError(file.whyNot, PrintableName(name), ErrorKind::Refused);
+            plan.notExported.push_back({shown, file.whyNot});
+            continue;
+        }
+        if (auto taken = claims.Claim(file.fileName, shown)) {
+            plan.notExported.push_back({shown, std::move(*taken)});
+            continue;
+        }
+        fs::path target =
+            settings.single.empty() ? folder / PathFromUtf8(file.fileName) : settings.single;
+        if (!settings.archive.empty() && fileio::SameFile(target, settings.archive))
+            throw IoError(Translated(ZEFIR_MESSAGE(
+                              "zefir::archive",
+                              "is the archive being exported; it is not written over")),
+                          target, ErrorKind::Refused);
+        plan.items.push_back({member, std::move(name), std::move(target), file.copy});
+    }
+    return plan;
+}
+
+std::vector<InTheWay> TargetsInTheWay(const ExportPlan& plan)
+{
+    std::vector<InTheWay> found;
+    for (const ExportItem& item : plan.items)
+        if (const fileio::Entry entry = fileio::EntryAt(item.target);
+            entry != fileio::Entry::Missing)
+            found.push_back({item.target, entry == fileio::Entry::File});
+    return found;
+}
+
+ExportReport WriteExport(const ExportPlan& plan, IMemberSource& source,
+                         const ExportControl& control)
+{
+    // Nothing is written until every target is known to be free, unless
+    // the caller said files there may be replaced; what is not a plain file
+    // the file layer refuses to write over.
+    if (!control.replace)
+        if (const std::vector<InTheWay> inTheWay = TargetsInTheWay(plan); !inTheWay.empty())
+            throw IoError(Translated(ZEFIR_MESSAGE("zefir::archive", "the file is already there")),
+                          inTheWay.front().target, ErrorKind::Refused);
+    ExportReport report;
+    ExportCleanup cleanup;
+    if (!plan.folder.empty() && fileio::CreateFolder(plan.folder))
+        cleanup.FolderMade(plan.folder);
+
+    // Pictures are made on worker threads and written here, in order.
+    const ExportFormat format = plan.settings.format;
+    OrderedWork<std::vector<std::byte>> work;
+    std::size_t next = 0; // the oldest item in flight
+    auto finish = [&] {
+        const ExportItem& item = plan.items[next++];
+        std::vector<std::byte> picture;
+        try {
+            picture = work.Next();
+        } catch (const IoError& e) {
+            // A damaged member stops an export by name; of every member it
+            // is listed and passed over, as extraction does. An error
+            // about anything else (the encoder naming the target) stops it.
+            const std::string shown = Cp1251ToUtf8(item.name);
+            if (plan.settings.byName || e.path() != PathFromUtf8(shown))
+                throw;
+            report.notExported.push_back({shown, e.message()});
+            if (control.progress)
+                control.progress(next);
+            return;
+        }
+        const bool wasThere = fileio::EntryAt(item.target) != fileio::Entry::Missing;
+        fileio::WriteFile(item.target, picture);
+        cleanup.Written(item.target, wasThere);
+        report.written.push_back(item.target);
+        if (control.written)
+            control.written(item.target);
+        if (control.progress)
+            control.progress(next);
+    };
+    auto finishAll = [&] {
+        while (!work.Empty())
+            finish();
+    };
+    // What was written stays when the user stops it: nothing failed.
+    auto stopped = [&] {
+        if (!control.cancelled || !control.cancelled())
+            return false;
+        report.cancelled = true;
+        cleanup.Done();
+        return true;
+    };
+    for (const ExportItem& item : plan.items) {
+        if (stopped())
+            return report;
+        if (work.Full())
+            finish();
+        std::vector<std::byte> data;
+        try {
+            source.Data(item.member, data);
+        } catch (...) {
+            // What comes before it is written first.
+            finishAll();
+            throw;
+        }
+        work.Submit([&item, format, data = std::move(data)]() mutable {
+            if (item.copy)
+                return std::move(data);
+            return MemberFileBytes(PlannedFile{{}, false, {}}, item.name, data, format,
+                                   item.target);
+        });
+    }
+    while (!work.Empty()) {
+        if (stopped())
+            return report;
+        finish();
+    }
+    cleanup.Done();
+    return report;
+}
+
+} // namespace zefir::archive
