@@ -22,6 +22,9 @@ namespace {
 constexpr std::size_t kOutputBufferSize = 64 * 1024;
 
 std::atomic<long> g_writesBeforeFault{-1};
+// Files written ahead and not yet named or discarded (OutputFile::WrittenAhead).
+std::atomic<int> g_aheadFiles{0};
+constexpr int kMaxAheadFiles = 512;
 std::atomic<bool> g_failSyncs{false};
 
 // Six characters that make a temporary file's name unlikely to be taken.
@@ -318,6 +321,37 @@ OutputFile::OutputFile(fs::path target, Target kind)
     m_buffer.reserve(kOutputBufferSize);
 }
 
+OutputFile::OutputFile(fs::path target, int unnamed, UnnamedTag)
+    : m_target(std::move(target)), m_destination(m_target), m_fd(unnamed), m_lookAtCommit(true),
+      m_unnamed(true), m_ahead(true)
+{
+}
+
+std::unique_ptr<OutputFile> OutputFile::WrittenAhead(fs::path target, Target kind,
+                                                     std::span<const std::byte> bytes)
+{
+    // With faults injected every write is made in order, so that a test
+    // knows which one fails.
+    if (kind != Target::InNewFolder || target.filename().empty() || g_writesBeforeFault.load() >= 0)
+        return nullptr;
+    // Each holds a descriptor until it is named: a bound leaves the process
+    // descriptors for the files written in turn.
+    if (g_aheadFiles.fetch_add(1) >= kMaxAheadFiles) {
+        g_aheadFiles.fetch_sub(1);
+        return nullptr;
+    }
+    const int fd = sys::CreateUnnamed(target.parent_path());
+    if (fd < 0) {
+        g_aheadFiles.fetch_sub(1);
+        return nullptr;
+    }
+    std::unique_ptr<OutputFile> out(new OutputFile(std::move(target), fd, UnnamedTag{}));
+    if (!sys::WriteAllAt(fd, bytes, 0))
+        return nullptr;
+    out->m_position = bytes.size();
+    return out;
+}
+
 // Under a hidden name beside the destination: the file is created there,
 // or an unnamed one is given that name.
 void OutputFile::NameTemporarily()
@@ -453,6 +487,8 @@ OutputFile::~OutputFile()
 {
     if (!m_committed)
         Discard();
+    if (m_ahead)
+        g_aheadFiles.fetch_sub(1);
 }
 
 void OutputFile::Discard() noexcept

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -115,6 +116,14 @@ struct KeptOfReplaced {
 class OutputFile {
 public:
     explicit OutputFile(fs::path target, Target kind = Target::InFolder);
+    // A whole file written ahead, on any thread, for Commit() to name later,
+    // in the order the caller chooses: only a file of a folder the run has
+    // just made, where it is written without a name and so leaves nothing
+    // behind if it never gets one. Null where it cannot be written so, or
+    // the writing fails: the caller then writes the file when its turn
+    // comes, and a failure is reported there, in order.
+    static std::unique_ptr<OutputFile> WrittenAhead(fs::path target, Target kind,
+                                                    std::span<const std::byte> bytes);
     ~OutputFile();
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
@@ -140,6 +149,8 @@ public:
     const fs::path& temporary() const noexcept { return m_temporary; }
 
 private:
+    struct UnnamedTag {};
+    OutputFile(fs::path target, int unnamed, UnnamedTag);
     void Flush();
     void Discard() noexcept;
     using Kept = KeptOfReplaced;
@@ -160,6 +171,7 @@ private:
     bool m_sync = false;
     bool m_lookAtCommit = false;
     bool m_unnamed = false; // written without a name, named at Commit()
+    bool m_ahead = false;   // made by WrittenAhead
     std::uint64_t m_position = 0;
     std::vector<std::byte> m_buffer;
     bool m_committed = false;

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <unordered_map>
@@ -267,6 +268,10 @@ private:
         std::size_t dataAt = 0;
         std::size_t size = 0;
         imagecodec::PictureFromPhoneResult picture;
+        // Written ahead on the worker where they can be (fileio's
+        // WrittenAhead), named here in archive order.
+        std::unique_ptr<fileio::OutputFile> rawFile;
+        std::unique_ptr<fileio::OutputFile> pictureFile;
 
         std::span<const std::byte> Bytes() const
         {
@@ -322,8 +327,9 @@ private:
     }
 
     // With conversion the pictures are made on worker threads, while this
-    // thread reads the members and writes every file in archive order, as
-    // one thread would. Members go to the workers in batches, since an icon
+    // thread reads the members and gives every file its name in archive
+    // order, as one thread would; in a folder the run has just made the
+    // workers write the files' bytes too, unnamed. Members go to the workers in batches, since an icon
     // converts in less time than a hand-over between threads costs; a batch
     // is bounded in bytes as in members, and so is the memory in flight. An
     // entry without a name is passed over; the progress bar stays.
@@ -333,6 +339,9 @@ private:
         constexpr std::size_t kBatchBytes = 64 * 1024;
         const imagecodec::Format format = m_settings.TargetFormat;
         const fs::path& raws = m_raws;
+        const fs::path& icons = m_icons;
+        const fileio::Target rawsKind = m_rawsKind;
+        const fileio::Target iconsKind = m_iconsKind;
         const std::size_t workers = DefaultWorkerCount();
         OrderedWork<std::vector<Pending>> work(workers, 2 * std::max<std::size_t>(workers, 1));
         std::vector<Pending> batch;
@@ -346,11 +355,20 @@ private:
                 return;
             if (work.Full())
                 finishOne();
-            work.Submit([format, &raws, members = std::move(batch)]() mutable {
-                for (Pending& member : members)
-                    member.picture = ConvertMemberBytes(member.fileName, member.Bytes(), format,
-                                                        raws / PathFromUtf8(member.fileName));
-                return std::move(members);
+            // Shared, since a task is copyable and a batch, holding files, is not.
+            work.Submit([format, &raws, &icons, rawsKind, iconsKind,
+                         members = std::make_shared<std::vector<Pending>>(std::move(batch))] {
+                for (Pending& member : *members) {
+                    const fs::path raw = raws / PathFromUtf8(member.fileName);
+                    member.picture = ConvertMemberBytes(member.fileName, member.Bytes(), format, raw);
+                    member.rawFile = fileio::OutputFile::WrittenAhead(raw, rawsKind, member.Bytes());
+                    const std::string pictureName =
+                        imagecodec::PictureFileName(member.fileName, member.Bytes(), format);
+                    if (member.picture.converted && !WhyNotFileName(pictureName))
+                        member.pictureFile = fileio::OutputFile::WrittenAhead(
+                            icons / PathFromUtf8(pictureName), iconsKind, member.picture.bytes);
+                }
+                return std::move(*members);
             });
             batch.clear();
             batchBytes = 0;
@@ -390,14 +408,27 @@ private:
 
     void Finish(Pending member, std::size_t count)
     {
-        WriteMember(member.index, member.name, member.fileName, member.Bytes(), count);
-        RecordPicture(member.name, member.fileName, member.Bytes(), std::move(member.picture));
+        WriteMember(member.index, member.name, member.fileName, member.Bytes(), count,
+                    std::move(member.rawFile));
+        RecordPicture(member.name, member.fileName, member.Bytes(), std::move(member.picture),
+                      std::move(member.pictureFile));
+    }
+
+    // Names `ahead` when it holds the file, else writes it.
+    static void Write(const fs::path& path, std::span<const std::byte> bytes,
+                      fileio::Target kind, std::unique_ptr<fileio::OutputFile> ahead)
+    {
+        if (ahead && ahead->target() == path)
+            ahead->Commit();
+        else
+            fileio::WriteFile(path, bytes, kind);
     }
 
     void WriteMember(std::size_t index, const std::string& name, const std::string& fileName,
-                     std::span<const std::byte> bytes, std::size_t count)
+                     std::span<const std::byte> bytes, std::size_t count,
+                     std::unique_ptr<fileio::OutputFile> ahead = nullptr)
     {
-        fileio::WriteFile(m_raws / PathFromUtf8(fileName), bytes, m_rawsKind);
+        Write(m_raws / PathFromUtf8(fileName), bytes, m_rawsKind, std::move(ahead));
         m_progress.SetPosition(ProgressPosition(index, count));
         m_list.AddName(name);
     }
@@ -407,7 +438,8 @@ private:
     // record with the kind found; its raw file is all there is of it, and
     // the caller hears why. A picture that cannot be written stops it all.
     void RecordPicture(const std::string& name, const std::string& fileName,
-                       std::span<const std::byte> bytes, imagecodec::PictureFromPhoneResult out)
+                       std::span<const std::byte> bytes, imagecodec::PictureFromPhoneResult out,
+                       std::unique_ptr<fileio::OutputFile> ahead)
     {
         const imagecodec::Format format = m_settings.TargetFormat;
         const std::string pictureName = imagecodec::PictureFileName(fileName, bytes, format);
@@ -427,7 +459,7 @@ private:
                                   Utf8Of(picture.filename()), fileName));
                 owner->second = fileName;
             }
-            fileio::WriteFile(picture, out.bytes, m_iconsKind);
+            Write(picture, out.bytes, m_iconsKind, std::move(ahead));
         } else {
             NotConverted(fileName, out.whyNot);
         }

@@ -105,6 +105,38 @@ TEST(OutputFile, InANewFolderSomethingInTheWayIsStillChecked)
     EXPECT_EQ(fs::status(target).permissions(), fs::perms::owner_read | fs::perms::owner_write);
 }
 
+// A file written ahead stands under no name until its commit and leaves
+// nothing when it never gets one; whatever came into the way meanwhile is
+// checked at the commit, as for any file of a new folder. Elsewhere it is
+// not written ahead.
+TEST(OutputFile, AFileWrittenAheadIsNamedOnlyByItsCommit)
+{
+    test::TempDir dir;
+    const fs::path target = dir / "f.k";
+    EXPECT_EQ(OutputFile::WrittenAhead(target, Target::InFolder, Bytes("x")), nullptr);
+    EXPECT_EQ(OutputFile::WrittenAhead(target, Target::Named, Bytes("x")), nullptr);
+
+    auto ahead = OutputFile::WrittenAhead(target, Target::InNewFolder, Bytes("new"));
+    if (!ahead)
+        GTEST_SKIP() << "this file system has no unnamed files";
+    EXPECT_TRUE(FolderNames(dir.path()).empty());
+    ahead->Commit();
+    EXPECT_EQ(test::ReadBytes(target), Bytes("new"));
+    fs::remove(target);
+
+    OutputFile::WrittenAhead(target, Target::InNewFolder, Bytes("dropped"));
+    EXPECT_TRUE(FolderNames(dir.path()).empty());
+
+    ahead = OutputFile::WrittenAhead(target, Target::InNewFolder, Bytes("new"));
+    SYMLINK_OR_SKIP(dir / "elsewhere", target);
+    EXPECT_THROW_MSG(ahead->Commit(), target.string() + ": cannot replace the file: it is a "
+                                                        "symbolic link, and nothing is written "
+                                                        "through one here");
+    ahead.reset();
+    EXPECT_FALSE(fs::exists(dir / "elsewhere"));
+    EXPECT_EQ(FolderNames(dir.path()), std::vector<std::string>{"f.k"});
+}
+
 // A copied range lands after what was written before it, byte for byte; a
 // range past the source's end or a fault on the copy leaves the target as
 // it was.
