@@ -1168,7 +1168,7 @@ void PreviewPane::UpdateScreen()
 {
     // At least the screen; larger when the zoomed icon is, the scroll area
     // then scrolling over it, kept centred.
-    m_screen->setMinimumSize(m_image.isNull() ? QSize() : m_image.size() * m_zoom);
+    m_screen->setMinimumSize(m_image.isNull() ? QSize(0, 0) : m_image.size() * m_zoom);
     m_screen->update();
     QTimer::singleShot(0, this, [this] {
         for (QScrollBar* bar : {m_scroll->horizontalScrollBar(), m_scroll->verticalScrollBar()})

@@ -166,7 +166,7 @@
         <location line="+106"/>
         <source>%n files already in %1: %2. Replace them?</source>
         <translation>
-            <numerusform>%n file already in %1: %2. Replace them?</numerusform>
+            <numerusform>%n file already in %1: %2. Replace it?</numerusform>
             <numerusform>%n files already in %1: %2. Replace them?</numerusform>
         </translation>
     </message>
