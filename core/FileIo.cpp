@@ -301,10 +301,13 @@ OutputFile::OutputFile(fs::path target, Target kind)
         throw IoError(Translated(ZEFIR_MESSAGE("zefir::fileio", "names a folder, not a file")),
                       m_target, ErrorKind::Refused);
     const std::optional<Kept> kept = m_lookAtCommit ? std::nullopt : CheckInTheWay(kind);
-    // Where nothing is expected at the name, the file is written unnamed and
-    // named once, at the end: one name to make instead of two, and nothing
-    // to clean up after an interruption.
-    if (m_lookAtCommit) {
+    // Where nothing is expected at the name, or nothing stands there in a
+    // folder of the user's, the file is written unnamed and named once, at
+    // the end: one name to make instead of two, and nothing to clean up
+    // after an interruption. Should something stand there by then, the file
+    // takes a temporary name after all and replaces it as it would have.
+    // A file the user named is always written under a temporary name.
+    if (m_lookAtCommit || (kind == Target::InFolder && !kept)) {
         m_fd = sys::CreateUnnamed(m_destination.parent_path());
         m_unnamed = m_fd >= 0;
     }
@@ -321,9 +324,9 @@ OutputFile::OutputFile(fs::path target, Target kind)
     m_buffer.reserve(kOutputBufferSize);
 }
 
-OutputFile::OutputFile(fs::path target, int unnamed, UnnamedTag)
-    : m_target(std::move(target)), m_destination(m_target), m_fd(unnamed), m_lookAtCommit(true),
-      m_unnamed(true), m_ahead(true)
+OutputFile::OutputFile(fs::path target, int unnamed, bool lookAtCommit, UnnamedTag)
+    : m_target(std::move(target)), m_destination(m_target), m_fd(unnamed),
+      m_lookAtCommit(lookAtCommit), m_unnamed(true), m_ahead(true)
 {
 }
 
@@ -332,8 +335,15 @@ std::unique_ptr<OutputFile> OutputFile::WrittenAhead(fs::path target, Target kin
 {
     // With faults injected every write is made in order, so that a test
     // knows which one fails.
-    if (kind != Target::InNewFolder || target.filename().empty() || g_writesBeforeFault.load() >= 0)
+    if (kind == Target::Named || target.filename().empty() || g_writesBeforeFault.load() >= 0)
         return nullptr;
+    // In a folder of the user's, only where nothing stands at the name yet;
+    // whatever is there is dealt with in turn.
+    if (kind == Target::InFolder) {
+        const std::optional<sys::Found> found = sys::Look(target, false);
+        if (!found || found->entry != Entry::Missing)
+            return nullptr;
+    }
     // Each holds a descriptor until it is named: a bound leaves the process
     // descriptors for the files written in turn.
     if (g_aheadFiles.fetch_add(1) >= kMaxAheadFiles) {
@@ -345,7 +355,8 @@ std::unique_ptr<OutputFile> OutputFile::WrittenAhead(fs::path target, Target kin
         g_aheadFiles.fetch_sub(1);
         return nullptr;
     }
-    std::unique_ptr<OutputFile> out(new OutputFile(std::move(target), fd, UnnamedTag{}));
+    std::unique_ptr<OutputFile> out(
+        new OutputFile(std::move(target), fd, kind == Target::InNewFolder, UnnamedTag{}));
     if (!sys::WriteAllAt(fd, bytes, 0))
         return nullptr;
     out->m_position = bytes.size();

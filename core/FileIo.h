@@ -118,8 +118,9 @@ public:
     explicit OutputFile(fs::path target, Target kind = Target::InFolder);
     // A whole file written ahead, on any thread, for Commit() to name later,
     // in the order the caller chooses: only a file of a folder the run has
-    // just made, where it is written without a name and so leaves nothing
-    // behind if it never gets one. Null where it cannot be written so, or
+    // just made, or one where nothing stands yet in a folder of the user's,
+    // written without a name and so leaving nothing behind if it never gets
+    // one. Null where it cannot be written so (a file the user named), or
     // the writing fails: the caller then writes the file when its turn
     // comes, and a failure is reported there, in order.
     static std::unique_ptr<OutputFile> WrittenAhead(fs::path target, Target kind,
@@ -150,7 +151,7 @@ public:
 
 private:
     struct UnnamedTag {};
-    OutputFile(fs::path target, int unnamed, UnnamedTag);
+    OutputFile(fs::path target, int unnamed, bool lookAtCommit, UnnamedTag);
     void Flush();
     void Discard() noexcept;
     using Kept = KeptOfReplaced;

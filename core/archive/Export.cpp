@@ -4,6 +4,7 @@
 
 #include "core/archive/Export.h"
 
+#include <memory>
 #include <new>
 #include <optional>
 #include <string>
@@ -63,6 +64,7 @@ public:
     }
 
     void FolderMade(fs::path folder) { m_folder = std::move(folder); }
+    bool MadeFolder() const { return !m_folder.empty(); }
     // Only files that were not there: a replaced file is the user's no more.
     void Written(const fs::path& file, bool wasThere)
     {
@@ -227,13 +229,21 @@ ExportReport WriteExport(const ExportPlan& plan, IMemberSource& source,
     if (!plan.folder.empty() && fileio::CreateFolder(plan.folder))
         cleanup.FolderMade(plan.folder);
 
-    // Pictures are made on worker threads and written here, in order.
+    // Pictures are made on worker threads, which write their bytes too where
+    // the file layer can write them unnamed; here each file is named, or
+    // written, in order.
     const ExportFormat format = plan.settings.format;
-    OrderedWork<std::vector<std::byte>> work;
+    const fileio::Target kind =
+        cleanup.MadeFolder() ? fileio::Target::InNewFolder : fileio::Target::InFolder;
+    struct Made {
+        std::vector<std::byte> bytes;
+        std::unique_ptr<fileio::OutputFile> ahead;
+    };
+    OrderedWork<Made> work;
     std::size_t next = 0; // the oldest item in flight
     auto finish = [&] {
         const ExportItem& item = plan.items[next++];
-        std::vector<std::byte> picture;
+        Made picture;
         try {
             picture = work.Next();
         } catch (const IoError& e) {
@@ -249,7 +259,10 @@ ExportReport WriteExport(const ExportPlan& plan, IMemberSource& source,
             return;
         }
         const bool wasThere = fileio::EntryAt(item.target) != fileio::Entry::Missing;
-        fileio::WriteFile(item.target, picture);
+        if (picture.ahead)
+            picture.ahead->Commit();
+        else
+            fileio::WriteFile(item.target, picture.bytes, kind);
         cleanup.Written(item.target, wasThere);
         report.written.push_back(item.target);
         if (control.written)
@@ -282,11 +295,13 @@ ExportReport WriteExport(const ExportPlan& plan, IMemberSource& source,
             finishAll();
             throw;
         }
-        work.Submit([&item, format, data = std::move(data)]() mutable {
-            if (item.copy)
-                return std::move(data);
-            return MemberFileBytes(PlannedFile{{}, false, {}}, item.name, data, format,
-                                   item.target);
+        work.Submit([&item, format, kind, data = std::move(data)]() mutable {
+            Made made;
+            made.bytes = item.copy ? std::move(data)
+                                   : MemberFileBytes(PlannedFile{{}, false, {}}, item.name, data,
+                                                     format, item.target);
+            made.ahead = fileio::OutputFile::WrittenAhead(item.target, kind, made.bytes);
+            return made;
         });
     }
     while (!work.Empty()) {

@@ -107,13 +107,13 @@ TEST(OutputFile, InANewFolderSomethingInTheWayIsStillChecked)
 
 // A file written ahead stands under no name until its commit and leaves
 // nothing when it never gets one; whatever came into the way meanwhile is
-// checked at the commit, as for any file of a new folder. Elsewhere it is
-// not written ahead.
+// checked at the commit, as for any file of a new folder. A file the user
+// named, or one over a file in a folder of the user's, is not written ahead;
+// a file that came into the way of one is replaced as it would have been.
 TEST(OutputFile, AFileWrittenAheadIsNamedOnlyByItsCommit)
 {
     test::TempDir dir;
     const fs::path target = dir / "f.k";
-    EXPECT_EQ(OutputFile::WrittenAhead(target, Target::InFolder, Bytes("x")), nullptr);
     EXPECT_EQ(OutputFile::WrittenAhead(target, Target::Named, Bytes("x")), nullptr);
 
     auto ahead = OutputFile::WrittenAhead(target, Target::InNewFolder, Bytes("new"));
@@ -122,6 +122,15 @@ TEST(OutputFile, AFileWrittenAheadIsNamedOnlyByItsCommit)
     EXPECT_TRUE(FolderNames(dir.path()).empty());
     ahead->Commit();
     EXPECT_EQ(test::ReadBytes(target), Bytes("new"));
+    EXPECT_EQ(OutputFile::WrittenAhead(target, Target::InFolder, Bytes("x")), nullptr);
+    fs::remove(target);
+
+    ahead = OutputFile::WrittenAhead(target, Target::InFolder, Bytes("mine"));
+    ASSERT_NE(ahead, nullptr);
+    test::WriteBytes(target, Bytes("theirs"));
+    ahead->Commit();
+    EXPECT_EQ(test::ReadBytes(target), Bytes("mine"));
+    EXPECT_EQ(FolderNames(dir.path()), std::vector<std::string>{"f.k"});
     fs::remove(target);
 
     OutputFile::WrittenAhead(target, Target::InNewFolder, Bytes("dropped"));
