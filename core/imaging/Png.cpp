@@ -155,6 +155,7 @@ private:
     std::array<Blocks, kClasses> m_free{};
 };
 
+#ifndef _WIN32
 thread_local BlockCache t_blocks;
 
 png_voidp AllocateBlock(png_structp, png_alloc_size_t size)
@@ -166,6 +167,21 @@ void FreeBlock(png_structp, png_voidp block)
 {
     t_blocks.Free(block);
 }
+#else
+// MinGW-w64 runs a thread's thread_local destructors after it has freed the
+// thread's storage for them (GCC's emulated TLS), and a worker thread that
+// had kept blocks crashed when it ended. Windows keeps no blocks, so
+// nothing of them is left to free.
+png_voidp AllocateBlock(png_structp, png_alloc_size_t size)
+{
+    return std::malloc(size);
+}
+
+void FreeBlock(png_structp, png_voidp block)
+{
+    std::free(block);
+}
+#endif
 
 std::uint32_t BigEndianU32(const std::byte* p)
 {
