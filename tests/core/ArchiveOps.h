@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "TestUtil.h"
+#include "core/Text.h"
 #include "core/archive/Archive.h"
 #include "core/archive/ConvMap.h"
 #include "core/archive/EzxFormat.h"
@@ -182,8 +183,8 @@ inline Files FolderFiles(const fs::path& folder)
 {
     Files files;
     for (const std::string& entry : Listing(folder))
-        if (fs::is_regular_file(folder / entry))
-            files[entry] = ReadBytes(folder / entry);
+        if (fs::is_regular_file(folder / PathFromUtf8(entry)))
+            files[entry] = ReadBytes(folder / PathFromUtf8(entry));
     return files;
 }
 

@@ -81,7 +81,7 @@ TEST(ArchiveRoundTrip, MembersComeBackByteForByte)
                 leftOut.push_back(picture + ": JPEG pictures are not packed; convert it to BMP or "
                                             "PNG first");
             else
-                expected[stem + ".g"] = ReadBytes(folder / picture);
+                expected[stem + ".g"] = ReadBytes(folder / PathFromUtf8(picture));
         }
         EXPECT_EQ(ByName(ReadArchive(dir / "out.ezx")), expected);
         EXPECT_EQ(LeftOutLines(report.leftOut), leftOut);

@@ -109,7 +109,7 @@ TEST(FaultInjection, AnInterruptedExtractionKeepsTheEarlierMap)
         std::set<fs::path> written;
         for (const auto& [name, bytes] : clean)
             if (convert || name.starts_with("raws/"))
-                written.insert(work / name);
+                written.insert(work / PathFromUtf8(name));
         EXPECT_EQ(named, written);
         EXPECT_GE(static_cast<std::size_t>(failures), 2 * written.size());
         // The run that got through wrote what a clean one does; without
@@ -144,8 +144,13 @@ TEST(FaultInjection, AnInterruptedPackKeepsTheEarlierArchive)
         // With conversion, every packed file is first kept in a scratch file
         // in the system's temporary folder.
         const std::size_t conversions = convert ? members : 0;
+#ifdef _WIN32
+        wchar_t temp[MAX_PATH + 1];
+        const fs::path scratchFolder(std::wstring(temp, ::GetTempPathW(MAX_PATH + 1, temp)));
+#else
         const char* tmpdir = std::getenv("TMPDIR");
         const fs::path scratchFolder = tmpdir && *tmpdir ? tmpdir : "/tmp";
+#endif
 
         for (bool earlier : {false, true}) {
             SCOPED_TRACE(std::string(convert ? "with" : "without") + " conversion, " +

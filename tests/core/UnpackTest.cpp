@@ -6,6 +6,7 @@
 
 #include "ArchiveOps.h"
 #include "TestUtil.h"
+#include "core/FileIo.h"
 #include "core/Text.h"
 #include "core/archive/Archive.h"
 #include "core/archive/EzxFormat.h"
@@ -225,8 +226,9 @@ TEST(UnpackArchive, FilesTheUserChangedAreNotReplacedWithoutAsking)
     EXPECT_EQ(conflicts.strangers, std::vector<fs::path>{work / "raws/old.k"});
     const Files edited = test::FolderFiles(work);
     EXPECT_THROW_MSG(UnpackArchive(dir / "a.ezx", work, settings, progress, list),
-                     work.string() + ": 2 files already exist and are not replaced unless asked "
-                                     "to: raws/s.k, icons/a.bmp");
+                     work.string() + test::NativeSeparators(
+                                         ": 2 files already exist and are not replaced unless "
+                                         "asked to: raws/s.k, icons/a.bmp"));
     EXPECT_EQ(test::FolderFiles(work), edited);
     UnpackArchive(dir / "a.ezx", work, settings, progress, list, nullptr, Overwrite::Replace);
     EXPECT_EQ(test::ReadBytes(work / "raws/s.k"), members[1].data);
@@ -349,6 +351,11 @@ TEST(UnpackArchive, CollisionsAndPicturesBeyondALimitAreReported)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
+        // Where x.k and x.K are one file, x.K is not extracted at all
+        // (NamesThatAreOneFileHereAreWrittenOnce).
+        if (fileio::FileNameKey("x.k") == fileio::FileNameKey("x.K") &&
+            std::string(c.name) == "x.k and x.K")
+            continue;
         TempDir dir;
         WriteArchive(c.members, dir / "a.ezx");
         RecordingProgress progress;
