@@ -108,7 +108,7 @@ private:
 void PrintLeftOut(const std::string& label, const std::vector<archive::LeftOut>& leftOut)
 {
     for (const archive::LeftOut& item : leftOut)
-        std::cerr << label << ' ' << Printable(item.file) << ": " << item.reason << '\n';
+        std::cerr << label << ' ' << PrintablePath(item.file) << ": " << item.reason << '\n';
 }
 
 // The folder the user named is created when missing (not its parents).

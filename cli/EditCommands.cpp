@@ -139,8 +139,8 @@ int RunReplace(const ReplaceOptions& options)
     CheckConverted(replacement.bytes, PathFromUtf8(options.file));
     model.Replace(index, std::move(replacement.bytes));
     const std::string written = SaveModel(model, options.target);
-    std::cout << "replaced " << Shown(model, index) << " in " << Printable(written) << " with "
-              << Printable(options.file);
+    std::cout << "replaced " << Shown(model, index) << " in " << PrintablePath(written) << " with "
+              << PrintablePath(options.file);
     if (replacement.sizeChanged)
         std::cout << " (now " << SizeText(replacement.newWidth, replacement.newHeight) << ", was "
                   << SizeText(replacement.oldWidth, replacement.oldHeight) << ")";
@@ -170,7 +170,7 @@ int RunAdd(const AddOptions& options)
         added.push_back(Printable(member.fileName));
     }
     const std::string written = SaveModel(model, options.target);
-    std::cout << "added " << Plural(added.size(), "member") << " to " << Printable(written) << ": "
+    std::cout << "added " << Plural(added.size(), "member") << " to " << PrintablePath(written) << ": "
               << Joined(added) << '\n';
     return 0;
 }
@@ -190,7 +190,7 @@ int RunRemove(const RemoveOptions& options)
         model.Remove(index);
     }
     const std::string written = SaveModel(model, options.target);
-    std::cout << "removed " << Plural(removed.size(), "member") << " from " << Printable(written)
+    std::cout << "removed " << Plural(removed.size(), "member") << " from " << PrintablePath(written)
               << ": " << Joined(removed) << '\n';
     return 0;
 }
@@ -210,7 +210,7 @@ int RunRename(const RenameOptions& options)
                  ArchiveModel::NameFromUtf8(options.newName, PathFromUtf8(options.target.archive)));
     const std::string written = SaveModel(model, options.target);
     std::cout << "renamed " << oldName << " to " << Shown(model, index) << " in "
-              << Printable(written) << '\n';
+              << PrintablePath(written) << '\n';
     return 0;
 }
 
@@ -281,7 +281,7 @@ int RunExport(const ExportOptions& options)
     CheckTargets(plan, options.force);
     archive::ExportControl control;
     control.replace = options.force;
-    control.written = [](const fs::path& file) { std::cout << Printable(Utf8Of(file)) << '\n'; };
+    control.written = [](const fs::path& file) { std::cout << PrintablePath(Utf8Of(file)) << '\n'; };
     NotExported(archive::WriteExport(plan, source, control).notExported);
     return 0;
 }

@@ -140,7 +140,9 @@ std::optional<std::string> Utf8ToCp1251(std::string_view utf8)
     return out;
 }
 
-std::string Printable(std::string_view utf8)
+namespace {
+
+std::string Escaped(std::string_view utf8, bool keepBackslash)
 {
     constexpr char kDigits[] = "0123456789ABCDEF";
     std::string out;
@@ -153,7 +155,7 @@ std::string Printable(std::string_view utf8)
             out += "\\n";
         } else if (c == '\r') {
             out += "\\r";
-        } else if (c == '\\') {
+        } else if (c == '\\' && !keepBackslash) {
             out += "\\\\";
         } else if (u < 0x20 || u == 0x7F) {
             out += "\\x";
@@ -164,6 +166,22 @@ std::string Printable(std::string_view utf8)
         }
     }
     return out;
+}
+
+} // namespace
+
+std::string Printable(std::string_view utf8)
+{
+    return Escaped(utf8, false);
+}
+
+std::string PrintablePath(std::string_view utf8)
+{
+#ifdef _WIN32
+    return Escaped(utf8, true);
+#else
+    return Escaped(utf8, false);
+#endif
 }
 
 std::string PrintableName(std::string_view name)

@@ -26,6 +26,10 @@ std::size_t FirstInvalidUtf8(std::string_view utf8);
 // characters (0x00 to 0x1F, 0x7F) as "\xHH", and "\" as "\\", so that
 // the escaped form reads back unambiguously.
 std::string Printable(std::string_view utf8);
+// A path (UTF-8) for a listing or a message: as Printable escapes, except
+// that the system's own separator stands as it is. On Windows "\" is no
+// character of a name, so it cannot be mistaken for one.
+std::string PrintablePath(std::string_view utf8);
 // A member name as messages and listings show it: its Windows-1251 bytes as
 // UTF-8, escaped as Printable escapes.
 std::string PrintableName(std::string_view name);

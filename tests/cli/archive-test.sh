@@ -93,9 +93,11 @@ zefir-cli: again: 1 file in the way, whose content differs from what extraction 
 [ "$(cat again/icons/a.bmp)" = edited ] || fail "the edited picture was replaced"
 run 0 extract out.ezx again --force
 [ "$(cat again/icons/a.bmp)" != edited ] || fail "--force did not replace the edit"
-ln -s "$work/phone" linked && mkdir linkwork && ln -s "$work/phone" linkwork/raws
-run 1 extract out.ezx linkwork
-expect_err "zefir-cli: linkwork/raws: cannot use the folder: it is a symbolic link, and nothing is written through one here"
+if posix_only "a raws folder that is a symbolic link"; then
+    ln -s "$work/phone" linked && mkdir linkwork && ln -s "$work/phone" linkwork/raws
+    run 1 extract out.ezx linkwork
+    expect_err "zefir-cli: linkwork/raws: cannot use the folder: it is a symbolic link, and nothing is written through one here"
+fi
 
 # Packing: raw pictures go back too; nothing matching leaves the target as it
 # was; a target that is one of the files to pack is refused.

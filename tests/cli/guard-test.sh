@@ -103,11 +103,13 @@ cp in.ezx s/w.k
 (cd s && "$cli" export w.k --format raw --force >../out.txt 2>../err.txt)
 [ $? -eq 1 ] || fail "export over the archive itself did not exit 1"
 cmp -s s/w.k in.ezx || fail "export wrote over the archive"
-mkdir linked
-ln -s elsewhere.k linked/w.k
-run 1 export in.ezx -d linked --format raw --force
-expect_err "zefir-cli: linked/w.k: is there and is not a plain file; --force replaces only files"
-[ "$(ls linked)" = w.k ] || fail "a refused export wrote $(ls linked | tr '\n' ' ')"
+if posix_only "a symbolic link in the way of an export"; then
+    mkdir linked
+    ln -s elsewhere.k linked/w.k
+    run 1 export in.ezx -d linked --format raw --force
+    expect_err "zefir-cli: linked/w.k: is there and is not a plain file; --force replaces only files"
+    [ "$(ls linked)" = w.k ] || fail "a refused export wrote $(ls linked | tr '\n' ' ')"
+fi
 run 1 export in.ezx bad.k -d made
 [ ! -e made ] || fail "a failed export left the folder it made"
 
