@@ -4,6 +4,7 @@
 
 #include <numeric>
 
+#include <QDir>
 #include <QAction>
 #include <QComboBox>
 #include <QDockWidget>
@@ -195,13 +196,20 @@ private slots:
             QCOMPARE(index.data(GalleryModel::SummaryRole).toString(), QString(c.summary));
         }
         // Tooltips are rich text, which wraps; names are not markup.
-        QVERIFY(e.editor.RenameMember(e.Row("a.k"), "x<b>&.k").isEmpty());
-        const QString tip =
-            e.editor.Gallery().index(e.Row("x<b>&.k")).data(Qt::ToolTipRole).toString();
+#ifdef _WIN32
+        // Windows refuses "<" and ">" in a name; "&" still is markup.
+        const char* markup = "x&b.k";
+        const char* escaped = "x&amp;b.k";
+#else
+        const char* markup = "x<b>&.k";
+        const char* escaped = "x&lt;b&gt;&amp;.k";
+#endif
+        QVERIFY(e.editor.RenameMember(e.Row("a.k"), markup).isEmpty());
+        const QString tip = e.editor.Gallery().index(e.Row(markup)).data(Qt::ToolTipRole).toString();
         QVERIFY(Qt::mightBeRichText(tip));
-        QVERIFY2(tip.contains("x&lt;b&gt;&amp;.k"), qPrintable(tip));
+        QVERIFY2(tip.contains(escaped), qPrintable(tip));
         // A damaged member gets a placeholder that says why.
-        const int damaged = e.Row("x<b>&.k");
+        const int damaged = e.Row(markup);
         e.editor.Document().ApplyReplace(damaged, {std::byte{9}});
         QTRY_COMPARE(e.editor.Gallery().TileAt(damaged).state, TileState::Failed);
         QVERIFY(!e.editor.Gallery().TileAt(damaged).whyNot.isEmpty());
@@ -324,6 +332,10 @@ private slots:
     // and never saves over that program's work unless told to.
     void aChangeOnDiskIsAskedAbout()
     {
+#ifdef _WIN32
+        QSKIP("on Windows no other program writes an archive the editor holds open, and Wine "
+              "renames over no file that another program has open");
+#endif
         Editor e;
         QVERIFY(e.editor.RemoveMembers({e.Row("d.g")}));
         {
@@ -475,7 +487,7 @@ private slots:
         const QStringList written = {"C.png", "Z.png", "a.png", "b.png", "d.gif", "logo(4x10).png"};
         QStringList expected;
         for (const QString& name : written)
-            expected << Q(out / name.toStdString());
+            expected << QDir::fromNativeSeparators(Q(out / name.toStdString()));
         QCOMPARE(Files(out), expected);
         QCOMPARE(ReadAll(out / "d.gif"), e.Data("d.g"));
         QVERIFY(imaging::LoadPicture(out / "b.png").pixels == Picture(20, 30).pixels);
@@ -622,7 +634,10 @@ private slots:
     {
         Editor e;
         const fs::path link = e.root / "link.ezx";
-        fs::create_symlink(e.archive, link);
+        std::error_code noLink;
+        fs::create_symlink(e.archive, link, noLink);
+        if (noLink)
+            QSKIP("this system makes no symbolic links");
         ArchiveEditor second(e.dialogs);
         second.show();
         QVERIFY(QTest::qWaitForWindowActive(&second));

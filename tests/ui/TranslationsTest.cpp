@@ -129,6 +129,10 @@ private slots:
 
     void everyTextIsTranslated()
     {
+#ifdef _WIN32
+        QSKIP("lupdate is the build machine's program, which a Windows program cannot start; "
+              "the Linux build checks the translations");
+#endif
         QFETCH(QString, language);
         QFETCH(int, forms);
         const Catalogue sources = SourceTexts(language);

@@ -7,6 +7,7 @@
 #include <optional>
 #include <vector>
 
+#include <QDir>
 #include <QCheckBox>
 #include <QDirIterator>
 #include <QFile>
@@ -108,9 +109,14 @@ private:
     }
 };
 
+// As Qt writes paths: with "/" on every system.
 inline QString Q(const fs::path& path)
 {
+#ifdef _WIN32
+    return QDir::fromNativeSeparators(QString::fromStdWString(path.wstring()));
+#else
     return QString::fromStdString(path.string());
+#endif
 }
 
 template <typename Bytes> void WriteBytes(const fs::path& path, const Bytes& bytes)

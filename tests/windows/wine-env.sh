@@ -9,7 +9,9 @@ export WINEDEBUG=-all
 # offer to download them.
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEPATH="Z:${qt//\//\\}\\bin"
-export QT_PLUGIN_PATH="Z:$qt/plugins"
+# Wine passes no QT_ variable of the build machine's to a Windows program,
+# only WINEQT_ ones, as their QT_ names.
+export WINEQT_PLUGIN_PATH="Z:$qt/plugins"
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
     echo "making the Wine prefix $WINEPREFIX"
     wineboot -i >/dev/null 2>&1
