@@ -158,6 +158,9 @@ private slots:
     // English needs only its plural forms: one, and the source's for the rest.
     void englishHasEveryPluralForm()
     {
+#ifdef _WIN32
+        QSKIP("lupdate is the build machine's program, which a Windows program cannot start");
+#endif
         const Catalogue sources = SourceTexts(QStringLiteral("en"));
         const Catalogue english = ReadTs(TsFile(QStringLiteral("en")));
         int plurals = 0;
