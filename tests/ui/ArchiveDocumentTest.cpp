@@ -20,11 +20,6 @@ namespace {
 
 using Bytes = std::vector<std::byte>;
 
-Bytes ReadAll(const fs::path& path)
-{
-    return fileio::ReadFile(path, 1 << 26);
-}
-
 // The document on the test archive, one member of each kind, with every
 // error and status message it reported.
 struct Document {

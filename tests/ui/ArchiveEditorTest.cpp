@@ -41,11 +41,6 @@ using Bytes = std::vector<std::byte>;
 // How the editor's questions begin.
 const QString kTitle = ApplicationTitle() + ": ";
 
-Bytes ReadAll(const fs::path& path)
-{
-    return fileio::ReadFile(path, 1 << 26);
-}
-
 // The editor on a test archive of one member of each kind.
 struct Editor {
     QTemporaryDir dir;

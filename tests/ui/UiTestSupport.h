@@ -16,6 +16,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "core/FileIo.h"
 #include "core/archive/EzxFormat.h"
 #include "core/imagecodec/ImageCodec.h"
 #include "core/imaging/Imaging.h"
@@ -108,6 +109,12 @@ private:
         return answer;
     }
 };
+
+// A whole file a test reads back.
+inline std::vector<std::byte> ReadAll(const fs::path& path)
+{
+    return fileio::ReadFile(path, 1 << 26);
+}
 
 // As Qt writes paths: with "/" on every system.
 inline QString Q(const fs::path& path)
