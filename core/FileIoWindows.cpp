@@ -188,17 +188,24 @@ DWORD KeptAttributes(const KeptOfReplaced& kept)
 }
 
 // Temporary files being made right now: the control handler waits for
-// them to be registered before it removes what is.
+// them to be registered before it removes what is. Once it has begun, a
+// thread about to make another one waits for the end instead.
 std::atomic<int> g_creating{0};
+std::atomic<bool> g_ending{false};
 
 // Ctrl+C, Ctrl+Break, closing the console, logging off and shutting down
 // end the program as they would have, after its temporary files are gone.
 // The handler runs on a thread of its own while the program goes on.
-BOOL WINAPI RemoveTemporariesOnControl(DWORD)
+BOOL WINAPI RemoveTemporariesOnControl(DWORD event)
 {
+    g_ending.store(true);
     for (int waited = 0; g_creating.load() > 0 && waited < 1000; ++waited)
         ::Sleep(1);
     RemoveLiveTemporaries();
+    // Ended here with Ctrl+C's own status, as the default handler would;
+    // Wine's ends the process with 0, which a script would take for success.
+    if (event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT)
+        ::TerminateProcess(::GetCurrentProcess(), static_cast<UINT>(STATUS_CONTROL_C_EXIT));
     return FALSE;
 }
 
@@ -602,6 +609,11 @@ int CreateScratch(const fs::path& folder, const std::string& unique)
 void HoldEndingEvents() noexcept
 {
     g_creating.fetch_add(1);
+    if (g_ending.load()) {
+        g_creating.fetch_sub(1);
+        for (;;)
+            ::Sleep(INFINITE);
+    }
 }
 
 void ReleaseEndingEvents() noexcept

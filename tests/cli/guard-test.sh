@@ -125,4 +125,29 @@ expect_out "$(printf 'a.k\t5\n\\t.k\t3')"
 run 0 remove tab.ezx '\t.k' -o one.ezx
 expect_out 'removed 1 member from one.ezx: \t.k'
 
+# Ctrl+C at any moment of an extraction (SIGINT here; under Wine the console's
+# Ctrl+C) leaves only complete files: each one as a whole extraction writes
+# it, and no temporary file. The job gets SIGINT as from a terminal: a
+# script's background jobs would otherwise ignore it.
+mkdir many
+(cd many && tee $(seq -f '%g.k' 1000 2999) <../phone/w.k >/dev/null)
+"$cli" pack many many.ezx >/dev/null
+"$cli" extract many.ezx whole --format png >/dev/null
+set -m
+interrupted=0
+for delay in 0.01 0.05 0.2 0.5 1 2; do
+    rm -rf cut
+    "$cli" extract many.ezx cut --format png >/dev/null 2>&1 &
+    pid=$!
+    sleep "$delay"
+    kill -INT "$pid" 2>/dev/null
+    wait "$pid" 2>/dev/null
+    [ $? -ne 0 ] && interrupted=$((interrupted + 1))
+    # Only files the whole extraction has, and those the same.
+    [ ! -d cut ] || diff -rq cut whole | grep -v '^Only in whole' >cut-faults.txt
+    [ ! -s cut-faults.txt ] || fail "after Ctrl+C at $delay s: $(head -n 3 cut-faults.txt)"
+done
+set +m
+[ "$interrupted" -gt 0 ] || fail "Ctrl+C ended no extraction early: the archive is too small to catch one"
+
 finish
