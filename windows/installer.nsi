@@ -1,5 +1,6 @@
-; The Zefir installer: for the current user, without administrator rights.
-; makensis -DVERSION=... -DSTAGE=<folder with the programs> -DFILES=<list
+; The Zefir installer: for the current user, without administrator rights,
+; or for everyone when run elevated (/CURRENTUSER keeps it to the user who
+; runs it even then). makensis -DVERSION=... -DSTAGE=<folder with the programs> -DFILES=<list
 ; made by scripts/windows-dist> -DOUTFILE=... installer.nsi
 Unicode true
 ; A 64-bit installer, for a 64-bit program (and for Wine without 32-bit support).
@@ -10,23 +11,103 @@ RequestExecutionLevel user
 !include LogicLib.nsh
 !include StrFunc.nsh
 !include WinMessages.nsh
+!include FileFunc.nsh
 ${StrStr}
 ${UnStrRep}
 
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Zefir"
 !define CLASSES "Software\Classes"
 !define PROGID "Zefir.Archive"
+!define SYSTEM_ENVIRONMENT "SYSTEM\CurrentControlSet\Control\Session Manager\Environment"
 ; What the installer did is kept with its uninstall entry, not under
 ; Software\zefir, where the program's own settings are.
 
 Name "Zefir ${VERSION}"
 OutFile "${OUTFILE}"
-InstallDir "$LOCALAPPDATA\Programs\Zefir"
-InstallDirRegKey HKCU "${UNINSTALL_KEY}" "InstallLocation"
+; Chosen in .onInit, where it is known for whom Zefir is installed; /D=
+; sets it before.
+InstallDir ""
 Icon "${ICON}"
 UninstallIcon "${ICON}"
 ShowInstDetails show
 ShowUninstDetails show
+
+; 1 when installed for every user of the machine: the files under Program
+; Files, the registry entries under HKLM (SHCTX follows SetShellVarContext)
+; and the folder in the system's PATH.
+Var AllUsers
+
+Function ChooseInstallMode
+    StrCpy $AllUsers 0
+    UserInfo::GetAccountType
+    Pop $0
+    ${GetParameters} $1
+    ClearErrors
+    ${GetOptions} $1 "/CURRENTUSER" $2
+    ${If} $0 == "Admin"
+    ${AndIf} ${Errors}
+        StrCpy $AllUsers 1
+        SetShellVarContext all
+    ${Else}
+        SetShellVarContext current
+    ${EndIf}
+FunctionEnd
+
+Function .onInit
+    Call ChooseInstallMode
+    ${If} $INSTDIR == ""
+        ReadRegStr $INSTDIR SHCTX "${UNINSTALL_KEY}" "InstallLocation"
+    ${EndIf}
+    ${If} $INSTDIR == ""
+    ${AndIf} $AllUsers == 1
+        StrCpy $INSTDIR "$PROGRAMFILES64\Zefir"
+    ${ElseIf} $INSTDIR == ""
+        StrCpy $INSTDIR "$LOCALAPPDATA\Programs\Zefir"
+    ${EndIf}
+FunctionEnd
+
+; The uninstaller removes an installation for everyone only when run
+; elevated: it is the one whose folder the machine's uninstall entry names.
+Function un.onInit
+    ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "InstallLocation"
+    ${If} $0 == $INSTDIR
+        UserInfo::GetAccountType
+        Pop $1
+        ${If} $1 != "Admin"
+            MessageBox MB_ICONSTOP "Zefir is installed for every user of this computer. Run its uninstaller as an administrator to remove it."
+            Abort
+        ${EndIf}
+        StrCpy $AllUsers 1
+        SetShellVarContext all
+    ${Else}
+        StrCpy $AllUsers 0
+        SetShellVarContext current
+    ${EndIf}
+FunctionEnd
+
+; The PATH of the user or of the machine, as the mode says, in $0.
+!macro PathFunctions un
+Function ${un}ReadPath
+    ${If} $AllUsers == 1
+        ReadRegStr $0 HKLM "${SYSTEM_ENVIRONMENT}" "Path"
+    ${Else}
+        ReadRegStr $0 HKCU "Environment" "Path"
+    ${EndIf}
+FunctionEnd
+
+Function ${un}WritePath
+    ${If} $AllUsers == 1
+        WriteRegExpandStr HKLM "${SYSTEM_ENVIRONMENT}" "Path" "$0"
+    ${ElseIf} $0 == ""
+        DeleteRegValue HKCU "Environment" "Path"
+    ${Else}
+        WriteRegExpandStr HKCU "Environment" "Path" "$0"
+    ${EndIf}
+    SendMessage ${HWND_BROADCAST} ${WM_SETTINGCHANGE} 0 "STR:Environment" /TIMEOUT=2000
+FunctionEnd
+!macroend
+!insertmacro PathFunctions ""
+!insertmacro PathFunctions "un."
 
 Page directory
 Page instfiles
@@ -44,43 +125,43 @@ Section "Zefir"
 
     ; .ezx files: "Open with Zefir" in the Archive Editor, with the program's
     ; icon. The extension is made Zefir's only where no other program has it.
-    WriteRegStr HKCU "${CLASSES}\${PROGID}" "" "Phone icon archive"
-    WriteRegStr HKCU "${CLASSES}\${PROGID}\DefaultIcon" "" '"$INSTDIR\zefir.exe",0'
-    WriteRegStr HKCU "${CLASSES}\${PROGID}\shell\open" "" "Open with Zefir"
-    WriteRegStr HKCU "${CLASSES}\${PROGID}\shell\open\command" "" \
+    WriteRegStr SHCTX "${CLASSES}\${PROGID}" "" "Phone icon archive"
+    WriteRegStr SHCTX "${CLASSES}\${PROGID}\DefaultIcon" "" '"$INSTDIR\zefir.exe",0'
+    WriteRegStr SHCTX "${CLASSES}\${PROGID}\shell\open" "" "Open with Zefir"
+    WriteRegStr SHCTX "${CLASSES}\${PROGID}\shell\open\command" "" \
         '"$INSTDIR\zefir.exe" --edit "%1"'
-    WriteRegStr HKCU "${CLASSES}\.ezx\OpenWithProgids" "${PROGID}" ""
-    ReadRegStr $0 HKCU "${CLASSES}\.ezx" ""
+    WriteRegStr SHCTX "${CLASSES}\.ezx\OpenWithProgids" "${PROGID}" ""
+    ReadRegStr $0 SHCTX "${CLASSES}\.ezx" ""
     ${If} $0 == ""
-        WriteRegStr HKCU "${CLASSES}\.ezx" "" "${PROGID}"
-        WriteRegStr HKCU "${UNINSTALL_KEY}" "OwnsExtension" "1"
+        WriteRegStr SHCTX "${CLASSES}\.ezx" "" "${PROGID}"
+        WriteRegStr SHCTX "${UNINSTALL_KEY}" "OwnsExtension" "1"
     ${EndIf}
-    WriteRegStr HKCU "${CLASSES}\Applications\zefir.exe" "FriendlyAppName" "Zefir"
-    WriteRegStr HKCU "${CLASSES}\Applications\zefir.exe\shell\open\command" "" \
+    WriteRegStr SHCTX "${CLASSES}\Applications\zefir.exe" "FriendlyAppName" "Zefir"
+    WriteRegStr SHCTX "${CLASSES}\Applications\zefir.exe\shell\open\command" "" \
         '"$INSTDIR\zefir.exe" --edit "%1"'
     ; SHCNE_ASSOCCHANGED: Explorer shows the new icon at once.
     System::Call 'shell32::SHChangeNotify(i 0x08000000, i 0, p 0, p 0)'
 
-    ; zefir-cli from any console: the folder joins the user's PATH, once.
-    ReadRegStr $0 HKCU "Environment" "Path"
+    ; zefir-cli from any console: the folder joins the PATH, once.
+    Call ReadPath
     ${StrStr} $1 ";$0;" ";$INSTDIR;"
     ${If} $1 == ""
         ${If} $0 == ""
-            WriteRegExpandStr HKCU "Environment" "Path" "$INSTDIR"
+            StrCpy $0 "$INSTDIR"
         ${Else}
-            WriteRegExpandStr HKCU "Environment" "Path" "$0;$INSTDIR"
+            StrCpy $0 "$0;$INSTDIR"
         ${EndIf}
-        WriteRegStr HKCU "${UNINSTALL_KEY}" "AddedToPath" "1"
-        SendMessage ${HWND_BROADCAST} ${WM_SETTINGCHANGE} 0 "STR:Environment" /TIMEOUT=2000
+        Call WritePath
+        WriteRegStr SHCTX "${UNINSTALL_KEY}" "AddedToPath" "1"
     ${EndIf}
 
-    WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayName" "Zefir"
-    WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
-    WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayIcon" '"$INSTDIR\zefir.exe",0'
-    WriteRegStr HKCU "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
-    WriteRegStr HKCU "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\uninstall.exe"'
-    WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoModify" 1
-    WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoRepair" 1
+    WriteRegStr SHCTX "${UNINSTALL_KEY}" "DisplayName" "Zefir"
+    WriteRegStr SHCTX "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
+    WriteRegStr SHCTX "${UNINSTALL_KEY}" "DisplayIcon" '"$INSTDIR\zefir.exe",0'
+    WriteRegStr SHCTX "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
+    WriteRegStr SHCTX "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\uninstall.exe"'
+    WriteRegDWORD SHCTX "${UNINSTALL_KEY}" "NoModify" 1
+    WriteRegDWORD SHCTX "${UNINSTALL_KEY}" "NoRepair" 1
 SectionEnd
 
 ; Removes what the installer put there and nothing else: each file by name,
@@ -94,34 +175,29 @@ Section "Uninstall"
     Delete "$SMPROGRAMS\Zefir.lnk"
     Delete "$SMPROGRAMS\Zefir Archive Editor.lnk"
 
-    ReadRegStr $0 HKCU "${UNINSTALL_KEY}" "OwnsExtension"
+    ReadRegStr $0 SHCTX "${UNINSTALL_KEY}" "OwnsExtension"
     ${If} $0 == "1"
-        ReadRegStr $1 HKCU "${CLASSES}\.ezx" ""
+        ReadRegStr $1 SHCTX "${CLASSES}\.ezx" ""
         ${If} $1 == "${PROGID}"
-            DeleteRegValue HKCU "${CLASSES}\.ezx" ""
+            DeleteRegValue SHCTX "${CLASSES}\.ezx" ""
         ${EndIf}
     ${EndIf}
-    DeleteRegValue HKCU "${CLASSES}\.ezx\OpenWithProgids" "${PROGID}"
-    DeleteRegKey /ifempty HKCU "${CLASSES}\.ezx\OpenWithProgids"
-    DeleteRegKey /ifempty HKCU "${CLASSES}\.ezx"
-    DeleteRegKey HKCU "${CLASSES}\${PROGID}"
-    DeleteRegKey HKCU "${CLASSES}\Applications\zefir.exe"
+    DeleteRegValue SHCTX "${CLASSES}\.ezx\OpenWithProgids" "${PROGID}"
+    DeleteRegKey /ifempty SHCTX "${CLASSES}\.ezx\OpenWithProgids"
+    DeleteRegKey /ifempty SHCTX "${CLASSES}\.ezx"
+    DeleteRegKey SHCTX "${CLASSES}\${PROGID}"
+    DeleteRegKey SHCTX "${CLASSES}\Applications\zefir.exe"
     System::Call 'shell32::SHChangeNotify(i 0x08000000, i 0, p 0, p 0)'
 
-    ReadRegStr $0 HKCU "${UNINSTALL_KEY}" "AddedToPath"
+    ReadRegStr $0 SHCTX "${UNINSTALL_KEY}" "AddedToPath"
     ${If} $0 == "1"
-        ReadRegStr $1 HKCU "Environment" "Path"
-        ${UnStrRep} $2 ";$1;" ";$INSTDIR;" ";"
+        Call un.ReadPath
+        ${UnStrRep} $0 ";$0;" ";$INSTDIR;" ";"
         ; Without the semicolons put around it above.
-        StrCpy $2 $2 "" 1
-        StrCpy $2 $2 -1
-        ${If} $2 == ""
-            DeleteRegValue HKCU "Environment" "Path"
-        ${Else}
-            WriteRegExpandStr HKCU "Environment" "Path" "$2"
-        ${EndIf}
-        SendMessage ${HWND_BROADCAST} ${WM_SETTINGCHANGE} 0 "STR:Environment" /TIMEOUT=2000
+        StrCpy $0 $0 "" 1
+        StrCpy $0 $0 -1
+        Call un.WritePath
     ${EndIf}
 
-    DeleteRegKey HKCU "${UNINSTALL_KEY}"
+    DeleteRegKey SHCTX "${UNINSTALL_KEY}"
 SectionEnd
