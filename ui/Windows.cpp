@@ -7,6 +7,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFrame>
@@ -145,10 +146,12 @@ QFont PixelFont(const QString& family, int pixels)
 }
 
 // Through UTF-8 on every system: a narrow path would go through the
-// system's code page, which on Windows lacks most characters.
+// system's code page, which on Windows lacks most characters. Qt's dialogs
+// give paths with "/"; they take the system's separators here, so that a
+// message joining a chosen folder and a file under it shows one kind.
 fs::path ToPath(const QString& path)
 {
-    return PathFromUtf8(ToUtf8(path));
+    return PathFromUtf8(ToUtf8(QDir::toNativeSeparators(path)));
 }
 
 QString ToQString(const fs::path& path)

@@ -112,8 +112,9 @@ private slots:
             s.Open();
             QCOMPARE(s.dialogs.questions,
                      QStringList{ApplicationTitle() + ": 2 files in " + Q(s.work) +
-                                 " differ from what extraction writes (raws/b.k, icons/a.bmp). "
-                                 "Replace them?"});
+                                 " differ from what extraction writes (" +
+                                 Q(fs::path("raws") / "b.k") + ", " + Q(fs::path("icons") / "a.bmp") +
+                                 "). Replace them?"});
             QCOMPARE(s.Names(), answer == Answer::Yes ? kSortedNames : QStringList{});
             QCOMPARE(FileStart(s.work / "icons" / "a.bmp", 6) == "edited", answer != Answer::Yes);
         }
@@ -190,7 +191,7 @@ private slots:
         s.Select(member);
         QCOMPARE(s.Info(), info);
         s.dialogs.ExpectMessage(error.isEmpty() ? QString()
-                                                : kError + Q(s.work / "raws") + "/" + error);
+                                                : kError + Q(s.work / "raws") + QDir::separator() + error);
     }
 
     void cancellingTheFirstDialogOnlyHidesTheViewer_data()
@@ -434,8 +435,9 @@ private slots:
         QTest::newRow(".png, setting on") << "x.png" << true << out << converted << notPicture;
         QTest::newRow("no extension, setting off")
             << "any" << false << out << converted << notPicture;
-        QTest::newRow("fails, .k, setting on") << "a.k" << true << bad << none << bad + ": ";
-        QTest::newRow("fails, .bmp, setting off") << "b.bmp" << false << bad << none << bad + ": ";
+        const QString badShown = QDir::toNativeSeparators(bad) + ": ";
+        QTest::newRow("fails, .k, setting on") << "a.k" << true << bad << none << badShown;
+        QTest::newRow("fails, .bmp, setting off") << "b.bmp" << false << bad << none << badShown;
         QTest::newRow("save cancelled") << "a.k" << true << "" << none << "";
         QTest::newRow("no file to pack")
             << "empty/x.k" << true << out << none << kNote + "Nothing was packed";

@@ -101,7 +101,11 @@ private:
     std::optional<T> Ask(const char* kind, const FileRequest& request, std::deque<T>& answers)
     {
         titles << kind + (": " + request.title);
-        asked.push_back(request);
+        // As a dialog of the system shows them.
+        FileRequest shown = request;
+        shown.directory = QDir::toNativeSeparators(shown.directory);
+        shown.fileName = QDir::toNativeSeparators(shown.fileName);
+        asked.push_back(shown);
         if (answers.empty())
             return std::nullopt;
         T answer = answers.front();
@@ -116,11 +120,11 @@ inline std::vector<std::byte> ReadAll(const fs::path& path)
     return fileio::ReadFile(path, 1 << 26);
 }
 
-// As Qt writes paths: with "/" on every system.
+// As the program shows paths: with the system's separators.
 inline QString Q(const fs::path& path)
 {
 #ifdef _WIN32
-    return QDir::fromNativeSeparators(QString::fromStdWString(path.wstring()));
+    return QDir::toNativeSeparators(QString::fromStdWString(path.wstring()));
 #else
     return QString::fromStdString(path.string());
 #endif
@@ -139,13 +143,13 @@ inline QByteArray FileStart(const fs::path& path, int n)
 }
 
 // The files below `folder` whose names match `patterns` (all when empty),
-// sorted.
+// sorted, as Q() gives paths.
 inline QStringList Files(const fs::path& folder, const QStringList& patterns = {})
 {
     QStringList out;
     QDirIterator it(Q(folder), patterns, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
     while (it.hasNext())
-        out << it.next();
+        out << QDir::toNativeSeparators(it.next());
     out.sort();
     return out;
 }
