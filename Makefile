@@ -85,9 +85,9 @@ fuzz: deps
 	cmake --build $(FUZZ_BUILD) -j $(JOBS)
 	scripts/run-fuzzers $(FUZZ_BUILD) $(FUZZ_SECONDS)
 
-# zefir.exe and zefir-cli.exe for 64-bit Windows, cross-compiled with
-# mingw-w64 against the libraries scripts/build-windows-deps builds (once
-# per machine, in its cache).
+# zefir.exe, zefir-cli.exe and the Explorer thumbnail handler for 64-bit
+# Windows, cross-compiled with mingw-w64 against the libraries
+# scripts/build-windows-deps builds (once per machine, in its cache).
 windows-deps:
 	@scripts/install-deps --windows
 
@@ -99,7 +99,7 @@ windows-configure: windows-deps
 			-DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake
 
 windows: windows-configure
-	nice -n 19 cmake --build $(WINDOWS_BUILD) -j $(JOBS) --target zefir-cli $$(test -d $(WINDOWS_BUILD)/ui && echo zefir)
+	nice -n 19 cmake --build $(WINDOWS_BUILD) -j $(JOBS) --target zefir-cli zefir_thumbnails $$(test -d $(WINDOWS_BUILD)/ui && echo zefir)
 
 # Every test program built for Windows and run under Wine, then the
 # Archive Editor started under Wine on a virtual X server.

@@ -32,6 +32,35 @@ UninstallIcon "${ICON}"
 ShowInstDetails show
 ShowUninstDetails show
 
+; The thumbnail handler's classes, as plugins/windows-thumbnail names them.
+!define THUMBNAIL_PROVIDER "{e357fccd-a995-4576-b01f-234630154e96}"
+!macro ThumbnailClass CLSID EXTENSION NAME
+    WriteRegStr SHCTX "${CLASSES}\CLSID\${CLSID}" "" "Zefir thumbnails of ${NAME}"
+    WriteRegStr SHCTX "${CLASSES}\CLSID\${CLSID}\InprocServer32" "" "$INSTDIR\zefir-thumbnails.dll"
+    WriteRegStr SHCTX "${CLASSES}\CLSID\${CLSID}\InprocServer32" "ThreadingModel" "Apartment"
+    WriteRegStr SHCTX "${CLASSES}\${EXTENSION}\ShellEx\${THUMBNAIL_PROVIDER}" "" "${CLSID}"
+!macroend
+!macro RegisterThumbnails
+    !insertmacro ThumbnailClass "{12E96473-7950-4483-B6E8-EA4D47DCF116}" ".k" "Moto Bitmaps"
+    !insertmacro ThumbnailClass "{EE31C765-BDC9-418B-94F4-C402C087CE7D}" ".g" "Moto Images"
+    !insertmacro ThumbnailClass "{D1207432-1B16-460F-A819-942C25669999}" ".raw" "raw pictures"
+!macroend
+; An extension's thumbnail entry goes only while it is still Zefir's.
+!macro NoThumbnailClass CLSID EXTENSION
+    ReadRegStr $1 SHCTX "${CLASSES}\${EXTENSION}\ShellEx\${THUMBNAIL_PROVIDER}" ""
+    ${If} $1 == "${CLSID}"
+        DeleteRegKey SHCTX "${CLASSES}\${EXTENSION}\ShellEx\${THUMBNAIL_PROVIDER}"
+        DeleteRegKey /ifempty SHCTX "${CLASSES}\${EXTENSION}\ShellEx"
+        DeleteRegKey /ifempty SHCTX "${CLASSES}\${EXTENSION}"
+    ${EndIf}
+    DeleteRegKey SHCTX "${CLASSES}\CLSID\${CLSID}"
+!macroend
+!macro UnregisterThumbnails
+    !insertmacro NoThumbnailClass "{12E96473-7950-4483-B6E8-EA4D47DCF116}" ".k"
+    !insertmacro NoThumbnailClass "{EE31C765-BDC9-418B-94F4-C402C087CE7D}" ".g"
+    !insertmacro NoThumbnailClass "{D1207432-1B16-460F-A819-942C25669999}" ".raw"
+!macroend
+
 ; 1 when installed for every user of the machine: the files under Program
 ; Files, the registry entries under HKLM (SHCTX follows SetShellVarContext)
 ; and the folder in the system's PATH.
@@ -139,6 +168,10 @@ Section "Zefir"
     WriteRegStr SHCTX "${CLASSES}\Applications\zefir.exe" "FriendlyAppName" "Zefir"
     WriteRegStr SHCTX "${CLASSES}\Applications\zefir.exe\shell\open\command" "" \
         '"$INSTDIR\zefir.exe" --edit "%1"'
+    ; Thumbnails of phone pictures in Explorer: a handler class per kind,
+    ; each the thumbnail provider of its extension.
+    !insertmacro RegisterThumbnails
+
     ; SHCNE_ASSOCCHANGED: Explorer shows the new icon at once.
     System::Call 'shell32::SHChangeNotify(i 0x08000000, i 0, p 0, p 0)'
 
@@ -169,8 +202,11 @@ SectionEnd
 ; program's settings (HKCU\Software\zefir) are the user's and stay.
 Section "Uninstall"
     !include "${FILES}.uninstall.nsh"
+    ; Explorer may hold the thumbnail handler loaded: it goes at the next
+    ; start of Windows then, and its folder with it.
+    Delete /REBOOTOK "$INSTDIR\zefir-thumbnails.dll"
     Delete "$INSTDIR\uninstall.exe"
-    RMDir "$INSTDIR"
+    RMDir /REBOOTOK "$INSTDIR"
 
     Delete "$SMPROGRAMS\Zefir.lnk"
     Delete "$SMPROGRAMS\Zefir Archive Editor.lnk"
@@ -187,6 +223,7 @@ Section "Uninstall"
     DeleteRegKey /ifempty SHCTX "${CLASSES}\.ezx"
     DeleteRegKey SHCTX "${CLASSES}\${PROGID}"
     DeleteRegKey SHCTX "${CLASSES}\Applications\zefir.exe"
+    !insertmacro UnregisterThumbnails
     System::Call 'shell32::SHChangeNotify(i 0x08000000, i 0, p 0, p 0)'
 
     ReadRegStr $0 SHCTX "${UNINSTALL_KEY}" "AddedToPath"
