@@ -368,6 +368,64 @@ std::span<const std::byte> ArchiveReader::ReadMemberData(std::size_t index,
     return std::span(buffer).subspan(kMemberHeaderSize, header.size);
 }
 
+namespace {
+
+// At most this much member data is held ahead: a block larger than that is
+// read on its own.
+constexpr std::uint64_t kDataWindow = 256 * 1024;
+
+} // namespace
+
+std::span<const std::byte> ArchiveReader::DataScan::Read(std::size_t index,
+                                                         std::vector<std::byte>& buffer)
+{
+    const std::uint64_t at = m_reader.MemberHeaderAt(index);
+    const std::uint64_t expected = m_reader.ExpectedMemberSize(index, at);
+    const std::uint64_t end = at + kMemberHeaderSize + expected;
+    const bool held = at >= m_windowAt && end <= m_windowAt + m_window.size();
+    if (expected == 0 || (!held && !Fill(index, at, end)))
+        return m_reader.ReadMemberData(index, buffer);
+    const auto first = m_window.begin() + static_cast<std::ptrdiff_t>(at - m_windowAt);
+    buffer.assign(first, first + static_cast<std::ptrdiff_t>(end - at));
+    const MemberHeader header =
+        m_reader.DecodeMemberHeader(index, at, std::span(buffer).first<kMemberHeaderSize>());
+    // A size beyond the next block's start: the slow way reads on.
+    if (header.size > expected)
+        return m_reader.ReadMemberData(index, buffer);
+    return std::span(buffer).subspan(kMemberHeaderSize, header.size);
+}
+
+// The window runs from this block over the following ones while each starts
+// where the one before ends, up to kDataWindow. False when even this block
+// does not fit, or the read failed (the slow way then says why).
+bool ArchiveReader::DataScan::Fill(std::size_t index, std::uint64_t at, std::uint64_t end)
+{
+    m_window.clear();
+    if (end - at > kDataWindow)
+        return false;
+    const std::span<const Entry> entries = m_reader.entries();
+    const std::uint64_t dataBase = m_reader.m_directory.dataBase;
+    std::uint64_t last = end;
+    for (std::size_t next = index + 1; next < entries.size(); ++next) {
+        const std::uint64_t header = dataBase + entries[next].dataOffset;
+        if (header != last)
+            break;
+        const std::uint64_t size = m_reader.ExpectedMemberSize(next, header);
+        if (size == 0 || header + kMemberHeaderSize + size - at > kDataWindow)
+            break;
+        last = header + kMemberHeaderSize + size;
+    }
+    m_window.resize(static_cast<std::size_t>(last - at));
+    m_windowAt = at;
+    try {
+        m_reader.m_file->ReadExactAt(at, m_window, kMemberField);
+    } catch (const IoError&) {
+        m_window.clear();
+        return false;
+    }
+    return true;
+}
+
 void ArchiveReader::ReadMember(std::size_t index, std::vector<std::byte>& memberBuffer) const
 {
     const std::size_t memberSize = ReadMemberData(index, memberBuffer).size();

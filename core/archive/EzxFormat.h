@@ -109,6 +109,23 @@ public:
         std::vector<std::byte> m_window;
         std::uint64_t m_windowAt = 0;
     };
+    // Member data asked for in entry order, as extraction reads it: blocks
+    // that follow one another, as the writer lays them out, come in one
+    // read of a bounded window instead of one read each. Anything else is
+    // read as ReadMemberData reads it, with the same checks and messages.
+    class DataScan {
+    public:
+        explicit DataScan(const ArchiveReader& reader) : m_reader(reader) {}
+        // As ReadMemberData: the data, which `buffer` holds after its header.
+        std::span<const std::byte> Read(std::size_t index, std::vector<std::byte>& buffer);
+
+    private:
+        bool Fill(std::size_t index, std::uint64_t at, std::uint64_t end);
+
+        const ArchiveReader& m_reader;
+        std::vector<std::byte> m_window;
+        std::uint64_t m_windowAt = 0;
+    };
     // The opened file, for copying runs of it unread.
     const fileio::InputFile& file() const noexcept { return *m_file; }
     fileio::InputFile& file() noexcept { return *m_file; }

@@ -238,9 +238,10 @@ public:
             if (m_settings.ConvertEnabled) {
                 ExtractConverting(reader, names);
             } else {
+                ArchiveReader::DataScan data(reader);
                 for (std::size_t i = 0; i < names.size(); ++i)
                     if (!names[i].empty())
-                        ExtractEntry(reader, i, names[i], names.size());
+                        ExtractEntry(data, i, names[i], names.size());
             }
         }
         // Written last and whole: an extraction that fails keeps the map of
@@ -314,7 +315,7 @@ private:
     }
 
     // Without conversion: one buffer for every member.
-    void ExtractEntry(const ArchiveReader& reader, std::size_t index, const std::string& name,
+    void ExtractEntry(ArchiveReader::DataScan& data, std::size_t index, const std::string& name,
                       std::size_t count)
     {
         const std::optional<std::string> fileName = FileNameOf(index, name);
@@ -322,7 +323,7 @@ private:
             m_progress.SetPosition(ProgressPosition(index, count));
             return;
         }
-        const std::span<const std::byte> member = reader.ReadMemberData(index, m_memberBuffer);
+        const std::span<const std::byte> member = data.Read(index, m_memberBuffer);
         WriteMember(index, name, *fileName, member, count);
     }
 
@@ -344,6 +345,7 @@ private:
         const fileio::Target iconsKind = m_iconsKind;
         const std::size_t workers = DefaultWorkerCount();
         OrderedWork<std::vector<Pending>> work(workers, 2 * std::max<std::size_t>(workers, 1));
+        ArchiveReader::DataScan scan(reader);
         std::vector<Pending> batch;
         std::size_t batchBytes = 0;
         auto finishOne = [&] {
@@ -389,7 +391,7 @@ private:
                 if (!fileName)
                     continue;
                 member.fileName = std::move(*fileName);
-                const std::span<const std::byte> data = reader.ReadMemberData(i, member.buffer);
+                const std::span<const std::byte> data = scan.Read(i, member.buffer);
                 member.dataAt = static_cast<std::size_t>(data.data() - member.buffer.data());
                 member.size = data.size();
             } catch (...) {
