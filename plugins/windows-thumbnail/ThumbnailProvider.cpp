@@ -40,14 +40,35 @@ std::atomic<long> g_locks{0};
 // it, and the decoder refuses what it has.
 constexpr std::uint64_t kMostRead = 64ull << 20;
 
+// The reference count of a COM object of this DLL, which DllCanUnloadNow
+// asks about through g_objects. It starts at 1, for its maker.
+template <typename Self> class Counted {
+public:
+    Counted() { ++g_objects; }
+    ~Counted() { --g_objects; }
+    Counted(const Counted&) = delete;
+    Counted& operator=(const Counted&) = delete;
+
+protected:
+    ULONG Reference() { return ++m_references; }
+    ULONG Unreference()
+    {
+        const ULONG left = --m_references;
+        if (left == 0)
+            delete static_cast<Self*>(this);
+        return left;
+    }
+
+private:
+    std::atomic<ULONG> m_references{1};
+};
+
 class ThumbnailProvider final : public IThumbnailProvider,
                                 public IInitializeWithStream,
-                                public IInitializeWithFile {
+                                public IInitializeWithFile,
+                                public Counted<ThumbnailProvider> {
 public:
-    explicit ThumbnailProvider(LoaderKind kind) : m_kind(kind) { ++g_objects; }
-    ~ThumbnailProvider() { --g_objects; }
-    ThumbnailProvider(const ThumbnailProvider&) = delete;
-    ThumbnailProvider& operator=(const ThumbnailProvider&) = delete;
+    explicit ThumbnailProvider(LoaderKind kind) : m_kind(kind) {}
 
     IFACEMETHODIMP QueryInterface(REFIID iid, void** out) override
     {
@@ -66,14 +87,8 @@ public:
         AddRef();
         return S_OK;
     }
-    IFACEMETHODIMP_(ULONG) AddRef() override { return ++m_references; }
-    IFACEMETHODIMP_(ULONG) Release() override
-    {
-        const ULONG left = --m_references;
-        if (left == 0)
-            delete this;
-        return left;
-    }
+    IFACEMETHODIMP_(ULONG) AddRef() override { return Reference(); }
+    IFACEMETHODIMP_(ULONG) Release() override { return Unreference(); }
 
     // The file is read here, decoded when the thumbnail is asked for.
     IFACEMETHODIMP Initialize(IStream* stream, DWORD) override
@@ -163,18 +178,14 @@ private:
         return made;
     }
 
-    std::atomic<ULONG> m_references{1};
     LoaderKind m_kind;
     fs::path m_file;
     std::optional<PhoneFileBytes> m_bytes;
 };
 
-class ClassFactory final : public IClassFactory {
+class ClassFactory final : public IClassFactory, public Counted<ClassFactory> {
 public:
-    explicit ClassFactory(LoaderKind kind) : m_kind(kind) { ++g_objects; }
-    ~ClassFactory() { --g_objects; }
-    ClassFactory(const ClassFactory&) = delete;
-    ClassFactory& operator=(const ClassFactory&) = delete;
+    explicit ClassFactory(LoaderKind kind) : m_kind(kind) {}
 
     IFACEMETHODIMP QueryInterface(REFIID iid, void** out) override
     {
@@ -188,14 +199,8 @@ public:
         AddRef();
         return S_OK;
     }
-    IFACEMETHODIMP_(ULONG) AddRef() override { return ++m_references; }
-    IFACEMETHODIMP_(ULONG) Release() override
-    {
-        const ULONG left = --m_references;
-        if (left == 0)
-            delete this;
-        return left;
-    }
+    IFACEMETHODIMP_(ULONG) AddRef() override { return Reference(); }
+    IFACEMETHODIMP_(ULONG) Release() override { return Unreference(); }
 
     IFACEMETHODIMP CreateInstance(IUnknown* outer, REFIID iid, void** out) override
     {
@@ -218,7 +223,6 @@ public:
     }
 
 private:
-    std::atomic<ULONG> m_references{1};
     LoaderKind m_kind;
 };
 

@@ -72,6 +72,29 @@ protected:
         return factory->CreateInstance(nullptr, __uuidof(T), reinterpret_cast<void**>(out));
     }
 
+    // A provider of `kind` initialised with `stream`.
+    HRESULT FromStream(LoaderKind kind, IStream* stream, IThumbnailProvider** out)
+    {
+        Held<IInitializeWithStream> init;
+        HRESULT done = Create(kind, &init.p);
+        if (SUCCEEDED(done))
+            done = init->Initialize(stream, STGM_READ);
+        if (SUCCEEDED(done))
+            done = init->QueryInterface(__uuidof(IThumbnailProvider), reinterpret_cast<void**>(out));
+        return done;
+    }
+
+    // The same with `bytes` in a stream that has no name, as from a program
+    // that hands over only a file's bytes.
+    HRESULT FromMemory(LoaderKind kind, const std::vector<std::byte>& bytes,
+                       IThumbnailProvider** out)
+    {
+        Held<IStream> memory;
+        memory.p = ::SHCreateMemStream(reinterpret_cast<const BYTE*>(bytes.data()),
+                                       static_cast<UINT>(bytes.size()));
+        return FromStream(kind, memory.p, out);
+    }
+
     // The thumbnail of at most `side` pixels, as 0xAARRGGBB with the alpha
     // premultiplied; empty when the provider refused.
     static HRESULT Thumbnail(IThumbnailProvider* provider, UINT side, imaging::Bitmap& out)
@@ -127,13 +150,8 @@ TEST_F(ThumbnailProviderTest, EveryKindGivesTheFittedPictureAndDamagedFilesAreRe
         Held<IStream> stream;
         ASSERT_EQ(::SHCreateStreamOnFileEx(file.c_str(), STGM_READ, 0, FALSE, nullptr, &stream.p),
                   S_OK);
-        Held<IInitializeWithStream> init;
-        ASSERT_EQ(Create(c.kind, &init.p), S_OK);
-        ASSERT_EQ(init->Initialize(stream.p, STGM_READ), S_OK);
         Held<IThumbnailProvider> provider;
-        ASSERT_EQ(init->QueryInterface(__uuidof(IThumbnailProvider),
-                                       reinterpret_cast<void**>(&provider.p)),
-                  S_OK);
+        ASSERT_EQ(FromStream(c.kind, stream.p, &provider.p), S_OK);
         for (UINT side : {32u, 256u}) {
             imaging::Bitmap got;
             const HRESULT made = Thumbnail(provider.p, side, got);
@@ -157,16 +175,8 @@ TEST_F(ThumbnailProviderTest, ARawPictureNeedsItsName)
 {
     const LoaderCase raw = GoodFiles()[2];
     ASSERT_EQ(raw.kind, LoaderKind::Raw);
-    Held<IStream> memory;
-    memory.p = ::SHCreateMemStream(reinterpret_cast<const BYTE*>(raw.bytes.data()),
-                                   static_cast<UINT>(raw.bytes.size()));
-    Held<IInitializeWithStream> fromStream;
-    ASSERT_EQ(Create(LoaderKind::Raw, &fromStream.p), S_OK);
-    ASSERT_EQ(fromStream->Initialize(memory.p, STGM_READ), S_OK);
     Held<IThumbnailProvider> unnamed;
-    ASSERT_EQ(fromStream->QueryInterface(__uuidof(IThumbnailProvider),
-                                         reinterpret_cast<void**>(&unnamed.p)),
-              S_OK);
+    ASSERT_EQ(FromMemory(LoaderKind::Raw, raw.bytes, &unnamed.p), S_OK);
     imaging::Bitmap got;
     EXPECT_EQ(Thumbnail(unnamed.p, 64, got), E_FAIL);
 
@@ -191,16 +201,8 @@ TEST_F(ThumbnailProviderTest, OnlyItsOwnClassesAreServed)
     // A Moto Image given to the Moto Bitmap class is not taken for one.
     const LoaderCase image = GoodFiles()[3];
     ASSERT_EQ(image.kind, LoaderKind::MotoImage);
-    Held<IStream> memory;
-    memory.p = ::SHCreateMemStream(reinterpret_cast<const BYTE*>(image.bytes.data()),
-                                   static_cast<UINT>(image.bytes.size()));
-    Held<IInitializeWithStream> init;
-    ASSERT_EQ(Create(LoaderKind::MotoBitmap, &init.p), S_OK);
-    ASSERT_EQ(init->Initialize(memory.p, STGM_READ), S_OK);
     Held<IThumbnailProvider> provider;
-    ASSERT_EQ(init->QueryInterface(__uuidof(IThumbnailProvider),
-                                   reinterpret_cast<void**>(&provider.p)),
-              S_OK);
+    ASSERT_EQ(FromMemory(LoaderKind::MotoBitmap, image.bytes, &provider.p), S_OK);
     imaging::Bitmap got;
     EXPECT_EQ(Thumbnail(provider.p, 64, got), E_FAIL);
 }
