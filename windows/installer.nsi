@@ -32,7 +32,12 @@ UninstallIcon "${ICON}"
 ShowInstDetails show
 ShowUninstDetails show
 
-; The thumbnail handler's classes, as plugins/windows-thumbnail names them.
+; The thumbnail handler's classes, as plugins/windows-thumbnail names them,
+; and the shell's thumbnail provider interface, under which an extension
+; names its handler.
+!define THUMBNAILS_K "{12E96473-7950-4483-B6E8-EA4D47DCF116}"
+!define THUMBNAILS_G "{EE31C765-BDC9-418B-94F4-C402C087CE7D}"
+!define THUMBNAILS_RAW "{D1207432-1B16-460F-A819-942C25669999}"
 !define THUMBNAIL_PROVIDER "{e357fccd-a995-4576-b01f-234630154e96}"
 !macro ThumbnailClass CLSID EXTENSION NAME
     WriteRegStr SHCTX "${CLASSES}\CLSID\${CLSID}" "" "Zefir thumbnails of ${NAME}"
@@ -41,9 +46,9 @@ ShowUninstDetails show
     WriteRegStr SHCTX "${CLASSES}\${EXTENSION}\ShellEx\${THUMBNAIL_PROVIDER}" "" "${CLSID}"
 !macroend
 !macro RegisterThumbnails
-    !insertmacro ThumbnailClass "{12E96473-7950-4483-B6E8-EA4D47DCF116}" ".k" "Moto Bitmaps"
-    !insertmacro ThumbnailClass "{EE31C765-BDC9-418B-94F4-C402C087CE7D}" ".g" "Moto Images"
-    !insertmacro ThumbnailClass "{D1207432-1B16-460F-A819-942C25669999}" ".raw" "raw pictures"
+    !insertmacro ThumbnailClass "${THUMBNAILS_K}" ".k" "Moto Bitmaps"
+    !insertmacro ThumbnailClass "${THUMBNAILS_G}" ".g" "Moto Images"
+    !insertmacro ThumbnailClass "${THUMBNAILS_RAW}" ".raw" "raw pictures"
 !macroend
 ; An extension's thumbnail entry goes only while it is still Zefir's.
 !macro NoThumbnailClass CLSID EXTENSION
@@ -56,9 +61,9 @@ ShowUninstDetails show
     DeleteRegKey SHCTX "${CLASSES}\CLSID\${CLSID}"
 !macroend
 !macro UnregisterThumbnails
-    !insertmacro NoThumbnailClass "{12E96473-7950-4483-B6E8-EA4D47DCF116}" ".k"
-    !insertmacro NoThumbnailClass "{EE31C765-BDC9-418B-94F4-C402C087CE7D}" ".g"
-    !insertmacro NoThumbnailClass "{D1207432-1B16-460F-A819-942C25669999}" ".raw"
+    !insertmacro NoThumbnailClass "${THUMBNAILS_K}" ".k"
+    !insertmacro NoThumbnailClass "${THUMBNAILS_G}" ".g"
+    !insertmacro NoThumbnailClass "${THUMBNAILS_RAW}" ".raw"
 !macroend
 
 ; 1 when installed for every user of the machine: the files under Program

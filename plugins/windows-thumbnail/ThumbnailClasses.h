@@ -44,4 +44,18 @@ inline std::uint32_t PremultipliedPixel(std::uint32_t argb)
            scaled(argb & 0xFF);
 }
 
+// A 32-bit DIB's description with its rows top-down, as the handler makes
+// its bitmaps and its test reads them back.
+inline BITMAPINFO TopDownArgbInfo(std::uint32_t width, std::uint32_t height)
+{
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = static_cast<LONG>(width);
+    info.bmiHeader.biHeight = -static_cast<LONG>(height);
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    return info;
+}
+
 } // namespace zefir::plugins

@@ -130,7 +130,8 @@ public:
             return opened;
         const HRESULT done = Initialize(stream, mode);
         stream->Release();
-        m_file = fs::path(path);
+        if (SUCCEEDED(done))
+            m_file = fs::path(path);
         return done;
     }
 
@@ -162,13 +163,7 @@ private:
     // A top-down 32-bit DIB with premultiplied alpha, as the shell blends it.
     static HBITMAP Premultiplied(const imaging::Bitmap& picture)
     {
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof(info.bmiHeader);
-        info.bmiHeader.biWidth = static_cast<LONG>(picture.width);
-        info.bmiHeader.biHeight = -static_cast<LONG>(picture.height);
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
+        const BITMAPINFO info = TopDownArgbInfo(picture.width, picture.height);
         void* bits = nullptr;
         HBITMAP made = ::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
         if (!made)

@@ -96,7 +96,7 @@ protected:
     }
 
     // The thumbnail of at most `side` pixels, as 0xAARRGGBB with the alpha
-    // premultiplied; empty when the provider refused.
+    // premultiplied, its rows read top-down whatever way they are kept.
     static HRESULT Thumbnail(IThumbnailProvider* provider, UINT side, imaging::Bitmap& out)
     {
         HBITMAP bitmap = nullptr;
@@ -109,16 +109,9 @@ protected:
         ::GetObjectW(bitmap, sizeof(shape), &shape);
         out = imaging::Bitmap(static_cast<std::uint32_t>(shape.bmWidth),
                               static_cast<std::uint32_t>(shape.bmHeight));
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof(info.bmiHeader);
-        info.bmiHeader.biWidth = shape.bmWidth;
-        info.bmiHeader.biHeight = -shape.bmHeight;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
+        BITMAPINFO info = plugins::TopDownArgbInfo(out.width, out.height);
         HDC screen = ::GetDC(nullptr);
-        ::GetDIBits(screen, bitmap, 0, static_cast<UINT>(shape.bmHeight), out.pixels.data(), &info,
-                    DIB_RGB_COLORS);
+        ::GetDIBits(screen, bitmap, 0, out.height, out.pixels.data(), &info, DIB_RGB_COLORS);
         ::ReleaseDC(nullptr, screen);
         ::DeleteObject(bitmap);
         return made;
@@ -169,17 +162,37 @@ TEST_F(ThumbnailProviderTest, EveryKindGivesTheFittedPictureAndDamagedFilesAreRe
     EXPECT_EQ(m_canUnloadNow(), S_OK);
 }
 
-// A raw picture's size is in its name: from a stream without one it is
-// refused, by path it is read.
-TEST_F(ThumbnailProviderTest, ARawPictureNeedsItsName)
+// What tells a file's kind apart is the class, and a raw picture's size is
+// in its name: bytes the class cannot take are refused.
+TEST_F(ThumbnailProviderTest, BytesOfAnotherKindOrWithoutTheirNameAreRefused)
+{
+    const struct {
+        const char* name;
+        LoaderCase file;
+        LoaderKind classKind;
+    } cases[] = {
+        {"a raw picture from a stream without a name", GoodFiles()[2], LoaderKind::Raw},
+        {"a Moto Image given to the Moto Bitmap class", GoodFiles()[3], LoaderKind::MotoBitmap},
+    };
+    ASSERT_EQ(cases[0].file.kind, LoaderKind::Raw);
+    ASSERT_EQ(cases[1].file.kind, LoaderKind::MotoImage);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Held<IThumbnailProvider> provider;
+        ASSERT_EQ(FromMemory(c.classKind, c.file.bytes, &provider.p), S_OK);
+        imaging::Bitmap got;
+        EXPECT_EQ(Thumbnail(provider.p, 64, got), E_FAIL);
+    }
+    void* out = reinterpret_cast<void*>(1);
+    EXPECT_EQ(m_getClassObject(IID_IUnknown, IID_IClassFactory, &out), CLASS_E_CLASSNOTAVAILABLE);
+    EXPECT_EQ(out, nullptr);
+}
+
+// Given by its path, a raw picture is read with the size its name gives.
+TEST_F(ThumbnailProviderTest, ARawPictureIsReadByItsPath)
 {
     const LoaderCase raw = GoodFiles()[2];
     ASSERT_EQ(raw.kind, LoaderKind::Raw);
-    Held<IThumbnailProvider> unnamed;
-    ASSERT_EQ(FromMemory(LoaderKind::Raw, raw.bytes, &unnamed.p), S_OK);
-    imaging::Bitmap got;
-    EXPECT_EQ(Thumbnail(unnamed.p, 64, got), E_FAIL);
-
     TempDir dir;
     WriteBytes(dir / raw.name, raw.bytes);
     Held<IInitializeWithFile> fromFile;
@@ -189,22 +202,9 @@ TEST_F(ThumbnailProviderTest, ARawPictureNeedsItsName)
     ASSERT_EQ(fromFile->QueryInterface(__uuidof(IThumbnailProvider),
                                        reinterpret_cast<void**>(&named.p)),
               S_OK);
+    imaging::Bitmap got;
     ASSERT_EQ(Thumbnail(named.p, 64, got), S_OK);
     EXPECT_EQ(got.pixels, Expected(raw, 64).pixels);
-}
-
-TEST_F(ThumbnailProviderTest, OnlyItsOwnClassesAreServed)
-{
-    void* out = reinterpret_cast<void*>(1);
-    EXPECT_EQ(m_getClassObject(IID_IUnknown, IID_IClassFactory, &out), CLASS_E_CLASSNOTAVAILABLE);
-    EXPECT_EQ(out, nullptr);
-    // A Moto Image given to the Moto Bitmap class is not taken for one.
-    const LoaderCase image = GoodFiles()[3];
-    ASSERT_EQ(image.kind, LoaderKind::MotoImage);
-    Held<IThumbnailProvider> provider;
-    ASSERT_EQ(FromMemory(LoaderKind::MotoBitmap, image.bytes, &provider.p), S_OK);
-    imaging::Bitmap got;
-    EXPECT_EQ(Thumbnail(provider.p, 64, got), E_FAIL);
 }
 
 TEST(PremultipliedPixel, ScalesTheColoursByTheAlpha)

@@ -22,6 +22,7 @@
 #include "core/imaging/Imaging.h"
 #include "ui/Language.h"
 #include "ui/MainWindow.h"
+#include "ui/Windows.h"
 
 namespace zefir::uitest {
 
@@ -123,11 +124,7 @@ inline std::vector<std::byte> ReadAll(const fs::path& path)
 // As the program shows paths: with the system's separators.
 inline QString Q(const fs::path& path)
 {
-#ifdef _WIN32
-    return QDir::toNativeSeparators(QString::fromStdWString(path.wstring()));
-#else
-    return QString::fromStdString(path.string());
-#endif
+    return QDir::toNativeSeparators(ui::ToQString(path));
 }
 
 template <typename Bytes> void WriteBytes(const fs::path& path, const Bytes& bytes)
