@@ -235,14 +235,7 @@ public:
             m_rawsKind = KindIn(fileio::CreateFolder(m_raws, fileio::Target::InFolder));
             m_iconsKind = KindIn(fileio::CreateFolder(m_icons, fileio::Target::InFolder));
             const std::vector<std::string> names = reader.ReadNames();
-            if (m_settings.ConvertEnabled) {
-                ExtractConverting(reader, names);
-            } else {
-                ArchiveReader::DataScan data(reader);
-                for (std::size_t i = 0; i < names.size(); ++i)
-                    if (!names[i].empty())
-                        ExtractEntry(data, i, names[i], names.size());
-            }
+            ExtractOnWorkers(reader, names);
         }
         // Written last and whole: an extraction that fails keeps the map of
         // the last one that succeeded.
@@ -305,7 +298,8 @@ private:
     // file replacing the earlier's, as extraction always did.
     std::optional<std::string> WhyNotOwnFile(const std::string& fileName)
     {
-        const auto [first, added] = m_fileOfKey.try_emplace(fileio::FileNameKey(fileName), fileName);
+        const auto [first, added] =
+            m_fileOfKey.try_emplace(fileio::FileNameKey(fileName), fileName);
         if (added || first->second == fileName)
             return std::nullopt;
         return Fill(ZEFIR_MESSAGE("zefir::archive",
@@ -314,30 +308,20 @@ private:
                     first->second);
     }
 
-    // Without conversion: one buffer for every member.
-    void ExtractEntry(ArchiveReader::DataScan& data, std::size_t index, const std::string& name,
-                      std::size_t count)
-    {
-        const std::optional<std::string> fileName = FileNameOf(index, name);
-        if (!fileName) {
-            m_progress.SetPosition(ProgressPosition(index, count));
-            return;
-        }
-        const std::span<const std::byte> member = data.Read(index, m_memberBuffer);
-        WriteMember(index, name, *fileName, member, count);
-    }
-
-    // With conversion the pictures are made on worker threads, while this
-    // thread reads the members and gives every file its name in archive
-    // order, as one thread would; in a folder the run has just made the
-    // workers write the files' bytes too, unnamed. Members go to the workers in batches, since an icon
-    // converts in less time than a hand-over between threads costs; a batch
-    // is bounded in bytes as in members, and so is the memory in flight. An
-    // entry without a name is passed over; the progress bar stays.
-    void ExtractConverting(const ArchiveReader& reader, const std::vector<std::string>& names)
+    // The pictures are made on worker threads, while this thread reads the
+    // members and gives every file its name in archive order, as one thread
+    // would; in a folder the run has just made the workers write the files'
+    // bytes too, unnamed, with or without conversion, so that creating and
+    // writing the files is shared with the naming. Members go to the
+    // workers in batches, since an icon converts in less time than a
+    // hand-over between threads costs; a batch is bounded in bytes as in
+    // members, and so is the memory in flight. An entry without a name is
+    // passed over; the progress bar stays.
+    void ExtractOnWorkers(const ArchiveReader& reader, const std::vector<std::string>& names)
     {
         constexpr std::size_t kBatchMembers = 32;
         constexpr std::size_t kBatchBytes = 64 * 1024;
+        const bool convert = m_settings.ConvertEnabled;
         const imagecodec::Format format = m_settings.TargetFormat;
         const fs::path& raws = m_raws;
         const fs::path& icons = m_icons;
@@ -358,12 +342,16 @@ private:
             if (work.Full())
                 finishOne();
             // Shared, since a task is copyable and a batch, holding files, is not.
-            work.Submit([format, &raws, &icons, rawsKind, iconsKind,
+            work.Submit([convert, format, &raws, &icons, rawsKind, iconsKind,
                          members = std::make_shared<std::vector<Pending>>(std::move(batch))] {
                 for (Pending& member : *members) {
                     const fs::path raw = raws / PathFromUtf8(member.fileName);
-                    member.picture = ConvertMemberBytes(member.fileName, member.Bytes(), format, raw);
-                    member.rawFile = fileio::OutputFile::WrittenAhead(raw, rawsKind, member.Bytes());
+                    member.rawFile =
+                        fileio::OutputFile::WrittenAhead(raw, rawsKind, member.Bytes());
+                    if (!convert)
+                        continue;
+                    member.picture =
+                        ConvertMemberBytes(member.fileName, member.Bytes(), format, raw);
                     const std::string pictureName =
                         imagecodec::PictureFileName(member.fileName, member.Bytes(), format);
                     if (member.picture.converted && !WhyNotFileName(pictureName))
@@ -412,13 +400,14 @@ private:
     {
         WriteMember(member.index, member.name, member.fileName, member.Bytes(), count,
                     std::move(member.rawFile));
-        RecordPicture(member.name, member.fileName, member.Bytes(), std::move(member.picture),
-                      std::move(member.pictureFile));
+        if (m_settings.ConvertEnabled)
+            RecordPicture(member.name, member.fileName, member.Bytes(), std::move(member.picture),
+                          std::move(member.pictureFile));
     }
 
     // Names `ahead` when it holds the file, else writes it.
-    static void Write(const fs::path& path, std::span<const std::byte> bytes,
-                      fileio::Target kind, std::unique_ptr<fileio::OutputFile> ahead)
+    static void Write(const fs::path& path, std::span<const std::byte> bytes, fileio::Target kind,
+                      std::unique_ptr<fileio::OutputFile> ahead)
     {
         if (ahead && ahead->target() == path)
             ahead->Commit();
@@ -502,7 +491,6 @@ private:
     std::vector<LeftOut>* m_notConverted;
     std::vector<LeftOut>* m_notExtracted;
     std::unordered_map<std::string, std::string> m_fileOfKey; // a file name's first member
-    std::vector<std::byte> m_memberBuffer;
     MapImage m_map;
     std::map<fs::path, std::string> m_pictureOwners; // picture -> member file name
 };
