@@ -220,8 +220,8 @@ public:
                const ConversionSettings& settings, IProgress& progress, IMemberList& list,
                std::vector<LeftOut>* notConverted, std::vector<LeftOut>* notExtracted)
         : m_archive(archive), m_raws(workFolder / "raws"), m_icons(workFolder / "icons"),
-          m_settings(settings), m_progress(progress), m_list(list), m_notConverted(notConverted),
-          m_notExtracted(notExtracted)
+          m_mapFile(m_icons / kConvMapFileName), m_settings(settings), m_progress(progress),
+          m_list(list), m_notConverted(notConverted), m_notExtracted(notExtracted)
     {
     }
 
@@ -240,8 +240,7 @@ public:
         // Written last and whole: an extraction that fails keeps the map of
         // the last one that succeeded.
         if (m_settings.ConvertEnabled)
-            fileio::WriteFile(m_icons / kConvMapFileName,
-                              ConvMapFileBytes(m_map.count, m_map.records), m_iconsKind);
+            fileio::WriteFile(m_mapFile, ConvMapFileBytes(m_map.count, m_map.records), m_iconsKind);
         m_list.SelectIndex(0);
     }
 
@@ -442,21 +441,20 @@ private:
         if (out.converted) {
             // Two members whose pictures get one name: the later picture
             // stays, and the earlier member is told about.
-            auto [owner, isNew] = m_pictureOwners.try_emplace(picture, fileName);
+            auto [owner, isNew] = m_pictureOwners.try_emplace(pictureName, fileName);
             if (!isNew) {
                 NotConverted(owner->second,
                              Fill(ZEFIR_MESSAGE("zefir::archive",
                                                 "its picture %1 was replaced by the picture of %2"),
-                                  Utf8Of(picture.filename()), fileName));
+                                  pictureName, fileName));
                 owner->second = fileName;
             }
             Write(picture, out.bytes, m_iconsKind, std::move(ahead));
         } else {
             NotConverted(fileName, out.whyNot);
         }
-        const fs::path mapFile = m_icons / kConvMapFileName;
-        AppendConvRec(m_map.records, TConvRec{name, ConvNameOf(picture, mapFile), out.kind},
-                      mapFile);
+        AppendConvRec(m_map.records, TConvRec{name, ConvNameOf(pictureName, m_mapFile), out.kind},
+                      m_mapFile);
         ++m_map.count;
     }
 
@@ -468,14 +466,14 @@ private:
 
     // The picture's file name as the map keeps it: Windows-1251 bytes, like
     // the member name it was made from.
-    static std::string ConvNameOf(const fs::path& picture, const fs::path& mapFile)
+    static std::string ConvNameOf(const std::string& pictureName, const fs::path& mapFile)
     {
-        auto bytes = Utf8ToCp1251(Utf8Of(picture.filename()));
+        auto bytes = Utf8ToCp1251(pictureName);
         if (!bytes)
             throw IoError(
                 Fill(ZEFIR_MESSAGE("zefir::archive",
                                    "the picture name \"%1\" cannot be written in Windows-1251"),
-                     Utf8Of(picture.filename())),
+                     pictureName),
                 mapFile);
         return *bytes;
     }
@@ -483,6 +481,7 @@ private:
     const fs::path& m_archive;
     const fs::path m_raws;
     const fs::path m_icons;
+    const fs::path m_mapFile;
     fileio::Target m_rawsKind = fileio::Target::InFolder;
     fileio::Target m_iconsKind = fileio::Target::InFolder;
     const ConversionSettings& m_settings;
@@ -492,7 +491,8 @@ private:
     std::vector<LeftOut>* m_notExtracted;
     std::unordered_map<std::string, std::string> m_fileOfKey; // a file name's first member
     MapImage m_map;
-    std::map<fs::path, std::string> m_pictureOwners; // picture -> member file name
+    // Picture file name -> member file name; every picture is in icons.
+    std::unordered_map<std::string, std::string> m_pictureOwners;
 };
 
 } // namespace
