@@ -7,8 +7,10 @@
 // each entry is the mean of its box. Every pixel takes the entry of its
 // colour's box, which makes the mapping a table look-up, not a search.
 // Extraction writes thousands of icons: this takes some 0.2 ms for one of
-// 1,000 to 4,000 colours, where libimagequant took 3 ms and more, most of it
-// spent starting OpenMP regions for every box it splits.
+// 1,000 to 4,000 colours. libimagequant (2.17, without dithering) took 1.3 ms
+// a picture at its fastest setting, even on one OpenMP thread, and left the
+// colours farther from the picture than this; at its default setting it took
+// 7 ms and came no closer.
 
 #include "core/imaging/Palette.h"
 
