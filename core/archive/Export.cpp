@@ -79,6 +79,14 @@ private:
     bool m_done = false;
 };
 
+// Whether the files go into a folder that does not exist (yet): then no
+// target is in the way, and none needs looking up.
+bool IntoMissingFolder(const ExportPlan& plan)
+{
+    return plan.settings.single.empty() && !plan.folder.empty() &&
+           fileio::EntryAt(plan.folder) == fileio::Entry::Missing;
+}
+
 } // namespace
 
 std::optional<std::string> FileClaims::Claim(const std::string& fileName, const std::string& member)
@@ -99,7 +107,7 @@ std::optional<std::string> FileClaims::Claim(const std::string& fileName, const 
 }
 
 PlannedFile PlanMemberFile(std::string_view name, std::span<const std::byte> bytes,
-                        ExportFormat format, MotoImages motoImages)
+                           ExportFormat format, MotoImages motoImages)
 {
     PlannedFile out;
     const std::string shown = Cp1251ToUtf8(name);
@@ -115,8 +123,9 @@ PlannedFile PlanMemberFile(std::string_view name, std::span<const std::byte> byt
         }
         out.copy = kind == ImageKind::ikMotoImage && motoImages == MotoImages::Keep;
         out.fileName =
-            out.copy ? imagecodec::PictureFileName(shown, bytes, imagecodec::Format::Png)
-                     : ReplaceExtension(shown, imagecodec::TargetExtension(PictureFormatOf(format)));
+            out.copy
+                ? imagecodec::PictureFileName(shown, bytes, imagecodec::Format::Png)
+                : ReplaceExtension(shown, imagecodec::TargetExtension(PictureFormatOf(format)));
     }
     // A name the archive holds may be too long for a file here, or one this
     // system cannot give a file.
@@ -171,6 +180,8 @@ ExportPlan PlanExport(IMemberSource& source, std::span<const std::size_t> member
 {
     ExportPlan plan{folder, settings, {}, {}};
     FileClaims claims;
+    // Nothing in a folder that is not there yet can be the archive.
+    const bool newFolder = IntoMissingFolder(plan);
     // One buffer for every member: memory does not grow with the archive.
     std::vector<std::byte> bytes;
     for (std::size_t member : members) {
@@ -194,11 +205,11 @@ ExportPlan PlanExport(IMemberSource& source, std::span<const std::size_t> member
         }
         fs::path target =
             settings.single.empty() ? folder / PathFromUtf8(file.fileName) : settings.single;
-        if (!settings.archive.empty() && fileio::SameFile(target, settings.archive))
-            throw IoError(Translated(ZEFIR_MESSAGE(
-                              "zefir::archive",
-                              "is the archive being exported; it is not written over")),
-                          target, ErrorKind::Refused);
+        if (!newFolder && !settings.archive.empty() && fileio::SameFile(target, settings.archive))
+            throw IoError(
+                Translated(ZEFIR_MESSAGE("zefir::archive",
+                                         "is the archive being exported; it is not written over")),
+                target, ErrorKind::Refused);
         plan.items.push_back({member, std::move(name), std::move(target), file.copy});
     }
     return plan;
@@ -207,6 +218,8 @@ ExportPlan PlanExport(IMemberSource& source, std::span<const std::size_t> member
 std::vector<InTheWay> TargetsInTheWay(const ExportPlan& plan)
 {
     std::vector<InTheWay> found;
+    if (IntoMissingFolder(plan))
+        return found;
     for (const ExportItem& item : plan.items)
         if (const fileio::Entry entry = fileio::EntryAt(item.target);
             entry != fileio::Entry::Missing)
@@ -258,7 +271,9 @@ ExportReport WriteExport(const ExportPlan& plan, IMemberSource& source,
                 control.progress(next);
             return;
         }
-        const bool wasThere = fileio::EntryAt(item.target) != fileio::Entry::Missing;
+        // In the folder this export made, nothing was there before it.
+        const bool wasThere = kind != fileio::Target::InNewFolder &&
+                              fileio::EntryAt(item.target) != fileio::Entry::Missing;
         if (picture.ahead)
             picture.ahead->Commit();
         else
