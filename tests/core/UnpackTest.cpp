@@ -370,7 +370,8 @@ TEST(UnpackArchive, CollisionsAndPicturesBeyondALimitAreReported)
 
 // Many more members than are converted at once, some damaged: every file,
 // report line, name, progress step and map record is what converting the
-// members one by one in archive order gives.
+// members one by one in archive order gives; without conversion, every raw
+// file, name and progress step.
 TEST(UnpackArchive, ManyMembersComeOutAsConvertedOneByOne)
 {
     const std::vector<Member> kinds = test::PhoneMembers();
@@ -382,8 +383,11 @@ TEST(UnpackArchive, ManyMembersComeOutAsConvertedOneByOne)
             m.data.resize(std::min<std::size_t>(m.data.size(), 3)); // shorter than any header
         members.push_back(std::move(m));
     }
-    for (Format format : {Format::Gif, Format::Bmp}) {
-        SCOPED_TRACE(imagecodec::TargetExtension(format));
+    for (const ConversionSettings settings : {ConversionSettings{true, Format::Gif},
+                                              ConversionSettings{true, Format::Bmp},
+                                              ConversionSettings{false, Format::Bmp}}) {
+        const Format format = settings.TargetFormat;
+        SCOPED_TRACE(settings.ConvertEnabled ? imagecodec::TargetExtension(format) : "raw");
         TempDir dir;
         WriteArchive(members, dir / "a.ezx");
         Files expected;
@@ -392,6 +396,8 @@ TEST(UnpackArchive, ManyMembersComeOutAsConvertedOneByOne)
         for (const Member& m : members) {
             const std::string fileName = Cp1251ToUtf8(m.name);
             expected["raws/" + fileName] = m.data;
+            if (!settings.ConvertEnabled)
+                continue;
             imagecodec::PictureFromPhoneResult out;
             try {
                 out = imagecodec::PictureFromPhone(fileName, m.data, format,
@@ -407,13 +413,16 @@ TEST(UnpackArchive, ManyMembersComeOutAsConvertedOneByOne)
                 expectedNotConverted.push_back(fileName + ": " + out.whyNot);
             records.push_back({m.name, *Utf8ToCp1251(picture), out.kind});
         }
-        expected["icons/conv.dat"] = ConvMapBytes(records);
-        ASSERT_GE(expectedNotConverted.size(), 40u); // damaged or unknown, spread over the archive
+        if (settings.ConvertEnabled) {
+            expected["icons/conv.dat"] = ConvMapBytes(records);
+            // damaged or unknown, spread over the archive
+            ASSERT_GE(expectedNotConverted.size(), 40u);
+        }
 
         RecordingProgress progress;
         RecordingList list;
         std::vector<LeftOut> notConverted;
-        UnpackArchive(dir / "a.ezx", dir.path(), {true, format}, progress, list, &notConverted);
+        UnpackArchive(dir / "a.ezx", dir.path(), settings, progress, list, &notConverted);
         EXPECT_EQ(test::LeftOutLines(notConverted), expectedNotConverted);
         Files written = test::FolderFiles(dir.path());
         written.erase("a.ezx");
