@@ -356,6 +356,11 @@ private:
                     if (member.picture.converted && !WhyNotFileName(pictureName))
                         member.pictureFile = fileio::OutputFile::WrittenAhead(
                             icons / PathFromUtf8(pictureName), iconsKind, member.picture.bytes);
+                    // Written, the bytes are freed here, by the thread that
+                    // made them: a free on the reading thread waits for this
+                    // thread's allocator.
+                    if (member.pictureFile)
+                        std::vector<std::byte>().swap(member.picture.bytes);
                 }
                 return std::move(*members);
             });
