@@ -330,6 +330,14 @@ OutputFile::OutputFile(fs::path target, int unnamed, bool lookAtCommit, UnnamedT
 {
 }
 
+FolderHold::FolderHold(const fs::path& folder) : m_slot(sys::HoldFolder(folder)) {}
+
+FolderHold::~FolderHold()
+{
+    if (m_slot >= 0)
+        sys::ReleaseFolder(m_slot);
+}
+
 std::unique_ptr<OutputFile> OutputFile::WrittenAhead(fs::path target, Target kind,
                                                      std::span<const std::byte> bytes)
 {

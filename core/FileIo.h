@@ -199,6 +199,23 @@ private:
     std::uint64_t m_size = 0;
 };
 
+// Holds a folder open while a run writes many files into it: a file made
+// there without a name (OutputFile::WrittenAhead) is then created and named
+// through the held folder, so that the system looks up only the file's own
+// name, not every folder above it. A folder renamed meanwhile takes its
+// files along; one removed refuses them. Where files always have a name it
+// holds nothing.
+class FolderHold {
+public:
+    explicit FolderHold(const fs::path& folder);
+    ~FolderHold();
+    FolderHold(const FolderHold&) = delete;
+    FolderHold& operator=(const FolderHold&) = delete;
+
+private:
+    int m_slot = -1;
+};
+
 // Writes a whole file through OutputFile.
 void WriteFile(const fs::path& path, std::span<const std::byte> bytes,
                Target kind = Target::InFolder);

@@ -85,6 +85,10 @@ int CreateNew(const fs::path& path);
 int CreateUnnamed(const fs::path& folder);
 // Gives such a file its name, never over anything.
 Moved LinkNotReplacing(int fd, const fs::path& to);
+// Holds a folder open for CreateUnnamed() and LinkNotReplacing(): a slot
+// for ReleaseFolder(), or -1 when it holds nothing.
+int HoldFolder(const fs::path& folder);
+void ReleaseFolder(int slot);
 // Gives a new file what the one it replaces keeps (`withOwner`: its owner
 // and group too, where the process may); false when it cannot.
 bool Keep(int fd, const KeptOfReplaced& kept, bool withOwner);

@@ -1,6 +1,7 @@
 // The file layer's system calls on Linux and other POSIX systems.
 #include "core/FileIoPlatform.h"
 
+#include <array>
 #include <atomic>
 #include <cerrno>
 #include <climits>
@@ -10,6 +11,9 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <mutex>
+#include <shared_mutex>
+#include <string>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -250,28 +254,38 @@ int CreateNew(const fs::path& path)
     return ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
 }
 
-// The file is named through its descriptor where the kernel lets its
-// opener do so, else through the descriptor's entry in /proc, which needs
-// no privilege.
-int CreateUnnamed(const fs::path& folder)
+namespace {
+
+// The folders held open (FolderHold), read by every thread that creates or
+// names a file; a run holds one or two.
+struct HeldFolder {
+    std::string path;
+    int fd = -1;
+};
+std::shared_mutex g_heldMutex;
+std::array<HeldFolder, 8> g_held;
+
+// Calls use() with the held folder's descriptor, or with -1 when the folder
+// is not held, under the lock: a folder released meanwhile is not closed
+// under the call.
+template <typename Use> auto InHeldFolder(const fs::path& folder, Use use)
 {
-    static const bool canBeNamed = ::access("/proc/self/fd", X_OK) == 0;
-    if (!canBeNamed)
-        return -1;
-    const fs::path& where = folder.empty() ? fs::path(".") : folder;
-    return ::open(where.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    std::shared_lock lock(g_heldMutex);
+    for (const HeldFolder& held : g_held)
+        if (held.fd >= 0 && held.path == folder.native())
+            return use(held.fd);
+    return use(-1);
 }
 
-Moved LinkNotReplacing(int fd, const fs::path& to)
+// Linking the descriptor itself saves looking up three names in /proc for
+// every file; before Linux 6.10 it needs a privilege, and without one fails
+// with ENOENT, as it would for a missing folder. Which it is shows when the
+// link through /proc then succeeds, and that way is taken from then on.
+Moved LinkAt(int fd, int folder, const fs::path& name)
 {
-    // Linking the descriptor itself saves looking up three names in /proc
-    // for every file; before Linux 6.10 it needs a privilege, and without
-    // one fails with ENOENT, as it would for a missing folder. Which it is
-    // shows when the link through /proc then succeeds, and that way is
-    // taken from then on.
     static std::atomic<bool> linksDescriptors{true};
     if (linksDescriptors.load(std::memory_order_relaxed)) {
-        if (::linkat(fd, "", AT_FDCWD, to.c_str(), AT_EMPTY_PATH) == 0)
+        if (::linkat(fd, "", folder, name.c_str(), AT_EMPTY_PATH) == 0)
             return Moved::Done;
         if (errno == EEXIST)
             return Moved::Taken;
@@ -280,11 +294,61 @@ Moved LinkNotReplacing(int fd, const fs::path& to)
     }
     char self[32];
     std::snprintf(self, sizeof self, "/proc/self/fd/%d", fd);
-    if (::linkat(AT_FDCWD, self, AT_FDCWD, to.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+    if (::linkat(AT_FDCWD, self, folder, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
         linksDescriptors.store(false, std::memory_order_relaxed);
         return Moved::Done;
     }
     return errno == EEXIST ? Moved::Taken : Moved::Failed;
+}
+
+} // namespace
+
+int HoldFolder(const fs::path& folder)
+{
+    const int fd = ::open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return -1;
+    std::unique_lock lock(g_heldMutex);
+    for (std::size_t slot = 0; slot < g_held.size(); ++slot)
+        if (g_held[slot].fd < 0) {
+            g_held[slot] = {folder.native(), fd};
+            return static_cast<int>(slot);
+        }
+    lock.unlock();
+    ::close(fd);
+    return -1;
+}
+
+void ReleaseFolder(int slot)
+{
+    std::unique_lock lock(g_heldMutex);
+    HeldFolder& held = g_held.at(static_cast<std::size_t>(slot));
+    ::close(held.fd);
+    held = {};
+}
+
+// The file is named through its descriptor where the kernel lets its
+// opener do so, else through the descriptor's entry in /proc, which needs
+// no privilege.
+int CreateUnnamed(const fs::path& folder)
+{
+    static const bool canBeNamed = ::access("/proc/self/fd", X_OK) == 0;
+    if (!canBeNamed)
+        return -1;
+    return InHeldFolder(folder, [&](int held) {
+        if (held >= 0)
+            return ::openat(held, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+        const fs::path& where = folder.empty() ? fs::path(".") : folder;
+        return ::open(where.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    });
+}
+
+Moved LinkNotReplacing(int fd, const fs::path& to)
+{
+    // In a held folder only the name itself is looked up.
+    return InHeldFolder(to.parent_path(), [&](int held) {
+        return held >= 0 ? LinkAt(fd, held, to.filename()) : LinkAt(fd, AT_FDCWD, to);
+    });
 }
 
 bool Keep(int fd, const KeptOfReplaced& kept, bool withOwner)

@@ -435,6 +435,13 @@ Moved LinkNotReplacing(int, const fs::path&)
     return Moved::Failed;
 }
 
+int HoldFolder(const fs::path&)
+{
+    return -1;
+}
+
+void ReleaseFolder(int) {}
+
 bool Keep(int fd, const KeptOfReplaced& kept, bool)
 {
     FILE_BASIC_INFO info{};

@@ -235,6 +235,8 @@ public:
             m_rawsKind = KindIn(fileio::CreateFolder(m_raws, fileio::Target::InFolder));
             m_iconsKind = KindIn(fileio::CreateFolder(m_icons, fileio::Target::InFolder));
             const std::vector<std::string> names = reader.ReadNames();
+            const fileio::FolderHold rawsHeld(m_raws);
+            const fileio::FolderHold iconsHeld(m_icons);
             ExtractOnWorkers(reader, names);
         }
         // Written last and whole: an extraction that fails keeps the map of

@@ -146,6 +146,30 @@ TEST(OutputFile, AFileWrittenAheadIsNamedOnlyByItsCommit)
     EXPECT_EQ(FolderNames(dir.path()), std::vector<std::string>{"f.k"});
 }
 
+// While a folder is held, a file written ahead is created and named through
+// it: renamed meanwhile, the folder takes the file along. Released, names
+// are looked up again.
+TEST(FolderHold, AFileWrittenAheadGoesWhereTheHeldFolderIs)
+{
+    test::TempDir dir;
+    fs::create_directory(dir / "raws");
+    {
+        const FolderHold held(dir / "raws");
+        auto ahead =
+            OutputFile::WrittenAhead(dir / "raws" / "a.k", Target::InNewFolder, Bytes("a"));
+        if (!ahead)
+            GTEST_SKIP() << "this file system has no unnamed files";
+        fs::rename(dir / "raws", dir / "moved");
+        ahead->Commit();
+    }
+    EXPECT_EQ(test::ReadBytes(dir / "moved" / "a.k"), Bytes("a"));
+    fs::create_directory(dir / "raws");
+    auto ahead = OutputFile::WrittenAhead(dir / "raws" / "b.k", Target::InNewFolder, Bytes("b"));
+    ahead->Commit();
+    EXPECT_EQ(FolderNames(dir / "raws"), std::vector<std::string>{"b.k"});
+    EXPECT_EQ(FolderNames(dir / "moved"), std::vector<std::string>{"a.k"});
+}
+
 // A copied range lands after what was written before it, byte for byte; a
 // range past the source's end or a fault on the copy leaves the target as
 // it was.
