@@ -14,6 +14,7 @@
 
 #include "core/Error.h"
 #include "core/FileIo.h"
+#include "core/FileIoFolders.h"
 #include "core/Message.h"
 #include "core/OrderedWork.h"
 #include "core/Text.h"
@@ -180,8 +181,11 @@ ExportPlan PlanExport(IMemberSource& source, std::span<const std::size_t> member
 {
     ExportPlan plan{folder, settings, {}, {}};
     FileClaims claims;
-    // Nothing in a folder that is not there yet can be the archive.
-    const bool newFolder = IntoMissingFolder(plan);
+    // Nothing in a folder that is not there yet can be the archive; in one
+    // that is, the archive is looked up once, each target once.
+    const std::optional<fileio::FileIdentity> archive =
+        IntoMissingFolder(plan) || settings.archive.empty() ? std::nullopt
+                                                            : fileio::IdentityOf(settings.archive);
     // One buffer for every member: memory does not grow with the archive.
     std::vector<std::byte> bytes;
     for (std::size_t member : members) {
@@ -205,7 +209,7 @@ ExportPlan PlanExport(IMemberSource& source, std::span<const std::size_t> member
         }
         fs::path target =
             settings.single.empty() ? folder / PathFromUtf8(file.fileName) : settings.single;
-        if (!newFolder && !settings.archive.empty() && fileio::SameFile(target, settings.archive))
+        if (archive && fileio::IdentityOf(target) == archive)
             throw IoError(
                 Translated(ZEFIR_MESSAGE("zefir::archive",
                                          "is the archive being exported; it is not written over")),
@@ -252,6 +256,8 @@ ExportReport WriteExport(const ExportPlan& plan, IMemberSource& source,
         std::vector<std::byte> bytes;
         std::unique_ptr<fileio::OutputFile> ahead;
     };
+    const std::optional<fileio::FolderHold> held =
+        plan.folder.empty() ? std::nullopt : std::make_optional<fileio::FolderHold>(plan.folder);
     OrderedWork<Made> work;
     std::size_t next = 0; // the oldest item in flight
     auto finish = [&] {

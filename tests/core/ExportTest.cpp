@@ -161,6 +161,27 @@ TEST(ExportTest, WriteRefusesFilesInTheWayUnlessToldToReplaceThem)
     EXPECT_EQ(imaging::LoadPicture(out / "a.png").width, 2u);
 }
 
+// The archive itself is never a target, by its own name or another's; in
+// a folder not made yet nothing is.
+TEST(ExportTest, TheArchiveIsNeverATarget)
+{
+    TempDir dir;
+    test::WriteBytes(dir / "a.ezx", Bytes("archive"));
+    SYMLINK_OR_SKIP(dir / "a.ezx", dir / "b.ezx");
+    FakeSource source({{"a.ezx", Bytes("member")}, {"b.ezx", Bytes("member")}});
+    ExportSettings settings;
+    settings.format = ExportFormat::AsStored;
+    settings.archive = dir / "a.ezx";
+    for (std::size_t member : {0u, 1u}) {
+        const std::vector<std::size_t> one{member};
+        const fs::path target = dir / source.Name(member);
+        EXPECT_THROW_MSG(PlanExport(source, one, dir.path(), settings),
+                         Utf8Of(target) + ": is the archive being exported; it is not written over");
+    }
+    EXPECT_EQ(PlanExport(source, source.All(), dir / "new", settings).items.size(), 2u);
+    EXPECT_EQ(test::ReadBytes(dir / "a.ezx"), Bytes("archive"));
+}
+
 TEST(ExportTest, DamagedMembersArePassedOverOrStopTheExportLeavingNothingItMade)
 {
     TempDir dir;
