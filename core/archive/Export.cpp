@@ -4,9 +4,12 @@
 
 #include "core/archive/Export.h"
 
+#include <algorithm>
+#include <exception>
 #include <memory>
 #include <new>
 #include <optional>
+#include <span>
 #include <string>
 #include <system_error>
 #include <unordered_map>
@@ -248,23 +251,32 @@ ExportReport WriteExport(const ExportPlan& plan, IMemberSource& source,
 
     // Pictures are made on worker threads, which write their bytes too where
     // the file layer can write them unnamed; here each file is named, or
-    // written, in order.
+    // written, in order. Members go to the workers in batches, bounded in
+    // members and in bytes, since a small picture is made in less time than
+    // a hand-over between threads costs.
+    constexpr std::size_t kBatchMembers = 32;
+    constexpr std::size_t kBatchBytes = 64 * 1024;
     const ExportFormat format = plan.settings.format;
     const fileio::Target kind =
         cleanup.MadeFolder() ? fileio::Target::InNewFolder : fileio::Target::InFolder;
     struct Made {
-        std::vector<std::byte> bytes;
+        std::vector<std::byte> bytes; // the member's data until the job makes the file's
         std::unique_ptr<fileio::OutputFile> ahead;
+        std::exception_ptr error; // what making the file threw
     };
     const std::optional<fileio::FolderHold> held =
         plan.folder.empty() ? std::nullopt : std::make_optional<fileio::FolderHold>(plan.folder);
-    OrderedWork<Made> work;
-    std::size_t next = 0; // the oldest item in flight
-    auto finish = [&] {
+    const std::size_t workers = DefaultWorkerCount();
+    OrderedWork<std::vector<Made>> work(workers, 2 * std::max<std::size_t>(workers, 1));
+    std::vector<Made> batch;
+    std::size_t batchBytes = 0;
+    std::size_t next = 0;      // the oldest item in flight
+    std::size_t submitted = 0; // items handed to the workers
+    auto finishItem = [&](Made& picture) {
         const ExportItem& item = plan.items[next++];
-        Made picture;
         try {
-            picture = work.Next();
+            if (picture.error)
+                std::rethrow_exception(picture.error);
         } catch (const IoError& e) {
             // A damaged member stops an export by name; of every member it
             // is listed and passed over, as extraction does. An error
@@ -291,45 +303,88 @@ ExportReport WriteExport(const ExportPlan& plan, IMemberSource& source,
         if (control.progress)
             control.progress(next);
     };
-    auto finishAll = [&] {
-        while (!work.Empty())
-            finish();
-    };
     // What was written stays when the user stops it: nothing failed.
+    bool halted = false;
     auto stopped = [&] {
+        if (halted)
+            return true;
         if (!control.cancelled || !control.cancelled())
             return false;
         report.cancelled = true;
         cleanup.Done();
+        halted = true;
         return true;
+    };
+    // The oldest batch's files; `mayStop`: unless the user stops it first.
+    auto finish = [&](bool mayStop) {
+        for (Made& picture : work.Next()) {
+            if (mayStop && stopped())
+                return;
+            finishItem(picture);
+        }
+    };
+    auto submit = [&] {
+        if (batch.empty())
+            return;
+        if (work.Full()) {
+            finish(true);
+            if (halted)
+                return;
+        }
+        const std::span<const ExportItem> items =
+            std::span(plan.items).subspan(submitted, batch.size());
+        submitted += batch.size();
+        work.Submit([items, format, kind,
+                     made = std::make_shared<std::vector<Made>>(std::move(batch))] {
+            for (std::size_t i = 0; i < items.size(); ++i) {
+                const ExportItem& item = items[i];
+                Made& out = (*made)[i];
+                try {
+                    if (!item.copy)
+                        out.bytes = MemberFileBytes(PlannedFile{{}, false, {}}, item.name,
+                                                    out.bytes, format, item.target);
+                    out.ahead = fileio::OutputFile::WrittenAhead(item.target, kind, out.bytes);
+                    // Written, the bytes are freed by the thread that made them.
+                    if (out.ahead)
+                        std::vector<std::byte>().swap(out.bytes);
+                } catch (...) {
+                    out.error = std::current_exception();
+                }
+            }
+            return std::move(*made);
+        });
+        batch.clear();
+        batchBytes = 0;
+    };
+    // Before an error, whatever came before it is written.
+    auto finishAll = [&] {
+        if (work.Full())
+            finish(false);
+        submit();
+        while (!work.Empty())
+            finish(false);
     };
     for (const ExportItem& item : plan.items) {
         if (stopped())
             return report;
-        if (work.Full())
-            finish();
-        std::vector<std::byte> data;
+        Made member;
         try {
-            source.Data(item.member, data);
+            source.Data(item.member, member.bytes);
         } catch (...) {
             // What comes before it is written first.
             finishAll();
             throw;
         }
-        work.Submit([&item, format, kind, data = std::move(data)]() mutable {
-            Made made;
-            made.bytes = item.copy ? std::move(data)
-                                   : MemberFileBytes(PlannedFile{{}, false, {}}, item.name, data,
-                                                     format, item.target);
-            made.ahead = fileio::OutputFile::WrittenAhead(item.target, kind, made.bytes);
-            return made;
-        });
+        batchBytes += member.bytes.size();
+        batch.push_back(std::move(member));
+        if (batch.size() == kBatchMembers || batchBytes >= kBatchBytes)
+            submit();
     }
-    while (!work.Empty()) {
-        if (stopped())
-            return report;
-        finish();
-    }
+    submit();
+    while (!halted && !work.Empty())
+        finish(true);
+    if (halted)
+        return report;
     cleanup.Done();
     return report;
 }
