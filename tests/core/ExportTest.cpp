@@ -182,6 +182,54 @@ TEST(ExportTest, TheArchiveIsNeverATarget)
     EXPECT_EQ(test::ReadBytes(dir / "a.ezx"), Bytes("archive"));
 }
 
+// Many more members than go to the workers at once, pictures of different
+// sizes and damaged ones among them: every file holds its own member's
+// picture, and the report and the progress follow the members' order, as
+// one by one; stopped halfway, the files written before it stay.
+TEST(ExportTest, ManyMembersComeOutAsOneByOne)
+{
+    std::vector<std::pair<std::string, std::vector<std::byte>>> members;
+    for (std::uint32_t i = 0; i < 150; ++i)
+        members.push_back({std::to_string(i) + (i % 9 == 4 ? ".g" : ".k"),
+                           i % 9 == 4 ? BrokenGif()
+                                      : imagecodec::EncodeMotoBitmap18(
+                                            test::Gradient(1 + i % 40, 2 + i % 7), "m.k")});
+    FakeSource source(members);
+    ExportSettings settings;
+    settings.motoImages = MotoImages::Encode;
+    Strings expectedNotExported;
+    for (const auto& [name, bytes] : members)
+        if (ExportMemberFile(name, bytes, settings.format, settings.motoImages).bytes.empty())
+            expectedNotExported.push_back(name);
+    ASSERT_EQ(expectedNotExported.size(), 17u);
+    for (const bool stop : {false, true}) {
+        SCOPED_TRACE(stop ? "stopped" : "whole");
+        TempDir dir;
+        std::vector<std::size_t> steps;
+        ExportControl control;
+        control.progress = [&](std::size_t done) { steps.push_back(done); };
+        control.cancelled = [&] { return stop && steps.size() == 75; };
+        const ExportReport report =
+            WriteExport(PlanExport(source, source.All(), dir.path(), settings), source, control);
+        EXPECT_EQ(report.cancelled, stop);
+        ASSERT_EQ(steps.size(), stop ? 75u : 150u);
+        for (std::size_t i = 0; i < steps.size(); ++i)
+            EXPECT_EQ(steps[i], i + 1);
+        Strings notExported;
+        for (const LeftOut& member : report.notExported)
+            notExported.push_back(member.file);
+        EXPECT_EQ(notExported, Strings(expectedNotExported.begin(),
+                                       expectedNotExported.begin() + (stop ? 8 : 17)));
+        EXPECT_EQ(test::FolderNames(dir.path()).size(), report.written.size());
+        for (const fs::path& file : report.written) {
+            const std::string member = Utf8Of(file.stem()) + ".k";
+            const auto& bytes = members.at(std::stoul(member)).second;
+            EXPECT_EQ(test::ReadBytes(file),
+                      ExportMemberFile(member, bytes, settings.format).bytes);
+        }
+    }
+}
+
 TEST(ExportTest, DamagedMembersArePassedOverOrStopTheExportLeavingNothingItMade)
 {
     TempDir dir;
