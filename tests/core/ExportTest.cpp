@@ -167,18 +167,20 @@ TEST(ExportTest, TheArchiveIsNeverATarget)
 {
     TempDir dir;
     test::WriteBytes(dir / "a.ezx", Bytes("archive"));
-    SYMLINK_OR_SKIP(dir / "a.ezx", dir / "b.ezx");
     FakeSource source({{"a.ezx", Bytes("member")}, {"b.ezx", Bytes("member")}});
     ExportSettings settings;
     settings.format = ExportFormat::AsStored;
     settings.archive = dir / "a.ezx";
-    for (std::size_t member : {0u, 1u}) {
-        const std::vector<std::size_t> one{member};
-        const fs::path target = dir / source.Name(member);
-        EXPECT_THROW_MSG(PlanExport(source, one, dir.path(), settings),
-                         Utf8Of(target) + ": is the archive being exported; it is not written over");
-    }
     EXPECT_EQ(PlanExport(source, source.All(), dir / "new", settings).items.size(), 2u);
+    auto refused = [&](std::size_t member) {
+        const std::vector<std::size_t> one{member};
+        EXPECT_THROW_MSG(PlanExport(source, one, dir.path(), settings),
+                         Utf8Of(dir / source.Name(member)) +
+                             ": is the archive being exported; it is not written over");
+    };
+    refused(0);
+    SYMLINK_OR_SKIP(dir / "a.ezx", dir / "b.ezx");
+    refused(1);
     EXPECT_EQ(test::ReadBytes(dir / "a.ezx"), Bytes("archive"));
 }
 
