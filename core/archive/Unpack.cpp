@@ -258,7 +258,7 @@ private:
     struct Pending {
         std::size_t index = 0;
         std::string name;              // as the archive holds it
-        std::string fileName;          // UTF-8, on disk
+        std::string fileName;          // UTF-8, on disk; empty: left out, only a progress step
         std::vector<std::byte> buffer; // the block as read: its header, then the data
         std::size_t dataAt = 0;
         std::size_t size = 0;
@@ -317,7 +317,8 @@ private:
     // workers in batches, since an icon converts in less time than a
     // hand-over between threads costs; a batch is bounded in bytes as in
     // members, and so is the memory in flight. An entry without a name is
-    // passed over; the progress bar stays.
+    // passed over; the progress bar stays. A member left out for its name
+    // takes its progress step in turn, as one thread would.
     void ExtractOnWorkers(const ArchiveReader& reader, const std::vector<std::string>& names)
     {
         constexpr std::size_t kBatchMembers = 32;
@@ -346,6 +347,8 @@ private:
             work.Submit([convert, format, &raws, &icons, rawsKind, iconsKind,
                          members = std::make_shared<std::vector<Pending>>(std::move(batch))] {
                 for (Pending& member : *members) {
+                    if (member.fileName.empty())
+                        continue;
                     const fs::path raw = raws / PathFromUtf8(member.fileName);
                     member.rawFile =
                         fileio::OutputFile::WrittenAhead(raw, rawsKind, member.Bytes());
@@ -382,12 +385,12 @@ private:
                 member.index = i;
                 member.name = names[i];
                 std::optional<std::string> fileName = FileNameOf(i, names[i]);
-                if (!fileName)
-                    continue;
-                member.fileName = std::move(*fileName);
-                const std::span<const std::byte> data = scan.Read(i, member.buffer);
-                member.dataAt = static_cast<std::size_t>(data.data() - member.buffer.data());
-                member.size = data.size();
+                if (fileName) {
+                    member.fileName = std::move(*fileName);
+                    const std::span<const std::byte> data = scan.Read(i, member.buffer);
+                    member.dataAt = static_cast<std::size_t>(data.data() - member.buffer.data());
+                    member.size = data.size();
+                }
             } catch (...) {
                 // The members before it are written first, as they would
                 // have been one at a time.
@@ -404,6 +407,10 @@ private:
 
     void Finish(Pending member, std::size_t count)
     {
+        if (member.fileName.empty()) {
+            m_progress.SetPosition(ProgressPosition(member.index, count));
+            return;
+        }
         WriteMember(member.index, member.name, member.fileName, member.Bytes(), count,
                     std::move(member.rawFile));
         if (m_settings.ConvertEnabled)

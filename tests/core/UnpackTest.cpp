@@ -236,8 +236,8 @@ TEST(UnpackArchive, FilesTheUserChangedAreNotReplacedWithoutAsking)
 }
 
 // A name the archive holds whose UTF-8 form no file name here can hold (99
-// bytes of "…", three bytes each): that member is told about, the others
-// come out.
+// bytes of "…", three bytes each): that member is told about and takes its
+// progress step in turn, the others come out.
 TEST(UnpackArchive, AMemberWhoseNameNoFileCanHaveIsNotExtracted)
 {
     TempDir dir;
@@ -259,6 +259,11 @@ TEST(UnpackArchive, AMemberWhoseNameNoFileCanHaveIsNotExtracted)
     EXPECT_EQ(test::ReadBytes(dir / "work/raws/b.txt"), Bytes({3}));
     EXPECT_EQ(list.names, (Strings{"a.txt", "b.txt"}));
     EXPECT_EQ(notConverted.size(), 2u);
+    Strings events{"show", "caption Extracting icons"};
+    for (std::size_t i = 0; i < 3; ++i)
+        events.push_back(std::to_string(ProgressPosition(i, 3)));
+    events.push_back("close");
+    EXPECT_EQ(progress.events, events);
 }
 
 // Names that differ only in case are two files here and one on Windows,
