@@ -17,7 +17,9 @@ bool Replay(const std::filesystem::path& file)
 {
     std::ifstream in(file, std::ios::binary);
     if (!in) {
-        std::fprintf(stderr, "cannot read %s\n", file.c_str());
+        // The path as UTF-8 on every system: a Windows path is wide.
+        std::fprintf(stderr, "cannot read %s\n",
+                     reinterpret_cast<const char*>(file.u8string().c_str()));
         return false;
     }
     std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
