@@ -133,4 +133,41 @@ private:
     std::vector<std::thread> m_workers;
 };
 
+// Items gathered for one job. An icon is made in less time than a hand-over
+// between threads costs, so a job takes a batch of them, bounded in items
+// and in bytes, and the work a window of batches, which bounds the memory
+// in flight however many items there are.
+template <typename Item> class WorkBatch {
+public:
+    static constexpr std::size_t kItems = 32;
+    static constexpr std::size_t kBytes = 64 * 1024;
+
+    // The window of batches in flight for an OrderedWork of `workers`.
+    static std::size_t Window(std::size_t workers) { return 2 * (workers ? workers : 1); }
+
+    // Adds an item that holds `bytes` bytes; true once the batch is full.
+    bool Add(Item item, std::size_t bytes)
+    {
+        m_bytes += bytes;
+        m_items.push_back(std::move(item));
+        return m_items.size() == kItems || m_bytes >= kBytes;
+    }
+    bool Empty() const { return m_items.empty(); }
+    std::size_t Size() const { return m_items.size(); }
+
+    // The items, shared, since a job is copyable and items holding files
+    // are not; the batch is empty again.
+    std::shared_ptr<std::vector<Item>> Take()
+    {
+        auto taken = std::make_shared<std::vector<Item>>(std::move(m_items));
+        m_items.clear();
+        m_bytes = 0;
+        return taken;
+    }
+
+private:
+    std::vector<Item> m_items;
+    std::size_t m_bytes = 0;
+};
+
 } // namespace zefir

@@ -4,7 +4,6 @@
 
 #include "core/archive/Export.h"
 
-#include <algorithm>
 #include <exception>
 #include <memory>
 #include <new>
@@ -251,11 +250,7 @@ ExportReport WriteExport(const ExportPlan& plan, IMemberSource& source,
 
     // Pictures are made on worker threads, which write their bytes too where
     // the file layer can write them unnamed; here each file is named, or
-    // written, in order. Members go to the workers in batches, bounded in
-    // members and in bytes, since a small picture is made in less time than
-    // a hand-over between threads costs.
-    constexpr std::size_t kBatchMembers = 32;
-    constexpr std::size_t kBatchBytes = 64 * 1024;
+    // written, in order. Members go to the workers in batches (WorkBatch).
     const ExportFormat format = plan.settings.format;
     const fileio::Target kind =
         cleanup.MadeFolder() ? fileio::Target::InNewFolder : fileio::Target::InFolder;
@@ -267,9 +262,8 @@ ExportReport WriteExport(const ExportPlan& plan, IMemberSource& source,
     const std::optional<fileio::FolderHold> held =
         plan.folder.empty() ? std::nullopt : std::make_optional<fileio::FolderHold>(plan.folder);
     const std::size_t workers = DefaultWorkerCount();
-    OrderedWork<std::vector<Made>> work(workers, 2 * std::max<std::size_t>(workers, 1));
-    std::vector<Made> batch;
-    std::size_t batchBytes = 0;
+    OrderedWork<std::vector<Made>> work(workers, WorkBatch<Made>::Window(workers));
+    WorkBatch<Made> batch;
     std::size_t next = 0;      // the oldest item in flight
     std::size_t submitted = 0; // items handed to the workers
     auto finishItem = [&](Made& picture) {
@@ -323,19 +317,18 @@ ExportReport WriteExport(const ExportPlan& plan, IMemberSource& source,
             finishItem(picture);
         }
     };
-    auto submit = [&] {
-        if (batch.empty())
+    auto submit = [&](bool mayStop) {
+        if (batch.Empty())
             return;
         if (work.Full()) {
-            finish(true);
+            finish(mayStop);
             if (halted)
                 return;
         }
         const std::span<const ExportItem> items =
-            std::span(plan.items).subspan(submitted, batch.size());
-        submitted += batch.size();
-        work.Submit([items, format, kind,
-                     made = std::make_shared<std::vector<Made>>(std::move(batch))] {
+            std::span(plan.items).subspan(submitted, batch.Size());
+        submitted += batch.Size();
+        work.Submit([items, format, kind, made = batch.Take()] {
             for (std::size_t i = 0; i < items.size(); ++i) {
                 const ExportItem& item = items[i];
                 Made& out = (*made)[i];
@@ -353,14 +346,10 @@ ExportReport WriteExport(const ExportPlan& plan, IMemberSource& source,
             }
             return std::move(*made);
         });
-        batch.clear();
-        batchBytes = 0;
     };
     // Before an error, whatever came before it is written.
     auto finishAll = [&] {
-        if (work.Full())
-            finish(false);
-        submit();
+        submit(false);
         while (!work.Empty())
             finish(false);
     };
@@ -375,12 +364,11 @@ ExportReport WriteExport(const ExportPlan& plan, IMemberSource& source,
             finishAll();
             throw;
         }
-        batchBytes += member.bytes.size();
-        batch.push_back(std::move(member));
-        if (batch.size() == kBatchMembers || batchBytes >= kBatchBytes)
-            submit();
+        const std::size_t bytes = member.bytes.size();
+        if (batch.Add(std::move(member), bytes))
+            submit(true);
     }
-    submit();
+    submit(true);
     while (!halted && !work.Empty())
         finish(true);
     if (halted)

@@ -314,15 +314,11 @@ private:
     // would; in a folder the run has just made the workers write the files'
     // bytes too, unnamed, with or without conversion, so that creating and
     // writing the files is shared with the naming. Members go to the
-    // workers in batches, since an icon converts in less time than a
-    // hand-over between threads costs; a batch is bounded in bytes as in
-    // members, and so is the memory in flight. An entry without a name is
-    // passed over; the progress bar stays. A member left out for its name
+    // workers in batches (WorkBatch). An entry without a name is passed
+    // over; the progress bar stays. A member left out for its name
     // takes its progress step in turn, as one thread would.
     void ExtractOnWorkers(const ArchiveReader& reader, const std::vector<std::string>& names)
     {
-        constexpr std::size_t kBatchMembers = 32;
-        constexpr std::size_t kBatchBytes = 64 * 1024;
         const bool convert = m_settings.ConvertEnabled;
         const imagecodec::Format format = m_settings.TargetFormat;
         const fs::path& raws = m_raws;
@@ -330,22 +326,20 @@ private:
         const fileio::Target rawsKind = m_rawsKind;
         const fileio::Target iconsKind = m_iconsKind;
         const std::size_t workers = DefaultWorkerCount();
-        OrderedWork<std::vector<Pending>> work(workers, 2 * std::max<std::size_t>(workers, 1));
+        OrderedWork<std::vector<Pending>> work(workers, WorkBatch<Pending>::Window(workers));
         ArchiveReader::DataScan scan(reader);
-        std::vector<Pending> batch;
-        std::size_t batchBytes = 0;
+        WorkBatch<Pending> batch;
         auto finishOne = [&] {
             for (Pending& member : work.Next())
                 Finish(std::move(member), names.size());
         };
         auto submit = [&] {
-            if (batch.empty())
+            if (batch.Empty())
                 return;
             if (work.Full())
                 finishOne();
-            // Shared, since a task is copyable and a batch, holding files, is not.
             work.Submit([convert, format, &raws, &icons, rawsKind, iconsKind,
-                         members = std::make_shared<std::vector<Pending>>(std::move(batch))] {
+                         members = batch.Take()] {
                 for (Pending& member : *members) {
                     if (member.fileName.empty())
                         continue;
@@ -369,8 +363,6 @@ private:
                 }
                 return std::move(*members);
             });
-            batch.clear();
-            batchBytes = 0;
         };
         auto finishAll = [&] {
             submit();
@@ -397,9 +389,8 @@ private:
                 finishAll();
                 throw;
             }
-            batchBytes += member.buffer.size();
-            batch.push_back(std::move(member));
-            if (batch.size() == kBatchMembers || batchBytes >= kBatchBytes)
+            const std::size_t bytes = member.buffer.size();
+            if (batch.Add(std::move(member), bytes))
                 submit();
         }
         finishAll();
